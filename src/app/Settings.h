@@ -1,0 +1,24 @@
+#pragma once
+
+#include <string>
+
+namespace pravik {
+
+enum PrintTarget : int { SelectedRows = 0, AllRows = 1 };
+enum ExcelNoSheetRule : int { ActiveSheet = 0, AllSheets = 1, PrintNothing = 2 };
+
+// Process-wide values read from main.ini when the main window is first shown
+// and never changed while the program runs. Out-of-range integers stay as
+// read; their users decide what such a value means.
+struct Settings {
+    std::string titlePrefix;  // "APP_NAME" + " - " (CP932)
+    int defaultCopies = 1;
+    int printTarget = SelectedRows;
+    bool reopenLastList = false;
+    bool skipSameFile = false;
+    bool acceptOtherFiles = false;
+    int excelNoSheetRule = ActiveSheet;
+    bool collateCopies = false;
+};
+
+} // namespace pravik

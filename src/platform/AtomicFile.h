@@ -1,0 +1,16 @@
+#pragma once
+
+#include <filesystem>
+#include <string_view>
+
+namespace pravik {
+
+// Replaces the file at `target` with `bytes` so that a reader (or a crash)
+// sees either the old file or the complete new one, never half of it: the
+// bytes go to a temporary file in the same folder, are flushed to disk and
+// renamed over the target. A symbolic link is followed, and an existing
+// file's permissions are kept. Returns false (with errno set) on failure,
+// leaving the old file as it was.
+bool writeFileAtomically(const std::filesystem::path& target, std::string_view bytes);
+
+} // namespace pravik
