@@ -1,0 +1,155 @@
+#include "SettingsFile.h"
+
+#include "IniFile.h"
+#include "ListErrors.h"
+#include "PathParts.h"
+#include "PrintList.h"
+#include "TextCodec.h"
+
+#include <cctype>
+#include <charconv>
+#include <climits>
+#include <filesystem>
+
+namespace pravik {
+
+namespace {
+
+constexpr const char* mainSection = "MAIN";
+
+bool isBlank(char c) { return c == ' ' || c == '\t'; }
+
+std::string_view trimmed(std::string_view text)
+{
+    size_t begin = 0;
+    size_t end = text.size();
+    while (begin < end && isBlank(text[begin]))
+        ++begin;
+    while (end > begin && isBlank(text[end - 1]))
+        --end;
+    return text.substr(begin, end - begin);
+}
+
+// A column width as a strict integer: decimal, or "0x"/"$" hexadecimal.
+int columnWidthFrom(const std::string& item)
+{
+    std::string_view text = trimmed(item);
+    bool negative = false;
+    if (!text.empty() && (text[0] == '-' || text[0] == '+')) {
+        negative = text[0] == '-';
+        text.remove_prefix(1);
+    }
+    int base = 10;
+    if (text.starts_with('$')) {
+        base = 16;
+        text.remove_prefix(1);
+    } else if (text.starts_with("0x") || text.starts_with("0X")) {
+        base = 16;
+        text.remove_prefix(2);
+    }
+    long value = 0;
+    const char* end = text.data() + text.size();
+    const bool startsWithDigit = !text.empty() && std::isxdigit(static_cast<unsigned char>(text[0]));
+    const auto result = std::from_chars(text.data(), end, value, base);
+    if (!startsWithDigit || result.ec != std::errc() || result.ptr != end || value > INT_MAX)
+        throw Error(formatMessage("'%s' は整数ではありません", codec::toDisplay(item)));
+    return static_cast<int>(negative ? -value : value);
+}
+
+std::vector<std::string> splitAtCommas(const std::string& text)
+{
+    std::vector<std::string> items;
+    if (text.empty())
+        return items;
+    size_t start = 0;
+    for (;;) {
+        const size_t comma = text.find(',', start);
+        items.push_back(text.substr(start, comma - start));
+        if (comma == std::string::npos)
+            return items;
+        start = comma + 1;
+    }
+}
+
+bool fileExists(const std::string& cp932Path)
+{
+    std::error_code ec;
+    try {
+        return std::filesystem::is_regular_file(codec::toOsPath(cp932Path), ec);
+    } catch (const codec::ConversionError&) {
+        return false;
+    }
+}
+
+} // namespace
+
+const std::vector<std::string>& designedHeadings()
+{
+    static const std::vector<std::string> headings = [] {
+        std::vector<std::string> cp932;
+        for (const char* utf8 : {"ファイル名", "メモ", "印刷ページ（Word） シート（Excel）", "拡張子",
+                                 "部数", "プリンタ", "ファイルパス"})
+            cp932.push_back(codec::fromUtf8(utf8));
+        return cp932;
+    }();
+    return headings;
+}
+
+void loadSettings(const std::string& iniPath, Settings& settings, StartupWindow& window,
+                  PrintList& list)
+{
+    const IniFile ini(iniPath);
+    settings.titlePrefix = ini.readString("TITLE", "APP_NAME", "") + " - ";
+    settings.defaultCopies = ini.readInteger(mainSection, "DEFBUSU", 1);
+    settings.printTarget = ini.readInteger(mainSection, "PRINT", SelectedRows);
+    settings.reopenLastList = ini.readBool(mainSection, "MEMORY", false);
+    settings.skipSameFile = ini.readBool(mainSection, "ONAJI", false);
+    settings.acceptOtherFiles = ini.readBool(mainSection, "ETCFILE", false);
+    settings.excelNoSheetRule = ini.readInteger(mainSection, "EXCEL", ActiveSheet);
+    settings.collateCopies = ini.readBool(mainSection, "SORT", false);
+
+    const std::vector<std::string> widths = splitAtCommas(ini.readString(mainSection, "COLUMN", ""));
+    for (int column = 0; column < columnCount; ++column) {
+        if (static_cast<size_t>(column) >= widths.size())
+            throw ListIndexError(column);
+        window.setColumnWidth(column, columnWidthFrom(widths[static_cast<size_t>(column)]));
+    }
+
+    window.setTop(ini.readInteger(mainSection, "FMTOP", 389));
+    window.setLeft(ini.readInteger(mainSection, "FMLEFT", 83));
+    window.setHeight(ini.readInteger(mainSection, "FMHEIGHT", 305));
+    window.setWidth(ini.readInteger(mainSection, "FMWIDTH", 624));
+    window.centreSecondaryWindows();
+
+    const std::string lastList = ini.readString(mainSection, "LASTLIST", "");
+    if (settings.reopenLastList && !lastList.empty()) {
+        list.listFileName.clear();
+        list.changed = false;
+        if (fileExists(lastList)) {
+            list.loadListFile(lastList);
+            list.listFileName = lastList;
+            window.setCaption(settings.titlePrefix + fileNamePart(lastList));
+        }
+    }
+}
+
+void saveWindowState(const std::string& iniPath, const WindowState& state,
+                     const std::string& listFileName)
+{
+    IniFile ini(iniPath);
+    if (state.headingsInDisplayOrder == designedHeadings()) {
+        std::string column;
+        for (const int width : state.widthsInDisplayOrder)
+            column += std::to_string(width) + ",";
+        if (!column.empty())
+            column.pop_back();
+        ini.writeString(mainSection, "COLUMN", column);
+    }
+    ini.writeInteger(mainSection, "FMTOP", state.top);
+    ini.writeInteger(mainSection, "FMLEFT", state.left);
+    ini.writeInteger(mainSection, "FMHEIGHT", state.height);
+    ini.writeInteger(mainSection, "FMWIDTH", state.width);
+    ini.writeString(mainSection, "LASTLIST", listFileName);
+}
+
+} // namespace pravik

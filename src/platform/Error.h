@@ -2,6 +2,7 @@
 
 #include <stdexcept>
 #include <string>
+#include <string_view>
 
 namespace pravik {
 
@@ -12,5 +13,15 @@ class Error : public std::runtime_error {
 public:
     using std::runtime_error::runtime_error;
 };
+
+// A message text with its "%s" replaced by `argument`, as the messages are
+// written in their Windows form ("%s に書き込めません").
+inline std::string formatMessage(std::string_view format, std::string_view argument)
+{
+    std::string text(format);
+    if (const size_t at = text.find("%s"); at != std::string::npos)
+        text.replace(at, 2, argument);
+    return text;
+}
 
 } // namespace pravik

@@ -1,0 +1,27 @@
+#include "QtText.h"
+
+#include "TextCodec.h"
+
+namespace pravik {
+
+QString toQString(std::string_view cp932)
+{
+    return QString::fromStdString(codec::toDisplay(cp932));
+}
+
+std::string fromQString(const QString& text)
+{
+    return codec::fromUtf8(text.toStdString());
+}
+
+std::string pathFromQString(const QString& path)
+{
+    return codec::fromOsPath(std::filesystem::path(path.toStdU16String()));
+}
+
+QString pathToQString(std::string_view cp932Path)
+{
+    return QString::fromStdU16String(codec::toOsPath(cp932Path).u16string());
+}
+
+} // namespace pravik

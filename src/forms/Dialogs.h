@@ -1,0 +1,43 @@
+#pragma once
+
+#include <QString>
+
+class QWidget;
+
+namespace pravik {
+
+// The modal questions and file dialogs of the windows, behind one interface
+// so the window tests can answer them.
+class Dialogs {
+public:
+    virtual ~Dialogs() = default;
+
+    // Yes/No with the question icon; true for Yes.
+    virtual bool askYesNo(QWidget* parent, const QString& text, const QString& caption) = 0;
+    // OK/Cancel with the question icon; true for OK.
+    virtual bool confirmOkCancel(QWidget* parent, const QString& text, const QString& caption) = 0;
+    // Empty when cancelled. `filter` uses Qt's form ("name (*.lst);;...").
+    virtual QString chooseOpenFile(QWidget* parent, const QString& filter,
+                                   const QString& initialFolder) = 0;
+    virtual QString chooseSaveFile(QWidget* parent, const QString& filter,
+                                   const QString& defaultSuffix, const QString& initialFolder) = 0;
+    // The application's general error display: the error's text, the
+    // application's title, an error icon.
+    virtual void showError(QWidget* parent, const QString& text) = 0;
+};
+
+// The real dialogs.
+class QtDialogs : public Dialogs {
+public:
+    bool askYesNo(QWidget* parent, const QString& text, const QString& caption) override;
+    bool confirmOkCancel(QWidget* parent, const QString& text, const QString& caption) override;
+    QString chooseOpenFile(QWidget* parent, const QString& filter, const QString& initialFolder) override;
+    QString chooseSaveFile(QWidget* parent, const QString& filter, const QString& defaultSuffix,
+                           const QString& initialFolder) override;
+    void showError(QWidget* parent, const QString& text) override;
+};
+
+// The application's title, shown on its error boxes.
+QString applicationTitle();
+
+} // namespace pravik

@@ -1,0 +1,78 @@
+#include "PrintListModel.h"
+
+#include "FileIcons.h"
+#include "QtText.h"
+#include "SettingsFile.h"
+
+namespace pravik {
+
+namespace {
+constexpr int extensionColumn = 3;
+constexpr int copiesColumn = 4;
+} // namespace
+
+PrintListModel::PrintListModel(PrintList& list, QObject* parent)
+    : QAbstractTableModel(parent), list_(list)
+{
+    list_.setListener(this);
+}
+
+PrintListModel::~PrintListModel()
+{
+    list_.setListener(nullptr);
+}
+
+int PrintListModel::rowCount(const QModelIndex& parent) const
+{
+    return parent.isValid() ? 0 : static_cast<int>(list_.size());
+}
+
+int PrintListModel::columnCount(const QModelIndex& parent) const
+{
+    return parent.isValid() ? 0 : PrintEntry::fieldCount;
+}
+
+QVariant PrintListModel::data(const QModelIndex& index, int role) const
+{
+    if (!checkIndex(index, CheckIndexOption::IndexIsValid | CheckIndexOption::ParentIsInvalid))
+        return {};
+    const PrintEntry& entry = list_.at(static_cast<size_t>(index.row()));
+    switch (role) {
+    case Qt::DisplayRole:
+    case Qt::ToolTipRole:
+        return toQString(entry.field(index.column()));
+    case Qt::DecorationRole:
+        if (index.column() == 0)
+            return FileIcons::iconFor(entry.filePath);
+        return {};
+    case Qt::TextAlignmentRole:
+        if (index.column() == extensionColumn || index.column() == copiesColumn)
+            return int(Qt::AlignCenter);
+        return int(Qt::AlignLeft | Qt::AlignVCenter);
+    default:
+        return {};
+    }
+}
+
+QVariant PrintListModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (orientation != Qt::Horizontal || section < 0 || section >= PrintEntry::fieldCount)
+        return QAbstractTableModel::headerData(section, orientation, role);
+    if (role == Qt::DisplayRole)
+        return toQString(designedHeadings()[static_cast<size_t>(section)]);
+    if (role == Qt::TextAlignmentRole && (section == extensionColumn || section == copiesColumn))
+        return int(Qt::AlignCenter);
+    return {};
+}
+
+void PrintListModel::rowsAboutToBeReset() { beginResetModel(); }
+void PrintListModel::rowsReset() { endResetModel(); }
+
+void PrintListModel::rowsAboutToBeInserted(size_t first, size_t last)
+{
+    beginInsertRows({}, static_cast<int>(first), static_cast<int>(last));
+}
+
+void PrintListModel::rowsInserted() { endInsertRows(); }
+
+} // namespace pravik

@@ -1,0 +1,49 @@
+#include "Dialogs.h"
+
+#include <QFileDialog>
+#include <QMessageBox>
+
+namespace pravik {
+
+QString applicationTitle()
+{
+    return QStringLiteral("Pravik");
+}
+
+bool QtDialogs::askYesNo(QWidget* parent, const QString& text, const QString& caption)
+{
+    return QMessageBox::question(parent, caption, text, QMessageBox::Yes | QMessageBox::No) ==
+           QMessageBox::Yes;
+}
+
+bool QtDialogs::confirmOkCancel(QWidget* parent, const QString& text, const QString& caption)
+{
+    return QMessageBox::question(parent, caption, text, QMessageBox::Ok | QMessageBox::Cancel) ==
+           QMessageBox::Ok;
+}
+
+QString QtDialogs::chooseOpenFile(QWidget* parent, const QString& filter, const QString& initialFolder)
+{
+    return QFileDialog::getOpenFileName(parent, QString(), initialFolder, filter);
+}
+
+QString QtDialogs::chooseSaveFile(QWidget* parent, const QString& filter, const QString& defaultSuffix,
+                                  const QString& initialFolder)
+{
+    QFileDialog dialog(parent, QString(), initialFolder, filter);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setDefaultSuffix(defaultSuffix);
+    // A chosen existing file is replaced without a question, as users of
+    // this program expect from its save dialog.
+    dialog.setOption(QFileDialog::DontConfirmOverwrite);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return {};
+    return dialog.selectedFiles().constFirst();
+}
+
+void QtDialogs::showError(QWidget* parent, const QString& text)
+{
+    QMessageBox::critical(parent, applicationTitle(), text);
+}
+
+} // namespace pravik

@@ -1,0 +1,31 @@
+#pragma once
+
+#include <memory>
+#include <string>
+
+namespace pravik {
+
+class Dialogs;
+class TFmMain;
+class TFmOption;
+class TFmEdit;
+class TFmVersion;
+
+// The program's five windows. They live from start to end; only the main
+// window is shown at start, the others when their commands ask for them.
+struct Windows {
+    std::unique_ptr<TFmMain> FmMain;
+    std::unique_ptr<TFmOption> FmOption;
+    std::unique_ptr<TFmEdit> FmEdit;
+    std::unique_ptr<TFmVersion> FmVersion;
+
+    Windows();
+    Windows(Windows&&) noexcept;
+    ~Windows();
+};
+
+// Creates the windows in their fixed order, the main window first.
+// `appFolder` (CP932) holds main.ini.
+Windows createWindows(Dialogs& dialogs, const std::string& appFolder);
+
+} // namespace pravik

@@ -1,0 +1,118 @@
+#include "UDialog.h"
+
+#include <algorithm>
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QFont>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QPushButton>
+#include <QScreen>
+#include <QShowEvent>
+#include <QStyle>
+
+TFmDialog* FmDialog = nullptr;
+
+namespace {
+
+// Client area of the 323 x 124 window with a dialog frame and caption.
+constexpr int clientWidth = 317;
+constexpr int clientHeight = 99;
+
+} // namespace
+
+TFmDialog::TFmDialog(int& abortFlag, QWidget* parent)
+    : QDialog(parent), abortFlag_(abortFlag)
+{
+    setObjectName("FmDialog");
+    setWindowTitle(QStringLiteral("処理中・・・"));
+    // Topmost so that it stays above the disabled main window and the office
+    // servers' windows.
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint
+                   | Qt::WindowStaysOnTopHint);
+    setModal(false);
+    setFixedSize(clientWidth, clientHeight);
+
+    QFont font(QStringLiteral("ＭＳ Ｐゴシック"));
+    font.setPixelSize(12);
+    setFont(font);
+
+    lMsg = new QLabel(QStringLiteral("ただいまファイルを起動中です。しばらくお待ち下さい。"), this);
+    lMsg->setObjectName("lMsg");
+    lMsg->move(24, 11);
+    lMsg->adjustSize(); // the message line grows with its text
+
+    // The file line keeps its size: a long name is cut, not spread over the button.
+    lCnt = new QLabel(this);
+    lCnt->setObjectName("lCnt");
+    lCnt->setGeometry(24, 35, 265, std::max(12, lCnt->fontMetrics().height()));
+    QPalette palette = lCnt->palette();
+    palette.setColor(QPalette::WindowText, QColor(0x40, 0x80, 0x80));
+    lCnt->setPalette(palette);
+    lCnt->hide();
+
+    btnAbort = new QPushButton(QStringLiteral("中止"), this);
+    btnAbort->setObjectName("btnAbort");
+    btnAbort->setGeometry(114, 59, 75, 25);
+    btnAbort->setIcon(style()->standardIcon(QStyle::SP_BrowserStop));
+    btnAbort->setCursor(Qt::PointingHandCursor);
+    btnAbort->setAutoDefault(false);
+    connect(btnAbort, &QPushButton::clicked, this, &TFmDialog::btnAbortClick);
+
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        centreOn(screen->size());
+}
+
+void TFmDialog::centreOn(const QSize& screenSize)
+{
+    move(screenSize.width() / 2 - outerWidth / 2, screenSize.height() / 2 - outerHeight / 2);
+}
+
+void TFmDialog::showProgress(const QString& message, const QString& fileLine)
+{
+    lMsg->setText(message);
+    lMsg->adjustSize();
+    lCnt->setText(fileLine);
+    lCnt->show();
+    show();
+    raise();
+}
+
+void TFmDialog::hideProgress()
+{
+    lCnt->hide();
+    hide();
+}
+
+void TFmDialog::showEvent(QShowEvent* event)
+{
+    // Only a real hidden-to-visible change starts a new loop; restoring a
+    // minimised window must not forget a stop request.
+    if (!event->spontaneous())
+        abortFlag_ = 0;
+    QDialog::showEvent(event);
+}
+
+// Closing from the window manager or with Escape would hide the window
+// without a stop request, and the loop would go on with nothing on screen
+// saying so: Abort is the one way out.
+void TFmDialog::closeEvent(QCloseEvent* event)
+{
+    if (event->spontaneous())
+        event->ignore();
+    else
+        QDialog::closeEvent(event);
+}
+
+void TFmDialog::reject()
+{
+}
+
+void TFmDialog::btnAbortClick()
+{
+    QApplication::processEvents();
+    abortFlag_ = 1;
+    hide();
+    QApplication::processEvents();
+}

@@ -1,0 +1,45 @@
+#pragma once
+
+#include <QDialog>
+
+class QLabel;
+class QPushButton;
+
+// The small always-on-top window that names the file in hand while the main
+// window works through a set of files, and lets the user ask it to stop.
+// The stop request lives with the caller (the main window's abortFlag): the
+// dialog only writes it, the caller's loop reads it between two files.
+class TFmDialog : public QDialog {
+    Q_OBJECT
+
+public:
+    // Outer size of the window; the main window centres it with these.
+    static constexpr int outerWidth = 323;
+    static constexpr int outerHeight = 124;
+
+    explicit TFmDialog(int& abortFlag, QWidget* parent = nullptr);
+
+    // Sets both lines and shows the window in front; a window that is
+    // already visible stays where it is. Callable again to change the lines.
+    void showProgress(const QString& message, const QString& fileLine);
+    void hideProgress();
+
+    // Places the window in the middle of a screen of the given size.
+    void centreOn(const QSize& screenSize);
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void reject() override;
+
+private slots:
+    void btnAbortClick();
+
+private:
+    int& abortFlag_;
+    QLabel* lMsg;
+    QLabel* lCnt;
+    QPushButton* btnAbort;
+};
+
+extern TFmDialog* FmDialog;

@@ -1,0 +1,170 @@
+#include "UMain.h"
+
+#include "Dialogs.h"
+#include "Fonts.h"
+#include "PrintListModel.h"
+#include "ToolbarIcons.h"
+
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QStatusBar>
+#include <QTableView>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+namespace pravik {
+
+namespace {
+
+constexpr int designedLeft = 99;
+constexpr int designedTop = 235;
+constexpr int designedWidth = 589;
+constexpr int designedHeight = 325;
+constexpr int designedWidths[columnCount] = {150, 150, 200, 40, 40, 100, 200};
+
+QFrame* groupDivider(QWidget* parent)
+{
+    auto* bevel = new QFrame(parent);
+    bevel->setFrameShape(QFrame::VLine);
+    bevel->setFrameShadow(QFrame::Sunken);
+    return bevel;
+}
+
+} // namespace
+
+TFmMain::TFmMain(Dialogs& dialogs, std::string appFolder, QWidget* parent)
+    : QMainWindow(parent),
+      dialogs_(dialogs),
+      appFolder_(std::move(appFolder)),
+      fileCommands_(list_, *this, settings_.titlePrefix, appFolder_ + "/save/")
+{
+    setObjectName(QStringLiteral("FmMain"));
+    setFont(windowFont());
+    setWindowTitle(QStringLiteral("Pravik"));
+    move(designedLeft, designedTop);
+    resize(designedWidth, designedHeight);
+
+    auto* central = new QWidget(this);
+    auto* layout = new QVBoxLayout(central);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    setCentralWidget(central);
+
+    buildToolbar();
+    buildListView();
+    layout->addWidget(pMenu);
+    layout->addWidget(lstView, 1);
+
+    stsBar = new QStatusBar(this);
+    stsBar->setObjectName(QStringLiteral("stsBar"));
+    stsBar->setFixedHeight(19);
+    stsBar->setSizeGripEnabled(true);
+    setStatusBar(stsBar);
+}
+
+TFmMain::~TFmMain() = default;
+
+void TFmMain::setSecondaryWindows(std::vector<QWidget*> windows)
+{
+    secondaryWindows_ = std::move(windows);
+}
+
+QToolButton* TFmMain::addToolButton(const char* name, const QString& caption, const QString& hint,
+                                    int tag, const QString& icon)
+{
+    auto* button = new QToolButton(pMenu);
+    button->setObjectName(QString::fromLatin1(name));
+    button->setText(caption);
+    button->setToolTip(hint);
+    button->setIcon(toolbarIcon(icon));
+    button->setIconSize(QSize(24, 24));
+    button->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+    button->setAutoRaise(true);
+    button->setFixedSize(55, 45);
+    button->setProperty("tag", tag);
+    pMenu->layout()->addWidget(button);
+    return button;
+}
+
+void TFmMain::buildToolbar()
+{
+    pMenu = new QFrame(this);
+    pMenu->setObjectName(QStringLiteral("pMenu"));
+    pMenu->setFixedHeight(52);
+    pMenu->setFrameShape(QFrame::StyledPanel);
+    pMenu->setFrameShadow(QFrame::Sunken);
+    auto* row = new QHBoxLayout(pMenu);
+    row->setContentsMargins(3, 2, 3, 2);
+    row->setSpacing(1);
+
+    btnPrt = addToolButton("btnPrt", QStringLiteral("印刷開始"), QStringLiteral("印刷を開始します"), 0,
+                           QStringLiteral("print"));
+    row->addWidget(groupDivider(pMenu));
+    btnNew = addToolButton("btnNew", QStringLiteral("新規(&N)"), QStringLiteral("リストを新規作成します"),
+                           1, QStringLiteral("new"));
+    btnOpen = addToolButton("btnOpen", QStringLiteral("開く(&O)"), QStringLiteral("リストを開きます"), 2,
+                            QStringLiteral("open"));
+    btnSave = addToolButton("btnSave", QStringLiteral("保存(&S)"),
+                            QStringLiteral("リストを上書き保存します"), 3, QStringLiteral("save"));
+    row->addWidget(groupDivider(pMenu));
+    btnAdd = addToolButton("btnAdd", QStringLiteral("追加(&A)"),
+                           QStringLiteral("EXCEL、WORDファイルを追加します"), 1, QStringLiteral("add"));
+    btnDel = addToolButton("btnDel", QStringLiteral("削除(&D)"), QStringLiteral("リストから削除します"), 2,
+                           QStringLiteral("delete"));
+    btnSet = addToolButton("btnSet", QStringLiteral("設定(&O)"), QStringLiteral("印刷設定を行います"), 3,
+                           QStringLiteral("settings"));
+    row->addWidget(groupDivider(pMenu));
+    btnHyouji = addToolButton("btnHyouji", QStringLiteral("表示 ▼"),
+                              QStringLiteral("表示タイプを変更します"), 1, QStringLiteral("view"));
+    btnUp = addToolButton("btnUp", QStringLiteral("上に移動"),
+                          QStringLiteral("選択しているリストを上に移動します"), 2, QStringLiteral("up"));
+    btnDown = addToolButton("btnDown", QStringLiteral("下に移動"),
+                            QStringLiteral("選択しているリストを下に移動します"), 3, QStringLiteral("down"));
+    row->addStretch(1);
+
+    btnSave->setEnabled(false);
+    for (QToolButton* button : {btnNew, btnOpen, btnSave})
+        connect(button, &QToolButton::clicked, this,
+                [this, button] { btnNewClick(button->property("tag").toInt()); });
+}
+
+void TFmMain::buildListView()
+{
+    model_ = new PrintListModel(list_, this);
+    lstView = new QTableView(this);
+    lstView->setObjectName(QStringLiteral("lstView"));
+    lstView->setModel(model_);
+    lstView->setShowGrid(true);
+    lstView->setSelectionBehavior(QAbstractItemView::SelectRows);
+    lstView->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    lstView->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    lstView->setWordWrap(false);
+    lstView->setIconSize(QSize(16, 16));
+    lstView->verticalHeader()->hide();
+    lstView->verticalHeader()->setDefaultSectionSize(18);
+    lstView->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    lstView->horizontalHeader()->setSectionsMovable(true);
+    lstView->horizontalHeader()->setHighlightSections(false);
+    lstView->horizontalHeader()->setStretchLastSection(false);
+    lstView->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    // Keep the selection visible when the list loses the focus.
+    QPalette palette = lstView->palette();
+    palette.setColor(QPalette::Inactive, QPalette::Highlight,
+                     palette.color(QPalette::Active, QPalette::Highlight));
+    palette.setColor(QPalette::Inactive, QPalette::HighlightedText,
+                     palette.color(QPalette::Active, QPalette::HighlightedText));
+    lstView->setPalette(palette);
+    for (int column = 0; column < columnCount; ++column)
+        lstView->setColumnWidth(column, designedWidths[column]);
+}
+
+void TFmMain::guarded(const std::function<void()>& handler)
+{
+    try {
+        handler();
+    } catch (const std::exception& error) {
+        dialogs_.showError(this, QString::fromUtf8(error.what()));
+    }
+}
+
+} // namespace pravik

@@ -1,0 +1,22 @@
+#include "ListErrors.h"
+
+#include "TextCodec.h"
+
+namespace pravik {
+
+ListIndexError::ListIndexError(long index)
+    : Error("リストのインデックスが範囲を超えています (" + std::to_string(index) + ")"), index_(index)
+{
+}
+
+Error fileOpenError(const std::string& cp932Path)
+{
+    return Error(formatMessage("ファイル %s は開けません", codec::toDisplay(cp932Path)));
+}
+
+Error fileCreateError(const std::string& cp932Path)
+{
+    return Error(formatMessage("ファイル %s を作成できません", codec::toDisplay(cp932Path)));
+}
+
+} // namespace pravik

@@ -1,0 +1,24 @@
+#pragma once
+
+#include "Error.h"
+
+#include <string>
+
+namespace pravik {
+
+// A list ran out of items: "リストのインデックスが範囲を超えています (%d)".
+class ListIndexError : public Error {
+public:
+    explicit ListIndexError(long index);
+    long index() const { return index_; }
+
+private:
+    long index_;
+};
+
+// "ファイル %s は開けません" with the path.
+Error fileOpenError(const std::string& cp932Path);
+// "ファイル %s を作成できません" with the path.
+Error fileCreateError(const std::string& cp932Path);
+
+} // namespace pravik

@@ -1,0 +1,37 @@
+#pragma once
+
+#include "PrintEntry.h"
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// The .lst file: CP932 text, seven lines per entry in PrintEntry field
+// order, CR LF after every line. No header, no trailer.
+namespace pravik {
+
+struct ListFileContent {
+    std::vector<PrintEntry> entries; // the complete entries
+    // Set when the last entry is incomplete: the first missing line index.
+    std::optional<long> missingLineIndex;
+};
+
+// Lines end at CR LF, lone CR or lone LF; the last line needs no line end;
+// a NUL byte ends the content.
+std::vector<std::string> splitListLines(std::string_view bytes);
+
+ListFileContent parseListFile(std::string_view bytes);
+
+// Throws Error when a field holds a line break: it would shift every later
+// field of the file by a line.
+std::string formatListFile(const std::vector<PrintEntry>& entries);
+
+// Throws Error "ファイル %s は開けません" when the file cannot be read.
+ListFileContent readListFile(const std::string& cp932Path);
+
+// Replaces the file atomically: on failure (Error "ファイル %s を作成できません")
+// the old file stays as it was.
+void writeListFile(const std::string& cp932Path, const std::vector<PrintEntry>& entries);
+
+} // namespace pravik

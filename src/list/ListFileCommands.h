@@ -1,0 +1,56 @@
+#pragma once
+
+#include "PrintList.h"
+
+#include <optional>
+#include <string>
+
+namespace pravik {
+
+// The dialogs and window parts the file commands need, so the commands can
+// be run without a window. Paths and captions are CP932.
+class ListFileUi {
+public:
+    virtual ~ListFileUi() = default;
+    // "内容が変更されています。保存しますか？" with Yes and No; true for Yes.
+    virtual bool askSaveChanges() = 0;
+    virtual std::optional<std::string> chooseListToOpen() = 0;
+    // The save dialog, opened in `initialFolder`; empty when cancelled.
+    virtual std::optional<std::string> chooseListToSave(const std::string& initialFolder) = 0;
+    virtual void setCaption(const std::string& caption) = 0;
+    virtual void setSaveEnabled(bool enabled) = 0;
+};
+
+// New, Open, Save, Save as and the question that protects unsaved rows.
+//
+// Unlike a plain "ask, then carry on", a cancelled save dialog never costs
+// the user a list: it leaves `changed` and the Save button as they were, and
+// it abandons the New, Open or close that asked for the save.
+class ListFileCommands {
+public:
+    ListFileCommands(PrintList& list, ListFileUi& ui, const std::string& titlePrefix,
+                     std::string saveFolder);
+
+    void newList();
+    void open();
+    void save();
+    void saveAs();
+
+    // The close handler's question. False when the user abandoned the close
+    // by cancelling the save dialog; a failed save throws and so also keeps
+    // the window open.
+    bool confirmClose();
+
+private:
+    bool confirmSaveChanges();
+    bool saveUnderCurrentNameOrAsk();
+    bool saveThroughDialog();
+    void markSaved();
+
+    PrintList& list_;
+    ListFileUi& ui_;
+    const std::string& titlePrefix_;
+    std::string saveFolder_;
+};
+
+} // namespace pravik

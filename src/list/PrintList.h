@@ -1,0 +1,52 @@
+#pragma once
+
+#include "PrintEntry.h"
+
+#include <string>
+#include <vector>
+
+namespace pravik {
+
+// Told about every change of the rows, so a view (the window's item model)
+// can follow without holding a copy.
+class PrintListListener {
+public:
+    virtual ~PrintListListener() = default;
+    virtual void rowsAboutToBeReset() = 0;
+    virtual void rowsReset() = 0;
+    virtual void rowsAboutToBeInserted(size_t first, size_t last) = 0;
+    virtual void rowsInserted() = 0;
+};
+
+// The rows of the main window with the state that belongs to them.
+class PrintList {
+public:
+    // True when the rows differ from what was last loaded or saved.
+    bool changed = false;
+    // CP932 path of the list file the rows belong to; empty when none.
+    std::string listFileName;
+
+    void setListener(PrintListListener* listener) { listener_ = listener; }
+
+    size_t size() const { return rows_.size(); }
+    bool empty() const { return rows_.empty(); }
+    const PrintEntry& at(size_t row) const { return rows_.at(row); }
+    const std::vector<PrintEntry>& rows() const { return rows_; }
+
+    void clear();
+    void replaceAll(std::vector<PrintEntry> rows);
+    void append(PrintEntry entry);
+
+    // Replaces all rows by the entries of a list file. When the file cannot be
+    // read the rows stay untouched; when its last entry is incomplete the
+    // complete entries are kept and ListIndexError is thrown. changed and
+    // listFileName are the caller's business.
+    void loadListFile(const std::string& cp932Path);
+    void saveListFile(const std::string& cp932Path) const;
+
+private:
+    std::vector<PrintEntry> rows_;
+    PrintListListener* listener_ = nullptr;
+};
+
+} // namespace pravik

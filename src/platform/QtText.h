@@ -1,0 +1,21 @@
+#pragma once
+
+#include <QString>
+
+#include <string>
+#include <string_view>
+
+// Core text (CP932 bytes) on its way to and from Qt.
+namespace pravik {
+
+// For showing: never fails (see codec::toDisplay).
+QString toQString(std::string_view cp932);
+// What the user typed: throws codec::ConversionError when CP932 can't hold it.
+std::string fromQString(const QString& text);
+// A file name the system gave (dialog, drop): throws codec::ConversionError
+// naming the file when CP932 can't hold it.
+std::string pathFromQString(const QString& path);
+// A stored path for Qt's file functions.
+QString pathToQString(std::string_view cp932Path);
+
+} // namespace pravik
