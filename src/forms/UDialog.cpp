@@ -22,8 +22,8 @@ constexpr int clientHeight = 99;
 
 } // namespace
 
-TFmDialog::TFmDialog(int& abortFlag, QWidget* parent)
-    : QDialog(parent), abortFlag_(abortFlag)
+TFmDialog::TFmDialog(int& abortFlag)
+    : QDialog(nullptr), abortFlag_(abortFlag)
 {
     setObjectName("FmDialog");
     setWindowTitle(QStringLiteral("処理中・・・"));

@@ -17,7 +17,9 @@ public:
     static constexpr int outerWidth = 323;
     static constexpr int outerHeight = 124;
 
-    explicit TFmDialog(int& abortFlag, QWidget* parent = nullptr);
+    // No parent on purpose: the main window is disabled while a loop runs,
+    // and a disabled parent would disable its Abort button too.
+    explicit TFmDialog(int& abortFlag);
 
     // Sets both lines and shows the window in front; a window that is
     // already visible stays where it is. Callable again to change the lines.

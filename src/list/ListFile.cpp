@@ -70,12 +70,16 @@ std::string formatListFile(const std::vector<PrintEntry>& entries)
 
 ListFileContent readListFile(const std::string& cp932Path)
 {
-    std::ifstream in;
+    std::filesystem::path osPath;
     try {
-        in.open(codec::toOsPath(cp932Path), std::ios::binary);
+        osPath = codec::toOsPath(cp932Path);
     } catch (const codec::ConversionError&) {
         throw fileOpenError(cp932Path);
     }
+    std::error_code ec;
+    if (std::filesystem::is_directory(osPath, ec))
+        throw fileOpenError(cp932Path);
+    std::ifstream in(osPath, std::ios::binary);
     if (!in)
         throw fileOpenError(cp932Path);
     std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());

@@ -20,7 +20,10 @@ public:
 std::string toUtf8(std::string_view cp932);
 
 // UTF-8 to CP932 bytes. Throws ConversionError naming the text when a
-// character has no CP932 form (or the UTF-8 is malformed).
+// character has no CP932 form (or the UTF-8 is malformed). The JIS forms
+// 〜 ‖ − — ¢ £ ¬ are taken as the same JIS characters and read back in their
+// Windows forms (～ ∥ － ― ￠ ￡ ￢); ¥ and ‾ are refused rather than turned
+// into \ and ~.
 std::string fromUtf8(std::string_view utf8);
 
 // For messages and list cells: never throws; bytes with no Unicode form
@@ -31,7 +34,8 @@ std::string toDisplay(std::string_view cp932);
 std::filesystem::path toOsPath(std::string_view cp932Path);
 
 // A path that came from the system. Throws ConversionError with a message
-// naming the file when CP932 cannot hold it: a lossy path is never stored.
+// naming the file when CP932 cannot hold it exactly: a lossy path is never
+// stored (so here the JIS forms above are refused too).
 std::string fromOsPath(const std::filesystem::path& path);
 
 // True when the byte starts a two-byte CP932 character.

@@ -1,0 +1,114 @@
+#include "AtomicFile.h"
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+class AtomicFile : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        std::string pattern = (fs::temp_directory_path() / "atomicfile.XXXXXX").string();
+        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
+        dir = pattern;
+    }
+    void TearDown() override
+    {
+        fs::permissions(dir, fs::perms::owner_all, fs::perm_options::add);
+        fs::remove_all(dir);
+    }
+
+    static void put(const fs::path& file, const std::string& bytes)
+    {
+        std::ofstream(file, std::ios::binary) << bytes;
+    }
+    static std::string get(const fs::path& file)
+    {
+        std::ostringstream bytes;
+        bytes << std::ifstream(file, std::ios::binary).rdbuf();
+        return bytes.str();
+    }
+    size_t entries() const
+    {
+        return static_cast<size_t>(std::distance(fs::directory_iterator(dir), fs::directory_iterator()));
+    }
+
+    fs::path dir;
+};
+
+} // namespace
+
+TEST_F(AtomicFile, ReplacesTheContentAndKeepsThePermissions)
+{
+    const fs::path file = dir / "main.ini";
+    put(file, "old content that is longer");
+    fs::permissions(file, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+
+    ASSERT_TRUE(pravik::writeFileAtomically(file, std::string("new\0\r\n", 6)));
+    EXPECT_EQ(get(file), std::string("new\0\r\n", 6));
+    EXPECT_EQ(fs::status(file).permissions() & fs::perms::all,
+              fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+    EXPECT_EQ(entries(), 1u); // no temporary file left behind
+}
+
+TEST_F(AtomicFile, CreatesAMissingFileWithTheUmaskMode)
+{
+    const fs::path file = dir / "new.ini";
+    const mode_t mask = ::umask(022);
+    const bool ok = pravik::writeFileAtomically(file, "x");
+    ::umask(mask);
+    ASSERT_TRUE(ok);
+    EXPECT_EQ(get(file), "x");
+    EXPECT_EQ(fs::status(file).permissions() & fs::perms::all, static_cast<fs::perms>(0644));
+}
+
+TEST_F(AtomicFile, WritesThroughASymbolicLink)
+{
+    fs::create_directory(dir / "real");
+    put(dir / "real" / "main.ini", "old");
+    fs::create_symlink("real/main.ini", dir / "link.ini");
+
+    ASSERT_TRUE(pravik::writeFileAtomically(dir / "link.ini", "new"));
+    EXPECT_TRUE(fs::is_symlink(dir / "link.ini"));
+    EXPECT_EQ(get(dir / "real" / "main.ini"), "new");
+}
+
+TEST_F(AtomicFile, FailureInAMissingFolderReportsErrno)
+{
+    errno = 0;
+    EXPECT_FALSE(pravik::writeFileAtomically(dir / "missing" / "main.ini", "new"));
+    EXPECT_EQ(errno, ENOENT);
+    EXPECT_FALSE(fs::exists(dir / "missing"));
+}
+
+TEST_F(AtomicFile, FailureInAReadOnlyFolderLeavesTheOldFile)
+{
+    if (::geteuid() == 0)
+        GTEST_SKIP() << "permissions do not bind root";
+    const fs::path file = dir / "main.ini";
+    put(file, "old");
+    fs::permissions(dir, fs::perms::owner_write, fs::perm_options::remove);
+
+    errno = 0;
+    EXPECT_FALSE(pravik::writeFileAtomically(file, "new"));
+    EXPECT_EQ(errno, EACCES);
+    EXPECT_EQ(get(file), "old");
+    EXPECT_EQ(entries(), 1u);
+}
+
+TEST_F(AtomicFile, FailureToRenameRemovesTheTemporaryFile)
+{
+    fs::create_directory(dir / "main.ini"); // rename cannot replace a folder
+    EXPECT_FALSE(pravik::writeFileAtomically(dir / "main.ini", "new"));
+    EXPECT_TRUE(fs::is_directory(dir / "main.ini"));
+    EXPECT_EQ(entries(), 1u);
+}

@@ -1,0 +1,177 @@
+#include "ListFile.h"
+#include "ScriptedDialogs.h"
+#include "TempDir.h"
+#include "UMain.h"
+
+#include <QHeaderView>
+#include <QTableView>
+#include <QToolButton>
+#include <gtest/gtest.h>
+
+using namespace pravik;
+using pravik::test::readBytes;
+using pravik::test::ScriptedDialogs;
+using pravik::test::TempDir;
+using pravik::test::writeBytes;
+
+namespace {
+
+const std::string designedIni =
+    "[TITLE]\r\nAPP_NAME=Pravik\r\n[MAIN]\r\nCOLUMN=150,150,200,40,40,100,200\r\n";
+
+PrintEntry entry(const std::string& name)
+{
+    return {name, "", "", "doc", "1", "P", "/docs/" + name};
+}
+
+class MainWindowTest : public ::testing::Test {
+protected:
+    TempDir dir;
+    ScriptedDialogs dialogs;
+    std::unique_ptr<TFmMain> window;
+
+    void start(const std::string& ini = designedIni)
+    {
+        writeBytes(dir.file("main.ini"), ini);
+        window = std::make_unique<TFmMain>(dialogs, dir.path().string());
+        window->show();
+    }
+    QToolButton* button(const char* name) { return window->findChild<QToolButton*>(QLatin1String(name)); }
+    QString caption() const { return window->windowTitle(); }
+    void changeRows()
+    {
+        window->printList().replaceAll({entry("a.doc"), entry("b.doc")});
+        window->printList().changed = true;
+    }
+    std::string ini() const { return readBytes(dir.file("main.ini")); }
+};
+
+} // namespace
+
+TEST_F(MainWindowTest, StartsWithTheDesignedCaptionHeadingsAndToolbar)
+{
+    start();
+    EXPECT_EQ(caption(), QStringLiteral("Pravik"));
+    EXPECT_TRUE(dialogs.errors.isEmpty());
+    const QStringList names = {"btnPrt", "btnNew", "btnOpen", "btnSave", "btnAdd",
+                               "btnDel", "btnSet", "btnHyouji", "btnUp", "btnDown"};
+    for (const QString& name : names) {
+        QToolButton* tool = window->findChild<QToolButton*>(name);
+        ASSERT_TRUE(tool) << name.toStdString();
+        EXPECT_EQ(tool->size(), QSize(55, 45));
+        EXPECT_FALSE(tool->toolTip().isEmpty());
+    }
+    EXPECT_FALSE(button("btnSave")->isEnabled());
+    EXPECT_EQ(button("btnNew")->text(), QStringLiteral("新規(&N)"));
+    EXPECT_TRUE(window->listView()->horizontalHeader()->sectionsMovable());
+    EXPECT_EQ(window->listView()->columnWidth(2), 200);
+}
+
+TEST_F(MainWindowTest, HexTopFromSettingsPlacesTheWindow)
+{
+    start(designedIni + "FMTOP=0x10\r\nFMLEFT=30\r\nFMHEIGHT=300\r\nFMWIDTH=600\r\n");
+    EXPECT_EQ(window->y(), 16);
+    EXPECT_EQ(window->x(), 30);
+    EXPECT_EQ(window->size(), QSize(600, 300));
+}
+
+TEST_F(MainWindowTest, MissingColumnsAreReportedAndTheDesignedGeometryStays)
+{
+    start("[TITLE]\r\nAPP_NAME=Pravik\r\n[MAIN]\r\nFMTOP=5\r\n");
+    ASSERT_EQ(dialogs.errors.size(), 1);
+    EXPECT_EQ(dialogs.errors[0], QStringLiteral("リストのインデックスが範囲を超えています (0)"));
+    EXPECT_EQ(window->pos(), QPoint(99, 235));
+    EXPECT_EQ(window->size(), QSize(589, 325));
+
+    // The next close writes a complete set, so the following start succeeds.
+    EXPECT_TRUE(window->close());
+    for (const char* key : {"COLUMN=150,150,200,40,40,100,200\r\n", "FMTOP=235\r\n", "FMLEFT=99\r\n",
+                            "FMHEIGHT=325\r\n", "FMWIDTH=589\r\n", "LASTLIST=\r\n"})
+        EXPECT_NE(ini().find(key), std::string::npos) << key;
+    dialogs.errors.clear();
+    start(ini());
+    EXPECT_TRUE(dialogs.errors.isEmpty());
+}
+
+TEST_F(MainWindowTest, ReopensTheLastListWithItsNameInTheCaption)
+{
+    writeListFile(dir.file("week.lst"), {entry("a.doc")});
+    start(designedIni + "MEMORY=1\r\nLASTLIST=" + dir.file("week.lst") + "\r\n");
+    EXPECT_EQ(window->listView()->model()->rowCount(), 1);
+    EXPECT_EQ(caption(), QStringLiteral("Pravik - week.lst"));
+    EXPECT_FALSE(button("btnSave")->isEnabled());
+    EXPECT_FALSE(window->printList().changed);
+
+    EXPECT_TRUE(window->close());
+    EXPECT_NE(ini().find("LASTLIST=" + dir.file("week.lst") + "\r\n"), std::string::npos);
+}
+
+TEST_F(MainWindowTest, ToolbarSaveAndOpenNameTheListInTheCaption)
+{
+    start();
+    changeRows();
+    button("btnSave")->setEnabled(true);
+    dialogs.saveChoices = {QString::fromStdString(dir.file("a.lst"))};
+    button("btnSave")->click();
+    EXPECT_EQ(dialogs.saveFolders, QStringList{QString::fromStdString(dir.file("save/"))});
+    EXPECT_EQ(caption(), QStringLiteral("Pravik - a.lst]"));
+    EXPECT_FALSE(button("btnSave")->isEnabled());
+
+    dialogs.openChoices = {QString::fromStdString(dir.file("a.lst"))};
+    button("btnOpen")->click();
+    EXPECT_EQ(caption(), QStringLiteral("Pravik - a.lst"));
+    EXPECT_EQ(window->listView()->model()->rowCount(), 2);
+
+    button("btnNew")->click();
+    EXPECT_EQ(caption(), QStringLiteral("Pravik - "));
+    EXPECT_EQ(window->listView()->model()->rowCount(), 0);
+}
+
+TEST_F(MainWindowTest, OpenErrorGoesToTheErrorDisplay)
+{
+    start();
+    dialogs.openChoices = {QString::fromStdString(dir.file("missing.lst"))};
+    button("btnOpen")->click();
+    ASSERT_EQ(dialogs.errors.size(), 1);
+    EXPECT_EQ(dialogs.errors[0].toStdString(), "ファイル " + dir.file("missing.lst") + " は開けません");
+    EXPECT_EQ(caption(), QStringLiteral("Pravik"));
+}
+
+TEST_F(MainWindowTest, ChosenFileThatShiftJisCannotHoldIsRefused)
+{
+    start();
+    changeRows();
+    dialogs.saveChoices = {QString::fromStdString(dir.file("café.lst"))};
+    window->saveListAs();
+    ASSERT_EQ(dialogs.errors.size(), 1);
+    EXPECT_TRUE(dialogs.errors[0].contains(QStringLiteral("café.lst")));
+    EXPECT_TRUE(window->printList().changed);
+    EXPECT_FALSE(std::filesystem::exists(dir.path() / "café.lst"));
+}
+
+TEST_F(MainWindowTest, CloseAsksAndCancellingTheSaveDialogKeepsTheWindowOpen)
+{
+    start();
+    changeRows();
+    dialogs.answers = {true};
+    dialogs.saveChoices = {QString()};
+    EXPECT_FALSE(window->close());
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_EQ(dialogs.questions, QStringList{QStringLiteral("内容が変更されています。保存しますか？")});
+
+    dialogs.answers = {true};
+    dialogs.saveChoices = {QString::fromStdString(dir.file("kept.lst"))};
+    EXPECT_TRUE(window->close());
+    EXPECT_EQ(readBytes(dir.file("kept.lst")), formatListFile({entry("a.doc"), entry("b.doc")}));
+    EXPECT_NE(ini().find("LASTLIST=" + dir.file("kept.lst") + "\r\n"), std::string::npos);
+}
+
+TEST_F(MainWindowTest, WindowClosesEvenWhenSettingsCannotBeWritten)
+{
+    start();
+    std::filesystem::remove(dir.path() / "main.ini");
+    std::filesystem::create_directory(dir.path() / "main.ini"); // a folder in its place
+    EXPECT_TRUE(window->close());
+    ASSERT_EQ(dialogs.errors.size(), 1);
+    EXPECT_TRUE(dialogs.errors[0].contains(QStringLiteral("main.ini に書き込めません")));
+}

@@ -1,0 +1,53 @@
+#pragma once
+
+#include "Dialogs.h"
+
+#include <QStringList>
+
+#include <deque>
+#include <stdexcept>
+
+namespace pravik::test {
+
+// Answers the windows' dialogs from a script and records the questions and
+// errors. A dialog with no scripted answer fails the test by throwing.
+class ScriptedDialogs : public Dialogs {
+public:
+    std::deque<bool> answers;         // Yes/No and OK/Cancel
+    std::deque<QString> openChoices;  // empty string: cancelled
+    std::deque<QString> saveChoices;  // empty string: cancelled
+    QStringList questions;
+    QStringList errors;
+    QStringList saveFolders;
+
+    bool askYesNo(QWidget*, const QString& text, const QString&) override { return answer(text); }
+    bool confirmOkCancel(QWidget*, const QString& text, const QString&) override { return answer(text); }
+    QString chooseOpenFile(QWidget*, const QString&, const QString&) override { return pop(openChoices); }
+    QString chooseSaveFile(QWidget*, const QString&, const QString&, const QString& folder) override
+    {
+        saveFolders << folder;
+        return pop(saveChoices);
+    }
+    void showError(QWidget*, const QString& text) override { errors << text; }
+
+private:
+    bool answer(const QString& text)
+    {
+        questions << text;
+        if (answers.empty())
+            throw std::logic_error("unexpected question: " + text.toStdString());
+        const bool value = answers.front();
+        answers.pop_front();
+        return value;
+    }
+    static QString pop(std::deque<QString>& script)
+    {
+        if (script.empty())
+            throw std::logic_error("unexpected file dialog");
+        QString value = script.front();
+        script.pop_front();
+        return value;
+    }
+};
+
+} // namespace pravik::test

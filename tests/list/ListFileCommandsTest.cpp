@@ -1,0 +1,253 @@
+#include "ListFileCommands.h"
+#include "ListErrors.h"
+#include "ListFile.h"
+#include "TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <deque>
+
+using namespace pravik;
+using pravik::test::readBytes;
+using pravik::test::TempDir;
+using pravik::test::writeBytes;
+
+namespace {
+
+// Answers the commands' questions from a script and records what they did.
+class ScriptedUi : public ListFileUi {
+public:
+    std::deque<bool> saveAnswers;
+    std::deque<std::optional<std::string>> openChoices;
+    std::deque<std::optional<std::string>> saveChoices;
+    int questions = 0;
+    std::vector<std::string> saveDialogFolders;
+    std::optional<std::string> caption;
+    bool saveEnabled = true;
+
+    bool askSaveChanges() override
+    {
+        ++questions;
+        return pop(saveAnswers);
+    }
+    std::optional<std::string> chooseListToOpen() override { return pop(openChoices); }
+    std::optional<std::string> chooseListToSave(const std::string& folder) override
+    {
+        saveDialogFolders.push_back(folder);
+        return pop(saveChoices);
+    }
+    void setCaption(const std::string& text) override { caption = text; }
+    void setSaveEnabled(bool enabled) override { saveEnabled = enabled; }
+
+private:
+    template <typename T>
+    static T pop(std::deque<T>& script)
+    {
+        if (script.empty())
+            throw std::logic_error("unexpected dialog");
+        T value = script.front();
+        script.pop_front();
+        return value;
+    }
+};
+
+PrintEntry entry(const std::string& name)
+{
+    return {name, "", "", "doc", "1", "P", "/docs/" + name};
+}
+
+class ListFileCommandsTest : public ::testing::Test {
+protected:
+    TempDir dir;
+    PrintList list;
+    ScriptedUi ui;
+    std::string prefix = "Pravik - ";
+    ListFileCommands commands{list, ui, prefix, "/app/save/"};
+
+    void changeList(std::vector<PrintEntry> rows = {entry("a.doc")})
+    {
+        list.replaceAll(std::move(rows));
+        list.changed = true;
+        ui.saveEnabled = true;
+    }
+};
+
+} // namespace
+
+TEST_F(ListFileCommandsTest, NewWithoutChangesClearsWithoutAQuestion)
+{
+    list.replaceAll({entry("a.doc")});
+    list.listFileName = "/lists/a.lst";
+    commands.newList();
+    EXPECT_EQ(ui.questions, 0);
+    EXPECT_TRUE(list.empty());
+    EXPECT_EQ(list.listFileName, "");
+    EXPECT_EQ(ui.caption, prefix);
+}
+
+TEST_F(ListFileCommandsTest, NewOnAChangedUnnamedListSavesThroughTheDialogThenClears)
+{
+    changeList();
+    ui.saveAnswers = {true};
+    ui.saveChoices = {dir.file("kept.lst")};
+    commands.newList();
+    EXPECT_EQ(ui.saveDialogFolders, std::vector<std::string>{"/app/save/"});
+    EXPECT_EQ(readBytes(dir.file("kept.lst")), formatListFile({entry("a.doc")}));
+    EXPECT_TRUE(list.empty());
+    EXPECT_FALSE(list.changed);
+    EXPECT_EQ(ui.caption, prefix);
+}
+
+TEST_F(ListFileCommandsTest, CancelledSaveDialogAbandonsNewAndOpen)
+{
+    changeList();
+    ui.saveAnswers = {true, true};
+    ui.saveChoices = {std::nullopt, std::nullopt};
+    commands.newList();
+    commands.open(); // no open dialog is scripted: asking for one would throw
+    EXPECT_EQ(list.size(), 1u);
+    EXPECT_TRUE(list.changed);
+    EXPECT_TRUE(ui.saveEnabled);
+    EXPECT_FALSE(ui.caption);
+}
+
+TEST_F(ListFileCommandsTest, AnsweringNoDiscardsTheChanges)
+{
+    changeList();
+    ui.saveAnswers = {false};
+    commands.newList();
+    EXPECT_TRUE(list.empty());
+    EXPECT_FALSE(list.changed);
+}
+
+TEST_F(ListFileCommandsTest, YesSavesANamedListUnderItsName)
+{
+    changeList();
+    list.listFileName = dir.file("named.lst");
+    ui.saveAnswers = {true};
+    commands.newList();
+    EXPECT_EQ(readBytes(dir.file("named.lst")), formatListFile({entry("a.doc")}));
+}
+
+TEST_F(ListFileCommandsTest, OpenAsksEvenForAnEmptyChangedList)
+{
+    list.changed = true;
+    writeBytes(dir.file("week.lst"), formatListFile({entry("x.doc"), entry("y.doc")}));
+    ui.saveAnswers = {false};
+    ui.openChoices = {dir.file("week.lst")};
+    commands.open();
+    EXPECT_EQ(ui.questions, 1);
+    EXPECT_EQ(list.size(), 2u);
+    EXPECT_EQ(list.listFileName, dir.file("week.lst"));
+    EXPECT_EQ(ui.caption, prefix + "week.lst");
+    EXPECT_FALSE(list.changed);
+}
+
+TEST_F(ListFileCommandsTest, CancelledOpenKeepsRowsAndChanged)
+{
+    changeList();
+    ui.saveAnswers = {false};
+    ui.openChoices = {std::nullopt};
+    commands.open();
+    EXPECT_EQ(list.size(), 1u);
+    EXPECT_TRUE(list.changed);
+}
+
+TEST_F(ListFileCommandsTest, OpenOfAMissingFileKeepsTheRowsAndReportsIt)
+{
+    list.replaceAll({entry("a.doc")});
+    list.listFileName = "/lists/old.lst";
+    ui.caption = "before";
+    ui.openChoices = {dir.file("typed-but-missing.lst")};
+    EXPECT_THROW(commands.open(), Error);
+    EXPECT_EQ(list.size(), 1u);
+    EXPECT_EQ(list.listFileName, "");
+    EXPECT_EQ(ui.caption, "before");
+}
+
+TEST_F(ListFileCommandsTest, SaveOfAnEmptyListDoesNothing)
+{
+    list.changed = true;
+    commands.save();
+    EXPECT_TRUE(list.changed);
+    EXPECT_TRUE(ui.saveEnabled);
+}
+
+TEST_F(ListFileCommandsTest, SaveOfANewListNamesItInTheCaptionWithABracket)
+{
+    changeList();
+    ui.saveChoices = {dir.file("a.lst")};
+    commands.save();
+    EXPECT_EQ(list.listFileName, dir.file("a.lst"));
+    EXPECT_EQ(ui.caption, prefix + "a.lst]");
+    EXPECT_FALSE(list.changed);
+    EXPECT_FALSE(ui.saveEnabled);
+
+    // Later saves go to the same file without a dialog.
+    changeList({entry("b.doc")});
+    commands.save();
+    EXPECT_EQ(readBytes(dir.file("a.lst")), formatListFile({entry("b.doc")}));
+    EXPECT_EQ(ui.caption, prefix + "a.lst]");
+}
+
+TEST_F(ListFileCommandsTest, CancelledSaveOrSaveAsKeepsChangedAndTheButton)
+{
+    changeList();
+    ui.saveChoices = {std::nullopt, std::nullopt};
+    commands.save();
+    commands.saveAs();
+    EXPECT_TRUE(list.changed);
+    EXPECT_TRUE(ui.saveEnabled);
+    EXPECT_EQ(list.listFileName, "");
+}
+
+TEST_F(ListFileCommandsTest, SaveAsOfAnEmptyListWritesAnEmptyFile)
+{
+    writeBytes(dir.file("old.lst"), "replaced without a question");
+    ui.saveChoices = {dir.file("old.lst")};
+    commands.saveAs();
+    EXPECT_EQ(readBytes(dir.file("old.lst")), "");
+    EXPECT_EQ(ui.caption, prefix + "old.lst]");
+}
+
+TEST_F(ListFileCommandsTest, FailedSaveKeepsChangedAndTheButton)
+{
+    changeList();
+    list.listFileName = dir.file("no/folder.lst");
+    EXPECT_THROW(commands.save(), Error);
+    EXPECT_TRUE(list.changed);
+    EXPECT_TRUE(ui.saveEnabled);
+}
+
+TEST_F(ListFileCommandsTest, CloseAsksOnlyForAChangedListWithRows)
+{
+    list.changed = true;
+    EXPECT_TRUE(commands.confirmClose());
+    EXPECT_EQ(ui.questions, 0);
+
+    changeList();
+    ui.saveAnswers = {false};
+    EXPECT_TRUE(commands.confirmClose());
+    EXPECT_EQ(ui.questions, 1);
+}
+
+TEST_F(ListFileCommandsTest, CloseWithCancelledSaveDialogKeepsTheWindowOpen)
+{
+    changeList();
+    ui.saveAnswers = {true};
+    ui.saveChoices = {std::nullopt};
+    EXPECT_FALSE(commands.confirmClose());
+    EXPECT_EQ(list.size(), 1u);
+    EXPECT_TRUE(list.changed);
+}
+
+TEST_F(ListFileCommandsTest, ListSavedFromTheCloseQuestionBecomesTheListsFile)
+{
+    changeList();
+    ui.saveAnswers = {true};
+    ui.saveChoices = {dir.file("closing.lst")};
+    EXPECT_TRUE(commands.confirmClose());
+    EXPECT_EQ(list.listFileName, dir.file("closing.lst"));
+    EXPECT_EQ(ui.caption, prefix + "closing.lst]");
+    EXPECT_EQ(readBytes(dir.file("closing.lst")), formatListFile({entry("a.doc")}));
+}
