@@ -4,8 +4,8 @@
 #include "ListErrors.h"
 #include "TextCodec.h"
 
+#include <algorithm>
 #include <fstream>
-#include <iterator>
 
 namespace pravik {
 
@@ -15,40 +15,44 @@ const char* const fieldNames[PrintEntry::fieldCount] = {
     "ファイル名", "メモ", "印刷ページ／シート", "拡張子", "部数", "プリンタ", "ファイルパス",
 };
 
-} // namespace
-
-std::vector<std::string> splitListLines(std::string_view bytes)
+// The first CR or LF at or after `from`, or the size. A plain loop: the
+// library's find_first_of searches its set once per byte.
+size_t findLineBreak(std::string_view text, size_t from)
 {
-    if (const size_t nul = bytes.find('\0'); nul != std::string_view::npos)
-        bytes = bytes.substr(0, nul);
-    std::vector<std::string> lines;
-    size_t start = 0;
-    while (start < bytes.size()) {
-        const size_t end = bytes.find_first_of("\r\n", start);
-        if (end == std::string_view::npos) {
-            lines.emplace_back(bytes.substr(start));
-            break;
-        }
-        lines.emplace_back(bytes.substr(start, end - start));
-        start = end + 1;
-        if (bytes[end] == '\r' && start < bytes.size() && bytes[start] == '\n')
-            ++start;
-    }
-    return lines;
+    const char* p = text.data() + from;
+    const char* const end = text.data() + text.size();
+    while (p != end && *p != '\r' && *p != '\n')
+        ++p;
+    return static_cast<size_t>(p - text.data());
 }
+
+} // namespace
 
 ListFileContent parseListFile(std::string_view bytes)
 {
-    std::vector<std::string> lines = splitListLines(bytes);
+    if (const size_t nul = bytes.find('\0'); nul != std::string_view::npos)
+        bytes = bytes.substr(0, nul);
+    // One pass straight into the entries: long lists must load quickly.
     ListFileContent content;
-    const size_t complete = lines.size() / PrintEntry::fieldCount;
-    content.entries.resize(complete);
-    for (size_t i = 0; i < complete * PrintEntry::fieldCount; ++i)
-        content.entries[i / PrintEntry::fieldCount].field(static_cast<int>(i % PrintEntry::fieldCount)) =
-            std::move(lines[i]);
+    content.entries.reserve(static_cast<size_t>(std::count(bytes.begin(), bytes.end(), '\n')) /
+                                PrintEntry::fieldCount + 1);
+    PrintEntry pending;
+    long lineCount = 0;
+    size_t start = 0;
+    while (start < bytes.size()) {
+        const size_t end = findLineBreak(bytes, start);
+        const int field = static_cast<int>(lineCount % PrintEntry::fieldCount);
+        pending.field(field).assign(bytes.data() + start, end - start);
+        ++lineCount;
+        if (field == PrintEntry::fieldCount - 1)
+            content.entries.push_back(std::move(pending));
+        start = end + 1;
+        if (end < bytes.size() && bytes[end] == '\r' && start < bytes.size() && bytes[start] == '\n')
+            ++start;
+    }
     // Reading an incomplete entry runs past the last line: that index is missing.
-    if (lines.size() % PrintEntry::fieldCount != 0)
-        content.missingLineIndex = static_cast<long>(lines.size());
+    if (lineCount % PrintEntry::fieldCount != 0)
+        content.missingLineIndex = lineCount;
     return content;
 }
 
@@ -58,7 +62,7 @@ std::string formatListFile(const std::vector<PrintEntry>& entries)
     for (const PrintEntry& entry : entries) {
         for (int f = 0; f < PrintEntry::fieldCount; ++f) {
             const std::string& value = entry.field(f);
-            if (value.find_first_of("\r\n") != std::string::npos)
+            if (findLineBreak(value, 0) != value.size())
                 throw Error("「" + codec::toDisplay(entry.fileName) + "」の" + fieldNames[f] +
                             "に改行が含まれているため、リストを保存できません");
             text += value;
@@ -79,11 +83,12 @@ ListFileContent readListFile(const std::string& cp932Path)
     std::error_code ec;
     if (std::filesystem::is_directory(osPath, ec))
         throw fileOpenError(cp932Path);
-    std::ifstream in(osPath, std::ios::binary);
+    std::ifstream in(osPath, std::ios::binary | std::ios::ate);
     if (!in)
         throw fileOpenError(cp932Path);
-    std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (in.bad())
+    std::string bytes(static_cast<size_t>(in.tellg()), '\0');
+    in.seekg(0);
+    if (!in.read(bytes.data(), static_cast<std::streamsize>(bytes.size())))
         throw fileOpenError(cp932Path);
     return parseListFile(bytes);
 }

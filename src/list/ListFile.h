@@ -19,8 +19,6 @@ struct ListFileContent {
 
 // Lines end at CR LF, lone CR or lone LF; the last line needs no line end;
 // a NUL byte ends the content.
-std::vector<std::string> splitListLines(std::string_view bytes);
-
 ListFileContent parseListFile(std::string_view bytes);
 
 // Throws Error when a field holds a line break: it would shift every later

@@ -31,15 +31,19 @@ TEST(ListFileFormat, WritesSevenLinesPerEntryEachEndedByCrLf)
 
 TEST(ListFileFormat, ReadsEveryLineEndAndNeedsNoneAtTheEnd)
 {
-    EXPECT_EQ(splitListLines("a\r\nb\rc\nd"), (std::vector<std::string>{"a", "b", "c", "d"}));
-    EXPECT_EQ(splitListLines("a\r\n\r\n"), (std::vector<std::string>{"a", ""}));
-    EXPECT_EQ(splitListLines("\n\r"), (std::vector<std::string>{"", ""}));
-    EXPECT_TRUE(splitListLines("").empty());
+    const ListFileContent content = parseListFile("a\r\nb\rc\nd\n\r\r\n/x");
+    ASSERT_EQ(content.entries.size(), 1u);
+    EXPECT_EQ(content.entries[0], (PrintEntry{"a", "b", "c", "d", "", "", "/x"}));
+    // A final line end adds no line.
+    EXPECT_EQ(parseListFile(reportRecord).entries.size(), 1u);
+    EXPECT_TRUE(parseListFile("").entries.empty());
 }
 
 TEST(ListFileFormat, NulEndsTheContent)
 {
-    EXPECT_EQ(splitListLines(std::string("a\r\nb\0c\r\nd", 9)), (std::vector<std::string>{"a", "b"}));
+    const ListFileContent content = parseListFile(reportRecord + std::string("next\0\r\n\r\n\r\n\r\n\r\n\r\n", 19));
+    EXPECT_EQ(content.entries.size(), 1u);
+    EXPECT_EQ(content.missingLineIndex, 8);
 }
 
 TEST(ListFileFormat, SevenLinesWithoutFinalLineEndAreOneEntry)
