@@ -5,6 +5,7 @@
 #include "TextCodec.h"
 
 #include <algorithm>
+#include <cstring>
 #include <fstream>
 
 namespace pravik {
@@ -15,15 +16,45 @@ const char* const fieldNames[PrintEntry::fieldCount] = {
     "ファイル名", "メモ", "印刷ページ／シート", "拡張子", "部数", "プリンタ", "ファイルパス",
 };
 
-// The first CR or LF at or after `from`, or the size. A plain loop: the
-// library's find_first_of searches its set once per byte.
-size_t findLineBreak(std::string_view text, size_t from)
+size_t findByte(std::string_view text, size_t from, char byte)
 {
-    const char* p = text.data() + from;
-    const char* const end = text.data() + text.size();
-    while (p != end && *p != '\r' && *p != '\n')
-        ++p;
-    return static_cast<size_t>(p - text.data());
+    const void* found = std::memchr(text.data() + from, byte, text.size() - from);
+    return found ? static_cast<size_t>(static_cast<const char*>(found) - text.data()) : text.size();
+}
+
+// Finds line ends with memchr, keeping the next CR and the next LF so each
+// byte is searched only once per kind: long lists must load quickly.
+class LineBreakFinder {
+public:
+    explicit LineBreakFinder(std::string_view text) : text_(text) {}
+
+    size_t next(size_t from)
+    {
+        if (nextCr_ < from || nextCr_ == npos)
+            nextCr_ = findByte(text_, from, '\r');
+        if (nextLf_ < from || nextLf_ == npos)
+            nextLf_ = findByte(text_, from, '\n');
+        return std::min(nextCr_, nextLf_);
+    }
+
+private:
+    static constexpr size_t npos = std::string_view::npos;
+    std::string_view text_;
+    size_t nextCr_ = npos;
+    size_t nextLf_ = npos;
+};
+
+bool hasLineBreak(std::string_view text)
+{
+    return text.find('\r') != std::string_view::npos || text.find('\n') != std::string_view::npos;
+}
+
+size_t countByte(std::string_view text, char byte)
+{
+    size_t count = 0;
+    for (size_t at = findByte(text, 0, byte); at < text.size(); at = findByte(text, at + 1, byte))
+        ++count;
+    return count;
 }
 
 } // namespace
@@ -32,15 +63,14 @@ ListFileContent parseListFile(std::string_view bytes)
 {
     if (const size_t nul = bytes.find('\0'); nul != std::string_view::npos)
         bytes = bytes.substr(0, nul);
-    // One pass straight into the entries: long lists must load quickly.
     ListFileContent content;
-    content.entries.reserve(static_cast<size_t>(std::count(bytes.begin(), bytes.end(), '\n')) /
-                                PrintEntry::fieldCount + 1);
+    content.entries.reserve(countByte(bytes, '\n') / PrintEntry::fieldCount + 1);
+    LineBreakFinder lineBreaks(bytes);
     PrintEntry pending;
     long lineCount = 0;
     size_t start = 0;
     while (start < bytes.size()) {
-        const size_t end = findLineBreak(bytes, start);
+        const size_t end = lineBreaks.next(start);
         const int field = static_cast<int>(lineCount % PrintEntry::fieldCount);
         pending.field(field).assign(bytes.data() + start, end - start);
         ++lineCount;
@@ -62,7 +92,7 @@ std::string formatListFile(const std::vector<PrintEntry>& entries)
     for (const PrintEntry& entry : entries) {
         for (int f = 0; f < PrintEntry::fieldCount; ++f) {
             const std::string& value = entry.field(f);
-            if (findLineBreak(value, 0) != value.size())
+            if (hasLineBreak(value))
                 throw Error("「" + codec::toDisplay(entry.fileName) + "」の" + fieldNames[f] +
                             "に改行が含まれているため、リストを保存できません");
             text += value;

@@ -3,6 +3,8 @@
 #include "ListErrors.h"
 #include "ListFile.h"
 
+#include <iterator>
+
 namespace pravik {
 
 void PrintList::clear()
@@ -21,9 +23,18 @@ void PrintList::replaceAll(std::vector<PrintEntry> rows)
 
 void PrintList::append(PrintEntry entry)
 {
+    std::vector<PrintEntry> one;
+    one.push_back(std::move(entry));
+    appendAll(std::move(one));
+}
+
+void PrintList::appendAll(std::vector<PrintEntry> entries)
+{
+    if (entries.empty())
+        return;
     if (listener_)
-        listener_->rowsAboutToBeInserted(rows_.size(), rows_.size());
-    rows_.push_back(std::move(entry));
+        listener_->rowsAboutToBeInserted(rows_.size(), rows_.size() + entries.size() - 1);
+    rows_.insert(rows_.end(), std::make_move_iterator(entries.begin()), std::make_move_iterator(entries.end()));
     if (listener_)
         listener_->rowsInserted();
 }

@@ -36,6 +36,7 @@ public:
     void clear();
     void replaceAll(std::vector<PrintEntry> rows);
     void append(PrintEntry entry);
+    void appendAll(std::vector<PrintEntry> entries);
 
     // Replaces all rows by the entries of a list file. When the file cannot be
     // read the rows stay untouched; when its last entry is incomplete the

@@ -1,0 +1,118 @@
+#include "EntryAdding.h"
+
+#include "PathParts.h"
+#include "PrintList.h"
+#include "TextCodec.h"
+
+#include <exception>
+#include <optional>
+#include <unordered_set>
+
+namespace pravik {
+
+namespace {
+
+std::string asciiLower(std::string_view text)
+{
+    std::string lower(text);
+    for (size_t i = 0; i < lower.size(); ++i) {
+        const auto c = static_cast<unsigned char>(lower[i]);
+        if (codec::isLeadByte(c))
+            ++i; // a trail byte may look like a capital letter
+        else if (c >= 'A' && c <= 'Z')
+            lower[i] = static_cast<char>(c - 'A' + 'a');
+    }
+    return lower;
+}
+
+// Fills the rows of one batch, keeping the set of listed paths when the
+// duplicate rule needs it.
+class Batch {
+public:
+    Batch(const PrintList& list, const AddRules& rules, const CurrentPrinter& currentPrinter)
+        : rules_(rules), currentPrinter_(currentPrinter)
+    {
+        if (rules_.skipSameFile)
+            for (const PrintEntry& row : list.rows())
+                listedPaths_.insert(row.filePath);
+    }
+
+    void add(const std::string& path, AddSource source)
+    {
+        const bool document = hasDocumentExtension(path);
+        if (!document && !rules_.acceptOtherFiles)
+            return;
+        if (rules_.skipSameFile && listedPaths_.count(path))
+            return;
+        PrintEntry entry;
+        entry.fileName = fileNamePart(path);
+        entry.extension = extensionField(path);
+        entry.filePath = path;
+        // A dropped file of another kind is not printable: it gets no
+        // copies and no printer. Whatever the Add dialog accepts gets both.
+        if (document || source == AddSource::Dialog) {
+            entry.copies = std::to_string(rules_.defaultCopies);
+            entry.printer = printer();
+        }
+        if (rules_.skipSameFile)
+            listedPaths_.insert(path);
+        rows_.push_back(std::move(entry));
+    }
+
+    std::vector<PrintEntry>& rows() { return rows_; }
+
+private:
+    const std::string& printer()
+    {
+        if (!printer_)
+            printer_ = currentPrinter_();
+        return *printer_;
+    }
+
+    const AddRules& rules_;
+    const CurrentPrinter& currentPrinter_;
+    std::optional<std::string> printer_;
+    std::unordered_set<std::string> listedPaths_;
+    std::vector<PrintEntry> rows_;
+};
+
+} // namespace
+
+bool hasDocumentExtension(std::string_view path)
+{
+    const std::string extension = extensionPart(asciiLower(path));
+    return extension == "doc" || extension == "dot" || extension == "xls" || extension == "xlt";
+}
+
+std::string extensionField(std::string_view path)
+{
+    const std::string extension = extensionPart(path);
+    size_t length = 0;
+    while (length < extension.size()) {
+        const size_t width = codec::isLeadByte(static_cast<unsigned char>(extension[length])) ? 2 : 1;
+        if (length + width > 3)
+            break;
+        length += width;
+    }
+    return extension.substr(0, length);
+}
+
+size_t addFiles(PrintList& list, const std::vector<std::string>& paths, AddSource source,
+                const AddRules& rules, const CurrentPrinter& currentPrinter)
+{
+    Batch batch(list, rules, currentPrinter);
+    std::exception_ptr failure;
+    try {
+        for (const std::string& path : paths)
+            batch.add(path, source);
+    } catch (...) {
+        failure = std::current_exception();
+    }
+    const size_t appended = batch.rows().size();
+    list.appendAll(std::move(batch.rows()));
+    if (failure)
+        std::rethrow_exception(failure);
+    return appended;
+}
+
+} // namespace pravik

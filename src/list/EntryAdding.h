@@ -1,0 +1,41 @@
+#pragma once
+
+#include "PrintEntry.h"
+
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace pravik {
+
+class PrintList;
+
+// The settings that decide which files become rows, and with what copies.
+struct AddRules {
+    bool skipSameFile = false;     // a path already listed is not added again
+    bool acceptOtherFiles = false; // files other than Word and Excel documents
+    int defaultCopies = 1;
+};
+
+// ".doc", ".dot", ".xls" or ".xlt", letter case aside (A to Z only).
+bool hasDocumentExtension(std::string_view path);
+
+// The extension field of a new row: at most three bytes after the dot, in
+// the path's letter case, never ending in half a double-byte character.
+std::string extensionField(std::string_view path);
+
+// The printer a new row gets; throws when the system has no default printer.
+using CurrentPrinter = std::function<std::string()>;
+
+enum class AddSource { Dialog, Drop };
+
+// Appends the accepted paths, in order, as new rows under the duplicate and
+// foreign-file rules, and returns how many were appended. The rows are
+// appended in one step, so a long batch costs one view update. When the
+// printer lookup fails the rows built before it are still appended and the
+// error is passed on.
+size_t addFiles(PrintList& list, const std::vector<std::string>& paths, AddSource source,
+                const AddRules& rules, const CurrentPrinter& currentPrinter);
+
+} // namespace pravik

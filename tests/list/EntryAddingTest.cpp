@@ -1,0 +1,108 @@
+#include "EntryAdding.h"
+#include "Error.h"
+#include "PrintList.h"
+
+#include <gtest/gtest.h>
+
+using namespace pravik;
+
+namespace {
+
+class EntryAddingTest : public ::testing::Test {
+protected:
+    PrintList list;
+    AddRules rules;
+    int printerLookups = 0;
+    CurrentPrinter printer = [this] {
+        ++printerLookups;
+        return std::string("Office Printer");
+    };
+
+    size_t add(std::vector<std::string> paths, AddSource source = AddSource::Dialog)
+    {
+        return addFiles(list, paths, source, rules, printer);
+    }
+    std::vector<std::string> names() const
+    {
+        std::vector<std::string> result;
+        for (const PrintEntry& row : list.rows())
+            result.push_back(row.fileName);
+        return result;
+    }
+};
+
+} // namespace
+
+TEST(DocumentExtension, ComparesTheLowerCasedExtensionWithTheFourKinds)
+{
+    for (const char* path : {"C:\\A.DOC", "b.Xls", "c.dot", "/x/d.XLT"})
+        EXPECT_TRUE(hasDocumentExtension(path)) << path;
+    for (const char* path : {"c.docx", "c.rtf", "readme", "doc", "C:\\x.doc\\folder", "a.doc."})
+        EXPECT_FALSE(hasDocumentExtension(path)) << path;
+}
+
+TEST(DocumentExtension, FieldKeepsCaseAndAtMostThreeCharacters)
+{
+    EXPECT_EQ(extensionField("Report.DOC"), "DOC");
+    EXPECT_EQ(extensionField("plan.docx"), "doc");
+    EXPECT_EQ(extensionField("readme"), "");
+    // Never half a double-byte character: "あい" is 82 A0 82 A2.
+    EXPECT_EQ(extensionField("a.x\x82\xa0\x82\xa2"), "x\x82\xa0");
+    EXPECT_EQ(extensionField("a.xy\x82\xa0"), "xy");
+}
+
+TEST_F(EntryAddingTest, DialogRowsGetTheFieldsOfANewEntry)
+{
+    rules.defaultCopies = -2;
+    EXPECT_EQ(add({"C:\\\x95\x5C\\Report.DOC"}), 1u);
+    const PrintEntry& row = list.at(0);
+    EXPECT_EQ(row, (PrintEntry{"Report.DOC", "", "", "DOC", "-2", "Office Printer", "C:\\\x95\x5C\\Report.DOC"}));
+}
+
+TEST_F(EntryAddingTest, ForeignFilesNeedTheSetting)
+{
+    EXPECT_EQ(add({"c.docx", "a.doc"}), 1u);
+    EXPECT_EQ(add({"c.docx"}, AddSource::Drop), 0u);
+    rules.acceptOtherFiles = true;
+    add({"c.docx", "noext"});
+    EXPECT_EQ(names(), (std::vector<std::string>{"a.doc", "c.docx", "noext"}));
+    EXPECT_EQ(list.at(1).extension, "doc");
+    EXPECT_EQ(list.at(2).extension, "");
+}
+
+TEST_F(EntryAddingTest, DroppedForeignFileGetsNoCopiesNorPrinterButTheDialogGivesBoth)
+{
+    rules.acceptOtherFiles = true;
+    add({"notes.txt"}, AddSource::Drop);
+    add({"notes.txt"}, AddSource::Dialog);
+    EXPECT_EQ(list.at(0).copies, "");
+    EXPECT_EQ(list.at(0).printer, "");
+    EXPECT_EQ(list.at(1).copies, "1");
+    EXPECT_EQ(list.at(1).printer, "Office Printer");
+}
+
+TEST_F(EntryAddingTest, DuplicateRuleComparesBytesAndIncludesTheBatch)
+{
+    rules.skipSameFile = true;
+    add({"C:\\A\\x.doc"});
+    EXPECT_EQ(add({"C:\\A\\x.doc", "c:\\a\\x.doc", "c:\\a\\x.doc"}, AddSource::Drop), 1u);
+    EXPECT_EQ(list.size(), 2u);
+
+    rules.skipSameFile = false;
+    EXPECT_EQ(add({"C:\\A\\x.doc", "C:\\A\\x.doc"}), 2u);
+}
+
+TEST_F(EntryAddingTest, PrinterIsAskedOnlyWhenARowNeedsIt)
+{
+    rules.acceptOtherFiles = true;
+    add({"a.txt", "b.txt"}, AddSource::Drop);
+    EXPECT_EQ(printerLookups, 0);
+}
+
+TEST_F(EntryAddingTest, MissingDefaultPrinterKeepsTheRowsBuiltBeforeIt)
+{
+    rules.acceptOtherFiles = true;
+    printer = [] () -> std::string { throw Error("デフォルト プリンタが存在しません"); };
+    EXPECT_THROW(add({"a.txt", "b.doc", "c.doc"}, AddSource::Drop), Error);
+    EXPECT_EQ(names(), std::vector<std::string>{"a.txt"});
+}
