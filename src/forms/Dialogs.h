@@ -24,6 +24,8 @@ public:
     // The application's general error display: the error's text, the
     // application's title, an error icon.
     virtual void showError(QWidget* parent, const QString& text) = 0;
+    // A report of several failures under its own caption, with an error icon.
+    virtual void showFailureReport(QWidget* parent, const QString& text, const QString& caption) = 0;
 };
 
 // The real dialogs.
@@ -35,6 +37,7 @@ public:
     QString chooseSaveFile(QWidget* parent, const QString& filter, const QString& defaultSuffix,
                            const QString& initialFolder) override;
     void showError(QWidget* parent, const QString& text) override;
+    void showFailureReport(QWidget* parent, const QString& text, const QString& caption) override;
 };
 
 // The application's title, shown on its error boxes.

@@ -46,4 +46,18 @@ void QtDialogs::showError(QWidget* parent, const QString& text)
     QMessageBox::critical(parent, applicationTitle(), text);
 }
 
+void QtDialogs::showFailureReport(QWidget* parent, const QString& text, const QString& caption)
+{
+    // A long report would grow past the screen: the first lines stay in the
+    // box, the whole text is one click away.
+    constexpr int shownLines = 15;
+    const QStringList lines = text.split(QLatin1Char('\n'));
+    QMessageBox box(QMessageBox::Critical, caption, text, QMessageBox::Ok, parent);
+    if (lines.size() > shownLines) {
+        box.setText(lines.mid(0, shownLines).join(QLatin1Char('\n')) + QStringLiteral("\n…"));
+        box.setDetailedText(text);
+    }
+    box.exec();
+}
+
 } // namespace pravik

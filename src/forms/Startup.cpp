@@ -1,5 +1,6 @@
 #include "Startup.h"
 
+#include "UDialog.h"
 #include "UEdit.h"
 #include "UMain.h"
 #include "UOption.h"
@@ -17,9 +18,11 @@ Windows createWindows(Dialogs& dialogs, const std::string& appFolder)
     windows.FmMain = std::make_unique<TFmMain>(dialogs, appFolder);
     windows.FmOption = std::make_unique<TFmOption>();
     windows.FmEdit = std::make_unique<TFmEdit>();
+    windows.FmDialog = std::make_unique<TFmDialog>(windows.FmMain->abortFlag);
     windows.FmVersion = std::make_unique<TFmVersion>();
-    windows.FmMain->setSecondaryWindows(
-        {windows.FmEdit.get(), windows.FmOption.get(), windows.FmVersion.get()});
+    windows.FmMain->setProgressDialog(windows.FmDialog.get());
+    windows.FmMain->setSecondaryWindows({windows.FmEdit.get(), windows.FmDialog.get(),
+                                         windows.FmOption.get(), windows.FmVersion.get()});
     return windows;
 }
 

@@ -10,6 +10,7 @@ class TFmMain;
 class TFmOption;
 class TFmEdit;
 class TFmVersion;
+class TFmDialog;
 
 // The program's five windows. They live from start to end; only the main
 // window is shown at start, the others when their commands ask for them.
@@ -17,6 +18,7 @@ struct Windows {
     std::unique_ptr<TFmMain> FmMain;
     std::unique_ptr<TFmOption> FmOption;
     std::unique_ptr<TFmEdit> FmEdit;
+    std::unique_ptr<TFmDialog> FmDialog;
     std::unique_ptr<TFmVersion> FmVersion;
 
     Windows();

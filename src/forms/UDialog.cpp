@@ -12,7 +12,7 @@
 #include <QShowEvent>
 #include <QStyle>
 
-TFmDialog* FmDialog = nullptr;
+namespace pravik {
 
 namespace {
 
@@ -116,3 +116,5 @@ void TFmDialog::btnAbortClick()
     hide();
     QApplication::processEvents();
 }
+
+} // namespace pravik

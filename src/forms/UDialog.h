@@ -5,6 +5,8 @@
 class QLabel;
 class QPushButton;
 
+namespace pravik {
+
 // The small always-on-top window that names the file in hand while the main
 // window works through a set of files, and lets the user ask it to stop.
 // The stop request lives with the caller (the main window's abortFlag): the
@@ -44,4 +46,4 @@ private:
     QPushButton* btnAbort;
 };
 
-extern TFmDialog* FmDialog;
+} // namespace pravik

@@ -32,10 +32,11 @@ QFrame* groupDivider(QWidget* parent)
 
 } // namespace
 
-TFmMain::TFmMain(Dialogs& dialogs, std::string appFolder, QWidget* parent)
+TFmMain::TFmMain(Dialogs& dialogs, std::string appFolder, MainServices services, QWidget* parent)
     : QMainWindow(parent),
       dialogs_(dialogs),
       appFolder_(std::move(appFolder)),
+      services_(std::move(services)),
       fileCommands_(list_, *this, settings_.titlePrefix, appFolder_ + "/save/")
 {
     setObjectName(QStringLiteral("FmMain"));
@@ -123,6 +124,7 @@ void TFmMain::buildToolbar()
     row->addStretch(1);
 
     btnSave->setEnabled(false);
+    connect(btnPrt, &QToolButton::clicked, this, &TFmMain::btnPrtClick);
     for (QToolButton* button : {btnNew, btnOpen, btnSave})
         connect(button, &QToolButton::clicked, this,
                 [this, button] { btnNewClick(button->property("tag").toInt()); });

@@ -1,6 +1,8 @@
 #pragma once
 
+#include "AutomationBackend.h"
 #include "ListFileCommands.h"
+#include "PrintJobs.h"
 #include "PrintList.h"
 #include "Settings.h"
 #include "SettingsFile.h"
@@ -20,17 +22,36 @@ namespace pravik {
 
 class Dialogs;
 class PrintListModel;
+class TFmDialog;
+
+// What the main window takes from the system; tests put their own in.
+struct MainServices {
+    // The application's current printer (CP932); throws when there is none.
+    std::function<std::string()> currentPrinter;
+    std::shared_ptr<AutomationBackend> automation;
+
+    // The system's printers and office engine.
+    static MainServices system();
+};
 
 // The main window: the toolbar, the print list and the status bar.
 class TFmMain : public QMainWindow, private ListFileUi, private StartupWindow {
     Q_OBJECT
 public:
     // `appFolder` is the CP932 folder that holds main.ini and "save".
-    TFmMain(Dialogs& dialogs, std::string appFolder, QWidget* parent = nullptr);
+    TFmMain(Dialogs& dialogs, std::string appFolder, MainServices services = MainServices::system(),
+            QWidget* parent = nullptr);
     ~TFmMain() override;
 
     // Edit, progress, option and version windows, centred at start-up.
     void setSecondaryWindows(std::vector<QWidget*> windows);
+    void setProgressDialog(TFmDialog* dialog) { progressDialog_ = dialog; }
+    TFmDialog* progressDialog() const { return progressDialog_; }
+    Dialogs& dialogs() { return dialogs_; }
+    const MainServices& services() const { return services_; }
+
+    // 1 once the progress dialog's Abort button was pressed.
+    int abortFlag = 0;
 
     PrintList& printList() { return list_; }
     const Settings& settings() const { return settings_; }
@@ -41,6 +62,9 @@ public:
     void openList();
     void saveList();
     void saveListAs();
+
+    // Prints (mode 0) or previews (mode 1) the chosen rows.
+    void PrintFiles(int mode);
 
     // Runs a handler; an error that escapes it goes to the general error display.
     void guarded(const std::function<void()>& handler);
@@ -55,6 +79,7 @@ private:
     QToolButton* addToolButton(const char* name, const QString& caption, const QString& hint,
                                int tag, const QString& icon);
     void btnNewClick(int tag);
+    void btnPrtClick();
     void FormShow();
     bool FormClose();
     WindowState currentWindowState() const;
@@ -76,10 +101,12 @@ private:
 
     Dialogs& dialogs_;
     std::string appFolder_;
+    MainServices services_;
     Settings settings_;
     PrintList list_;
     ListFileCommands fileCommands_;
     std::vector<QWidget*> secondaryWindows_;
+    TFmDialog* progressDialog_ = nullptr;
     bool shown_ = false;
 
     QFrame* pMenu = nullptr;

@@ -1,6 +1,8 @@
 #include "ListFile.h"
 #include "ScriptedDialogs.h"
 #include "TempDir.h"
+#include "SystemAutomation.h"
+#include "UDialog.h"
 #include "UMain.h"
 
 #include <QHeaderView>
@@ -29,11 +31,15 @@ protected:
     TempDir dir;
     ScriptedDialogs dialogs;
     std::unique_ptr<TFmMain> window;
+    std::unique_ptr<TFmDialog> progress;
 
     void start(const std::string& ini = designedIni)
     {
         writeBytes(dir.file("main.ini"), ini);
-        window = std::make_unique<TFmMain>(dialogs, dir.path().string());
+        MainServices services{[] { return std::string("Office Printer"); }, makeSystemAutomationBackend()};
+        window = std::make_unique<TFmMain>(dialogs, dir.path().string(), services);
+        progress = std::make_unique<TFmDialog>(window->abortFlag);
+        window->setProgressDialog(progress.get());
         window->show();
     }
     QToolButton* button(const char* name) { return window->findChild<QToolButton*>(QLatin1String(name)); }
@@ -174,4 +180,25 @@ TEST_F(MainWindowTest, WindowClosesEvenWhenSettingsCannotBeWritten)
     EXPECT_TRUE(window->close());
     ASSERT_EQ(dialogs.errors.size(), 1);
     EXPECT_TRUE(dialogs.errors[0].contains(QStringLiteral("main.ini に書き込めません")));
+}
+
+TEST_F(MainWindowTest, PrintReportsEveryRowThatDidNotPrint)
+{
+    start();
+    window->printList().replaceAll({entry("a.doc"), {"b.xls", "", "", "xls", "1", "P", "/docs/b.xls"},
+                                    {"c.txt", "", "", "txt", "", "", "/docs/c.txt"}});
+    window->listView()->selectAll();
+    dialogs.answers = {true};
+    button("btnPrt")->click();
+
+    EXPECT_EQ(dialogs.questions, QStringList{QStringLiteral("選択したファイルを印刷します。よろしいですか？")});
+    ASSERT_EQ(dialogs.errors.size(), 1);
+    const QString report = dialogs.errors[0];
+    EXPECT_TRUE(report.startsWith(QStringLiteral("次のファイルを印刷できませんでした。")));
+    EXPECT_TRUE(report.contains(QStringLiteral("a.doc: ")));
+    EXPECT_TRUE(report.contains(QStringLiteral("b.xls: ")));
+    EXPECT_FALSE(report.contains(QStringLiteral("c.txt")));
+    EXPECT_TRUE(window->isEnabled());
+    EXPECT_FALSE(progress->isVisible());
+    EXPECT_EQ(window->listView()->cursor().shape(), Qt::ArrowCursor);
 }

@@ -29,6 +29,7 @@ public:
         return pop(saveChoices);
     }
     void showError(QWidget*, const QString& text) override { errors << text; }
+    void showFailureReport(QWidget*, const QString& text, const QString&) override { errors << text; }
 
 private:
     bool answer(const QString& text)

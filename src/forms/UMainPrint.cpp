@@ -1,0 +1,114 @@
+// The main window's print run: the run's questions answered by the window,
+// its list view and the progress dialog.
+#include "UMain.h"
+
+#include "Dialogs.h"
+#include "OfficeJobs.h"
+#include "PrintRun.h"
+#include "Printers.h"
+#include "SystemAutomation.h"
+#include "UDialog.h"
+
+#include <QCoreApplication>
+#include <QItemSelectionModel>
+#include <QTableView>
+
+namespace pravik {
+
+namespace {
+
+class MainWindowPrintHost : public PrintRunHost {
+public:
+    explicit MainWindowPrintHost(TFmMain& window) : window_(window) {}
+
+    std::string currentPrinter() override { return window_.services().currentPrinter(); }
+
+    void selectAllRows() override { window_.listView()->selectAll(); }
+
+    int selectedCount() const override
+    {
+        // Counted from the selection's ranges: a long list must not be
+        // walked once per printed row.
+        int count = 0;
+        for (const QItemSelectionRange& range : selection()->selection())
+            count += range.bottom() - range.top() + 1;
+        return count;
+    }
+
+    int firstSelectedRow() const override { return nextSelectedBelow(-1); }
+
+    int nextSelectedBelow(int row) const override
+    {
+        const int rows = static_cast<int>(window_.printList().size());
+        for (int candidate = row + 1; candidate < rows; ++candidate)
+            if (selection()->isRowSelected(candidate, {}))
+                return candidate;
+        return -1;
+    }
+
+    PrintEntry entry(int row) const override { return window_.printList().at(static_cast<size_t>(row)); }
+
+    bool confirm(const std::string& text, const std::string& caption) override
+    {
+        return window_.dialogs().confirmOkCancel(&window_, QString::fromStdString(text),
+                                                 QString::fromStdString(caption));
+    }
+
+    void reportFailures(const std::string& text, const std::string& caption) override
+    {
+        window_.dialogs().showFailureReport(&window_, QString::fromStdString(text),
+                                            QString::fromStdString(caption));
+    }
+
+    void showProgress(const std::string& message, const std::string& fileLine) override
+    {
+        if (TFmDialog* dialog = window_.progressDialog())
+            dialog->showProgress(QString::fromStdString(message), QString::fromStdString(fileLine));
+    }
+
+    void hideProgress() override
+    {
+        if (TFmDialog* dialog = window_.progressDialog())
+            dialog->hideProgress();
+    }
+
+    void processPendingEvents() override { QCoreApplication::processEvents(); }
+    int abortFlag() const override { return window_.abortFlag; }
+    void setMainWindowEnabled(bool enabled) override { window_.setEnabled(enabled); }
+
+    void setBusyCursor(bool busy) override
+    {
+        if (busy)
+            window_.listView()->setCursor(Qt::WaitCursor);
+        else
+            window_.listView()->unsetCursor();
+    }
+
+private:
+    QItemSelectionModel* selection() const { return window_.listView()->selectionModel(); }
+
+    TFmMain& window_;
+};
+
+} // namespace
+
+MainServices MainServices::system()
+{
+    return {[] { return printers::currentPrinterName(); }, makeSystemAutomationBackend()};
+}
+
+void TFmMain::btnPrtClick()
+{
+    PrintFiles(0);
+}
+
+void TFmMain::PrintFiles(int mode)
+{
+    guarded([this, mode] {
+        MainWindowPrintHost host(*this);
+        AutomationPrintJobs jobs(services_.automation, settings_);
+        PrintRun(host, jobs, settings_.printTarget).printFiles(static_cast<PrintMode>(mode));
+    });
+}
+
+} // namespace pravik

@@ -1,0 +1,77 @@
+#include "Error.h"
+#include "Printers.h"
+
+#include <cups/cups.h>
+
+namespace pravik::printers {
+
+namespace {
+
+// Frees the destinations however the query ends.
+class Dests {
+public:
+    Dests() { count_ = cupsGetDests2(CUPS_HTTP_DEFAULT, &dests_); }
+    ~Dests() { cupsFreeDests(count_, dests_); }
+    Dests(const Dests&) = delete;
+    Dests& operator=(const Dests&) = delete;
+
+    int count() const { return count_; }
+    const cups_dest_t& operator[](int i) const { return dests_[i]; }
+
+private:
+    cups_dest_t* dests_ = nullptr;
+    int count_ = 0;
+};
+
+// No scheduler running and no printer known are both "no printers", not a
+// failure: libcups reports them as errors, with texts such as "Bad file
+// descriptor" that would only puzzle the user.
+bool meansNoPrinters(ipp_status_t status)
+{
+    return status <= IPP_STATUS_OK_EVENTS_COMPLETE
+        || status == IPP_STATUS_ERROR_NOT_FOUND
+        || status == IPP_STATUS_ERROR_SERVICE_UNAVAILABLE;
+}
+
+std::string destName(const cups_dest_t& dest)
+{
+    std::string name = dest.name;
+    if (dest.instance)
+        name += std::string("/") + dest.instance;
+    return name;
+}
+
+class CupsPrinterSource : public PrinterSource {
+public:
+    PrinterQuery query() override
+    {
+        const Dests dests;
+        if (dests.count() == 0) {
+            const ipp_status_t status = cupsLastError();
+            if (!meansNoPrinters(status))
+                throw Error(cupsLastErrorString());
+            return {};
+        }
+
+        PrinterQuery found;
+        for (int i = 0; i < dests.count(); ++i) {
+            found.names.push_back(destName(dests[i]));
+            if (dests[i].is_default && found.defaultName.empty())
+                found.defaultName = found.names.back();
+        }
+        if (found.defaultName.empty()) {
+            if (const char* name = cupsGetDefault2(CUPS_HTTP_DEFAULT))
+                found.defaultName = name;
+        }
+        return found;
+    }
+};
+
+} // namespace
+
+std::unique_ptr<PrinterSource> makeCupsPrinterSource()
+{
+    return std::make_unique<CupsPrinterSource>();
+}
+
+} // namespace pravik::printers

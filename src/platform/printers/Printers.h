@@ -1,0 +1,55 @@
+#pragma once
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace pravik::printers {
+
+// What the system reports at one moment. Names are UTF-8 as the system
+// gives them; defaultName is empty when no printer is the default.
+struct PrinterQuery {
+    std::vector<std::string> names;
+    std::string defaultName;
+};
+
+// The system's printer list. query() throws pravik::Error with the system's
+// text when the list cannot be had.
+class PrinterSource {
+public:
+    virtual ~PrinterSource() = default;
+    virtual PrinterQuery query() = 0;
+};
+
+// The application's printers. The current printer is the system default as
+// found the first time anyone asks, and stays that for the whole process so
+// that every run and every added row names the same printer.
+class PrinterService {
+public:
+    explicit PrinterService(std::unique_ptr<PrinterSource> source);
+
+    // Installed printers (CP932), in the system's order. A name CP932 cannot
+    // hold is left out: it could never be stored in a row.
+    std::vector<std::string> printerNames();
+
+    // CP932. Throws pravik::Error "デフォルト プリンタが存在しません" when the
+    // system has no default printer, the system's text when the printers
+    // cannot be listed, or a conversion error when CP932 cannot hold the
+    // name. A failure is not remembered: the next ask tries again.
+    std::string currentPrinterName();
+
+private:
+    std::unique_ptr<PrinterSource> source_;
+    std::optional<std::string> current_;
+};
+
+// The process-wide service over the system's printers (libcups).
+PrinterService& systemPrinters();
+std::unique_ptr<PrinterSource> makeCupsPrinterSource();
+
+// Shorthands for systemPrinters().
+std::vector<std::string> printerNames();
+std::string currentPrinterName();
+
+} // namespace pravik::printers

@@ -1,0 +1,82 @@
+#pragma once
+
+#include "Variant.h"
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <span>
+#include <string>
+
+namespace pravik {
+
+// Call kinds with the dispatch flag each uses: Procedure and Function
+// DISPATCH_METHOD (1), PropertyGet DISPATCH_PROPERTYGET (2), PropertySet
+// DISPATCH_PROPERTYPUT (4). Only Function and PropertyGet yield a result;
+// a PropertySet carries exactly one positional argument, the new value, which
+// a COM backend passes as the argument named DISPID_PROPERTYPUT (-3).
+enum class CallKind { Procedure, Function, PropertyGet, PropertySet };
+
+std::uint16_t dispatchFlag(CallKind kind);
+
+// The two ways a call reaches the server. The callers pick one per call,
+// because servers standing in for the originals are bound by these forms.
+//   Shorthand: positional arguments only; lookup and invoke with the system
+//     default locale (0x0800). Unknown names and server exceptions surface
+//     as EOleSysError with the result code.
+//   Command (an AutoCmd executed): lookup with the thread's locale, invoke
+//     with the neutral locale (0). Unknown names surface as EOleError,
+//     server exceptions as EOleException.
+enum class CallForm { Shorthand, Command };
+
+inline constexpr std::uint32_t kLocaleSystemDefault = 0x0800;
+inline constexpr std::uint32_t kLocaleNeutral = 0;
+
+// nullopt: the calling thread's locale.
+std::optional<std::uint32_t> lookupLocale(CallForm form);
+std::uint32_t invokeLocale(CallForm form);
+
+struct NamedParm {
+    std::string name;
+    Variant value;
+    bool operator==(const NamedParm&) const = default;
+};
+
+// One call as the backend receives it.
+struct Invocation {
+    CallKind kind;
+    std::string_view member;
+    std::span<const Variant> args;      // in the order given
+    std::span<const NamedParm> named;   // in the order added
+    CallForm form;
+};
+
+// What lies under the call layer: COM on Windows, an office engine elsewhere,
+// a recording double in tests. Every failure is thrown as one of the three
+// automation errors; backends report unknown names and server exceptions
+// through throwUnknownName and throwServerException so both forms behave
+// alike whatever lies underneath.
+class AutomationBackend {
+public:
+    virtual ~AutomationBackend() = default;
+
+    // A new instance for the program identifier (CP932), e.g.
+    // "Excel.Application". Failure: EOleSysError.
+    virtual ObjectRef createObject(const std::string& progId) = 0;
+
+    // target is an object this backend handed out. Returns the result for
+    // Function and PropertyGet; whatever it returns for the other kinds is
+    // dropped by the layer. Texts go both ways as CP932; a server text that
+    // CP932 cannot hold is an error, never a lookalike (a sheet name with a
+    // substituted character would name another sheet, or none).
+    virtual Variant invoke(const ObjectRef& target, const Invocation& call) = 0;
+};
+
+// Raise the error the form prescribes for a name the object does not know.
+[[noreturn]] void throwUnknownName(CallForm form, const std::string& member);
+
+// Raise the error the form prescribes for an exception the server reported.
+[[noreturn]] void throwServerException(CallForm form, const std::string& description,
+                                       const std::string& source);
+
+} // namespace pravik

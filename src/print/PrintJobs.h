@@ -1,0 +1,26 @@
+#pragma once
+
+#include "PrintEntry.h"
+
+#include <string>
+
+namespace pravik {
+
+enum class PrintMode : int { Print = 0, Preview = 1 };
+
+// How a job ended when it did not throw. Skipped: nothing was to be printed
+// (an Excel row without sheets under PrintNothing); the run then goes on
+// without its one-selected-row stop.
+enum class JobOutcome { Done, Skipped };
+
+// The two jobs as the print run sees them, so the run can be tested without
+// any automation server.
+class PrintJobs {
+public:
+    virtual ~PrintJobs() = default;
+    virtual JobOutcome printExcel(const PrintEntry& entry, PrintMode mode) = 0;
+    virtual void printWord(const PrintEntry& entry, PrintMode mode,
+                           const std::string& currentPrinter) = 0;
+};
+
+} // namespace pravik

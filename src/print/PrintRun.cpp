@@ -1,0 +1,186 @@
+#include "PrintRun.h"
+
+#include "Settings.h"
+#include "TextCodec.h"
+
+#include <exception>
+
+namespace pravik {
+
+namespace {
+
+struct ModeTexts {
+    const char* confirmText;
+    const char* confirmCaption;
+    const char* progressMessage;
+    const char* failureHeader;
+};
+
+const ModeTexts& textsFor(PrintMode mode)
+{
+    static const ModeTexts print{
+        "選択したファイルを印刷します。よろしいですか？",
+        "印刷確認",
+        "ただいまファイルを印刷中です。しばらくお待ち下さい。",
+        "次のファイルを印刷できませんでした。",
+    };
+    static const ModeTexts preview{
+        "選択したファイルを印刷プレビューします。よろしいですか？",
+        "プレビュー確認",
+        "ただいま印刷プレビュー中です。しばらくお待ち下さい。",
+        "次のファイルを印刷プレビューできませんでした。",
+    };
+    return mode == PrintMode::Preview ? preview : print;
+}
+
+constexpr const char* unknownErrorText = "原因不明のエラーが発生しました。";
+
+// Puts the main window back whichever way the run ends, an unexpected
+// exception included: a window left disabled would lock the user out.
+class RunEnd {
+public:
+    explicit RunEnd(PrintRunHost& host) : host_(host) {}
+    RunEnd(const RunEnd&) = delete;
+    RunEnd& operator=(const RunEnd&) = delete;
+
+    ~RunEnd()
+    {
+        if (done_)
+            return;
+        try {
+            finish();
+        } catch (...) {
+            // Already unwinding from the error that matters.
+        }
+    }
+
+    void finish()
+    {
+        done_ = true;
+        host_.hideProgress();
+        host_.setMainWindowEnabled(true);
+        host_.setBusyCursor(false);
+    }
+
+private:
+    PrintRunHost& host_;
+    bool done_ = false;
+};
+
+} // namespace
+
+std::string asciiLower(std::string_view text)
+{
+    std::string lower(text);
+    for (char& c : lower) {
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+    }
+    return lower;
+}
+
+PrintRun::PrintRun(PrintRunHost& host, PrintJobs& jobs, int printTarget)
+    : host_(host), jobs_(jobs), printTarget_(printTarget)
+{
+}
+
+void PrintRun::printFiles(PrintMode mode)
+{
+    failures_.clear();
+    // Taken before anything is shown: without a printer the run does not start.
+    const std::string printer = host_.currentPrinter();
+
+    RunEnd end(host_);
+    try {
+        runRows(mode, printer);
+    } catch (...) {
+        end.finish();
+        try {
+            reportFailures(mode);
+        } catch (...) {
+            // The error that ended the run is the one to show.
+        }
+        throw;
+    }
+    end.finish();
+    reportFailures(mode);
+}
+
+void PrintRun::runRows(PrintMode mode, const std::string& printer)
+{
+    const ModeTexts& texts = textsFor(mode);
+
+    // The rows stay selected afterwards, also when the user cancels.
+    if (printTarget_ == AllRows)
+        host_.selectAllRows();
+    if (host_.selectedCount() == 0)
+        return;
+    if (!host_.confirm(texts.confirmText, texts.confirmCaption))
+        return;
+
+    for (int row = host_.firstSelectedRow(); row >= 0; row = host_.nextSelectedBelow(row)) {
+        host_.setBusyCursor(true);
+        host_.setMainWindowEnabled(false);
+
+        const PrintEntry entry = host_.entry(row);
+        host_.showProgress(texts.progressMessage, codec::toDisplay(entry.fileName));
+        // Twice, so that a click on Abort queued behind the repaint is seen.
+        host_.processPendingEvents();
+        host_.processPendingEvents();
+        // The only place a stop request is honoured: a job is never cut short.
+        if (host_.abortFlag() == 1)
+            return;
+
+        if (runJob(entry, mode, printer) == RowEnd::Stop)
+            return;
+    }
+}
+
+PrintRun::RowEnd PrintRun::runJob(const PrintEntry& entry, PrintMode mode,
+                                  const std::string& printer)
+{
+    const std::string extension = asciiLower(entry.extension);
+    const bool excel = extension == "xls" || extension == "xlt";
+    const bool word = extension == "doc" || extension == "dot";
+    if (!excel && !word)
+        return RowEnd::Next; // admitted by the settings, but nothing prints it
+
+    try {
+        if (excel) {
+            if (jobs_.printExcel(entry, mode) == JobOutcome::Skipped)
+                return RowEnd::Next;
+        } else {
+            jobs_.printWord(entry, mode, printer);
+        }
+    } catch (const std::exception& e) {
+        failures_.push_back({codec::toDisplay(entry.fileName), e.what()});
+        return RowEnd::Next;
+    } catch (...) {
+        failures_.push_back({codec::toDisplay(entry.fileName), unknownErrorText});
+        return RowEnd::Next;
+    }
+
+    // A single selected row needs no search for the next one.
+    return host_.selectedCount() == 1 ? RowEnd::Stop : RowEnd::Next;
+}
+
+void PrintRun::reportFailures(PrintMode mode)
+{
+    if (failures_.empty())
+        return;
+    host_.reportFailures(failureMessage(mode, failures_), std::string(failureCaption));
+}
+
+std::string PrintRun::failureMessage(PrintMode mode, const std::vector<PrintFailure>& failures)
+{
+    std::string text = textsFor(mode).failureHeader;
+    for (const PrintFailure& failure : failures) {
+        text += '\n';
+        text += failure.fileName;
+        text += ": ";
+        text += failure.errorText;
+    }
+    return text;
+}
+
+} // namespace pravik

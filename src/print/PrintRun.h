@@ -1,0 +1,89 @@
+#pragma once
+
+#include "PrintEntry.h"
+#include "PrintJobs.h"
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace pravik {
+
+// Everything the print run needs from the main window, its list view, the
+// progress dialog and the printer service. Texts handed to the host are
+// UTF-8 display text. Rows are list positions; -1 means "no row".
+class PrintRunHost {
+public:
+    virtual ~PrintRunHost() = default;
+
+    // The application's current printer (CP932). Throws pravik::Error when
+    // there is none or the printers cannot be listed.
+    virtual std::string currentPrinter() = 0;
+
+    virtual void selectAllRows() = 0;
+    virtual int selectedCount() const = 0;
+    virtual int firstSelectedRow() const = 0;
+    // The next selected row below `row` as the list view finds it.
+    virtual int nextSelectedBelow(int row) const = 0;
+    virtual PrintEntry entry(int row) const = 0;
+
+    // Modal OK/Cancel question with the question icon; true only for OK.
+    virtual bool confirm(const std::string& text, const std::string& caption) = 0;
+    // Modal message with the error icon.
+    virtual void reportFailures(const std::string& text, const std::string& caption) = 0;
+
+    virtual void showProgress(const std::string& message, const std::string& fileLine) = 0;
+    virtual void hideProgress() = 0;
+    virtual void processPendingEvents() = 0;
+    // 1 once the progress dialog's Abort button was pressed.
+    virtual int abortFlag() const = 0;
+
+    virtual void setMainWindowEnabled(bool enabled) = 0;
+    virtual void setBusyCursor(bool busy) = 0;
+};
+
+// A row whose job raised an error. Both texts are UTF-8.
+struct PrintFailure {
+    std::string fileName;
+    std::string errorText;
+
+    bool operator==(const PrintFailure&) const = default;
+};
+
+// Prints or previews the selected rows one file at a time. A row whose job
+// fails does not stop the run; the failures are listed to the user in one
+// message when the run ends, so nobody is left believing a file printed.
+class PrintRun {
+public:
+    PrintRun(PrintRunHost& host, PrintJobs& jobs, int printTarget);
+
+    // The only error that leaves is the current printer's, before anything
+    // else happens. Anything unexpected from the host also leaves, after the
+    // window was restored.
+    void printFiles(PrintMode mode);
+
+    // The failed rows of the last run, in the order they ran.
+    const std::vector<PrintFailure>& failures() const { return failures_; }
+
+    // The one message shown after a run in which rows failed.
+    static std::string failureMessage(PrintMode mode, const std::vector<PrintFailure>& failures);
+    static constexpr std::string_view failureCaption = "印刷エラー";
+
+private:
+    enum class RowEnd { Next, Stop };
+
+    void runRows(PrintMode mode, const std::string& printer);
+    RowEnd runJob(const PrintEntry& entry, PrintMode mode, const std::string& printer);
+    void reportFailures(PrintMode mode);
+
+    PrintRunHost& host_;
+    PrintJobs& jobs_;
+    int printTarget_;
+    std::vector<PrintFailure> failures_;
+};
+
+// Byte-wise lower-casing of A to Z only; CP932 trail bytes in that range
+// change too, which cannot make a double-byte text equal an ASCII one.
+std::string asciiLower(std::string_view text);
+
+} // namespace pravik

@@ -1,0 +1,77 @@
+#include "UDialog.h"
+
+#include <QLabel>
+#include <QPushButton>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+using namespace pravik;
+
+namespace {
+
+class ProgressDialogTest : public ::testing::Test {
+protected:
+    int abortFlag = 7;
+    TFmDialog dialog{abortFlag};
+
+    QLabel* label(const char* name) { return dialog.findChild<QLabel*>(name); }
+    QPushButton* abortButton() { return dialog.findChild<QPushButton*>("btnAbort"); }
+};
+
+TEST_F(ProgressDialogTest, StartsHiddenWithItsTexts)
+{
+    EXPECT_FALSE(dialog.isVisible());
+    EXPECT_EQ(dialog.windowTitle(), QStringLiteral("処理中・・・"));
+    EXPECT_EQ(label("lMsg")->text(), QStringLiteral("ただいまファイルを起動中です。しばらくお待ち下さい。"));
+    EXPECT_TRUE(label("lCnt")->isHidden());
+    EXPECT_EQ(abortButton()->text(), QStringLiteral("中止"));
+    EXPECT_TRUE(dialog.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+    EXPECT_FALSE(dialog.isModal());
+}
+
+TEST_F(ProgressDialogTest, ShowProgressSetsTheLinesAndClearsTheFlagOnlyWhenItAppears)
+{
+    dialog.showProgress(QStringLiteral("印刷中"), QStringLiteral("報告.doc"));
+    EXPECT_TRUE(dialog.isVisible());
+    EXPECT_EQ(label("lMsg")->text(), QStringLiteral("印刷中"));
+    EXPECT_EQ(label("lCnt")->text(), QStringLiteral("報告.doc"));
+    EXPECT_TRUE(label("lCnt")->isVisible());
+    EXPECT_EQ(abortFlag, 0);
+
+    abortFlag = 1;
+    dialog.showProgress(QStringLiteral("印刷中"), QStringLiteral("b.xls"));
+    EXPECT_EQ(label("lCnt")->text(), QStringLiteral("b.xls"));
+    EXPECT_EQ(abortFlag, 1) << "a visible dialog shown again keeps the request";
+
+    dialog.hideProgress();
+    EXPECT_FALSE(dialog.isVisible());
+    EXPECT_TRUE(label("lCnt")->isHidden());
+}
+
+TEST_F(ProgressDialogTest, AbortSetsTheFlagAndHidesUntilTheNextLoop)
+{
+    dialog.showProgress("m", "a.doc");
+    QTest::mouseClick(abortButton(), Qt::LeftButton);
+    EXPECT_EQ(abortFlag, 1);
+    EXPECT_FALSE(dialog.isVisible());
+
+    dialog.showProgress("m", "b.doc");
+    EXPECT_EQ(abortFlag, 0);
+}
+
+TEST_F(ProgressDialogTest, EscapeDoesNotHideItWithoutAStopRequest)
+{
+    dialog.showProgress("m", "a.doc");
+    QTest::keyClick(&dialog, Qt::Key_Escape);
+    EXPECT_TRUE(dialog.isVisible());
+    EXPECT_EQ(abortFlag, 0);
+}
+
+TEST_F(ProgressDialogTest, CentredWithHalvesRoundedDown)
+{
+    dialog.centreOn(QSize(1025, 769));
+    EXPECT_EQ(dialog.pos(), QPoint(512 - 161, 384 - 62));
+}
+
+} // namespace

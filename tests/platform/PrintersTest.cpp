@@ -1,0 +1,86 @@
+#include "Printers.h"
+
+#include "Error.h"
+#include "TextCodec.h"
+
+#include <gtest/gtest.h>
+
+using namespace pravik;
+using namespace pravik::printers;
+
+namespace {
+
+class FakeSource : public PrinterSource {
+public:
+    PrinterQuery answer;
+    std::string failure;
+    int queries = 0;
+
+    PrinterQuery query() override
+    {
+        ++queries;
+        if (!failure.empty())
+            throw Error(failure);
+        return answer;
+    }
+};
+
+struct Service {
+    FakeSource* source = new FakeSource;
+    PrinterService service{std::unique_ptr<PrinterSource>(source)};
+};
+
+std::string errorOf(PrinterService& service)
+{
+    try {
+        service.currentPrinterName();
+    } catch (const Error& e) {
+        return e.what();
+    }
+    return "(no error)";
+}
+
+TEST(PrinterServiceTest, CurrentPrinterIsTheFirstDefaultFoundForTheWholeProcess)
+{
+    Service s;
+    s.source->answer = {{"Laser", "経理部プリンタ"}, "経理部プリンタ"};
+    EXPECT_EQ(s.service.currentPrinterName(), codec::fromUtf8("経理部プリンタ"));
+
+    s.source->answer = {{"Laser", "経理部プリンタ"}, "Laser"};
+    s.source->failure = "gone";
+    EXPECT_EQ(s.service.currentPrinterName(), codec::fromUtf8("経理部プリンタ"));
+    EXPECT_EQ(s.source->queries, 1);
+}
+
+TEST(PrinterServiceTest, FailuresAreReportedAndNotRemembered)
+{
+    Service s;
+    s.source->answer = {{"Laser"}, ""};
+    EXPECT_EQ(errorOf(s.service), "デフォルト プリンタが存在しません");
+
+    s.source->answer = {{"Laser"}, "Removed"};
+    EXPECT_EQ(errorOf(s.service), "デフォルト プリンタが存在しません");
+
+    s.source->failure = "Scheduler is not responding";
+    EXPECT_EQ(errorOf(s.service), "Scheduler is not responding");
+
+    s.source->failure.clear();
+    s.source->answer = {{"Laser"}, "Laser"};
+    EXPECT_EQ(s.service.currentPrinterName(), "Laser");
+}
+
+TEST(PrinterServiceTest, NamesCp932CannotHold)
+{
+    Service s;
+    s.source->answer = {{"Café Printer", "Laser"}, "Café Printer"};
+    EXPECT_EQ(s.service.printerNames(), (std::vector<std::string>{"Laser"}));
+    EXPECT_THROW(s.service.currentPrinterName(), codec::ConversionError);
+}
+
+// Whatever this machine has (often no scheduler at all), asking must not fail.
+TEST(CupsPrinterSourceTest, QueryOfThisSystem)
+{
+    EXPECT_NO_THROW(makeCupsPrinterSource()->query());
+}
+
+} // namespace

@@ -1,0 +1,379 @@
+#include "PrintRun.h"
+
+#include "Error.h"
+#include "Settings.h"
+#include "TextCodec.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <functional>
+#include <map>
+#include <set>
+#include <stdexcept>
+
+using namespace pravik;
+
+namespace {
+
+PrintEntry row(std::string fileName, std::string extension)
+{
+    PrintEntry e;
+    e.fileName = std::move(fileName);
+    e.extension = std::move(extension);
+    e.printer = "LP-" + e.fileName;
+    return e;
+}
+
+// The main window as the run sees it: the list view's selection in report
+// view, the progress dialog and the window state.
+class FakeHost : public PrintRunHost {
+public:
+    std::vector<PrintEntry> rows;
+    std::vector<bool> selected;
+    std::string printer = "OfficePrinter";
+    std::function<std::string()> printerFailure;
+    bool answer = true;
+
+    // Called on every processPendingEvents with the row on show.
+    std::function<void(int row, int round)> onEvents;
+    std::function<void(int row)> onEntry;
+
+    std::vector<std::pair<std::string, std::string>> confirms;
+    std::vector<std::pair<std::string, std::string>> reports;
+    std::vector<std::vector<bool>> selectionAtConfirm;
+    std::vector<std::pair<std::string, std::string>> progress;
+    std::vector<int> entriesRead;
+    int flag = 0;
+    bool progressShown = false;
+    bool windowEnabled = true;
+    bool busy = false;
+    bool enabledAtReport = false;
+    int belowSearches = 0;
+    int hideCalls = 0;
+
+    void setRows(std::vector<PrintEntry> r, std::vector<bool> sel)
+    {
+        rows = std::move(r);
+        selected = std::move(sel);
+    }
+
+    std::string currentPrinter() override
+    {
+        if (printerFailure)
+            throw Error(printerFailure());
+        return printer;
+    }
+    void selectAllRows() override { selected.assign(rows.size(), true); }
+    int selectedCount() const override
+    {
+        return static_cast<int>(std::count(selected.begin(), selected.end(), true));
+    }
+    int firstSelectedRow() const override { return nextFrom(0); }
+    int nextSelectedBelow(int r) const override
+    {
+        ++const_cast<FakeHost*>(this)->belowSearches;
+        return nextFrom(r + 1);
+    }
+    PrintEntry entry(int r) const override
+    {
+        const_cast<FakeHost*>(this)->entriesRead.push_back(r);
+        if (onEntry)
+            onEntry(r);
+        return rows.at(r);
+    }
+    bool confirm(const std::string& text, const std::string& caption) override
+    {
+        confirms.emplace_back(text, caption);
+        selectionAtConfirm.push_back(selected);
+        return answer;
+    }
+    void reportFailures(const std::string& text, const std::string& caption) override
+    {
+        reports.emplace_back(text, caption);
+        enabledAtReport = windowEnabled && !busy && !progressShown;
+    }
+    void showProgress(const std::string& message, const std::string& fileLine) override
+    {
+        if (!progressShown)
+            flag = 0; // the dialog clears the flag when it appears
+        progressShown = true;
+        progress.emplace_back(message, fileLine);
+    }
+    void hideProgress() override
+    {
+        progressShown = false;
+        ++hideCalls;
+    }
+    void processPendingEvents() override
+    {
+        if (onEvents)
+            onEvents(entriesRead.back(), ++round_);
+    }
+    int abortFlag() const override { return flag; }
+    void setMainWindowEnabled(bool enabled) override { windowEnabled = enabled; }
+    void setBusyCursor(bool b) override { busy = b; }
+
+    void pressAbort()
+    {
+        flag = 1;
+        progressShown = false;
+    }
+
+    bool restored() const { return windowEnabled && !busy && !progressShown && hideCalls > 0; }
+
+private:
+    int nextFrom(int r) const
+    {
+        for (int i = r; i < static_cast<int>(selected.size()); ++i)
+            if (selected[i])
+                return i;
+        return -1;
+    }
+    int round_ = 0;
+};
+
+struct JobCall {
+    std::string kind;
+    std::string fileName;
+    PrintMode mode;
+    std::string printer;
+};
+
+class FakeJobs : public PrintJobs {
+public:
+    explicit FakeJobs(FakeHost& host) : host_(host) {}
+
+    std::vector<JobCall> calls;
+    // Thrown for the file of that name.
+    std::map<std::string, std::function<void()>> failures;
+    std::set<std::string> skipped;
+    bool windowDisabledDuringJobs = true;
+
+    JobOutcome printExcel(const PrintEntry& entry, PrintMode mode) override
+    {
+        record("excel", entry, mode, "");
+        return skipped.count(entry.fileName) ? JobOutcome::Skipped : JobOutcome::Done;
+    }
+    void printWord(const PrintEntry& entry, PrintMode mode, const std::string& printer) override
+    {
+        record("word", entry, mode, printer);
+    }
+
+    std::vector<std::string> files() const
+    {
+        std::vector<std::string> names;
+        for (const JobCall& c : calls)
+            names.push_back(c.fileName);
+        return names;
+    }
+
+private:
+    void record(const char* kind, const PrintEntry& entry, PrintMode mode, std::string printer)
+    {
+        if (host_.windowEnabled || !host_.busy || !host_.progressShown)
+            windowDisabledDuringJobs = false;
+        calls.push_back({kind, entry.fileName, mode, std::move(printer)});
+        if (auto f = failures.find(entry.fileName); f != failures.end())
+            f->second();
+    }
+    FakeHost& host_;
+};
+
+using Names = std::vector<std::string>;
+
+class PrintRunTest : public ::testing::Test {
+protected:
+    FakeHost host;
+    FakeJobs jobs{host};
+
+    void run(PrintMode mode = PrintMode::Print, int target = SelectedRows)
+    {
+        PrintRun(host, jobs, target).printFiles(mode);
+    }
+};
+
+TEST_F(PrintRunTest, NoSelectionEndsWithoutConfirmation)
+{
+    host.setRows({row("a.xls", "xls"), row("b.doc", "doc")}, {false, false});
+    run();
+    EXPECT_TRUE(host.confirms.empty());
+    EXPECT_TRUE(jobs.calls.empty());
+    EXPECT_TRUE(host.restored());
+
+    host.setRows({}, {});
+    run(PrintMode::Print, AllRows);
+    EXPECT_TRUE(host.confirms.empty());
+}
+
+TEST_F(PrintRunTest, AllRowsSelectsEveryRowBeforeConfirmingAndKeepsThemOnCancel)
+{
+    host.setRows({row("a.xls", "xls"), row("b.doc", "doc"), row("c.doc", "doc")},
+                 {false, true, false});
+    host.answer = false;
+    run(PrintMode::Print, AllRows);
+
+    ASSERT_EQ(host.selectionAtConfirm.size(), 1u);
+    EXPECT_EQ(host.selectionAtConfirm[0], (std::vector<bool>{true, true, true}));
+    EXPECT_EQ(host.selected, (std::vector<bool>{true, true, true}));
+    EXPECT_TRUE(jobs.calls.empty());
+    EXPECT_TRUE(host.progress.empty());
+    EXPECT_TRUE(host.restored());
+}
+
+TEST_F(PrintRunTest, TextsFollowTheMode)
+{
+    host.setRows({row("a.doc", "doc")}, {true});
+    run(PrintMode::Print);
+    run(PrintMode::Preview);
+
+    ASSERT_EQ(host.confirms.size(), 2u);
+    EXPECT_EQ(host.confirms[0].first, "選択したファイルを印刷します。よろしいですか？");
+    EXPECT_EQ(host.confirms[0].second, "印刷確認");
+    EXPECT_EQ(host.confirms[1].first, "選択したファイルを印刷プレビューします。よろしいですか？");
+    EXPECT_EQ(host.confirms[1].second, "プレビュー確認");
+    ASSERT_EQ(host.progress.size(), 2u);
+    EXPECT_EQ(host.progress[0].first, "ただいまファイルを印刷中です。しばらくお待ち下さい。");
+    EXPECT_EQ(host.progress[1].first, "ただいま印刷プレビュー中です。しばらくお待ち下さい。");
+}
+
+TEST_F(PrintRunTest, SelectedRowsRunInListOrderAndOthersAreUntouched)
+{
+    host.setRows({row("1.xls", "xls"), row("2.doc", "doc"), row("3.doc", "doc"), row("4.xlt", "xlt")},
+                 {true, false, true, true});
+    run(PrintMode::Preview);
+
+    EXPECT_EQ(jobs.files(), (Names{"1.xls", "3.doc", "4.xlt"}));
+    EXPECT_EQ(host.entriesRead, (std::vector<int>{0, 2, 3}));
+    EXPECT_TRUE(jobs.windowDisabledDuringJobs);
+    ASSERT_EQ(jobs.calls.size(), 3u);
+    EXPECT_EQ(jobs.calls[0].kind, "excel");
+    EXPECT_EQ(jobs.calls[1].kind, "word");
+    for (const JobCall& c : jobs.calls)
+        EXPECT_EQ(c.mode, PrintMode::Preview);
+    // Word gets the printer taken at the start, not the row's own.
+    EXPECT_EQ(jobs.calls[1].printer, "OfficePrinter");
+    EXPECT_TRUE(host.restored());
+    EXPECT_TRUE(host.reports.empty());
+}
+
+TEST_F(PrintRunTest, OneSelectedRowEndsRightAfterItsJob)
+{
+    host.setRows({row("a.doc", "doc"), row("b.doc", "doc")}, {false, true});
+    run();
+    EXPECT_EQ(jobs.files(), (Names{"b.doc"}));
+    EXPECT_EQ(host.belowSearches, 0);
+    EXPECT_TRUE(host.restored());
+}
+
+TEST_F(PrintRunTest, SkippedOrFailedSingleRowStillLooksForTheNextRow)
+{
+    host.setRows({row("a.xls", "xls"), row("b.doc", "doc")}, {true, false});
+    jobs.skipped.insert("a.xls");
+    run();
+    EXPECT_EQ(host.belowSearches, 1);
+    EXPECT_TRUE(host.reports.empty()) << "a row without sheets is not a failure";
+
+    host.belowSearches = 0;
+    host.setRows({row("a.doc", "doc"), row("b.doc", "doc")}, {true, false});
+    jobs.failures["a.doc"] = [] { throw Error("x"); };
+    run();
+    EXPECT_EQ(host.belowSearches, 1);
+}
+
+TEST_F(PrintRunTest, ForeignExtensionIsAnnouncedButStartsNoJob)
+{
+    host.setRows({row("notes.txt", "txt"), row("book.xlsx", "xlsx"), row("b.doc", "doc")},
+                 {true, true, true});
+    run();
+    ASSERT_EQ(host.progress.size(), 3u);
+    EXPECT_EQ(host.progress[0].second, "notes.txt");
+    EXPECT_EQ(jobs.files(), (Names{"b.doc"}));
+    EXPECT_TRUE(host.reports.empty());
+}
+
+TEST_F(PrintRunTest, ExtensionCaseDoesNotMatter)
+{
+    // "ＸＬＳ" in CP932: full-width letters are not the extension xls.
+    const std::string wideXls = "\x82\x77\x82\x6b\x82\x72";
+    host.setRows({row("a", "XLS"), row("b", "Doc"), row("c", "xLt"), row("d", "DOT"), row("e", wideXls)},
+                 {true, true, true, true, true});
+    run();
+    ASSERT_EQ(jobs.files(), (Names{"a", "b", "c", "d"}));
+    EXPECT_EQ(jobs.calls[0].kind, "excel");
+    EXPECT_EQ(jobs.calls[1].kind, "word");
+    EXPECT_EQ(jobs.calls[2].kind, "excel");
+    EXPECT_EQ(jobs.calls[3].kind, "word");
+}
+
+TEST_F(PrintRunTest, FailedRowsDoNotStopTheRunAndAreReportedOnceAtTheEnd)
+{
+    // 報告.doc in CP932
+    const std::string japanese = codec::fromUtf8("報告.doc");
+    host.setRows({row(japanese, "doc"), row("b.xls", "xls"), row("c.doc", "doc"), row("d.xls", "xls")},
+                 {true, true, true, true});
+    jobs.failures[japanese] = [] { throw Error("文書を開けません"); };
+    jobs.failures["c.doc"] = [] { throw std::runtime_error("bad"); };
+    jobs.failures["d.xls"] = [] { throw 42; };
+    run();
+
+    EXPECT_EQ(jobs.files().size(), 4u);
+    EXPECT_EQ(host.progress[0].second, "報告.doc");
+    ASSERT_EQ(host.reports.size(), 1u);
+    EXPECT_EQ(host.reports[0].second, "印刷エラー");
+    EXPECT_EQ(host.reports[0].first,
+              "次のファイルを印刷できませんでした。\n"
+              "報告.doc: 文書を開けません\n"
+              "c.doc: bad\n"
+              "d.xls: 原因不明のエラーが発生しました。");
+    EXPECT_TRUE(host.enabledAtReport) << "the message must come after the window is usable again";
+    EXPECT_TRUE(host.restored());
+}
+
+TEST_F(PrintRunTest, AbortDuringSecondRowStopsBeforeItsJob)
+{
+    host.setRows({row("a.doc", "doc"), row("b.doc", "doc"), row("c.doc", "doc")},
+                 {true, true, true});
+    jobs.failures["a.doc"] = [] { throw Error("missing"); };
+    host.onEvents = [&](int r, int) {
+        if (r == 1)
+            host.pressAbort();
+    };
+    run();
+
+    EXPECT_EQ(jobs.files(), (Names{"a.doc"}));
+    EXPECT_EQ(host.progress.size(), 2u);
+    EXPECT_TRUE(host.restored());
+    ASSERT_EQ(host.reports.size(), 1u) << "rows that failed before the abort are still reported";
+    EXPECT_EQ(host.reports[0].first, "次のファイルを印刷できませんでした。\na.doc: missing");
+}
+
+TEST_F(PrintRunTest, PrinterFailureLeavesBeforeAnythingElse)
+{
+    host.setRows({row("a.doc", "doc")}, {false});
+    host.printerFailure = [] { return std::string("デフォルト プリンタが存在しません"); };
+    try {
+        run(PrintMode::Print, AllRows);
+        FAIL() << "expected the printer error";
+    } catch (const Error& e) {
+        EXPECT_STREQ(e.what(), "デフォルト プリンタが存在しません");
+    }
+    EXPECT_TRUE(host.confirms.empty());
+    EXPECT_EQ(host.selected, (std::vector<bool>{false}));
+    EXPECT_EQ(host.hideCalls, 0);
+}
+
+TEST_F(PrintRunTest, UnexpectedHostErrorStillRestoresTheWindowAndReports)
+{
+    host.setRows({row("a.doc", "doc"), row("b.doc", "doc")}, {true, true});
+    jobs.failures["a.doc"] = [] { throw Error("missing"); };
+    host.onEntry = [](int r) {
+        if (r == 1)
+            throw std::runtime_error("list gone");
+    };
+    EXPECT_THROW(run(), std::runtime_error);
+    EXPECT_TRUE(host.restored());
+    EXPECT_EQ(host.reports.size(), 1u);
+}
+
+} // namespace
