@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 class QWidget;
 
@@ -21,6 +22,8 @@ public:
                                    const QString& initialFolder) = 0;
     virtual QString chooseSaveFile(QWidget* parent, const QString& filter,
                                    const QString& defaultSuffix, const QString& initialFolder) = 0;
+    // Several files at once, in the dialog's order; empty when cancelled.
+    virtual QStringList chooseOpenFiles(QWidget* parent, const QString& filter) = 0;
     // The application's general error display: the error's text, the
     // application's title, an error icon.
     virtual void showError(QWidget* parent, const QString& text) = 0;
@@ -36,6 +39,7 @@ public:
     QString chooseOpenFile(QWidget* parent, const QString& filter, const QString& initialFolder) override;
     QString chooseSaveFile(QWidget* parent, const QString& filter, const QString& defaultSuffix,
                            const QString& initialFolder) override;
+    QStringList chooseOpenFiles(QWidget* parent, const QString& filter) override;
     void showError(QWidget* parent, const QString& text) override;
     void showFailureReport(QWidget* parent, const QString& text, const QString& caption) override;
 };

@@ -41,6 +41,11 @@ QString QtDialogs::chooseSaveFile(QWidget* parent, const QString& filter, const 
     return dialog.selectedFiles().constFirst();
 }
 
+QStringList QtDialogs::chooseOpenFiles(QWidget* parent, const QString& filter)
+{
+    return QFileDialog::getOpenFileNames(parent, QString(), QString(), filter);
+}
+
 void QtDialogs::showError(QWidget* parent, const QString& text)
 {
     QMessageBox::critical(parent, applicationTitle(), text);

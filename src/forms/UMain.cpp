@@ -1,6 +1,7 @@
 #include "UMain.h"
 
 #include "Dialogs.h"
+#include "Dropdst.h"
 #include "Fonts.h"
 #include "PrintListModel.h"
 #include "ToolbarIcons.h"
@@ -125,6 +126,7 @@ void TFmMain::buildToolbar()
 
     btnSave->setEnabled(false);
     connect(btnPrt, &QToolButton::clicked, this, &TFmMain::btnPrtClick);
+    connect(btnAdd, &QToolButton::clicked, this, [this] { btnAddClick(1); });
     for (QToolButton* button : {btnNew, btnOpen, btnSave})
         connect(button, &QToolButton::clicked, this,
                 [this, button] { btnNewClick(button->property("tag").toInt()); });
@@ -158,6 +160,14 @@ void TFmMain::buildListView()
     lstView->setPalette(palette);
     for (int column = 0; column < columnCount; ++column)
         lstView->setColumnWidth(column, designedWidths[column]);
+
+    drop = new TDropDst(this);
+    drop->setObjectName(QStringLiteral("drop"));
+    drop->SetControl(lstView);
+    drop->OnFileDrop = [this](TDropDst* sender, const std::vector<std::string>& files, int x, int y) {
+        dropFileDrop(sender, files, x, y);
+    };
+    drop->OnError = [this](const QString& message) { dialogs_.showError(this, message); };
 }
 
 void TFmMain::guarded(const std::function<void()>& handler)

@@ -21,6 +21,7 @@ class QToolButton;
 namespace pravik {
 
 class Dialogs;
+class TDropDst;
 class PrintListModel;
 class TFmDialog;
 
@@ -80,6 +81,10 @@ private:
                                int tag, const QString& icon);
     void btnNewClick(int tag);
     void btnPrtClick();
+    void btnAddClick(int tag);
+    void addFilesFromDialog();
+    void dropFileDrop(TDropDst* sender, const std::vector<std::string>& files, int x, int y);
+    void markChangedAfterAdding(size_t firstNewRow);
     void FormShow();
     bool FormClose();
     WindowState currentWindowState() const;
@@ -123,6 +128,7 @@ private:
     QToolButton* btnHyouji = nullptr;
     QToolButton* btnUp = nullptr;
     QToolButton* btnDown = nullptr;
+    TDropDst* drop = nullptr;
 };
 
 } // namespace pravik

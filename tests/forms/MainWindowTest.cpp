@@ -1,58 +1,10 @@
 #include "ListFile.h"
-#include "ScriptedDialogs.h"
-#include "TempDir.h"
-#include "SystemAutomation.h"
-#include "UDialog.h"
-#include "UMain.h"
+#include "MainWindowFixture.h"
 
 #include <QHeaderView>
-#include <QTableView>
-#include <QToolButton>
-#include <gtest/gtest.h>
 
 using namespace pravik;
-using pravik::test::readBytes;
-using pravik::test::ScriptedDialogs;
-using pravik::test::TempDir;
-using pravik::test::writeBytes;
-
-namespace {
-
-const std::string designedIni =
-    "[TITLE]\r\nAPP_NAME=Pravik\r\n[MAIN]\r\nCOLUMN=150,150,200,40,40,100,200\r\n";
-
-PrintEntry entry(const std::string& name)
-{
-    return {name, "", "", "doc", "1", "P", "/docs/" + name};
-}
-
-class MainWindowTest : public ::testing::Test {
-protected:
-    TempDir dir;
-    ScriptedDialogs dialogs;
-    std::unique_ptr<TFmMain> window;
-    std::unique_ptr<TFmDialog> progress;
-
-    void start(const std::string& ini = designedIni)
-    {
-        writeBytes(dir.file("main.ini"), ini);
-        MainServices services{[] { return std::string("Office Printer"); }, makeSystemAutomationBackend()};
-        window = std::make_unique<TFmMain>(dialogs, dir.path().string(), services);
-        progress = std::make_unique<TFmDialog>(window->abortFlag);
-        window->setProgressDialog(progress.get());
-        window->show();
-    }
-    QToolButton* button(const char* name) { return window->findChild<QToolButton*>(QLatin1String(name)); }
-    QString caption() const { return window->windowTitle(); }
-    void changeRows()
-    {
-        window->printList().replaceAll({entry("a.doc"), entry("b.doc")});
-        window->printList().changed = true;
-    }
-    std::string ini() const { return readBytes(dir.file("main.ini")); }
-};
-
-} // namespace
+using namespace pravik::test;
 
 TEST_F(MainWindowTest, StartsWithTheDesignedCaptionHeadingsAndToolbar)
 {

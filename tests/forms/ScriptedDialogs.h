@@ -28,6 +28,17 @@ public:
         saveFolders << folder;
         return pop(saveChoices);
     }
+    std::deque<QStringList> openFilesChoices; // empty list: cancelled
+    QStringList chooseOpenFiles(QWidget*, const QString& filter) override
+    {
+        addFilters << filter;
+        if (openFilesChoices.empty())
+            throw std::logic_error("unexpected file dialog");
+        QStringList value = openFilesChoices.front();
+        openFilesChoices.pop_front();
+        return value;
+    }
+    QStringList addFilters;
     void showError(QWidget*, const QString& text) override { errors << text; }
     void showFailureReport(QWidget*, const QString& text, const QString&) override { errors << text; }
 

@@ -1,0 +1,111 @@
+#include "Error.h"
+#include "MainWindowFixture.h"
+
+#include <QCoreApplication>
+#include <QDropEvent>
+#include <QMimeData>
+#include <QUrl>
+
+using namespace pravik;
+using namespace pravik::test;
+
+namespace {
+
+// Drops local files on a widget the way the window system delivers them.
+void dropFiles(QWidget* target, const QStringList& paths, QPoint at = {5, 7})
+{
+    QMimeData data;
+    QList<QUrl> urls;
+    for (const QString& path : paths)
+        urls << QUrl::fromLocalFile(path);
+    data.setUrls(urls);
+    QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(target, &enter);
+    QDropEvent drop(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(target, &drop);
+}
+
+class AddingEntriesTest : public MainWindowTest {
+protected:
+    QWidget* viewport() const { return window->listView()->viewport(); }
+    std::string fileNameAt(int row) const { return window->printList().at(static_cast<size_t>(row)).fileName; }
+};
+
+} // namespace
+
+TEST_F(AddingEntriesTest, DroppedFilesArriveInOrderAndMarkTheListChanged)
+{
+    start();
+    dropFiles(viewport(), {"/docs/b.xls", "/docs/A.DOC", "/docs/c.dot"});
+    ASSERT_EQ(rowCount(), 3);
+    EXPECT_EQ(fileNameAt(0), "b.xls");
+    EXPECT_EQ(fileNameAt(1), "A.DOC");
+    EXPECT_EQ(window->printList().at(1), (PrintEntry{"A.DOC", "", "", "DOC", "1", "Office Printer", "/docs/A.DOC"}));
+    EXPECT_TRUE(window->printList().changed);
+    EXPECT_TRUE(button("btnSave")->isEnabled());
+}
+
+TEST_F(AddingEntriesTest, DropOfOnlySkippedFilesChangesNothing)
+{
+    start();
+    dropFiles(viewport(), {"/docs/notes.txt", "/docs/plan.docx"});
+    EXPECT_EQ(rowCount(), 0);
+    EXPECT_FALSE(window->printList().changed);
+    EXPECT_FALSE(button("btnSave")->isEnabled());
+}
+
+TEST_F(AddingEntriesTest, NameShiftJisCannotHoldIsRefusedAndTheOthersStillArrive)
+{
+    start();
+    dropFiles(viewport(), {"/docs/a.doc", "/docs/café.doc", "/docs/b.doc"});
+    EXPECT_EQ(rowCount(), 2);
+    ASSERT_EQ(dialogs.errors.size(), 1);
+    EXPECT_TRUE(dialogs.errors[0].contains(QStringLiteral("café.doc")));
+}
+
+TEST_F(AddingEntriesTest, DroppedJapaneseNameIsStoredAsShiftJis)
+{
+    start();
+    dropFiles(viewport(), {QStringLiteral("/資料/表.xls")});
+    ASSERT_EQ(rowCount(), 1);
+    EXPECT_EQ(fileNameAt(0), "\x95\x5C.xls");
+    EXPECT_EQ(window->printList().at(0).filePath, "/\x8E\x91\x97\xBF/\x95\x5C.xls");
+}
+
+TEST_F(AddingEntriesTest, AddDialogUsesTheFilterOfTheSettingAndMarksChangedEvenWhenAllAreSkipped)
+{
+    start(designedIni + "ONAJI=1\r\n");
+    dialogs.openFilesChoices = {{"/docs/a.xls", "/docs/a.xls", "/docs/plan.docx"}, {"/docs/a.xls"}};
+    button("btnAdd")->click();
+    EXPECT_TRUE(dialogs.addFilters[0].startsWith(QStringLiteral("Word,Excelファイル")));
+    EXPECT_EQ(rowCount(), 1);
+
+    window->printList().changed = false;
+    button("btnSave")->setEnabled(false);
+    button("btnAdd")->click(); // the only file is listed already
+    EXPECT_EQ(rowCount(), 1);
+    EXPECT_TRUE(window->printList().changed);
+    EXPECT_TRUE(button("btnSave")->isEnabled());
+}
+
+TEST_F(AddingEntriesTest, CancelledAddDialogChangesNothing)
+{
+    start(designedIni + "ETCFILE=1\r\n");
+    dialogs.openFilesChoices = {{}};
+    button("btnAdd")->click();
+    EXPECT_EQ(dialogs.addFilters[0], QStringLiteral("全てのファイル (*)"));
+    EXPECT_FALSE(window->printList().changed);
+}
+
+TEST_F(AddingEntriesTest, MissingDefaultPrinterEndsTheBatchKeepingEarlierRows)
+{
+    writeBytes(dir.file("main.ini"), designedIni + "ETCFILE=1\r\n");
+    MainServices services{[]() -> std::string { throw Error("デフォルト プリンタが存在しません"); },
+                          makeSystemAutomationBackend()};
+    window = std::make_unique<TFmMain>(dialogs, dir.path().string(), services);
+    window->show();
+    dropFiles(viewport(), {"/docs/readme.txt", "/docs/a.doc", "/docs/b.doc"});
+    EXPECT_EQ(rowCount(), 1);
+    EXPECT_TRUE(window->printList().changed);
+    EXPECT_EQ(dialogs.errors, QStringList{QStringLiteral("デフォルト プリンタが存在しません")});
+}
