@@ -27,6 +27,8 @@ public:
     // The application's general error display: the error's text, the
     // application's title, an error icon.
     virtual void showError(QWidget* parent, const QString& text) = 0;
+    // A notice with the exclamation icon and an OK button.
+    virtual void showWarning(QWidget* parent, const QString& text, const QString& caption) = 0;
     // A report of several failures under its own caption, with an error icon.
     virtual void showFailureReport(QWidget* parent, const QString& text, const QString& caption) = 0;
 };
@@ -41,6 +43,7 @@ public:
                            const QString& initialFolder) override;
     QStringList chooseOpenFiles(QWidget* parent, const QString& filter) override;
     void showError(QWidget* parent, const QString& text) override;
+    void showWarning(QWidget* parent, const QString& text, const QString& caption) override;
     void showFailureReport(QWidget* parent, const QString& text, const QString& caption) override;
 };
 

@@ -75,4 +75,10 @@ void PrintListModel::rowsAboutToBeInserted(size_t first, size_t last)
 
 void PrintListModel::rowsInserted() { endInsertRows(); }
 
+void PrintListModel::rowChanged(size_t row)
+{
+    const int r = static_cast<int>(row);
+    emit dataChanged(index(r, 0), index(r, PrintEntry::fieldCount - 1));
+}
+
 } // namespace pravik

@@ -26,6 +26,7 @@ private:
     void rowsReset() override;
     void rowsAboutToBeInserted(size_t first, size_t last) override;
     void rowsInserted() override;
+    void rowChanged(size_t row) override;
 
     PrintList& list_;
 };

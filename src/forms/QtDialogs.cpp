@@ -51,6 +51,11 @@ void QtDialogs::showError(QWidget* parent, const QString& text)
     QMessageBox::critical(parent, applicationTitle(), text);
 }
 
+void QtDialogs::showWarning(QWidget* parent, const QString& text, const QString& caption)
+{
+    QMessageBox::warning(parent, caption, text);
+}
+
 void QtDialogs::showFailureReport(QWidget* parent, const QString& text, const QString& caption)
 {
     // A long report would grow past the screen: the first lines stay in the

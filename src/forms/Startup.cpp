@@ -17,10 +17,11 @@ Windows createWindows(Dialogs& dialogs, const std::string& appFolder)
     Windows windows;
     windows.FmMain = std::make_unique<TFmMain>(dialogs, appFolder);
     windows.FmOption = std::make_unique<TFmOption>();
-    windows.FmEdit = std::make_unique<TFmEdit>();
+    windows.FmEdit = std::make_unique<TFmEdit>(*windows.FmMain);
     windows.FmDialog = std::make_unique<TFmDialog>(windows.FmMain->abortFlag);
     windows.FmVersion = std::make_unique<TFmVersion>();
     windows.FmMain->setProgressDialog(windows.FmDialog.get());
+    windows.FmMain->setEntryEditor(windows.FmEdit.get());
     windows.FmMain->setSecondaryWindows({windows.FmEdit.get(), windows.FmDialog.get(),
                                          windows.FmOption.get(), windows.FmVersion.get()});
     return windows;

@@ -1,17 +1,403 @@
 #include "UEdit.h"
 
+#include "Dialogs.h"
 #include "Fonts.h"
+#include "OfficeJobs.h"
+#include "PrintListModel.h"
+#include "QtText.h"
+#include "SaNumEdit.h"
+#include "UMain.h"
+
+#include <QComboBox>
+#include <QGroupBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QStyle>
+#include <QTableView>
 
 namespace pravik {
 
-TFmEdit::TFmEdit(QWidget* parent)
-    : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
-                          Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint | Qt::WindowMinimizeButtonHint | Qt::WindowStaysOnTopHint)
+namespace {
+
+const QString bothKindsFilter = QStringLiteral("Word,Excelファイル (*.doc *.dot *.xls *.xlt *.DOC *.DOT *.XLS *.XLT)");
+
+template <typename W>
+W* place(W* widget, int left, int top, int width, int height)
+{
+    widget->setGeometry(left, top, width, height);
+    return widget;
+}
+
+// A label standing right-aligned just left of its field.
+void labelLeftOf(QWidget* field, const QString& caption)
+{
+    auto* label = new QLabel(caption, field->parentWidget());
+    label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    label->setGeometry(0, field->y(), field->x() - 2, field->height());
+    label->setBuddy(field);
+}
+
+// The sheet check list as the sheet code sees it. Each item keeps the name's
+// CP932 bytes, so a name is written back exactly as the workbook spells it.
+class SheetCheckList : public CheckList {
+public:
+    explicit SheetCheckList(QListWidget* list) : list_(list) {}
+
+    int count() const override { return list_->count(); }
+    std::string itemText(int index) const override
+    {
+        return list_->item(index)->data(Qt::UserRole).toByteArray().toStdString();
+    }
+    bool isChecked(int index) const override { return list_->item(index)->checkState() == Qt::Checked; }
+    void setChecked(int index, bool checked) override
+    {
+        list_->item(index)->setCheckState(checked ? Qt::Checked : Qt::Unchecked);
+    }
+    void addUnchecked(const std::string& text) override
+    {
+        auto* item = new QListWidgetItem(toQString(text), list_);
+        item->setData(Qt::UserRole, QByteArray::fromStdString(text));
+        item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsUserCheckable | Qt::ItemIsSelectable);
+        item->setCheckState(Qt::Unchecked);
+    }
+
+private:
+    QListWidget* list_;
+};
+
+} // namespace
+
+TFmEdit::TFmEdit(TFmMain& main)
+    : QDialog(&main, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
+                         Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                         Qt::WindowCloseButtonHint | Qt::WindowStaysOnTopHint),
+      main_(main),
+      browseFilter_(bothKindsFilter)
 {
     setObjectName(QStringLiteral("FmEdit"));
     setWindowTitle(QStringLiteral("設定"));
     setFont(windowFont());
     setFixedSize(585, 305);
+    setModal(false);
+    buildLayout();
+    FormCreate();
+
+    const QAbstractItemModel* model = main_.listView()->model();
+    connect(model, &QAbstractItemModel::modelReset, this, &TFmEdit::closeIfRowIsGone);
+    connect(model, &QAbstractItemModel::rowsRemoved, this, &TFmEdit::closeIfRowIsGone);
+}
+
+void TFmEdit::buildLayout()
+{
+    auto* panel = place(new QFrame(this), 8, 8, 569, 257);
+    panel->setFrameShape(QFrame::Panel);
+    panel->setFrameShadow(QFrame::Sunken);
+
+    btnBefore = place(new QPushButton(panel), 16, 6, 41, 24);
+    btnBefore->setObjectName(QStringLiteral("btnBefore"));
+    btnBefore->setIcon(style()->standardIcon(QStyle::SP_ArrowLeft));
+    btnBefore->setToolTip(QStringLiteral("前へ"));
+    btnAfter = place(new QPushButton(panel), 56, 6, 41, 24);
+    btnAfter->setObjectName(QStringLiteral("btnAfter"));
+    btnAfter->setIcon(style()->standardIcon(QStyle::SP_ArrowRight));
+    btnAfter->setToolTip(QStringLiteral("次へ"));
+    auto* hint = new QLabel(QStringLiteral("前ボタン、次ボタン、閉じるボタンで自動的に情報が保存されます"), panel);
+    hint->move(104, 13);
+    hint->adjustSize();
+    auto* rule = place(new QFrame(panel), 11, 35, 547, 2);
+    rule->setFrameShape(QFrame::HLine);
+    rule->setFrameShadow(QFrame::Sunken);
+
+    auto* basics = place(new QGroupBox(QStringLiteral("基本情報"), panel), 8, 55, 337, 194);
+    edtFile = place(new QLineEdit(basics), 81, 27, 224, 20);
+    edtMemo = place(new QLineEdit(basics), 81, 59, 224, 20);
+    edtFilepass = place(new QLineEdit(basics), 80, 91, 225, 20);
+    btnOpen = place(new QPushButton(QStringLiteral("..."), basics), 305, 90, 20, 21);
+    edtBusu = place(new TSaNumEdit(basics), 80, 121, 33, 20);
+    cmbPrt = place(new QComboBox(basics), 80, 154, 225, 20);
+    labelLeftOf(edtFile, QStringLiteral("ファイル名："));
+    labelLeftOf(edtMemo, QStringLiteral("メモ："));
+    labelLeftOf(edtFilepass, QStringLiteral("ファイルパス："));
+    labelLeftOf(edtBusu, QStringLiteral("印刷部数："));
+    labelLeftOf(cmbPrt, QStringLiteral("プリンタ："));
+    edtFile->setObjectName(QStringLiteral("edtFile"));
+    edtMemo->setObjectName(QStringLiteral("edtMemo"));
+    edtFilepass->setObjectName(QStringLiteral("edtFilepass"));
+    btnOpen->setObjectName(QStringLiteral("btnOpen"));
+    edtBusu->setObjectName(QStringLiteral("edtBusu"));
+    cmbPrt->setObjectName(QStringLiteral("cmbPrt"));
+    edtBusu->setIntegerLength(3);
+    edtBusu->setDecimalLength(0);
+    edtBusu->setComma(false);
+    edtBusu->setEnterFocusMove(true);
+    edtBusu->setErrorBeep(false);
+    edtBusu->setImeMode(TSaNumEdit::imDisable);
+
+    grpWord = place(new QGroupBox(QStringLiteral("Word印刷詳細"), panel), 350, 55, 203, 194);
+    grpWord->setObjectName(QStringLiteral("grpWord"));
+    int line = 24;
+    for (const QString& text : {QStringLiteral("印刷するページ"), QStringLiteral("（複数ある場合はコンマで区切ります）"),
+                                QStringLiteral("（空欄の場合は全ページ印刷します）"), QStringLiteral("例： 1-10,15-30")}) {
+        auto* label = new QLabel(text, grpWord);
+        label->move(16, line);
+        label->adjustSize();
+        line += 20;
+    }
+    edtPage = place(new QLineEdit(grpWord), 24, 123, 153, 20);
+    edtPage->setObjectName(QStringLiteral("edtPage"));
+    edtPage->setAttribute(Qt::WA_InputMethodEnabled, false);
+    grpWord->hide();
+
+    grpExcel = place(new QGroupBox(QStringLiteral("Excel印刷詳細"), panel), 348, 55, 209, 194);
+    grpExcel->setObjectName(QStringLiteral("grpExcel"));
+    auto* sheetsLabel = new QLabel(QStringLiteral("印刷するシート"), grpExcel);
+    sheetsLabel->move(16, 17);
+    sheetsLabel->adjustSize();
+    btnAll = place(new QPushButton(grpExcel), 111, 11, 81, 24);
+    btnAll->setObjectName(QStringLiteral("btnAll"));
+    chkLst = place(new QListWidget(grpExcel), 16, 40, 177, 145);
+    chkLst->setObjectName(QStringLiteral("chkLst"));
+    grpExcel->hide();
+    setSheetButtonToLoad(false);
+
+    btnCancel = place(new QPushButton(QStringLiteral("キャンセル"), this), 365, 272, 97, 25);
+    btnCancel->setObjectName(QStringLiteral("btnCancel"));
+    btnClose = place(new QPushButton(QStringLiteral("閉じる(&C)"), this), 469, 272, 97, 25);
+    btnClose->setObjectName(QStringLiteral("btnClose"));
+    btnClose->setIcon(style()->standardIcon(QStyle::SP_DialogCloseButton));
+
+    setTabOrder(edtFile, edtMemo);
+    setTabOrder(edtMemo, edtFilepass);
+    setTabOrder(edtFilepass, edtBusu);
+    setTabOrder(edtBusu, cmbPrt);
+    setTabOrder(cmbPrt, btnOpen);
+    setTabOrder(btnOpen, edtPage);
+    setTabOrder(edtPage, btnAll);
+    setTabOrder(btnAll, chkLst);
+    setTabOrder(chkLst, btnBefore);
+    setTabOrder(btnBefore, btnAfter);
+    setTabOrder(btnAfter, btnClose);
+    setTabOrder(btnClose, btnCancel);
+
+    // Enter in a field moves on instead of pressing a button.
+    for (QWidget* field : std::initializer_list<QWidget*>{edtFile, edtMemo, edtFilepass, cmbPrt, edtPage, chkLst})
+        field->installEventFilter(this);
+    for (QPushButton* button : {btnBefore, btnAfter, btnOpen, btnAll, btnClose})
+        button->setAutoDefault(false);
+
+    connect(btnBefore, &QPushButton::clicked, this, [this] { btnAfterClick(1); });
+    connect(btnAfter, &QPushButton::clicked, this, [this] { btnAfterClick(2); });
+    connect(btnOpen, &QPushButton::clicked, this, &TFmEdit::btnOpenClick);
+    connect(btnAll, &QPushButton::clicked, this, &TFmEdit::btnAllClick);
+    connect(btnClose, &QPushButton::clicked, this, &TFmEdit::btnCloseClick);
+    connect(btnCancel, &QPushButton::clicked, this, &TFmEdit::reject);
+}
+
+void TFmEdit::FormCreate()
+{
+    cmbPrt->clear();
+    for (const std::string& name : main_.services().printerNames())
+        cmbPrt->addItem(toQString(name), QByteArray::fromStdString(name));
+}
+
+int TFmEdit::currentRow() const
+{
+    return current_.isValid() ? current_.row() : -1;
+}
+
+RowKind TFmEdit::pathKind() const
+{
+    try {
+        return rowKindOf(fromQString(edtFilepass->text()));
+    } catch (const std::exception&) {
+        return RowKind::Other;
+    }
+}
+
+void TFmEdit::OpenEntry(int index)
+{
+    main_.guarded([this, index] {
+        if (isVisible() && current_.isValid() && current_.row() != index)
+            SaveEntry();
+        current_ = QPersistentModelIndex(main_.listView()->model()->index(index, 0));
+        loadRow();
+        if (isVisible())
+            FormShow(); // becoming visible does it otherwise
+        show();
+        raise();
+        activateWindow();
+    });
+}
+
+void TFmEdit::loadRow()
+{
+    const PrintEntry& row = main_.printList().at(static_cast<size_t>(current_.row()));
+    edtFile->setText(toQString(row.fileName));
+    edtMemo->setText(toQString(row.memo));
+    edtFilepass->setText(toQString(row.filePath));
+    edtBusu->setText(toQString(row.copies));
+    edtPage->setText(toQString(pageFieldOf(row)));
+}
+
+void TFmEdit::showEvent(QShowEvent* event)
+{
+    QDialog::showEvent(event);
+    if (current_.isValid())
+        FormShow();
+}
+
+void TFmEdit::FormShow()
+{
+    const int row = current_.row();
+    const int rows = static_cast<int>(main_.printList().size());
+    btnBefore->setEnabled(row != 0);
+    btnAfter->setEnabled(row != rows - 1);
+
+    const RowKind kind = pathKind();
+    grpWord->setVisible(kind == RowKind::Word);
+    grpExcel->setVisible(kind == RowKind::Excel);
+
+    QTableView* view = main_.listView();
+    view->selectionModel()->select(current_, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+
+    const std::string& printer = main_.printList().at(static_cast<size_t>(row)).printer;
+    cmbPrt->setCurrentIndex(cmbPrt->findData(QByteArray::fromStdString(printer)));
+
+    if (kind == RowKind::Excel) {
+        chkLst->clear();
+        setSheetButtonToLoad(true);
+    }
+}
+
+void TFmEdit::SaveEntry()
+{
+    if (!current_.isValid())
+        return;
+    const auto row = static_cast<size_t>(current_.row());
+    const PrintEntry before = main_.printList().at(row);
+    SheetCheckList sheets(chkLst);
+    EntryFields fields;
+    fields.fileName = fromQString(edtFile->text());
+    fields.memo = fromQString(edtMemo->text());
+    fields.filePath = fromQString(edtFilepass->text());
+    fields.copies = fromQString(edtBusu->text());
+    fields.printer = cmbPrt->currentIndex() < 0 ? std::string()
+                                                 : cmbPrt->currentData().toByteArray().toStdString();
+    fields.shownGroup = grpWord->isVisibleTo(this) ? RowKind::Word
+                        : grpExcel->isVisibleTo(this) ? RowKind::Excel
+                                                      : RowKind::Other;
+    fields.pageField = fromQString(edtPage->text());
+    fields.sheets = &sheets;
+
+    const SavedEntry saved = savedEntry(before, fields);
+    if (fields.shownGroup == RowKind::Word)
+        edtPage->clear();
+    if (saved.entry != before) {
+        main_.printList().setEntry(row, saved.entry);
+        main_.markListChanged();
+    }
+    if (saved.sheetNameRefused)
+        main_.dialogs().showWarning(this, QString::fromUtf8(kSheetNameQuoteMessage),
+                                    QString::fromUtf8(kSheetNameQuoteCaption));
+}
+
+void TFmEdit::btnAfterClick(int tag)
+{
+    main_.guarded([this, tag] {
+        SaveEntry();
+        edtPage->clear();
+        const int next = current_.row() + (tag == 1 ? -1 : 1);
+        if (next < 0 || next >= static_cast<int>(main_.printList().size()))
+            return;
+        current_ = QPersistentModelIndex(main_.listView()->model()->index(next, 0));
+        loadRow();
+        FormShow();
+        edtFile->setFocus();
+    });
+}
+
+void TFmEdit::btnOpenClick()
+{
+    main_.guarded([this] {
+        const RowKind kind = pathKind();
+        if (kind == RowKind::Word)
+            browseFilter_ = QStringLiteral("Wordファイル (*.doc *.dot *.DOC *.DOT)");
+        else if (kind == RowKind::Excel)
+            browseFilter_ = QStringLiteral("Excelファイル (*.xls *.xlt *.XLS *.XLT)");
+        const QStringList chosen = main_.dialogs().chooseOpenFiles(this, browseFilter_);
+        if (!chosen.isEmpty()) {
+            pathFromQString(chosen.first()); // refuses a name Shift-JIS cannot hold
+            edtFilepass->setText(chosen.first());
+        }
+        const RowKind now = pathKind();
+        if (now == RowKind::Excel) {
+            chkLst->clear();
+            setSheetButtonToLoad(true);
+        } else if (now == RowKind::Word) {
+            edtPage->clear();
+        }
+    });
+}
+
+void TFmEdit::setSheetButtonToLoad(bool load)
+{
+    sheetButtonLoads_ = load;
+    btnAll->setText(load ? QStringLiteral("読込(&L)") : QStringLiteral("すべて(&A)"));
+    btnAll->setIcon(style()->standardIcon(load ? QStyle::SP_BrowserReload : QStyle::SP_DialogApplyButton));
+}
+
+void TFmEdit::btnAllClick()
+{
+    main_.guarded([this] {
+        if (!sheetButtonLoads_) {
+            for (int i = 0; i < chkLst->count(); ++i)
+                chkLst->item(i)->setCheckState(Qt::Checked);
+            return;
+        }
+        if (pathKind() == RowKind::Excel) {
+            chkLst->clear();
+            SheetCheckList sheets(chkLst);
+            AutomationCall automation(main_.services().automation);
+            const std::string stored = main_.printList().at(static_cast<size_t>(current_.row())).pagesOrSheets;
+            // Reading a workbook blocks until the engine answers.
+            setCursor(Qt::WaitCursor);
+            struct RestoreCursor {
+                QWidget* widget;
+                ~RestoreCursor() { widget->unsetCursor(); }
+            } restore{this};
+            LoadSheetNames(sheets, fromQString(edtFilepass->text()), stored, automation);
+        }
+        setSheetButtonToLoad(false);
+    });
+}
+
+void TFmEdit::btnCloseClick()
+{
+    main_.guarded([this] {
+        SaveEntry();
+        hide();
+    });
+}
+
+void TFmEdit::closeIfRowIsGone()
+{
+    if (!current_.isValid() && isVisible())
+        hide();
+}
+
+bool TFmEdit::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            focusNextChild();
+            return true;
+        }
+    }
+    return QDialog::eventFilter(watched, event);
 }
 
 } // namespace pravik

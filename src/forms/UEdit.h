@@ -1,14 +1,76 @@
 #pragma once
 
+#include "EntryEditing.h"
+
 #include <QDialog>
+#include <QPersistentModelIndex>
+
+class QComboBox;
+class QGroupBox;
+class QLineEdit;
+class QListWidget;
+class QPushButton;
 
 namespace pravik {
 
-// The entry editor: a non-modal window that stays above the others.
+class TFmMain;
+class TSaNumEdit;
+
+// The entry editor: a non-modal window above the main window that edits one
+// row at a time and steps through the rows, writing each one back.
+//
+// It follows its row through the list model, so a row that moves stays the
+// one edited; when the row goes away the editor closes without writing.
 class TFmEdit : public QDialog {
     Q_OBJECT
 public:
-    explicit TFmEdit(QWidget* parent = nullptr);
+    explicit TFmEdit(TFmMain& main);
+
+    // Opens the editor on the row at `index`. When it is open on another row,
+    // what was typed there is written back first.
+    void OpenEntry(int index);
+    // The row being edited, or -1.
+    int currentRow() const;
+
+    void SaveEntry();
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void buildLayout();
+    void FormCreate();
+    void FormShow();
+    void loadRow();
+    void btnAfterClick(int tag);
+    void btnOpenClick();
+    void btnAllClick();
+    void btnCloseClick();
+    void setSheetButtonToLoad(bool load);
+    void closeIfRowIsGone();
+    RowKind pathKind() const;
+
+    TFmMain& main_;
+    QPersistentModelIndex current_;
+    QString browseFilter_;
+    bool sheetButtonLoads_ = false;
+
+    QPushButton* btnBefore = nullptr;
+    QPushButton* btnAfter = nullptr;
+    QLineEdit* edtFile = nullptr;
+    QLineEdit* edtMemo = nullptr;
+    QLineEdit* edtFilepass = nullptr;
+    QPushButton* btnOpen = nullptr;
+    TSaNumEdit* edtBusu = nullptr;
+    QComboBox* cmbPrt = nullptr;
+    QGroupBox* grpWord = nullptr;
+    QLineEdit* edtPage = nullptr;
+    QGroupBox* grpExcel = nullptr;
+    QPushButton* btnAll = nullptr;
+    QListWidget* chkLst = nullptr;
+    QPushButton* btnCancel = nullptr;
+    QPushButton* btnClose = nullptr;
 };
 
 } // namespace pravik

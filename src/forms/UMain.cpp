@@ -127,6 +127,7 @@ void TFmMain::buildToolbar()
     btnSave->setEnabled(false);
     connect(btnPrt, &QToolButton::clicked, this, &TFmMain::btnPrtClick);
     connect(btnAdd, &QToolButton::clicked, this, [this] { btnAddClick(1); });
+    connect(btnSet, &QToolButton::clicked, this, [this] { btnAddClick(3); });
     for (QToolButton* button : {btnNew, btnOpen, btnSave})
         connect(button, &QToolButton::clicked, this,
                 [this, button] { btnNewClick(button->property("tag").toInt()); });

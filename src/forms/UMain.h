@@ -24,11 +24,14 @@ class Dialogs;
 class TDropDst;
 class PrintListModel;
 class TFmDialog;
+class TFmEdit;
 
 // What the main window takes from the system; tests put their own in.
 struct MainServices {
     // The application's current printer (CP932); throws when there is none.
     std::function<std::string()> currentPrinter;
+    // The installed printers (CP932), in the system's order.
+    std::function<std::vector<std::string>()> printerNames;
     std::shared_ptr<AutomationBackend> automation;
 
     // The system's printers and office engine.
@@ -47,6 +50,7 @@ public:
     // Edit, progress, option and version windows, centred at start-up.
     void setSecondaryWindows(std::vector<QWidget*> windows);
     void setProgressDialog(TFmDialog* dialog) { progressDialog_ = dialog; }
+    void setEntryEditor(TFmEdit* editor) { entryEditor_ = editor; }
     TFmDialog* progressDialog() const { return progressDialog_; }
     Dialogs& dialogs() { return dialogs_; }
     const MainServices& services() const { return services_; }
@@ -63,6 +67,11 @@ public:
     void openList();
     void saveList();
     void saveListAs();
+
+    // Rows were edited: the list differs from its file.
+    void markListChanged();
+    // Opens the entry editor on the first selected row, if any.
+    void openEditorOnSelection();
 
     // Prints (mode 0) or previews (mode 1) the chosen rows.
     void PrintFiles(int mode);
@@ -112,6 +121,7 @@ private:
     ListFileCommands fileCommands_;
     std::vector<QWidget*> secondaryWindows_;
     TFmDialog* progressDialog_ = nullptr;
+    TFmEdit* entryEditor_ = nullptr;
     bool shown_ = false;
 
     QFrame* pMenu = nullptr;

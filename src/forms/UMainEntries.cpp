@@ -5,6 +5,7 @@
 #include "EntryAdding.h"
 #include "PrintListModel.h"
 #include "QtText.h"
+#include "UEdit.h"
 
 #include <QTableView>
 #include <QToolButton>
@@ -37,12 +38,30 @@ void TFmMain::btnAddClick(int tag)
 {
     if (tag == 1)
         addFilesFromDialog();
+    else if (tag == 3)
+        openEditorOnSelection();
+}
+
+void TFmMain::markListChanged()
+{
+    list_.changed = true;
+    btnSave->setEnabled(true);
+}
+
+void TFmMain::openEditorOnSelection()
+{
+    const QModelIndexList selected = lstView->selectionModel()->selectedRows();
+    if (selected.isEmpty() || !entryEditor_)
+        return;
+    int first = selected.first().row();
+    for (const QModelIndex& index : selected)
+        first = std::min(first, index.row());
+    entryEditor_->OpenEntry(first);
 }
 
 void TFmMain::markChangedAfterAdding(size_t firstNewRow)
 {
-    list_.changed = true;
-    btnSave->setEnabled(true);
+    markListChanged();
     if (list_.size() > firstNewRow)
         lstView->scrollTo(model_->index(static_cast<int>(list_.size()) - 1, 0));
 }

@@ -94,7 +94,8 @@ private:
 
 MainServices MainServices::system()
 {
-    return {[] { return printers::currentPrinterName(); }, makeSystemAutomationBackend()};
+    return {[] { return printers::currentPrinterName(); }, [] { return printers::printerNames(); },
+            makeSystemAutomationBackend()};
 }
 
 void TFmMain::btnPrtClick()

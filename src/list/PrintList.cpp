@@ -39,6 +39,13 @@ void PrintList::appendAll(std::vector<PrintEntry> entries)
         listener_->rowsInserted();
 }
 
+void PrintList::setEntry(size_t row, PrintEntry entry)
+{
+    rows_.at(row) = std::move(entry);
+    if (listener_)
+        listener_->rowChanged(row);
+}
+
 void PrintList::loadListFile(const std::string& cp932Path)
 {
     ListFileContent content = readListFile(cp932Path);

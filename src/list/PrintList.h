@@ -16,6 +16,7 @@ public:
     virtual void rowsReset() = 0;
     virtual void rowsAboutToBeInserted(size_t first, size_t last) = 0;
     virtual void rowsInserted() = 0;
+    virtual void rowChanged(size_t row) = 0;
 };
 
 // The rows of the main window with the state that belongs to them.
@@ -37,6 +38,7 @@ public:
     void replaceAll(std::vector<PrintEntry> rows);
     void append(PrintEntry entry);
     void appendAll(std::vector<PrintEntry> entries);
+    void setEntry(size_t row, PrintEntry entry);
 
     // Replaces all rows by the entries of a list file. When the file cannot be
     // read the rows stay untouched; when its last entry is incomplete the

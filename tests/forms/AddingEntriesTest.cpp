@@ -101,7 +101,7 @@ TEST_F(AddingEntriesTest, MissingDefaultPrinterEndsTheBatchKeepingEarlierRows)
 {
     writeBytes(dir.file("main.ini"), designedIni + "ETCFILE=1\r\n");
     MainServices services{[]() -> std::string { throw Error("デフォルト プリンタが存在しません"); },
-                          makeSystemAutomationBackend()};
+                          [] { return std::vector<std::string>{}; }, makeSystemAutomationBackend()};
     window = std::make_unique<TFmMain>(dialogs, dir.path().string(), services);
     window->show();
     dropFiles(viewport(), {"/docs/readme.txt", "/docs/a.doc", "/docs/b.doc"});

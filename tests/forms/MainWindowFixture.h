@@ -34,7 +34,9 @@ protected:
     void start(const std::string& ini = designedIni)
     {
         writeBytes(dir.file("main.ini"), ini);
-        MainServices services{[] { return std::string("Office Printer"); }, makeSystemAutomationBackend()};
+        MainServices services{[] { return std::string("Office Printer"); },
+                              [] { return std::vector<std::string>{"Office Printer", "Plotter"}; },
+                              makeSystemAutomationBackend()};
         window = std::make_unique<TFmMain>(dialogs, dir.path().string(), services);
         progress = std::make_unique<TFmDialog>(window->abortFlag);
         window->setProgressDialog(progress.get());

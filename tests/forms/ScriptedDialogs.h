@@ -40,6 +40,8 @@ public:
     }
     QStringList addFilters;
     void showError(QWidget*, const QString& text) override { errors << text; }
+    QStringList warnings;
+    void showWarning(QWidget*, const QString& text, const QString&) override { warnings << text; }
     void showFailureReport(QWidget*, const QString& text, const QString&) override { errors << text; }
 
 private:

@@ -1,0 +1,225 @@
+#include "OfficeProcess.h"
+
+#include "Error.h"
+
+#include <cerrno>
+#include <csignal>
+#include <cstring>
+#include <ctime>
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/prctl.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace pravik::office {
+
+namespace {
+
+// Everything from here to the end of guardianMain runs in a forked copy of
+// a multi-threaded process: only async-signal-safe calls are allowed.
+
+void setDisposition(int signal, void (*handler)(int))
+{
+    struct sigaction action {};
+    action.sa_handler = handler;
+    sigemptyset(&action.sa_mask);
+    sigaction(signal, &action, nullptr);
+}
+
+void closeFrom(int first, int maxFd)
+{
+    if (::close_range(static_cast<unsigned>(first), ~0U, 0) == 0)
+        return;
+    for (int fd = first; fd < maxFd; ++fd)
+        ::close(fd);
+}
+
+long millisecondsNow()
+{
+    timespec now {};
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    return now.tv_sec * 1000L + now.tv_nsec / 1000000L;
+}
+
+void napMilliseconds(long ms)
+{
+    timespec pause {0, ms * 1000000L};
+    nanosleep(&pause, nullptr);
+}
+
+constexpr int kLifelineFd = 3;
+constexpr int kHighFd = 100;
+
+[[noreturn]] void guardianMain(int lifeline, int logFd, int nullFd, int maxFd,
+                               char* const* argv)
+{
+    setpgid(0, 0);
+    // Orphaned grandchildren (the office's own children) come back to us, so
+    // "no child left" means the whole office is gone.
+    prctl(PR_SET_CHILD_SUBREAPER, 1, 0, 0, 0);
+
+    sigset_t none;
+    sigemptyset(&none);
+    sigprocmask(SIG_SETMASK, &none, nullptr);
+    for (int signal : {SIGPIPE, SIGTERM, SIGINT, SIGHUP, SIGCHLD})
+        setDisposition(signal, SIG_DFL);
+
+    // Out of the way of the standard descriptors before they are replaced.
+    lifeline = fcntl(lifeline, F_DUPFD, kHighFd);
+    logFd = fcntl(logFd, F_DUPFD, kHighFd);
+    nullFd = fcntl(nullFd, F_DUPFD, kHighFd);
+
+    const pid_t office = fork();
+    if (office == 0) {
+        dup2(nullFd, 0);
+        dup2(logFd, 1);
+        dup2(logFd, 2);
+        closeFrom(3, maxFd);
+        execv(argv[0], argv);
+        static const char message[] = "cannot execute the office program\n";
+        [[maybe_unused]] const ssize_t written = write(2, message, sizeof message - 1);
+        _exit(127);
+    }
+
+    // The signals that end the group must not end its guardian.
+    for (int signal : {SIGTERM, SIGINT, SIGHUP, SIGPIPE})
+        setDisposition(signal, SIG_IGN);
+    // Keep only the lifeline, and let go of the caller's terminal and pipes:
+    // whoever reads this program's output must see it end with the program.
+    dup2(nullFd, 0);
+    dup2(nullFd, 1);
+    dup2(nullFd, 2);
+    dup2(lifeline, kLifelineFd);
+    closeFrom(kLifelineFd + 1, maxFd);
+
+    if (office > 0) {
+        for (;;) {
+            pollfd watch {kLifelineFd, POLLIN, 0};
+            const int ready = poll(&watch, 1, 200);
+            if (ready > 0) {
+                char byte;
+                const ssize_t got = read(kLifelineFd, &byte, 1);
+                if (got == 0 || (got < 0 && errno != EINTR && errno != EAGAIN))
+                    break; // the program let go or died
+            }
+            bool officeEnded = false;
+            int status;
+            pid_t ended;
+            while ((ended = waitpid(-1, &status, WNOHANG)) > 0)
+                officeEnded = officeEnded || ended == office;
+            if (officeEnded)
+                break;
+        }
+    }
+
+    const pid_t group = getpid();
+    kill(-group, SIGTERM);
+    const long deadline = millisecondsNow() + 5000;
+    while (millisecondsNow() < deadline) {
+        int status;
+        const pid_t ended = waitpid(-1, &status, WNOHANG);
+        if (ended < 0 && errno == ECHILD)
+            _exit(0);
+        if (ended <= 0)
+            napMilliseconds(20);
+    }
+    kill(-group, SIGKILL); // the guardian included
+    _exit(1);
+}
+
+int openOrNull(const std::filesystem::path& path, int flags)
+{
+    const int fd = ::open(path.c_str(), flags | O_CLOEXEC, 0600);
+    return fd >= 0 ? fd : ::open("/dev/null", O_RDWR | O_CLOEXEC);
+}
+
+} // namespace
+
+OfficeProcess::OfficeProcess(const std::string& program, const std::vector<std::string>& args,
+                             const std::filesystem::path& logFile)
+{
+    // Everything the children need is made before the fork.
+    std::vector<std::string> argStrings = args;
+    if (argStrings.empty())
+        argStrings.push_back(program);
+    argStrings[0] = program;
+    std::vector<char*> argv;
+    for (std::string& arg : argStrings)
+        argv.push_back(arg.data());
+    argv.push_back(nullptr);
+
+    rlimit limit {};
+    const int maxFd = getrlimit(RLIMIT_NOFILE, &limit) == 0 && limit.rlim_cur != RLIM_INFINITY
+        ? static_cast<int>(std::min<rlim_t>(limit.rlim_cur, 65536))
+        : 65536;
+
+    int pipeFds[2];
+    if (::pipe2(pipeFds, O_CLOEXEC) != 0)
+        throw Error(std::string("オフィス エンジンを起動できません: ") + std::strerror(errno));
+    const int logFd = openOrNull(logFile, O_WRONLY | O_CREAT | O_TRUNC);
+    const int nullFd = ::open("/dev/null", O_RDWR | O_CLOEXEC);
+
+    const pid_t child = fork();
+    if (child == 0)
+        guardianMain(pipeFds[0], logFd, nullFd, maxFd, argv.data());
+
+    const int forkError = errno;
+    ::close(pipeFds[0]);
+    ::close(logFd);
+    ::close(nullFd);
+    if (child < 0) {
+        ::close(pipeFds[1]);
+        throw Error(std::string("オフィス エンジンを起動できません: ") + std::strerror(forkError));
+    }
+    setpgid(child, child); // also here, so the group exists whichever runs first
+    guardian_ = child;
+    lifeline_ = pipeFds[1];
+}
+
+OfficeProcess::~OfficeProcess()
+{
+    stop();
+}
+
+bool OfficeProcess::running()
+{
+    if (guardian_ <= 0)
+        return false;
+    int status;
+    const pid_t ended = waitpid(guardian_, &status, WNOHANG);
+    if (ended == 0)
+        return true;
+    guardian_ = -1;
+    if (lifeline_ >= 0) {
+        ::close(lifeline_);
+        lifeline_ = -1;
+    }
+    return false;
+}
+
+void OfficeProcess::stop()
+{
+    if (lifeline_ >= 0) {
+        ::close(lifeline_);
+        lifeline_ = -1;
+    }
+    if (guardian_ <= 0)
+        return;
+    for (int waited = 0; waited < 8000; waited += 10) {
+        int status;
+        const pid_t ended = waitpid(guardian_, &status, WNOHANG);
+        if (ended != 0) {
+            guardian_ = -1;
+            return;
+        }
+        napMilliseconds(10);
+    }
+    kill(-guardian_, SIGKILL);
+    int status;
+    waitpid(guardian_, &status, 0);
+    guardian_ = -1;
+}
+
+} // namespace pravik::office

@@ -1,0 +1,37 @@
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <sys/types.h>
+#include <vector>
+
+namespace pravik::office {
+
+// The office program in a process group of its own, led by a small guardian
+// process. The guardian ends the whole group as soon as this program lets
+// go of it: by stop(), at normal exit, or when this program dies in any way
+// (it sees its lifeline pipe close), so no office is ever left running.
+// When the office ends on its own, the guardian clears the rest of the group
+// and leaves too, which is how running() learns of the office's death.
+class OfficeProcess {
+public:
+    // Starts program with args (args[0] is the program's name). Its output
+    // goes to logFile. Throws pravik::Error when no process can be made.
+    OfficeProcess(const std::string& program, const std::vector<std::string>& args,
+                  const std::filesystem::path& logFile);
+    ~OfficeProcess();
+    OfficeProcess(const OfficeProcess&) = delete;
+    OfficeProcess& operator=(const OfficeProcess&) = delete;
+
+    bool running();
+    // Ends the group and waits for it (a few seconds at most).
+    void stop();
+
+    pid_t group() const { return guardian_; }
+
+private:
+    pid_t guardian_ = -1;
+    int lifeline_ = -1;
+};
+
+} // namespace pravik::office

@@ -1,0 +1,227 @@
+#include "MainWindowFixture.h"
+#include "RecordingBackend.h"
+#include "SaNumEdit.h"
+#include "UEdit.h"
+
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTest>
+
+using namespace pravik;
+using namespace pravik::test;
+
+namespace {
+
+PrintEntry row(const std::string& path, const std::string& pages = "", const std::string& copies = "1",
+               const std::string& printer = "Office Printer")
+{
+    const size_t slash = path.rfind('/');
+    const size_t dot = path.rfind('.');
+    return {path.substr(slash + 1), "", pages, dot == std::string::npos ? "" : path.substr(dot + 1, 3),
+            copies, printer, path};
+}
+
+class EntryEditorTest : public MainWindowTest {
+protected:
+    std::shared_ptr<RecordingBackend> backend = std::make_shared<RecordingBackend>();
+    std::unique_ptr<TFmEdit> editor;
+
+    void open(std::vector<PrintEntry> rows, int index = 0)
+    {
+        editor.reset(); // a child of the window it edits for
+        writeBytes(dir.file("main.ini"), designedIni);
+        MainServices services{[] { return std::string("Office Printer"); },
+                              [] { return std::vector<std::string>{"Office Printer", "Plotter"}; }, backend};
+        window = std::make_unique<TFmMain>(dialogs, dir.path().string(), services);
+        window->show();
+        editor = std::make_unique<TFmEdit>(*window);
+        window->setEntryEditor(editor.get());
+        window->printList().replaceAll(std::move(rows));
+        editor->OpenEntry(index);
+    }
+    template <typename W>
+    W* child(const char* name) const
+    {
+        return editor->findChild<W*>(QLatin1String(name));
+    }
+    QPushButton* pushButton(const char* name) const { return child<QPushButton>(name); }
+    QLineEdit* field(const char* name) const { return child<QLineEdit>(name); }
+    const PrintEntry& stored(int index) const { return window->printList().at(static_cast<size_t>(index)); }
+    bool changed() const { return window->printList().changed; }
+};
+
+} // namespace
+
+TEST_F(EntryEditorTest, StepButtonsFollowTheEndsOfTheList)
+{
+    open({row("/d/a.doc"), row("/d/b.doc"), row("/d/c.doc")});
+    EXPECT_FALSE(pushButton("btnBefore")->isEnabled());
+    EXPECT_TRUE(pushButton("btnAfter")->isEnabled());
+    pushButton("btnAfter")->click();
+    pushButton("btnAfter")->click();
+    EXPECT_EQ(editor->currentRow(), 2);
+    EXPECT_TRUE(pushButton("btnBefore")->isEnabled());
+    EXPECT_FALSE(pushButton("btnAfter")->isEnabled());
+    EXPECT_EQ(window->listView()->selectionModel()->selectedRows().size(), 1);
+    EXPECT_TRUE(window->listView()->selectionModel()->isRowSelected(2, {}));
+
+    open({row("/d/only.doc")});
+    EXPECT_FALSE(pushButton("btnBefore")->isEnabled());
+    EXPECT_FALSE(pushButton("btnAfter")->isEnabled());
+}
+
+TEST_F(EntryEditorTest, UpperCaseDocIsAWordRowWithItsPages)
+{
+    open({row("/d/REPORT.DOC", "\"3-5\"")});
+    EXPECT_TRUE(child<QGroupBox>("grpWord")->isVisible());
+    EXPECT_FALSE(child<QGroupBox>("grpExcel")->isVisible());
+    EXPECT_EQ(field("edtPage")->text(), QStringLiteral("3-5"));
+
+    field("edtPage")->clear();
+    pushButton("btnClose")->click();
+    EXPECT_EQ(stored(0).pagesOrSheets, "");
+    EXPECT_TRUE(changed());
+    EXPECT_FALSE(editor->isVisible());
+}
+
+TEST_F(EntryEditorTest, OtherRowShowsNoGroupAndKeepsItsPagesField)
+{
+    open({row("/d/notes.txt", "kept")});
+    EXPECT_FALSE(child<QGroupBox>("grpWord")->isVisible());
+    EXPECT_FALSE(child<QGroupBox>("grpExcel")->isVisible());
+    field("edtFilepass")->setText(QStringLiteral("/d/notes.text"));
+    pushButton("btnClose")->click();
+    EXPECT_EQ(stored(0).pagesOrSheets, "kept");
+    EXPECT_EQ(stored(0).extension, "tex");
+}
+
+TEST_F(EntryEditorTest, ClosingUnchangedLeavesChangedAloneAndAMemoSetsIt)
+{
+    open({row("/d/a.xls", "\"Sheet1\"")});
+    pushButton("btnClose")->click();
+    EXPECT_FALSE(changed());
+    EXPECT_FALSE(window->findChild<QToolButton*>(QStringLiteral("btnSave"))->isEnabled());
+
+    editor->OpenEntry(0);
+    field("edtMemo")->setText(QStringLiteral("月次"));
+    pushButton("btnClose")->click();
+    EXPECT_TRUE(changed());
+    EXPECT_TRUE(window->findChild<QToolButton*>(QStringLiteral("btnSave"))->isEnabled());
+    EXPECT_EQ(stored(0).memo, "\x8c\x8e\x8e\x9f");
+    EXPECT_EQ(stored(0).pagesOrSheets, "\"Sheet1\""); // sheets never loaded: kept
+}
+
+TEST_F(EntryEditorTest, CopiesAreNormalisedByTheCopiesField)
+{
+    open({row("/d/a.doc", "", "1000"), row("/d/b.doc", "", "05")});
+    EXPECT_EQ(child<TSaNumEdit>("edtBusu")->text(), QString());
+    pushButton("btnAfter")->click();
+    EXPECT_EQ(stored(0).copies, "");
+    EXPECT_TRUE(changed());
+    EXPECT_EQ(child<TSaNumEdit>("edtBusu")->text(), QStringLiteral("5"));
+    pushButton("btnClose")->click();
+    EXPECT_EQ(stored(1).copies, "5");
+}
+
+TEST_F(EntryEditorTest, PrinterThatIsNotInstalledIsSavedEmpty)
+{
+    open({row("/d/a.doc", "", "1", "Gone Printer")});
+    EXPECT_EQ(child<QComboBox>("cmbPrt")->currentIndex(), -1);
+    pushButton("btnClose")->click();
+    EXPECT_EQ(stored(0).printer, "");
+}
+
+TEST_F(EntryEditorTest, SecondOpeningNeverShowsTheFirstRowsPages)
+{
+    open({row("/d/a.doc", "\"1-2\""), row("/d/b.doc")});
+    editor->hide();
+    editor->OpenEntry(1);
+    EXPECT_EQ(field("edtPage")->text(), QString());
+}
+
+TEST_F(EntryEditorTest, OpeningAnotherRowWhileOpenSavesTheFirstAndFollowsTheNew)
+{
+    open({row("/d/a.doc"), row("/d/b.xls"), row("/d/c.xls")});
+    field("edtMemo")->setText(QStringLiteral("first"));
+    editor->OpenEntry(2);
+    EXPECT_EQ(stored(0).memo, "first");
+    EXPECT_EQ(stored(2).memo, "");
+    EXPECT_TRUE(child<QGroupBox>("grpExcel")->isVisible());
+    EXPECT_FALSE(child<QGroupBox>("grpWord")->isVisible());
+    EXPECT_FALSE(pushButton("btnAfter")->isEnabled());
+    EXPECT_TRUE(window->listView()->selectionModel()->isRowSelected(2, {}));
+}
+
+TEST_F(EntryEditorTest, RowThatGoesAwayClosesTheEditorWithoutWriting)
+{
+    open({row("/d/a.doc")});
+    field("edtMemo")->setText(QStringLiteral("typed"));
+    window->printList().replaceAll({row("/d/other.doc")});
+    EXPECT_FALSE(editor->isVisible());
+    EXPECT_EQ(stored(0).memo, "");
+}
+
+TEST_F(EntryEditorTest, SheetsAreReadFromTheWorkbookAndTheCheckedOnesSaved)
+{
+    backend->labelResults("Open", "Book");
+    backend->respond("Count", Variant::fromInt(3));
+    backend->respond("item", [this](const RecordedCall& call) {
+        return backend->makeObject("sheet" + std::to_string(call.args.at(0).integer));
+    });
+    const std::vector<std::string> names = {"Sheet1", "\x8f\x57\x8c\x76 \x95\x5c", "Q1, Sales"};
+    backend->respond("Name", [names](const RecordedCall& call) {
+        return Variant::fromText(names.at(std::stoul(call.target.substr(5)) - 1));
+    });
+    open({row("/d/book.xls", "\"Q1, Sales\"")});
+    QPushButton* sheets = pushButton("btnAll");
+    EXPECT_EQ(sheets->text(), QStringLiteral("読込(&L)"));
+    sheets->click();
+    EXPECT_EQ(sheets->text(), QStringLiteral("すべて(&A)"));
+    auto* list = child<QListWidget>("chkLst");
+    ASSERT_EQ(list->count(), 3);
+    EXPECT_EQ(list->item(1)->text(), QStringLiteral("集計 表"));
+    EXPECT_EQ(list->item(2)->checkState(), Qt::Checked);
+    list->item(1)->setCheckState(Qt::Checked);
+    pushButton("btnClose")->click();
+    EXPECT_EQ(stored(0).pagesOrSheets, "\"\x8f\x57\x8c\x76 \x95\x5c\",\"Q1, Sales\"");
+}
+
+TEST_F(EntryEditorTest, FailedSheetReadingIsShownAndTheButtonStaysToLoad)
+{
+    backend->failAtMember("Open", FailWith::Exception);
+    open({row("/d/book.xls")});
+    pushButton("btnAll")->click();
+    EXPECT_EQ(dialogs.errors.size(), 1);
+    EXPECT_EQ(pushButton("btnAll")->text(), QStringLiteral("読込(&L)"));
+    EXPECT_TRUE(editor->isVisible());
+}
+
+TEST_F(EntryEditorTest, BrowsingForAnotherWorkbookEmptiesTheSheetsAndKeepsTheGroup)
+{
+    open({row("/d/book.xls")});
+    auto* list = child<QListWidget>("chkLst");
+    list->addItem(QStringLiteral("old"));
+    dialogs.openFilesChoices = {{QStringLiteral("/d/other.xls")}};
+    pushButton("btnOpen")->click();
+    EXPECT_TRUE(dialogs.addFilters[0].startsWith(QStringLiteral("Excelファイル")));
+    EXPECT_EQ(field("edtFilepass")->text(), QStringLiteral("/d/other.xls"));
+    EXPECT_EQ(list->count(), 0);
+    EXPECT_EQ(pushButton("btnAll")->text(), QStringLiteral("読込(&L)"));
+    EXPECT_TRUE(child<QGroupBox>("grpExcel")->isVisible());
+}
+
+TEST_F(EntryEditorTest, EnterMovesToTheNextFieldAndEscapeCancels)
+{
+    open({row("/d/a.doc")});
+    QApplication::setActiveWindow(editor.get());
+    field("edtFile")->setFocus();
+    QTest::keyClick(field("edtFile"), Qt::Key_Return);
+    EXPECT_EQ(editor->focusWidget(), field("edtMemo"));
+    field("edtMemo")->setText(QStringLiteral("not kept"));
+    QTest::keyClick(field("edtMemo"), Qt::Key_Escape);
+    EXPECT_FALSE(editor->isVisible());
+    EXPECT_EQ(stored(0).memo, "");
+}
