@@ -20,7 +20,6 @@ TSaNumEdit::TSaNumEdit(QWidget* parent) : QWidget(parent)
     setFocusPolicy(Qt::StrongFocus);
     setCursor(Qt::IBeamCursor);
     setAttribute(Qt::WA_InputMethodEnabled);
-    setAttribute(Qt::WA_KeyCompression, false);
     resize(121, 20);
     takeTextHeight();
     relayout();
@@ -148,7 +147,11 @@ void TSaNumEdit::setDisabledColor(const QColor& colour)
     update();
 }
 
-QColor TSaNumEdit::color() const { return color_.isValid() ? color_ : palette().color(QPalette::Base); }
+// The window colour in every state: disabling greys the text, not the field.
+QColor TSaNumEdit::color() const
+{
+    return color_.isValid() ? color_ : palette().color(QPalette::Active, QPalette::Base);
+}
 
 void TSaNumEdit::setColor(const QColor& colour)
 {

@@ -208,12 +208,12 @@ int TFmEdit::currentRow() const
     return current_.isValid() ? current_.row() : -1;
 }
 
-RowKind TFmEdit::pathKind() const
+DocumentKind TFmEdit::pathKind() const
 {
     try {
-        return rowKindOf(fromQString(edtFilepass->text()));
+        return documentKindOfPath(fromQString(edtFilepass->text()));
     } catch (const std::exception&) {
-        return RowKind::Other;
+        return DocumentKind::Other;
     }
 }
 
@@ -256,9 +256,9 @@ void TFmEdit::FormShow()
     btnBefore->setEnabled(row != 0);
     btnAfter->setEnabled(row != rows - 1);
 
-    const RowKind kind = pathKind();
-    grpWord->setVisible(kind == RowKind::Word);
-    grpExcel->setVisible(kind == RowKind::Excel);
+    const DocumentKind kind = pathKind();
+    grpWord->setVisible(kind == DocumentKind::Word);
+    grpExcel->setVisible(kind == DocumentKind::Excel);
 
     QTableView* view = main_.listView();
     view->selectionModel()->select(current_, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
@@ -266,7 +266,7 @@ void TFmEdit::FormShow()
     const std::string& printer = main_.printList().at(static_cast<size_t>(row)).printer;
     cmbPrt->setCurrentIndex(cmbPrt->findData(QByteArray::fromStdString(printer)));
 
-    if (kind == RowKind::Excel) {
+    if (kind == DocumentKind::Excel) {
         chkLst->clear();
         setSheetButtonToLoad(true);
     }
@@ -286,14 +286,14 @@ void TFmEdit::SaveEntry()
     fields.copies = fromQString(edtBusu->text());
     fields.printer = cmbPrt->currentIndex() < 0 ? std::string()
                                                  : cmbPrt->currentData().toByteArray().toStdString();
-    fields.shownGroup = grpWord->isVisibleTo(this) ? RowKind::Word
-                        : grpExcel->isVisibleTo(this) ? RowKind::Excel
-                                                      : RowKind::Other;
+    fields.shownGroup = grpWord->isVisibleTo(this) ? DocumentKind::Word
+                        : grpExcel->isVisibleTo(this) ? DocumentKind::Excel
+                                                      : DocumentKind::Other;
     fields.pageField = fromQString(edtPage->text());
     fields.sheets = &sheets;
 
     const SavedEntry saved = savedEntry(before, fields);
-    if (fields.shownGroup == RowKind::Word)
+    if (fields.shownGroup == DocumentKind::Word)
         edtPage->clear();
     if (saved.entry != before) {
         main_.printList().setEntry(row, saved.entry);
@@ -322,21 +322,21 @@ void TFmEdit::btnAfterClick(int tag)
 void TFmEdit::btnOpenClick()
 {
     main_.guarded([this] {
-        const RowKind kind = pathKind();
-        if (kind == RowKind::Word)
+        const DocumentKind kind = pathKind();
+        if (kind == DocumentKind::Word)
             browseFilter_ = QStringLiteral("Wordファイル (*.doc *.dot *.DOC *.DOT)");
-        else if (kind == RowKind::Excel)
+        else if (kind == DocumentKind::Excel)
             browseFilter_ = QStringLiteral("Excelファイル (*.xls *.xlt *.XLS *.XLT)");
         const QStringList chosen = main_.dialogs().chooseOpenFiles(this, browseFilter_);
         if (!chosen.isEmpty()) {
             pathFromQString(chosen.first()); // refuses a name Shift-JIS cannot hold
             edtFilepass->setText(chosen.first());
         }
-        const RowKind now = pathKind();
-        if (now == RowKind::Excel) {
+        const DocumentKind now = pathKind();
+        if (now == DocumentKind::Excel) {
             chkLst->clear();
             setSheetButtonToLoad(true);
-        } else if (now == RowKind::Word) {
+        } else if (now == DocumentKind::Word) {
             edtPage->clear();
         }
     });
@@ -357,7 +357,7 @@ void TFmEdit::btnAllClick()
                 chkLst->item(i)->setCheckState(Qt::Checked);
             return;
         }
-        if (pathKind() == RowKind::Excel) {
+        if (pathKind() == DocumentKind::Excel) {
             chkLst->clear();
             SheetCheckList sheets(chkLst);
             AutomationCall automation(main_.services().automation);

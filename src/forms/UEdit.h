@@ -49,7 +49,7 @@ private:
     void btnCloseClick();
     void setSheetButtonToLoad(bool load);
     void closeIfRowIsGone();
-    RowKind pathKind() const;
+    DocumentKind pathKind() const;
 
     TFmMain& main_;
     QPersistentModelIndex current_;

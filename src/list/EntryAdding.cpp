@@ -1,5 +1,6 @@
 #include "EntryAdding.h"
 
+#include "DocumentKind.h"
 #include "PathParts.h"
 #include "PrintList.h"
 #include "TextCodec.h"
@@ -11,19 +12,6 @@
 namespace pravik {
 
 namespace {
-
-std::string asciiLower(std::string_view text)
-{
-    std::string lower(text);
-    for (size_t i = 0; i < lower.size(); ++i) {
-        const auto c = static_cast<unsigned char>(lower[i]);
-        if (codec::isLeadByte(c))
-            ++i; // a trail byte may look like a capital letter
-        else if (c >= 'A' && c <= 'Z')
-            lower[i] = static_cast<char>(c - 'A' + 'a');
-    }
-    return lower;
-}
 
 // Fills the rows of one batch, keeping the set of listed paths when the
 // duplicate rule needs it.
@@ -80,8 +68,7 @@ private:
 
 bool hasDocumentExtension(std::string_view path)
 {
-    const std::string extension = extensionPart(asciiLower(path));
-    return extension == "doc" || extension == "dot" || extension == "xls" || extension == "xlt";
+    return documentKindOfPath(path) != DocumentKind::Other;
 }
 
 std::string extensionField(std::string_view path)

@@ -1,6 +1,5 @@
 #include "FileIcons.h"
 
-#include "PathParts.h"
 #include "QtText.h"
 #include "TextCodec.h"
 
@@ -61,28 +60,15 @@ QIcon makeIcon(const QColor& band, QChar letter)
 
 } // namespace
 
-FileIcons::Kind FileIcons::kindOf(const std::string& extension)
-{
-    std::string lower = extension;
-    for (char& c : lower)
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
-    if (lower == "doc" || lower == "dot")
-        return Kind::Word;
-    if (lower == "xls" || lower == "xlt")
-        return Kind::Excel;
-    return Kind::Other;
-}
-
-QIcon FileIcons::icon(Kind kind)
+QIcon FileIcons::icon(DocumentKind kind)
 {
     static const QIcon word = makeIcon(QColor(43, 87, 154), QLatin1Char('W'));
     static const QIcon excel = makeIcon(QColor(33, 115, 70), QLatin1Char('X'));
     static const QIcon other = makeIcon(QColor(128, 128, 128), QChar());
     switch (kind) {
-    case Kind::Word: return word;
-    case Kind::Excel: return excel;
-    case Kind::Other: break;
+    case DocumentKind::Word: return word;
+    case DocumentKind::Excel: return excel;
+    case DocumentKind::Other: break;
     }
     return other;
 }
@@ -96,7 +82,7 @@ QVariant FileIcons::iconFor(const std::string& cp932Path)
     } catch (const codec::ConversionError&) {
         return {};
     }
-    return icon(kindOf(extensionPart(cp932Path)));
+    return icon(documentKindOfPath(cp932Path));
 }
 
 } // namespace pravik

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "DocumentKind.h"
+
 #include <QIcon>
 #include <QVariant>
 
@@ -15,9 +17,7 @@ public:
     // the file no longer exists.
     static QVariant iconFor(const std::string& cp932Path);
 
-    enum class Kind { Word, Excel, Other };
-    static Kind kindOf(const std::string& extension);
-    static QIcon icon(Kind kind);
+    static QIcon icon(DocumentKind kind);
 };
 
 } // namespace pravik

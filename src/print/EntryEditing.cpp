@@ -1,26 +1,12 @@
 #include "EntryEditing.h"
 
 #include "EntryAdding.h"
-#include "PathParts.h"
 
 namespace pravik {
 
-RowKind rowKindOf(std::string_view pathText)
-{
-    std::string extension = extensionPart(pathText);
-    for (char& c : extension)
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
-    if (extension == "doc" || extension == "dot")
-        return RowKind::Word;
-    if (extension == "xls" || extension == "xlt")
-        return RowKind::Excel;
-    return RowKind::Other;
-}
-
 std::string pageFieldOf(const PrintEntry& entry)
 {
-    if (rowKindOf(entry.filePath) != RowKind::Word || entry.pagesOrSheets.empty())
+    if (documentKindOfPath(entry.filePath) != DocumentKind::Word || entry.pagesOrSheets.empty())
         return {};
     return pageRangesOf(entry.pagesOrSheets);
 }
@@ -35,9 +21,9 @@ SavedEntry savedEntry(const PrintEntry& row, const EntryFields& fields)
     entry.extension = extensionField(fields.filePath);
     entry.copies = fields.copies;
     entry.printer = fields.printer;
-    if (fields.shownGroup == RowKind::Word) {
+    if (fields.shownGroup == DocumentKind::Word) {
         entry.pagesOrSheets = pageRangeText(fields.pageField);
-    } else if (fields.shownGroup == RowKind::Excel && fields.sheets && fields.sheets->count() > 0) {
+    } else if (fields.shownGroup == DocumentKind::Excel && fields.sheets && fields.sheets->count() > 0) {
         if (std::optional<std::string> text = writeSheetList(*fields.sheets))
             entry.pagesOrSheets = *text;
         else

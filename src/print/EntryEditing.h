@@ -1,5 +1,6 @@
 #pragma once
 
+#include "DocumentKind.h"
 #include "PrintEntry.h"
 #include "SheetListText.h"
 
@@ -10,11 +11,6 @@
 // The entry editor's rules on a row, apart from its window.
 namespace pravik {
 
-enum class RowKind { Word, Excel, Other };
-
-// By the extension of the path text as typed: ".doc"/".dot" Word,
-// ".xls"/".xlt" Excel, letter case aside; anything else, or none, Other.
-RowKind rowKindOf(std::string_view pathText);
 
 // What the page field shows for a row: the typed ranges of a Word row.
 std::string pageFieldOf(const PrintEntry& entry);
@@ -26,7 +22,7 @@ struct EntryFields {
     std::string filePath;
     std::string copies;
     std::string printer; // empty when no printer is selected
-    RowKind shownGroup = RowKind::Other;
+    DocumentKind shownGroup = DocumentKind::Other;
     std::string pageField;            // read when the Word group is shown
     const CheckList* sheets = nullptr; // read when the Excel group is shown
 };

@@ -1,5 +1,7 @@
 #include "PrintRun.h"
 
+#include "DocumentKind.h"
+
 #include "Settings.h"
 #include "TextCodec.h"
 
@@ -69,16 +71,6 @@ private:
 
 } // namespace
 
-std::string asciiLower(std::string_view text)
-{
-    std::string lower(text);
-    for (char& c : lower) {
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
-    }
-    return lower;
-}
-
 PrintRun::PrintRun(PrintRunHost& host, PrintJobs& jobs, int printTarget)
     : host_(host), jobs_(jobs), printTarget_(printTarget)
 {
@@ -139,9 +131,9 @@ void PrintRun::runRows(PrintMode mode, const std::string& printer)
 PrintRun::RowEnd PrintRun::runJob(const PrintEntry& entry, PrintMode mode,
                                   const std::string& printer)
 {
-    const std::string extension = asciiLower(entry.extension);
-    const bool excel = extension == "xls" || extension == "xlt";
-    const bool word = extension == "doc" || extension == "dot";
+    const DocumentKind kind = documentKindOfExtension(entry.extension);
+    const bool excel = kind == DocumentKind::Excel;
+    const bool word = kind == DocumentKind::Word;
     if (!excel && !word)
         return RowEnd::Next; // admitted by the settings, but nothing prints it
 

@@ -82,8 +82,4 @@ private:
     std::vector<PrintFailure> failures_;
 };
 
-// Byte-wise lower-casing of A to Z only; CP932 trail bytes in that range
-// change too, which cannot make a double-byte text equal an ASCII one.
-std::string asciiLower(std::string_view text);
-
 } // namespace pravik

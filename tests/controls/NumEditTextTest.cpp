@@ -134,16 +134,6 @@ TEST(NumEditFormat, NumberAreaReservesTheFixedForms)
     EXPECT_TRUE(marksTakeRoom("-", Format{}));
 }
 
-TEST(NumEditFormat, FullWidthCharactersToTheirAsciiForms)
-{
-    EXPECT_EQ(halfWidth(U'０'), U'0');
-    EXPECT_EQ(halfWidth(U'９'), U'9');
-    EXPECT_EQ(halfWidth(U'－'), U'-');
-    EXPECT_EQ(halfWidth(U'．'), U'.');
-    EXPECT_EQ(halfWidth(U'，'), U'，'); // passes through and is refused
-    EXPECT_EQ(halfWidth(U'あ'), U'あ');
-}
-
 TEST(NumEditLayout, GroupPlacedByAlignmentAndNumberRightAligned)
 {
     const Margins margins; // 2 each
