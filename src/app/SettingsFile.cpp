@@ -95,10 +95,10 @@ const std::vector<std::string>& designedHeadings()
     return headings;
 }
 
-void loadSettings(const std::string& iniPath, Settings& settings, StartupWindow& window,
-                  PrintList& list)
+namespace {
+
+void readValues(const IniFile& ini, Settings& settings)
 {
-    const IniFile ini(iniPath);
     settings.titlePrefix = ini.readString("TITLE", "APP_NAME", "") + " - ";
     settings.defaultCopies = ini.readInteger(mainSection, "DEFBUSU", 1);
     settings.printTarget = ini.readInteger(mainSection, "PRINT", SelectedRows);
@@ -107,6 +107,22 @@ void loadSettings(const std::string& iniPath, Settings& settings, StartupWindow&
     settings.acceptOtherFiles = ini.readBool(mainSection, "ETCFILE", false);
     settings.excelNoSheetRule = ini.readInteger(mainSection, "EXCEL", ActiveSheet);
     settings.collateCopies = ini.readBool(mainSection, "SORT", false);
+}
+
+} // namespace
+
+Settings readSettings(const std::string& iniPath)
+{
+    Settings settings;
+    readValues(IniFile(iniPath), settings);
+    return settings;
+}
+
+void loadSettings(const std::string& iniPath, Settings& settings, StartupWindow& window,
+                  PrintList& list)
+{
+    const IniFile ini(iniPath);
+    readValues(ini, settings);
 
     const std::vector<std::string> widths = splitAtCommas(ini.readString(mainSection, "COLUMN", ""));
     for (int column = 0; column < columnCount; ++column) {

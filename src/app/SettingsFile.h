@@ -34,6 +34,9 @@ struct WindowState {
     int width = 0;
 };
 
+// The settings of main.ini alone, for a run without windows.
+Settings readSettings(const std::string& iniPath);
+
 // Reads main.ini into `settings`, then sizes the columns from "COLUMN" and
 // places the windows, and reopens the last list when asked to. A missing or
 // malformed "COLUMN" throws there, leaving the settings read before it in

@@ -33,7 +33,9 @@ void throwUnknownName(CallForm form, const std::string& member)
 {
     if (form == CallForm::Command)
         throw EOleError(member);
-    throw EOleSysError(olecode::UnknownName);
+    // The code is what the form prescribes; the text still names the member,
+    // or the user could not tell what went wrong.
+    throw EOleSysError(olecode::UnknownName, "名前 '" + codec::toDisplay(member) + "' が不明です。");
 }
 
 void throwServerException(CallForm form, const std::string& description,
@@ -41,7 +43,8 @@ void throwServerException(CallForm form, const std::string& description,
 {
     if (form == CallForm::Command)
         throw EOleException(description, source);
-    throw EOleSysError(olecode::Exception);
+    // Keeps the server's description as the text the user is shown.
+    throw EOleSysError(olecode::Exception, description);
 }
 
 AutomationCall::AutomationCall(std::shared_ptr<AutomationBackend> backend)

@@ -146,6 +146,21 @@ TEST(AutomationCall, UnknownNamesAndServerExceptionsSurfaceByForm)
 
     backend->failAtMember("Open", FailWith::ServerException);
     EXPECT_EQ(sysErrorCode([&] { automation.callFunction(app, "Open"); }), olecode::Exception);
+    // The shorthand's error keeps the server's text, and names an unknown member.
+    backend->failAtMember("Open", FailWith::ServerException);
+    EXPECT_THROW(
+        try { automation.callFunction(app, "Open"); } catch (const EOleSysError& e) {
+            EXPECT_STREQ(e.what(), "scripted exception");
+            throw;
+        },
+        EOleSysError);
+    backend->failAtMember("Nope", FailWith::UnknownName);
+    EXPECT_THROW(
+        try { automation.getProperty(app, "Nope"); } catch (const EOleSysError& e) {
+            EXPECT_NE(std::string(e.what()).find("'Nope'"), std::string::npos);
+            throw;
+        },
+        EOleSysError);
     backend->failAtMember("Open", FailWith::ServerException);
     try {
         automation.execute(app, AutoCmd(CallKind::Function, "Open"));
@@ -167,22 +182,32 @@ TEST(AutomationErrors, MessagesForTheErrorDisplay)
     EXPECT_NE(std::string(EOleError("PrintOut").what()).find("'PrintOut'"), std::string::npos);
 }
 
-TEST(SystemAutomation, FailsLikeAMachineWithoutOffice)
+TEST(SystemAutomation, ServesOnlyTheTwoOfficeServers)
 {
-    auto backend = makeSystemAutomationBackend();
-    AutomationCall automation(backend);
+    AutomationCall automation(makeSystemAutomationBackend());
     try {
-        automation.createObject("Word.Application");
+        automation.createObject("PowerPoint.Application");
         FAIL();
     } catch (const EOleSysError& e) {
-        EXPECT_STREQ(e.what(), "オフィス エンジンを利用できません: Word.Application");
+        EXPECT_EQ(e.code(), olecode::ClassString);
+        EXPECT_NE(std::string(e.what()).find("PowerPoint.Application"), std::string::npos);
     }
+}
 
-    // So a print run reports its rows instead of counting them as printed.
+TEST(SystemAutomation, AMissingFileFailsTheRowWithItsName)
+{
+    // Reported before any office is started, so this needs none.
     Settings settings;
-    AutomationPrintJobs jobs(backend, settings);
+    AutomationPrintJobs jobs(makeSystemAutomationBackend(), settings);
     PrintEntry entry;
-    entry.filePath = "/tmp/a.xls";
-    EXPECT_THROW(jobs.printExcel(entry, PrintMode::Print), EOleSysError);
-    EXPECT_THROW(jobs.printWord(entry, PrintMode::Preview, "P"), EOleSysError);
+    entry.filePath = "/nonexistent/pravik/a.xls";
+    entry.copies = "1";
+    try {
+        jobs.printExcel(entry, PrintMode::Print);
+        FAIL();
+    } catch (const AutomationError& e) {
+        EXPECT_STREQ(e.what(), "ファイル /nonexistent/pravik/a.xls が見つかりません");
+    }
+    entry.filePath = "/nonexistent/pravik/a.doc";
+    EXPECT_THROW(jobs.printWord(entry, PrintMode::Print, "P"), AutomationError);
 }

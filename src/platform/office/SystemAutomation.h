@@ -6,10 +6,9 @@
 
 namespace pravik {
 
-// The automation backend of this platform. Until an office engine is bound
-// in, every object creation fails with EOleSysError, as on a machine without
-// the office programs: a run then reports its rows instead of pretending
-// they printed.
+// The automation backend of this platform: on Linux the office engine
+// (LibreOffice), which serves "Excel.Application" and "Word.Application".
+// Nothing starts until a document is first opened.
 std::shared_ptr<AutomationBackend> makeSystemAutomationBackend();
 
 } // namespace pravik

@@ -1,0 +1,235 @@
+#include "HeadlessRun.h"
+
+#include "Error.h"
+#include "ExecutablePath.h"
+#include "ListErrors.h"
+#include "PrintList.h"
+#include "PrintRun.h"
+#include "SettingsFile.h"
+#include "TextCodec.h"
+
+#include <algorithm>
+#include <ostream>
+
+namespace pravik {
+
+namespace {
+
+enum class RowResult { None, Done, Skipped, Failed };
+
+// Passes each job on and remembers how the row in hand ended.
+class RecordingJobs : public PrintJobs {
+public:
+    explicit RecordingJobs(PrintJobs& jobs) : jobs_(jobs) {}
+
+    JobOutcome printExcel(const PrintEntry& entry, PrintMode mode) override
+    {
+        return record([&] { return jobs_.printExcel(entry, mode); });
+    }
+
+    void printWord(const PrintEntry& entry, PrintMode mode, const std::string& currentPrinter) override
+    {
+        record([&] {
+            jobs_.printWord(entry, mode, currentPrinter);
+            return JobOutcome::Done;
+        });
+    }
+
+    RowResult take(std::string& detail)
+    {
+        const RowResult result = result_;
+        detail = std::move(detail_);
+        result_ = RowResult::None;
+        detail_.clear();
+        return result;
+    }
+
+private:
+    template <typename Job>
+    JobOutcome record(Job job)
+    {
+        try {
+            const JobOutcome outcome = job();
+            result_ = outcome == JobOutcome::Done ? RowResult::Done : RowResult::Skipped;
+            if (outcome == JobOutcome::Skipped)
+                detail_ = "シートが指定されていないため印刷しません";
+            return outcome;
+        } catch (const std::exception& error) {
+            result_ = RowResult::Failed;
+            detail_ = error.what();
+            throw;
+        } catch (...) {
+            result_ = RowResult::Failed;
+            detail_ = "原因不明のエラーが発生しました。";
+            throw;
+        }
+    }
+
+    PrintJobs& jobs_;
+    RowResult result_ = RowResult::None;
+    std::string detail_;
+};
+
+// The run's host: every row selected, every question answered yes, progress
+// and results as lines of text.
+class ConsoleHost : public PrintRunHost {
+public:
+    ConsoleHost(const PrintList& list, PrintMode mode, RecordingJobs& jobs,
+                std::function<std::string()> currentPrinter, std::ostream& results,
+                std::ostream& progress)
+        : list_(list), mode_(mode), jobs_(jobs), currentPrinter_(std::move(currentPrinter))
+        , results_(results), progress_(progress)
+    {
+    }
+
+    std::string currentPrinter() override { return currentPrinter_(); }
+    void selectAllRows() override {}
+    int selectedCount() const override { return static_cast<int>(list_.size()); }
+    int firstSelectedRow() const override { return list_.empty() ? -1 : 0; }
+    int nextSelectedBelow(int row) const override
+    {
+        return row + 1 < static_cast<int>(list_.size()) ? row + 1 : -1;
+    }
+
+    PrintEntry entry(int row) const override
+    {
+        // The run asks for the row right before it announces it.
+        announcing_ = row;
+        return list_.at(static_cast<size_t>(row));
+    }
+
+    bool confirm(const std::string&, const std::string&) override { return true; }
+
+    void reportFailures(const std::string& text, const std::string&) override
+    {
+        progress_ << text << '\n';
+    }
+
+    void showProgress(const std::string&, const std::string& fileLine) override
+    {
+        finishRow();
+        current_ = announcing_;
+        progress_ << '[' << current_ + 1 << '/' << list_.size() << "] "
+                  << (mode_ == PrintMode::Print ? "印刷中: " : "プレビュー中: ") << fileLine
+                  << std::endl;
+    }
+
+    void hideProgress() override { finishRow(); }
+    void processPendingEvents() override {}
+    int abortFlag() const override { return 0; }
+    void setMainWindowEnabled(bool) override {}
+    void setBusyCursor(bool) override {}
+
+    bool allPrinted() const { return allPrinted_ && reported_ == static_cast<int>(list_.size()); }
+
+private:
+    void finishRow()
+    {
+        if (current_ < 0)
+            return;
+        std::string detail;
+        const RowResult result = jobs_.take(detail);
+        const std::string path = codec::toDisplay(list_.at(static_cast<size_t>(current_)).filePath);
+        const char* status = "skipped";
+        switch (result) {
+        case RowResult::Done: status = mode_ == PrintMode::Print ? "printed" : "previewed"; break;
+        case RowResult::Failed: status = "failed"; break;
+        case RowResult::Skipped: break;
+        case RowResult::None: detail = "Word と Excel の文書ではありません"; break;
+        }
+        results_ << status << '\t' << current_ + 1 << '\t' << path;
+        if (result != RowResult::Done)
+            results_ << '\t' << detail;
+        results_ << std::endl;
+        allPrinted_ = allPrinted_ && result == RowResult::Done;
+        ++reported_;
+        current_ = -1;
+    }
+
+    const PrintList& list_;
+    PrintMode mode_;
+    RecordingJobs& jobs_;
+    std::function<std::string()> currentPrinter_;
+    std::ostream& results_;
+    std::ostream& progress_;
+    mutable int announcing_ = -1;
+    int current_ = -1;
+    int reported_ = 0;
+    bool allPrinted_ = true;
+};
+
+} // namespace
+
+const char* headlessUsage()
+{
+    return "使い方: pravik [--print | --preview] リストファイル.lst [--ini 設定ファイル]\n"
+           "  --print    リストのすべての行を印刷します（ウィンドウは開きません）\n"
+           "  --preview  リストのすべての行を印刷プレビューします\n"
+           "  --ini      main.ini の代わりに使う設定ファイル\n";
+}
+
+std::optional<HeadlessOptions> parseHeadlessArguments(const std::vector<std::string>& args)
+{
+    if (std::find(args.begin(), args.end(), "--print") == args.end()
+        && std::find(args.begin(), args.end(), "--preview") == args.end())
+        return std::nullopt;
+
+    HeadlessOptions options;
+    bool headless = false;
+    bool haveList = false;
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        if (arg == "--print" || arg == "--preview") {
+            if (headless)
+                throw Error(std::string("--print と --preview は一つだけ指定してください\n") + headlessUsage());
+            headless = true;
+            options.mode = arg == "--print" ? PrintMode::Print : PrintMode::Preview;
+        } else if (arg == "--ini") {
+            if (++i == args.size())
+                throw Error(std::string("--ini の後に設定ファイルを指定してください\n") + headlessUsage());
+            options.iniFile = codec::fromOsPath(args[i]);
+        } else if (!arg.empty() && arg[0] == '-') {
+            throw Error("不明なオプション " + arg + "\n" + headlessUsage());
+        } else if (!haveList) {
+            options.listFile = codec::fromOsPath(arg);
+            haveList = true;
+        } else {
+            throw Error("リストファイルは一つだけ指定してください\n" + std::string(headlessUsage()));
+        }
+    }
+    if (!haveList)
+        throw Error(std::string("リストファイルを指定してください\n") + headlessUsage());
+    return options;
+}
+
+int runHeadless(const HeadlessOptions& options, const HeadlessServices& services,
+                std::ostream& results, std::ostream& progress)
+{
+    PrintList list;
+    Settings settings;
+    std::unique_ptr<PrintJobs> jobs;
+    try {
+        settings = readSettings(options.iniFile.empty() ? settingsFilePath() : options.iniFile);
+        list.loadListFile(options.listFile);
+        jobs = services.makeJobs(settings);
+    } catch (const std::exception& error) {
+        // A damaged list is not printed in part: its last row would be missing unnoticed.
+        progress << "pravik: " << error.what() << std::endl;
+        return kRunImpossible;
+    }
+
+    RecordingJobs recording(*jobs);
+    ConsoleHost host(list, options.mode, recording, services.currentPrinter, results, progress);
+    try {
+        // Every row takes part, whatever the settings say about selections.
+        PrintRun(host, recording, AllRows).printFiles(options.mode);
+    } catch (const std::exception& error) {
+        progress << "pravik: " << error.what() << std::endl;
+        return kRunImpossible;
+    }
+    if (options.mode == PrintMode::Preview && services.afterPreview)
+        services.afterPreview();
+    return host.allPrinted() ? kAllRowsPrinted : kSomeRowsNotPrinted;
+}
+
+} // namespace pravik

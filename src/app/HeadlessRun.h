@@ -1,0 +1,54 @@
+#pragma once
+
+#include "PrintJobs.h"
+#include "Settings.h"
+
+#include <functional>
+#include <iosfwd>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace pravik {
+
+// `pravik --print LIST.lst` / `pravik --preview LIST.lst`: the print run of
+// the main window over every row of a saved list, with no window and no
+// question. For scheduled printing and for testing the whole path.
+struct HeadlessOptions {
+    PrintMode mode = PrintMode::Print;
+    std::string listFile; // CP932
+    std::string iniFile;  // CP932; empty: main.ini beside the executable
+};
+
+// Exit statuses of a headless run.
+inline constexpr int kAllRowsPrinted = 0;
+inline constexpr int kSomeRowsNotPrinted = 1;
+inline constexpr int kRunImpossible = 2;
+
+// nullopt when the arguments hold neither --print nor --preview: they are
+// the windows' (and Qt's). Throws pravik::Error with the usage text on
+// arguments it cannot read.
+std::optional<HeadlessOptions> parseHeadlessArguments(const std::vector<std::string>& args);
+
+// What a headless run uses of the system.
+struct HeadlessServices {
+    std::function<std::string()> currentPrinter; // CP932; throws when there is none
+    // The jobs for the settings read from the ini file; the settings outlive
+    // the jobs.
+    std::function<std::unique_ptr<PrintJobs>(const Settings&)> makeJobs;
+    // Called after a preview run, before the program ends.
+    std::function<void()> afterPreview;
+};
+
+// Runs the list. A progress line per row goes to `progress`, one result line
+// per row to `results`: "printed", "previewed", "failed" or "skipped", a
+// tab, the row's number, a tab, the file's path, and for the last two a tab
+// and the reason. Returns the exit status.
+int runHeadless(const HeadlessOptions& options, const HeadlessServices& services,
+                std::ostream& results, std::ostream& progress);
+
+// The usage text.
+const char* headlessUsage();
+
+} // namespace pravik

@@ -1,0 +1,292 @@
+#include "ExcelAdapter.h"
+
+#include "Error.h"
+#include "OfficeDocument.h"
+#include "OfficePrinting.h"
+#include "Preview.h"
+#include "ValueCoercion.h"
+
+#include <algorithm>
+#include <optional>
+#include <vector>
+
+namespace pravik::office {
+
+namespace {
+
+constexpr int kMaxCopies = 9999;
+
+struct Workbook;
+
+// What one Excel instance holds.
+struct ExcelState {
+    bool displayAlerts = true;
+    bool visible = false;
+    bool quit = false;
+    std::vector<std::shared_ptr<Workbook>> workbooks;
+
+    void checkRunning() const
+    {
+        if (quit)
+            throw Error("Excel は既に終了しています");
+    }
+};
+
+struct Workbook {
+    OfficeDocument document;
+    int activeSheet = 0;
+
+    explicit Workbook(const std::string& path)
+        : document(printEngine(), path, DocumentKind::Workbook, false)
+        , activeSheet(document.activeSheet())
+    {
+    }
+};
+
+// Sheets as one print target: a workbook's active sheet, its worksheets, or
+// the sheets named in a "Sheets" read.
+struct SheetSet {
+    std::shared_ptr<ExcelState> excel;
+    std::shared_ptr<Workbook> workbook;
+    std::vector<int> sheets; // 0-based, in workbook order
+};
+
+PrintRequest printRequestFrom(const MemberCall& call)
+{
+    PrintRequest request;
+    if (const Variant* copies = call.named("Copies"))
+        request.copies = toInteger(*copies, "部数 (Copies)", 1, kMaxCopies);
+    if (const Variant* printer = call.named("ActivePrinter"))
+        request.printer = checkedQueue(toText(*printer, "プリンタ (ActivePrinter)"));
+    if (const Variant* collate = call.named("Collate"))
+        request.collate = toBoolean(*collate, "部単位 (Collate)");
+    return request;
+}
+
+// PrintOut and PrintPreview of any print target.
+bool answersOutput(const MemberCall& call, const SheetSet& target)
+{
+    if (call.is("PrintOut")) {
+        call.expect(Shape::Method, 0, 0, {"Copies", "ActivePrinter", "Collate"});
+        target.excel->checkRunning();
+        const PrintRequest request = printRequestFrom(call);
+        target.workbook->document.selectSheets(target.sheets);
+        printDocument(target.workbook->document, request);
+        return true;
+    }
+    if (call.is("PrintPreview")) {
+        call.expect(Shape::Method);
+        target.excel->checkRunning();
+        // Excel returns from its preview when the user closes it.
+        Preview preview(target.workbook->document.path(), DocumentKind::Workbook, target.sheets);
+        preview.waitUntilClosed();
+        return true;
+    }
+    return false;
+}
+
+class SheetAdapter final : public Adapter {
+public:
+    SheetAdapter(std::shared_ptr<Workbook> workbook, int index)
+        : workbook_(std::move(workbook)), index_(index)
+    {
+    }
+
+    Variant invoke(const Invocation& invocation) override
+    {
+        const MemberCall call(invocation);
+        if (call.is("Name")) {
+            call.expect(Shape::Get);
+            const std::vector<rtl::OUString> names = workbook_->document.sheetNames();
+            if (index_ >= static_cast<int>(names.size()))
+                throw Error("シートがなくなりました");
+            return Variant::fromText(toCp932(names[static_cast<size_t>(index_)]));
+        }
+        call.unknownMember();
+    }
+
+private:
+    std::shared_ptr<Workbook> workbook_;
+    int index_;
+};
+
+class SheetsAdapter final : public Adapter {
+public:
+    explicit SheetsAdapter(SheetSet set) : set_(std::move(set)) {}
+
+    Variant invoke(const Invocation& invocation) override
+    {
+        const MemberCall call(invocation);
+        if (call.is("Count")) {
+            call.expect(Shape::Get);
+            return Variant::fromInt(static_cast<std::int32_t>(set_.sheets.size()));
+        }
+        if (call.is("Item")) {
+            call.expect(Shape::Get, 1, 1);
+            const int index = toInteger(call.arg(0), "シート番号 (Item)");
+            if (index < 1 || index > static_cast<int>(set_.sheets.size()))
+                throw Error("シート番号 " + std::to_string(index) + " が範囲を超えています");
+            return Variant::fromObject(std::make_shared<SheetAdapter>(
+                set_.workbook, set_.sheets[static_cast<size_t>(index - 1)]));
+        }
+        if (call.is("Select")) {
+            call.expect(Shape::Method, 0, 1, {"Replace"});
+            set_.excel->checkRunning();
+            set_.workbook->document.selectSheets(set_.sheets);
+            return Variant();
+        }
+        if (answersOutput(call, set_))
+            return Variant();
+        call.unknownMember();
+    }
+
+private:
+    SheetSet set_;
+};
+
+class WorkbookAdapter final : public Adapter {
+public:
+    WorkbookAdapter(std::shared_ptr<ExcelState> excel, std::shared_ptr<Workbook> workbook)
+        : excel_(std::move(excel)), workbook_(std::move(workbook))
+    {
+    }
+
+    Variant invoke(const Invocation& invocation) override
+    {
+        const MemberCall call(invocation);
+        if (call.is("WorkSheets")) {
+            call.expect(Shape::Get);
+            return sheets(allSheets());
+        }
+        if (call.is("Sheets")) {
+            call.expect(Shape::Get, 0, 1);
+            if (call.argCount() == 0)
+                return sheets(allSheets());
+            return sheets(namedSheets(toNames(call.arg(0), "シート名 (Sheets)")));
+        }
+        // The workbook as a print target stands for its active sheet.
+        if (answersOutput(call, SheetSet{excel_, workbook_, {workbook_->activeSheet}}))
+            return Variant();
+        call.unknownMember();
+    }
+
+private:
+    Variant sheets(std::vector<int> indices) const
+    {
+        return Variant::fromObject(
+            std::make_shared<SheetsAdapter>(SheetSet{excel_, workbook_, std::move(indices)}));
+    }
+
+    std::vector<int> allSheets() const
+    {
+        std::vector<int> all(workbook_->document.sheetNames().size());
+        for (size_t i = 0; i < all.size(); ++i)
+            all[i] = static_cast<int>(i);
+        return all;
+    }
+
+    std::vector<int> namedSheets(const std::vector<std::string>& wanted) const
+    {
+        const std::vector<rtl::OUString> names = workbook_->document.sheetNames();
+        std::vector<int> indices;
+        for (const std::string& name : wanted) {
+            const rtl::OUString unicode = fromCp932(name);
+            // Sheet names are unique regardless of letter case, and found so.
+            auto found = std::find(names.begin(), names.end(), unicode);
+            if (found == names.end())
+                found = std::find_if(names.begin(), names.end(), [&](const rtl::OUString& sheet) {
+                    return sheet.equalsIgnoreAsciiCase(unicode);
+                });
+            if (found == names.end())
+                throw Error("ブック " + shownPath(workbook_->document.path()) + " にシート '"
+                            + toUtf8(unicode) + "' がありません");
+            const int index = static_cast<int>(found - names.begin());
+            if (std::find(indices.begin(), indices.end(), index) == indices.end())
+                indices.push_back(index);
+        }
+        std::sort(indices.begin(), indices.end());
+        return indices;
+    }
+
+    std::shared_ptr<ExcelState> excel_;
+    std::shared_ptr<Workbook> workbook_;
+};
+
+class WorkbooksAdapter final : public Adapter {
+public:
+    explicit WorkbooksAdapter(std::shared_ptr<ExcelState> excel) : excel_(std::move(excel)) {}
+
+    Variant invoke(const Invocation& invocation) override
+    {
+        const MemberCall call(invocation);
+        if (call.is("Open")) {
+            call.expect(Shape::Method, 1, 1);
+            excel_->checkRunning();
+            const std::string& path = toText(call.arg(0), "ファイル名 (Open)");
+            auto workbook = std::make_shared<Workbook>(path);
+            excel_->workbooks.push_back(workbook);
+            return Variant::fromObject(std::make_shared<WorkbookAdapter>(excel_, workbook));
+        }
+        if (call.is("Close")) {
+            call.expect(Shape::Method);
+            closeWorkbooks(*excel_);
+            return Variant();
+        }
+        call.unknownMember();
+    }
+
+    static void closeWorkbooks(ExcelState& excel)
+    {
+        for (const std::shared_ptr<Workbook>& workbook : excel.workbooks)
+            workbook->document.close();
+        excel.workbooks.clear();
+    }
+
+private:
+    std::shared_ptr<ExcelState> excel_;
+};
+
+class ExcelApplication final : public Adapter {
+public:
+    ExcelApplication() : excel_(std::make_shared<ExcelState>()) {}
+
+    // Released without "Quit" (a job that failed half-way): the workbooks
+    // go with it rather than pile up in the engine.
+    ~ExcelApplication() override { WorkbooksAdapter::closeWorkbooks(*excel_); }
+
+    Variant invoke(const Invocation& invocation) override
+    {
+        const MemberCall call(invocation);
+        if (call.is("DisplayAlerts")) {
+            call.expect(Shape::Put);
+            excel_->displayAlerts = toBoolean(call.arg(0), "DisplayAlerts");
+            return Variant();
+        }
+        if (call.is("Visible")) {
+            call.expect(Shape::Put);
+            excel_->visible = toBoolean(call.arg(0), "Visible");
+            return Variant();
+        }
+        if (call.is("Workbooks")) {
+            call.expect(Shape::Get);
+            excel_->checkRunning();
+            return Variant::fromObject(std::make_shared<WorkbooksAdapter>(excel_));
+        }
+        if (call.is("Quit")) {
+            call.expect(Shape::Method);
+            WorkbooksAdapter::closeWorkbooks(*excel_);
+            excel_->quit = true;
+            return Variant();
+        }
+        call.unknownMember();
+    }
+
+private:
+    std::shared_ptr<ExcelState> excel_;
+};
+
+} // namespace
+
+ObjectRef makeExcelApplication() { return std::make_shared<ExcelApplication>(); }
+
+} // namespace pravik::office

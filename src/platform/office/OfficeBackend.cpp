@@ -1,0 +1,78 @@
+#include "OfficeBackend.h"
+
+#include "AdapterCall.h"
+#include "AutomationErrors.h"
+#include "ExcelAdapter.h"
+#include "OfficeEngine.h"
+#include "TextCodec.h"
+#include "WordAdapter.h"
+
+#include <com/sun/star/uno/RuntimeException.hpp>
+
+namespace pravik::office {
+
+namespace {
+
+constexpr const char* kSource = "LibreOffice";
+
+// An office found dead is replaced here, so that the job after a crash
+// starts on a fresh one instead of failing too; so is one that cannot know
+// a printer added since it started. An office that has never run is left
+// to start when the first document is opened.
+void reviveEngine()
+{
+    OfficeEngine& engine = printEngine();
+    if (!engine.started())
+        return;
+    if (engine.checkAlive() && !engine.printersAddedSinceStart())
+        return;
+    engine.shutdown();
+    engine.context();
+}
+
+std::string officeFailure(const css::uno::Exception& error)
+{
+    const bool printAlive = !printEngine().started() || printEngine().checkAlive();
+    const bool previewAlive = !previewEngine().started() || previewEngine().checkAlive();
+    if (!printAlive || !previewAlive)
+        return "オフィス エンジン (LibreOffice) が処理中に終了しました";
+    return describe(error);
+}
+
+} // namespace
+
+ObjectRef OfficeBackend::createObject(const std::string& progId)
+{
+    ObjectRef object;
+    if (sameName(progId, "Excel.Application"))
+        object = makeExcelApplication();
+    else if (sameName(progId, "Word.Application"))
+        object = makeWordApplication();
+    else
+        throw EOleSysError(olecode::ClassString,
+                           "オートメーション サーバー '" + codec::toDisplay(progId) + "' はありません");
+    try {
+        reviveEngine();
+    } catch (const Error& error) {
+        throw EOleSysError(olecode::ClassNotRegistered, error.what());
+    }
+    return object;
+}
+
+Variant OfficeBackend::invoke(const ObjectRef& target, const Invocation& call)
+{
+    auto* adapter = dynamic_cast<Adapter*>(target.get());
+    if (!adapter) // an object of another backend
+        throwUnknownName(call.form, std::string(call.member));
+    try {
+        return adapter->invoke(call);
+    } catch (const AutomationError&) {
+        throw;
+    } catch (const Error& error) {
+        throwServerException(call.form, error.what(), kSource);
+    } catch (const css::uno::Exception& error) {
+        throwServerException(call.form, officeFailure(error), kSource);
+    }
+}
+
+} // namespace pravik::office

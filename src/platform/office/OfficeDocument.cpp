@@ -1,0 +1,204 @@
+#include "OfficeDocument.h"
+
+#include "Error.h"
+#include "TextCodec.h"
+
+#include <com/sun/star/container/XIndexAccess.hpp>
+#include <com/sun/star/container/XNamed.hpp>
+#include <com/sun/star/document/MacroExecMode.hpp>
+#include <com/sun/star/document/UpdateDocMode.hpp>
+#include <com/sun/star/frame/DispatchHelper.hpp>
+#include <com/sun/star/frame/XComponentLoader.hpp>
+#include <com/sun/star/frame/XController.hpp>
+#include <com/sun/star/frame/XDispatchProvider.hpp>
+#include <com/sun/star/frame/XFrame.hpp>
+#include <com/sun/star/lang/XServiceInfo.hpp>
+#include <com/sun/star/sheet/XSpreadsheet.hpp>
+#include <com/sun/star/sheet/XSpreadsheetDocument.hpp>
+#include <com/sun/star/sheet/XSpreadsheetView.hpp>
+#include <com/sun/star/util/XCloseable.hpp>
+#include <com/sun/star/view/XRenderable.hpp>
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace pravik::office {
+
+namespace {
+
+// Reports a file that cannot be read before the office is asked: its own
+// messages would not say why.
+void checkReadable(const std::string& cp932Path)
+{
+    std::string system;
+    try {
+        system = codec::toOsPath(cp932Path).string();
+    } catch (const codec::ConversionError& error) {
+        throw Error(error.what());
+    }
+    struct stat info {};
+    if (::stat(system.c_str(), &info) != 0) {
+        if (errno == ENOENT || errno == ENOTDIR)
+            throw Error("ファイル " + system + " が見つかりません");
+        throw Error("ファイル " + system + " を読み込めません（" + std::strerror(errno) + "）");
+    }
+    if (!S_ISREG(info.st_mode))
+        throw Error(system + " はファイルではありません");
+    const int fd = ::open(system.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        throw Error("ファイル " + system + " を読み込めません（" + std::strerror(errno) + "）");
+    ::close(fd);
+}
+
+const char* serviceOf(DocumentKind kind)
+{
+    return kind == DocumentKind::Workbook ? "com.sun.star.sheet.SpreadsheetDocument"
+                                          : "com.sun.star.text.TextDocument";
+}
+
+const char* kindText(DocumentKind kind)
+{
+    return kind == DocumentKind::Workbook ? "Excel のブック" : "Word の文書";
+}
+
+Reference<css::container::XIndexAccess> sheetsOf(const Reference<css::frame::XModel>& model)
+{
+    const Reference<css::sheet::XSpreadsheetDocument> workbook(model, UNO_QUERY_THROW);
+    return Reference<css::container::XIndexAccess>(workbook->getSheets(), UNO_QUERY_THROW);
+}
+
+void closeComponent(const Reference<css::uno::XInterface>& component) noexcept
+{
+    try {
+        const Reference<css::util::XCloseable> closeable(component, UNO_QUERY);
+        if (closeable.is())
+            closeable->close(true);
+    } catch (...) {
+        // A document of a dying office: nothing left to close.
+    }
+}
+
+} // namespace
+
+std::string shownPath(const std::string& cp932Path) { return codec::toDisplay(cp932Path); }
+
+OfficeDocument::OfficeDocument(OfficeEngine& engine, const std::string& cp932Path,
+                               DocumentKind kind, bool hidden)
+    : engine_(engine), path_(cp932Path)
+{
+    checkReadable(cp932Path);
+    const rtl::OUString url = fileUrl(cp932Path);
+    const Reference<css::frame::XComponentLoader> loader(engine.desktop(), UNO_QUERY_THROW);
+    generation_ = engine.generation();
+
+    const auto arguments = properties({
+        {"ReadOnly", Any(true)},
+        {"Hidden", Any(hidden)},
+        // Someone else's document: run none of its macros, fetch none of its links.
+        {"MacroExecutionMode", Any(css::document::MacroExecMode::NEVER_EXECUTE)},
+        {"UpdateDocMode", Any(css::document::UpdateDocMode::NO_UPDATE)},
+        // A template is printed as it is, not turned into a new document.
+        {"AsTemplate", Any(false)},
+    });
+    Reference<css::lang::XComponent> component;
+    try {
+        component = loader->loadComponentFromURL(url, "_blank", 0, arguments);
+    } catch (const css::uno::RuntimeException&) {
+        throw; // the office itself is in trouble: the caller tells that apart
+    } catch (const css::uno::Exception& error) {
+        throw Error("ファイル " + shownPath(cp932Path) + " を開けません（" + describe(error) + "）");
+    }
+    if (!component.is())
+        throw Error("ファイル " + shownPath(cp932Path) + " を開けません（読み込める形式ではありません）");
+    model_.set(component, UNO_QUERY);
+    const Reference<css::lang::XServiceInfo> info(component, UNO_QUERY);
+    if (!model_.is() || !info.is()
+        || !info->supportsService(rtl::OUString::createFromAscii(serviceOf(kind)))) {
+        model_.clear();
+        closeComponent(component);
+        throw Error("ファイル " + shownPath(cp932Path) + " は" + kindText(kind) + "ではありません");
+    }
+}
+
+OfficeDocument::~OfficeDocument()
+{
+    close();
+}
+
+void OfficeDocument::close() noexcept
+{
+    if (!model_.is())
+        return;
+    const Reference<css::frame::XModel> model = std::move(model_);
+    model_.clear();
+    if (generation_ != engine_.generation())
+        return; // its office is gone
+    closeComponent(model);
+}
+
+const Reference<css::frame::XModel>& OfficeDocument::model() const
+{
+    if (!model_.is())
+        throw Error("文書 " + shownPath(path_) + " は既に閉じられています");
+    if (generation_ != engine_.generation())
+        throw Error("オフィス エンジンが終了したため、文書 " + shownPath(path_) + " は閉じられました");
+    return model_;
+}
+
+std::vector<rtl::OUString> OfficeDocument::sheetNames() const
+{
+    const Reference<css::container::XIndexAccess> sheets = sheetsOf(model());
+    std::vector<rtl::OUString> names;
+    const sal_Int32 count = sheets->getCount();
+    for (sal_Int32 i = 0; i < count; ++i) {
+        const Reference<css::container::XNamed> sheet(sheets->getByIndex(i), UNO_QUERY_THROW);
+        names.push_back(sheet->getName());
+    }
+    return names;
+}
+
+int OfficeDocument::activeSheet() const
+{
+    const Reference<css::sheet::XSpreadsheetView> view(model()->getCurrentController(), UNO_QUERY);
+    if (!view.is())
+        return 0;
+    const Reference<css::container::XNamed> active(view->getActiveSheet(), UNO_QUERY);
+    if (!active.is())
+        return 0;
+    const rtl::OUString name = active->getName();
+    const std::vector<rtl::OUString> names = sheetNames();
+    for (size_t i = 0; i < names.size(); ++i)
+        if (names[i] == name)
+            return static_cast<int>(i);
+    return 0;
+}
+
+void OfficeDocument::selectSheets(const std::vector<int>& sheets) const
+{
+    const Reference<css::frame::XController> controller = model()->getCurrentController();
+    if (!controller.is())
+        throw Error("ブック " + shownPath(path_) + " のシートを選択できません");
+    const Reference<css::frame::XDispatchProvider> frame(controller->getFrame(), UNO_QUERY_THROW);
+
+    Sequence<sal_Int32> tables(static_cast<sal_Int32>(sheets.size()));
+    for (size_t i = 0; i < sheets.size(); ++i)
+        tables.getArray()[i] = sheets[i];
+    // The dispatch reports failure even when it selects; what is printed
+    // afterwards is the proof.
+    css::frame::DispatchHelper::create(engine_.context())
+        ->executeDispatch(frame, ".uno:SelectTables", "", 0, properties({{"Tables", Any(tables)}}));
+}
+
+int OfficeDocument::pageCount() const
+{
+    const Reference<css::view::XRenderable> renderable(model(), UNO_QUERY_THROW);
+    std::vector<Property> options = {{"IsPrinter", Any(true)}};
+    if (const Reference<css::frame::XController> controller = model()->getCurrentController(); controller.is())
+        options.push_back({"View", Any(controller)});
+    return renderable->getRendererCount(Any(model()), properties(options));
+}
+
+} // namespace pravik::office

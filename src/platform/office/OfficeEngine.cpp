@@ -1,0 +1,244 @@
+#include "OfficeEngine.h"
+
+#include "Error.h"
+#include "Printers.h"
+
+#include <com/sun/star/bridge/UnoUrlResolver.hpp>
+#include <com/sun/star/frame/Desktop.hpp>
+#include <osl/file.hxx>
+
+#include <algorithm>
+#include <chrono>
+#include <csignal>
+#include <cstdlib>
+#include <fstream>
+#include <thread>
+#include <unistd.h>
+
+namespace pravik::office {
+
+namespace {
+
+std::vector<std::string> printerList()
+{
+    try {
+        return printers::makeCupsPrinterSource()->query().names;
+    } catch (const Error&) {
+        return {};
+    }
+}
+
+// A first start makes a new profile and takes a few seconds; a loaded
+// machine may take many times that.
+constexpr auto kStartLimit = std::chrono::seconds(120);
+
+std::function<void()>& idleHook()
+{
+    static std::function<void()> hook;
+    return hook;
+}
+
+const char* kindName(EngineKind kind) { return kind == EngineKind::Print ? "print" : "preview"; }
+
+bool haveDisplay()
+{
+    const char* x = std::getenv("DISPLAY");
+    const char* wayland = std::getenv("WAYLAND_DISPLAY");
+    return (x && *x) || (wayland && *wayland);
+}
+
+std::string lastLines(const std::filesystem::path& file, size_t count)
+{
+    std::ifstream in(file);
+    std::vector<std::string> lines;
+    for (std::string line; std::getline(in, line);) {
+        if (line.empty())
+            continue;
+        lines.push_back(line);
+        if (lines.size() > count)
+            lines.erase(lines.begin());
+    }
+    std::string text;
+    for (const std::string& line : lines)
+        text += "\n" + line;
+    return text;
+}
+
+} // namespace
+
+OfficeEngine::OfficeEngine(EngineKind kind) : kind_(kind) {}
+
+OfficeEngine::~OfficeEngine()
+{
+    shutdown();
+}
+
+Reference<css::uno::XComponentContext> OfficeEngine::context()
+{
+    if (!process_)
+        start();
+    return context_;
+}
+
+Reference<css::frame::XDesktop2> OfficeEngine::desktop()
+{
+    if (!process_)
+        start();
+    return desktop_;
+}
+
+bool OfficeEngine::checkAlive()
+{
+    if (!process_)
+        return false;
+    if (process_->running()) {
+        try {
+            desktop_->getCurrentComponent();
+            return true;
+        } catch (const css::uno::Exception&) {
+        }
+    }
+    shutdown();
+    return false;
+}
+
+bool OfficeEngine::printersAddedSinceStart() const
+{
+    for (const std::string& name : printerList())
+        if (std::find(printersAtStart_.begin(), printersAtStart_.end(), name) == printersAtStart_.end())
+            return true;
+    return false;
+}
+
+void OfficeEngine::shutdown()
+{
+    if (process_) {
+        process_->stop();
+        process_.reset();
+    }
+    desktop_.clear();
+    context_.clear();
+}
+
+std::string OfficeEngine::startFailure(const std::string& reason) const
+{
+    std::string text = "オフィス エンジン (LibreOffice) を起動できません: " + reason;
+    if (slot_)
+        text += lastLines(slot_->logFile(), 5);
+    return text;
+}
+
+void OfficeEngine::start()
+{
+    const std::string program = std::string(kOfficeProgramDir) + "/soffice";
+    if (::access(program.c_str(), X_OK) != 0)
+        throw Error("LibreOffice がインストールされていません (" + program + " がありません)");
+    if (kind_ == EngineKind::Preview && !haveDisplay())
+        throw Error("プレビューを表示する画面がありません（DISPLAY が設定されていません）");
+    localContext(); // a broken local runtime is reported before any process starts
+    if (!slot_)
+        slot_.emplace(ProfileSlot::acquire(kindName(kind_)));
+
+    rtl::OUString profileUrl;
+    if (osl::FileBase::getFileURLFromSystemPath(fromUtf8(slot_->profileDir().string()), profileUrl)
+        != osl::FileBase::E_None)
+        throw Error(startFailure("プロファイル フォルダ " + slot_->profileDir().string() + " が使えません"));
+
+    static int started = 0;
+    const std::string pipeName = "pravik-" + std::to_string(::getpid()) + "-" + kindName(kind_) + "-"
+        + std::to_string(++started);
+
+    std::vector<std::string> args = {"soffice"};
+    if (kind_ == EngineKind::Print)
+        args.push_back("--headless");
+    for (const char* arg : {"--invisible", "--nologo", "--nodefault", "--norestore", "--nolockcheck"})
+        args.push_back(arg);
+    args.push_back("-env:UserInstallation=" + toUtf8(profileUrl));
+    args.push_back("--accept=pipe,name=" + pipeName + ";urp;StarOffice.ComponentContext");
+
+    // A write to the pipe of an office that just died must be an error, not
+    // the end of this program.
+    std::signal(SIGPIPE, SIG_IGN);
+
+    printersAtStart_ = printerList();
+    process_ = std::make_unique<OfficeProcess>(program, args, slot_->logFile());
+    try {
+        connect(pipeName);
+    } catch (...) {
+        shutdown();
+        throw;
+    }
+    ++generation_;
+}
+
+void OfficeEngine::connect(const std::string& pipeName)
+{
+    Reference<css::bridge::XUnoUrlResolver> resolver;
+    try {
+        resolver = css::bridge::UnoUrlResolver::create(localContext());
+    } catch (const css::uno::Exception& error) {
+        throw Error(startFailure(describe(error)));
+    }
+    const rtl::OUString url =
+        fromUtf8("uno:pipe,name=" + pipeName + ";urp;StarOffice.ComponentContext");
+    const auto deadline = std::chrono::steady_clock::now() + kStartLimit;
+    for (;;) {
+        try {
+            context_.set(resolver->resolve(url), UNO_QUERY_THROW);
+            desktop_ = css::frame::Desktop::create(context_);
+            return;
+        } catch (const css::uno::Exception& error) {
+            if (!process_->running())
+                throw Error(startFailure("起動直後に終了しました"));
+            if (std::chrono::steady_clock::now() >= deadline)
+                throw Error(startFailure("応答がありません (" + describe(error) + ")"));
+        }
+        runIdleHook();
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+}
+
+namespace {
+
+std::unique_ptr<OfficeEngine>& engineSlot(EngineKind kind)
+{
+    static std::unique_ptr<OfficeEngine> print;
+    static std::unique_ptr<OfficeEngine> preview;
+    return kind == EngineKind::Print ? print : preview;
+}
+
+OfficeEngine& engine(EngineKind kind)
+{
+    std::unique_ptr<OfficeEngine>& slot = engineSlot(kind);
+    if (!slot) {
+        slot = std::make_unique<OfficeEngine>(kind);
+        // Registered after the engine's statics exist, so this runs before
+        // they are torn down.
+        static const bool registered = [] { return std::atexit(shutdownEngines) == 0; }();
+        (void)registered;
+    }
+    return *slot;
+}
+
+} // namespace
+
+OfficeEngine& printEngine() { return engine(EngineKind::Print); }
+OfficeEngine& previewEngine() { return engine(EngineKind::Preview); }
+
+void shutdownEngines()
+{
+    for (EngineKind kind : {EngineKind::Preview, EngineKind::Print}) {
+        if (std::unique_ptr<OfficeEngine>& slot = engineSlot(kind))
+            slot->shutdown();
+    }
+}
+
+void setIdleHook(std::function<void()> hook) { idleHook() = std::move(hook); }
+
+void runIdleHook()
+{
+    if (const std::function<void()>& hook = idleHook())
+        hook();
+}
+
+} // namespace pravik::office

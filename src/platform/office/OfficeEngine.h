@@ -1,0 +1,72 @@
+#pragma once
+
+#include "OfficeLifetime.h"
+#include "OfficeProcess.h"
+#include "ProfileSlot.h"
+#include "UnoRuntime.h"
+
+#include <com/sun/star/frame/XDesktop2.hpp>
+
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace pravik::office {
+
+// Printing runs in an office without windows; previews need one that may
+// show them on the user's display. Each kind has its own process and profile.
+enum class EngineKind { Print, Preview };
+
+// One office process and the connection to it over a named pipe. Started
+// when first needed and kept running for later jobs; a dead office is noticed
+// by checkAlive() and replaced at the next start().
+class OfficeEngine {
+public:
+    explicit OfficeEngine(EngineKind kind);
+    ~OfficeEngine();
+    OfficeEngine(const OfficeEngine&) = delete;
+    OfficeEngine& operator=(const OfficeEngine&) = delete;
+
+    // The running office's context and desktop, starting the office first
+    // when none runs. Throws pravik::Error when it cannot be started.
+    Reference<css::uno::XComponentContext> context();
+    Reference<css::frame::XDesktop2> desktop();
+
+    // True while an office started by this engine is running and answers.
+    // A dead one is cleared away, so the next context() starts a new one.
+    bool checkAlive();
+    bool started() const { return process_ != nullptr; }
+    // Changes with every start: documents of an earlier office are gone.
+    int generation() const { return generation_; }
+    // The office reads the printer list once, when it starts: a printer added
+    // since is unknown to it until it starts again.
+    bool printersAddedSinceStart() const;
+
+    // Ends the office (and waits for it).
+    void shutdown();
+
+private:
+    void start();
+    void connect(const std::string& pipeName);
+    std::string startFailure(const std::string& reason) const;
+
+    EngineKind kind_;
+    std::optional<ProfileSlot> slot_;
+    std::unique_ptr<OfficeProcess> process_;
+    Reference<css::uno::XComponentContext> context_;
+    Reference<css::frame::XDesktop2> desktop_;
+    int generation_ = 0;
+    std::vector<std::string> printersAtStart_;
+};
+
+// The program's two engines, made on first use and ended by shutdownEngines()
+// (also run at exit).
+OfficeEngine& printEngine();
+OfficeEngine& previewEngine();
+
+// Runs the hook set with setIdleHook, if any.
+void runIdleHook();
+
+} // namespace pravik::office

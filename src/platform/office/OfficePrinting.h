@@ -1,0 +1,26 @@
+#pragma once
+
+#include "OfficeDocument.h"
+
+#include <string>
+
+namespace pravik::office {
+
+struct PrintRequest {
+    std::string printer; // print queue (UTF-8); empty: the system's default
+    int copies = 1;
+    bool collate = true;
+    std::string pages;   // the office's page-range text; empty: all pages
+};
+
+// Prints what the document has selected (its pages, or a workbook's selected
+// sheets) and returns once the print system has accepted the job. Throws
+// pravik::Error: unknown printer, a printer the office cannot use, or no job
+// reaching the print system.
+void printDocument(const OfficeDocument& document, const PrintRequest& request);
+
+// The print queue a printer name (CP932) stands for, checked with the print
+// system. Throws pravik::Error when there is no such printer.
+std::string checkedQueue(const std::string& cp932Printer);
+
+} // namespace pravik::office

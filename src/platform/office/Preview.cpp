@@ -1,0 +1,117 @@
+#include "Preview.h"
+
+#include "Error.h"
+
+#include <com/sun/star/awt/XTopWindow.hpp>
+#include <com/sun/star/awt/XWindow.hpp>
+#include <com/sun/star/container/XIndexAccess.hpp>
+#include <com/sun/star/frame/DispatchHelper.hpp>
+#include <com/sun/star/frame/XController.hpp>
+#include <com/sun/star/frame/XDispatchProvider.hpp>
+#include <com/sun/star/frame/XFrame.hpp>
+#include <com/sun/star/frame/XFrames.hpp>
+
+#include <thread>
+
+namespace pravik::office {
+
+namespace {
+
+constexpr auto kPollInterval = std::chrono::milliseconds(100);
+
+void pause()
+{
+    runIdleHook();
+    std::this_thread::sleep_for(kPollInterval);
+}
+
+bool anyDocumentShown(OfficeEngine& engine)
+{
+    const Reference<css::container::XIndexAccess> frames(engine.desktop()->getFrames(), UNO_QUERY_THROW);
+    for (sal_Int32 i = 0; i < frames->getCount(); ++i) {
+        const Reference<css::frame::XFrame> frame(frames->getByIndex(i), UNO_QUERY);
+        if (!frame.is())
+            continue;
+        const Reference<css::frame::XController> controller = frame->getController();
+        // A preview has no ordinary view; a frame without a controller is
+        // still showing something the user has not closed.
+        if (!controller.is() || controller->getModel().is())
+            return true;
+    }
+    return false;
+}
+
+} // namespace
+
+Preview::Preview(const std::string& cp932Path, DocumentKind kind, const std::vector<int>& sheets)
+{
+    document_ = std::make_unique<OfficeDocument>(previewEngine(), cp932Path, kind, false);
+    const Reference<css::frame::XModel>& model = document_->model();
+    if (kind == DocumentKind::Workbook && !sheets.empty())
+        document_->selectSheets(sheets);
+    normalView_ = model->getCurrentController();
+    if (!normalView_.is())
+        throw Error("文書 " + shownPath(cp932Path) + " を表示できません");
+    frame_ = normalView_->getFrame();
+
+    const Reference<css::awt::XWindow> window = frame_->getContainerWindow();
+    if (window.is())
+        window->setVisible(true);
+    if (const Reference<css::awt::XTopWindow> top(window, UNO_QUERY); top.is())
+        top->toFront();
+
+    css::frame::DispatchHelper::create(previewEngine().context())
+        ->executeDispatch(Reference<css::frame::XDispatchProvider>(frame_, UNO_QUERY_THROW),
+                          ".uno:PrintPreview", "", 0, {});
+}
+
+Preview::~Preview()
+{
+    if (document_)
+        document_->close();
+}
+
+void Preview::waitUntilClosed()
+{
+    for (;;) {
+        pause();
+        if (!previewEngine().checkAlive())
+            return;
+        try {
+            const Reference<css::frame::XController> current = frame_->getController();
+            // The preview replaces the document's view; the view coming back
+            // means the user closed the preview.
+            if (current.is() && current == normalView_)
+                return;
+            if (!document_->model()->getCurrentController().is())
+                return;
+        } catch (const css::uno::Exception&) {
+            return; // the window was closed
+        } catch (const Error&) {
+            return;
+        }
+    }
+}
+
+void Preview::leaveOpen()
+{
+    document_->detach();
+}
+
+void waitUntilPreviewsClosed()
+{
+    OfficeEngine& engine = previewEngine();
+    for (;;) {
+        if (!engine.started() || !engine.checkAlive())
+            return;
+        try {
+            if (!anyDocumentShown(engine))
+                return;
+        } catch (const css::uno::Exception&) {
+            return;
+        }
+        pause();
+    }
+}
+
+} // namespace pravik::office
