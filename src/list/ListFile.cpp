@@ -5,6 +5,7 @@
 #include "TextCodec.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 #include <fstream>
 
@@ -16,45 +17,52 @@ const char* const fieldNames[PrintEntry::fieldCount] = {
     "ファイル名", "メモ", "印刷ページ／シート", "拡張子", "部数", "プリンタ", "ファイルパス",
 };
 
-size_t findByte(std::string_view text, size_t from, char byte)
+// The first CR or LF at or after `from`, or the size. Eight bytes at a time:
+// list lines are short, and long lists must load quickly.
+size_t findLineBreak(std::string_view text, size_t from)
 {
-    const void* found = std::memchr(text.data() + from, byte, text.size() - from);
-    return found ? static_cast<size_t>(static_cast<const char*>(found) - text.data()) : text.size();
+    constexpr std::uint64_t ones = 0x0101010101010101ULL;
+    constexpr std::uint64_t highs = 0x8080808080808080ULL;
+    const char* const data = text.data();
+    size_t at = from;
+    for (; at + 8 <= text.size(); at += 8) {
+        std::uint64_t word;
+        std::memcpy(&word, data + at, 8);
+        const std::uint64_t cr = word ^ (ones * '\r');
+        const std::uint64_t lf = word ^ (ones * '\n');
+        // A byte of `cr` or `lf` is zero where the text holds CR or LF.
+        // The lowest flagged byte is always a true match (bytes are little-endian).
+        const std::uint64_t found = ((cr - ones) & ~cr & highs) | ((lf - ones) & ~lf & highs);
+        if (found)
+            return at + static_cast<size_t>(__builtin_ctzll(found)) / 8;
+    }
+    while (at < text.size() && data[at] != '\r' && data[at] != '\n')
+        ++at;
+    return at;
 }
 
-// Finds line ends with memchr, keeping the next CR and the next LF so each
-// byte is searched only once per kind: long lists must load quickly.
-class LineBreakFinder {
-public:
-    explicit LineBreakFinder(std::string_view text) : text_(text) {}
-
-    size_t next(size_t from)
-    {
-        if (nextCr_ < from || nextCr_ == npos)
-            nextCr_ = findByte(text_, from, '\r');
-        if (nextLf_ < from || nextLf_ == npos)
-            nextLf_ = findByte(text_, from, '\n');
-        return std::min(nextCr_, nextLf_);
+size_t countLineFeeds(std::string_view text)
+{
+    constexpr std::uint64_t ones = 0x0101010101010101ULL;
+    constexpr std::uint64_t lows = 0x7F7F7F7F7F7F7F7FULL;
+    size_t count = 0;
+    size_t at = 0;
+    for (; at + 8 <= text.size(); at += 8) {
+        std::uint64_t word;
+        std::memcpy(&word, text.data() + at, 8);
+        const std::uint64_t lf = word ^ (ones * '\n');
+        // Exact per byte: the high bit is set only where the byte was zero.
+        const std::uint64_t zero = ~(((lf & lows) + lows) | lf | lows);
+        count += static_cast<size_t>(((zero >> 7) * ones) >> 56); // sums the byte flags
     }
-
-private:
-    static constexpr size_t npos = std::string_view::npos;
-    std::string_view text_;
-    size_t nextCr_ = npos;
-    size_t nextLf_ = npos;
-};
+    for (; at < text.size(); ++at)
+        count += text[at] == '\n';
+    return count;
+}
 
 bool hasLineBreak(std::string_view text)
 {
-    return text.find('\r') != std::string_view::npos || text.find('\n') != std::string_view::npos;
-}
-
-size_t countByte(std::string_view text, char byte)
-{
-    size_t count = 0;
-    for (size_t at = findByte(text, 0, byte); at < text.size(); at = findByte(text, at + 1, byte))
-        ++count;
-    return count;
+    return findLineBreak(text, 0) != text.size();
 }
 
 } // namespace
@@ -64,15 +72,14 @@ ListFileContent parseListFile(std::string_view bytes)
     if (const size_t nul = bytes.find('\0'); nul != std::string_view::npos)
         bytes = bytes.substr(0, nul);
     ListFileContent content;
-    content.entries.reserve(countByte(bytes, '\n') / PrintEntry::fieldCount + 1);
-    LineBreakFinder lineBreaks(bytes);
+    content.entries.reserve(countLineFeeds(bytes) / PrintEntry::fieldCount + 1);
     PrintEntry pending;
     long lineCount = 0;
     size_t start = 0;
     while (start < bytes.size()) {
-        const size_t end = lineBreaks.next(start);
+        const size_t end = findLineBreak(bytes, start);
         const int field = static_cast<int>(lineCount % PrintEntry::fieldCount);
-        pending.field(field).assign(bytes.data() + start, end - start);
+        (pending.*PrintEntry::fields[field]).assign(bytes.data() + start, end - start);
         ++lineCount;
         if (field == PrintEntry::fieldCount - 1)
             content.entries.push_back(std::move(pending));
@@ -88,15 +95,19 @@ ListFileContent parseListFile(std::string_view bytes)
 
 std::string formatListFile(const std::vector<PrintEntry>& entries)
 {
+    size_t size = 0;
+    for (const PrintEntry& entry : entries)
+        for (const auto field : PrintEntry::fields)
+            size += (entry.*field).size() + 2;
     std::string text;
+    text.reserve(size);
     for (const PrintEntry& entry : entries) {
         for (int f = 0; f < PrintEntry::fieldCount; ++f) {
-            const std::string& value = entry.field(f);
+            const std::string& value = entry.*PrintEntry::fields[f];
             if (hasLineBreak(value))
                 throw Error("「" + codec::toDisplay(entry.fileName) + "」の" + fieldNames[f] +
                             "に改行が含まれているため、リストを保存できません");
-            text += value;
-            text += "\r\n";
+            text.append(value).append("\r\n", 2);
         }
     }
     return text;

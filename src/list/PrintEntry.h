@@ -17,6 +17,11 @@ struct PrintEntry {
     std::string filePath;
 
     static constexpr int fieldCount = 7;
+    // The fields in list file order.
+    static constexpr std::string PrintEntry::*fields[fieldCount] = {
+        &PrintEntry::fileName, &PrintEntry::memo,    &PrintEntry::pagesOrSheets, &PrintEntry::extension,
+        &PrintEntry::copies,   &PrintEntry::printer, &PrintEntry::filePath,
+    };
 
     std::string& field(int index);
     const std::string& field(int index) const;
