@@ -1,18 +1,22 @@
 #include "OfficePrinting.h"
 
-#include "CupsJobs.h"
+#include "CupsQueues.h"
 #include "Error.h"
 #include "TextCodec.h"
 
 #include <com/sun/star/view/XPrintable.hpp>
+#include <osl/file.hxx>
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace pravik::office {
 
 namespace {
-
-// The office hands the job over before print() returns; this only covers a
-// slow print system.
-constexpr auto kAcceptLimit = std::chrono::seconds(20);
 
 rtl::OUString printerNameOf(const Reference<css::view::XPrintable>& printable)
 {
@@ -23,6 +27,49 @@ rtl::OUString printerNameOf(const Reference<css::view::XPrintable>& printable)
             return name;
     }
     return {};
+}
+
+// The rendered job between the office and the print system; removed however
+// printing ends.
+class SpoolFile {
+public:
+    SpoolFile()
+    {
+        std::error_code ec;
+        std::filesystem::path folder = std::filesystem::temp_directory_path(ec);
+        if (ec)
+            folder = "/tmp";
+        std::string pattern = (folder / "pravik-print-XXXXXX").string();
+        const int fd = ::mkstemp(pattern.data());
+        if (fd < 0)
+            throw Error("印刷用の一時ファイルを作成できません: " + std::string(std::strerror(errno)));
+        ::close(fd);
+        path_ = pattern;
+    }
+    ~SpoolFile() { ::unlink(path_.c_str()); }
+    SpoolFile(const SpoolFile&) = delete;
+    SpoolFile& operator=(const SpoolFile&) = delete;
+
+    const std::string& path() const { return path_; }
+    rtl::OUString url() const
+    {
+        rtl::OUString url;
+        osl::FileBase::getFileURLFromSystemPath(fromUtf8(path_), url);
+        return url;
+    }
+    bool empty() const
+    {
+        struct stat info {};
+        return ::stat(path_.c_str(), &info) != 0 || info.st_size == 0;
+    }
+
+private:
+    std::string path_;
+};
+
+std::string jobTitle(const OfficeDocument& document)
+{
+    return std::filesystem::path(codec::toDisplay(document.path())).filename().string();
 }
 
 } // namespace
@@ -42,7 +89,7 @@ std::string checkedQueue(const std::string& cp932Printer)
     return queue;
 }
 
-void printDocument(const OfficeDocument& document, const PrintRequest& request)
+int printDocument(const OfficeDocument& document, const PrintRequest& request)
 {
     std::string queue = request.printer;
     if (queue.empty()) {
@@ -60,17 +107,18 @@ void printDocument(const OfficeDocument& document, const PrintRequest& request)
     if (printerNameOf(printable) != wanted)
         throw Error("オフィス エンジンがプリンタ " + queue + " を使えません");
 
-    std::vector<Property> options = {
-        {"CopyCount", Any(static_cast<sal_Int16>(request.copies))},
-        {"Collate", Any(request.collate)},
-        {"Wait", Any(true)},
-    };
+    // Copies and collation are the print system's to make; the office
+    // renders each page once.
+    const SpoolFile spool;
+    std::vector<Property> options = {{"FileName", Any(spool.url())}, {"Wait", Any(true)}};
     if (!request.pages.empty())
         options.push_back({"Pages", Any(fromUtf8(request.pages))});
-
-    const printers::QueueWatch watch(queue);
     printable->print(properties(options));
-    watch.awaitAccepted(kAcceptLimit, runIdleHook);
+    if (spool.empty())
+        throw Error("文書 " + shownPath(document.path()) + " には印刷するページがありません");
+
+    return printers::submitPrintFile({queue, spool.path(), jobTitle(document), request.copies,
+                                      request.collate});
 }
 
 } // namespace pravik::office
