@@ -1,0 +1,64 @@
+// The office engine's process: replaced when it dies, and never outliving
+// the program (runPravik checks that after every run).
+#include "EngineSession.h"
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <thread>
+
+namespace pravik::test {
+namespace {
+
+TEST(EngineLifetime, AKilledEngineFailsItsRowAndTheNextRowStartsANewOne)
+{
+    const PdfQueue first("kill_first"), killed("kill_killed"), next("kill_next");
+    const std::string list = writeList("kill.lst", {
+        row("pages.doc", "\"1\"", "1", first.name()),
+        row("long.doc", "", "1", killed.name()),
+        row("pages.doc", "\"2\"", "1", next.name()),
+    });
+    int killedProcesses = 0;
+    const PravikRun run = runPravik({"--print", list, "--ini", writeIni("kill.ini", "")},
+                                    [&](const std::string& line, pid_t pravik) {
+        if (!line.starts_with("[2/3]"))
+            return;
+        // Well inside the long document's job.
+        std::this_thread::sleep_for(std::chrono::milliseconds(400));
+        for (pid_t office : officeProcessesOf(pravik))
+            killedProcesses += ::kill(office, SIGKILL) == 0;
+    });
+
+    EXPECT_GT(killedProcesses, 0);
+    EXPECT_EQ(run.status, 1);
+    ASSERT_EQ(run.results.size(), 3u) << run.progress;
+    EXPECT_EQ(fields(run.results[0])[0], "printed");
+    EXPECT_EQ(fields(run.results[1])[0], "failed");
+    EXPECT_NE(run.results[1].find("終了しました"), std::string::npos) << run.results[1];
+    EXPECT_EQ(fields(run.results[2])[0], "printed") << run.progress;
+    EXPECT_EQ(first.printedMarkers(), (std::vector<std::string>{"PAGE-MARK-1"}));
+    EXPECT_EQ(next.printedMarkers(), (std::vector<std::string>{"PAGE-MARK-2"}));
+}
+
+TEST(EngineLifetime, TheEngineEndsWithAProgramThatIsKilled)
+{
+    const PdfQueue queue("terminated");
+    const std::string list = writeList("terminated.lst", {row("long.doc", "", "1", queue.name())});
+    bool sawOffice = false;
+    const PravikRun run = runPravik({"--print", list, "--ini", writeIni("terminated.ini", "")},
+                                    [&](const std::string& line, pid_t pravik) {
+        if (!line.starts_with("[1/1]"))
+            return;
+        for (int i = 0; i < 100 && !sawOffice; ++i) {
+            sawOffice = !officeProcessesOf(pravik).empty();
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        }
+        ::kill(pravik, SIGTERM);
+    });
+    EXPECT_TRUE(sawOffice);
+    EXPECT_EQ(run.status, 128 + SIGTERM);
+    // runPravik has checked that no office process was left.
+}
+
+} // namespace
+} // namespace pravik::test

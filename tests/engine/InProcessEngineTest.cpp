@@ -1,0 +1,153 @@
+// The engine used from within the program, as the entry editor and the
+// windows use it: sheet discovery and previews.
+#include "EngineSession.h"
+#include "OfficeEngine.h"
+#include "OfficeJobs.h"
+#include "SystemAutomation.h"
+#include "TextCodec.h"
+
+#include <com/sun/star/container/XIndexAccess.hpp>
+#include <com/sun/star/frame/DispatchHelper.hpp>
+#include <com/sun/star/frame/XController.hpp>
+#include <com/sun/star/frame/XDispatchProvider.hpp>
+#include <com/sun/star/frame/XFrame.hpp>
+#include <com/sun/star/frame/XModel.hpp>
+#include <com/sun/star/lang/XServiceInfo.hpp>
+#include <com/sun/star/util/XCloseable.hpp>
+#include <gtest/gtest.h>
+
+namespace pravik::test {
+namespace {
+
+using namespace pravik::office;
+
+class InProcessEngine : public ::testing::Test {
+protected:
+    void SetUp() override { EngineSession::get(); }
+    void TearDown() override
+    {
+        setIdleHook({});
+        shutdownEngines();
+    }
+
+    AutomationCall automation{makeSystemAutomationBackend()};
+};
+
+std::vector<CheckItem> discover(AutomationCall& automation, const std::string& docName,
+                                const std::string& stored)
+{
+    CheckItems list;
+    LoadSheetNames(list, codec::fromUtf8(EngineSession::get().doc(docName)), codec::fromUtf8(stored),
+                   automation);
+    for (CheckItem& item : list.items)
+        item.name = codec::toUtf8(item.name);
+    return list.items;
+}
+
+TEST_F(InProcessEngine, SheetDiscoveryListsTheSheetsInWorkbookOrder)
+{
+    const std::vector<CheckItem> expected = {
+        {"First", false}, {"Second", false}, {"集計 表", true}, {"Q1, Sales", true}};
+    EXPECT_EQ(discover(automation, "売上 集計.xls", "\"Q1, Sales\",\"集計 表\",\"Gone\""), expected);
+    // Again on the warm engine, from the template.
+    EXPECT_EQ(discover(automation, "sheets.xlt", "\"集計 表\",\"Q1, Sales\""), expected);
+}
+
+TEST_F(InProcessEngine, SheetDiscoveryRefusesADocumentThatIsNoWorkbook)
+{
+    try {
+        discover(automation, "pages.doc", "");
+        FAIL();
+    } catch (const AutomationError& error) {
+        EXPECT_NE(std::string(error.what()).find("Excel のブックではありません"), std::string::npos)
+            << error.what();
+    }
+}
+
+// The preview office's frames that show a document, in preview or not.
+struct Shown {
+    int documents = 0;
+    int previews = 0;
+};
+
+Shown shownInPreviewEngine()
+{
+    Shown shown;
+    const Reference<css::container::XIndexAccess> frames(previewEngine().desktop()->getFrames(),
+                                                         UNO_QUERY_THROW);
+    for (sal_Int32 i = 0; i < frames->getCount(); ++i) {
+        const Reference<css::frame::XFrame> frame(frames->getByIndex(i), UNO_QUERY);
+        const Reference<css::frame::XController> controller = frame->getController();
+        const Reference<css::lang::XServiceInfo> info(controller, UNO_QUERY);
+        const rtl::OUString name = info.is() ? info->getImplementationName() : rtl::OUString();
+        ++shown.documents;
+        // The preview replaces the document's ordinary view.
+        if (name != "ScTabViewObj" && name != "SwXTextView")
+            ++shown.previews;
+    }
+    return shown;
+}
+
+void dispatchToEveryFrame(const char* command)
+{
+    const Reference<css::container::XIndexAccess> frames(previewEngine().desktop()->getFrames(),
+                                                         UNO_QUERY_THROW);
+    for (sal_Int32 i = 0; i < frames->getCount(); ++i) {
+        const Reference<css::frame::XDispatchProvider> frame(frames->getByIndex(i), UNO_QUERY);
+        css::frame::DispatchHelper::create(previewEngine().context())
+            ->executeDispatch(frame, rtl::OUString::createFromAscii(command), "", 0, {});
+    }
+}
+
+TEST_F(InProcessEngine, AnExcelPreviewReturnsWhenTheUserClosesIt)
+{
+    if (EngineSession::get().display.empty())
+        GTEST_SKIP() << "no virtual display";
+    Shown whileWaiting;
+    int polls = 0;
+    setIdleHook([&] {
+        // The user looks for a moment, then closes the preview.
+        if (++polls == 5) {
+            whileWaiting = shownInPreviewEngine();
+            dispatchToEveryFrame(".uno:ClosePreview");
+        }
+    });
+    const Settings settings;
+    PrintExcelFile(row("sheets.xls", "\"Second\"", "1", ""), PrintMode::Preview, settings, automation);
+
+    EXPECT_EQ(whileWaiting.documents, 1);
+    EXPECT_EQ(whileWaiting.previews, 1);
+    EXPECT_EQ(shownInPreviewEngine().documents, 0); // closed with Excel
+}
+
+TEST_F(InProcessEngine, AWordPreviewStaysOpenForTheUser)
+{
+    if (EngineSession::get().display.empty())
+        GTEST_SKIP() << "no virtual display";
+    const PdfQueue queue("word_preview");
+    PrintWordFile(row("pages.doc", "", "1", queue.name()), PrintMode::Preview, queue.name(), automation);
+    PrintWordFile(row("template.dot", "", "1", queue.name()), PrintMode::Preview, queue.name(),
+                  automation);
+
+    const Shown shown = shownInPreviewEngine();
+    EXPECT_EQ(shown.documents, 2);
+    EXPECT_EQ(shown.previews, 2);
+
+    // The console run waits for the user to close them.
+    int polls = 0;
+    setIdleHook([&] {
+        if (++polls == 3) {
+            const Reference<css::container::XIndexAccess> frames(
+                previewEngine().desktop()->getFrames(), UNO_QUERY_THROW);
+            while (frames->getCount() > 0) {
+                const Reference<css::util::XCloseable> frame(frames->getByIndex(0), UNO_QUERY_THROW);
+                frame->close(true);
+            }
+        }
+    });
+    waitUntilPreviewsClosed();
+    EXPECT_GE(polls, 3);
+}
+
+} // namespace
+} // namespace pravik::test

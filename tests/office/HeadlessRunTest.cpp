@@ -1,0 +1,161 @@
+#include "Error.h"
+#include "HeadlessRun.h"
+#include "ListFile.h"
+#include "TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <sstream>
+
+namespace pravik::test {
+namespace {
+
+// Jobs that end as scripted by file path, and remember what they were given.
+class ScriptedJobs : public PrintJobs {
+public:
+    std::map<std::string, std::string> failures; // path -> error text
+    std::vector<std::string> calls;
+    JobOutcome excelOutcome = JobOutcome::Done;
+
+    JobOutcome printExcel(const PrintEntry& entry, PrintMode) override
+    {
+        run(entry, "");
+        return excelOutcome;
+    }
+    void printWord(const PrintEntry& entry, PrintMode, const std::string& currentPrinter) override
+    {
+        run(entry, currentPrinter);
+    }
+
+private:
+    void run(const PrintEntry& entry, const std::string& printer)
+    {
+        calls.push_back(entry.filePath + (printer.empty() ? "" : " @" + printer));
+        if (const auto failure = failures.find(entry.filePath); failure != failures.end())
+            throw Error(failure->second);
+    }
+};
+
+class HeadlessRunTest : public ::testing::Test {
+protected:
+    TempDir dir;
+    ScriptedJobs jobs;
+    Settings seenSettings;
+    std::ostringstream results;
+    std::ostringstream progress;
+    bool previewEnded = false;
+
+    HeadlessServices services()
+    {
+        HeadlessServices s;
+        s.currentPrinter = [] { return std::string("Office"); };
+        s.makeJobs = [this](const Settings& settings) -> std::unique_ptr<PrintJobs> {
+            seenSettings = settings;
+            struct Forward : PrintJobs {
+                PrintJobs& to;
+                explicit Forward(PrintJobs& jobs) : to(jobs) {}
+                JobOutcome printExcel(const PrintEntry& e, PrintMode m) override { return to.printExcel(e, m); }
+                void printWord(const PrintEntry& e, PrintMode m, const std::string& p) override
+                {
+                    to.printWord(e, m, p);
+                }
+            };
+            return std::make_unique<Forward>(jobs);
+        };
+        s.afterPreview = [this] { previewEnded = true; };
+        return s;
+    }
+
+    int run(const std::vector<PrintEntry>& rows, PrintMode mode = PrintMode::Print,
+            const std::string& ini = "[MAIN]\r\nPRINT=0\r\nEXCEL=2\r\n")
+    {
+        writeListFile(dir.file("list.lst"), rows);
+        writeBytes(dir.file("main.ini"), ini);
+        return runHeadless({mode, dir.file("list.lst"), dir.file("main.ini")}, services(), results,
+                           progress);
+    }
+
+    static PrintEntry entry(const std::string& name)
+    {
+        return {name, "", "", name.substr(name.size() - 3), "1", "P", "/docs/" + name};
+    }
+};
+
+TEST_F(HeadlessRunTest, PrintsEveryRowWithoutAskingAndReportsEach)
+{
+    jobs.failures["/docs/b.xls"] = "ファイル /docs/b.xls が見つかりません";
+    const int status = run({entry("a.doc"), entry("b.xls"), entry("c.txt"), entry("d.dot")});
+
+    EXPECT_EQ(status, kSomeRowsNotPrinted);
+    EXPECT_EQ(jobs.calls, (std::vector<std::string>{"/docs/a.doc @Office", "/docs/b.xls", "/docs/d.dot @Office"}));
+    EXPECT_EQ(results.str(),
+              "printed\t1\t/docs/a.doc\n"
+              "failed\t2\t/docs/b.xls\tファイル /docs/b.xls が見つかりません\n"
+              "skipped\t3\t/docs/c.txt\tWord と Excel の文書ではありません\n"
+              "printed\t4\t/docs/d.dot\n");
+    EXPECT_NE(progress.str().find("[1/4] 印刷中: a.doc\n"), std::string::npos);
+    EXPECT_NE(progress.str().find("[4/4] 印刷中: d.dot\n"), std::string::npos);
+    // The settings of the given ini file reach the jobs; PRINT=0 selects nothing,
+    // yet every row is printed.
+    EXPECT_EQ(seenSettings.excelNoSheetRule, PrintNothing);
+}
+
+TEST_F(HeadlessRunTest, SucceedsOnlyWhenEveryRowPrinted)
+{
+    EXPECT_EQ(run({entry("a.doc"), entry("b.xls")}), kAllRowsPrinted);
+
+    // A row the settings leave unprinted is not printed either.
+    jobs.excelOutcome = JobOutcome::Skipped;
+    results.str("");
+    EXPECT_EQ(run({entry("b.xls")}), kSomeRowsNotPrinted);
+    EXPECT_EQ(results.str(), "skipped\t1\t/docs/b.xls\tシートが指定されていないため印刷しません\n");
+}
+
+TEST_F(HeadlessRunTest, PreviewsAndThenWaitsForThePreviews)
+{
+    EXPECT_EQ(run({entry("a.doc")}, PrintMode::Preview), kAllRowsPrinted);
+    EXPECT_EQ(results.str(), "previewed\t1\t/docs/a.doc\n");
+    EXPECT_TRUE(previewEnded);
+}
+
+TEST_F(HeadlessRunTest, AListThatCannotBeReadPrintsNothing)
+{
+    writeBytes(dir.file("main.ini"), "");
+    EXPECT_EQ(runHeadless({PrintMode::Print, dir.file("missing.lst"), dir.file("main.ini")}, services(),
+                          results, progress),
+              kRunImpossible);
+    // A list whose last entry is cut short is damaged: none of it prints.
+    writeBytes(dir.file("cut.lst"), "a.doc\r\n\r\n\r\ndoc\r\n1\r\nP\r\n/docs/a.doc\r\nb.doc\r\n");
+    EXPECT_EQ(runHeadless({PrintMode::Print, dir.file("cut.lst"), dir.file("main.ini")}, services(),
+                          results, progress),
+              kRunImpossible);
+    EXPECT_TRUE(jobs.calls.empty());
+    EXPECT_TRUE(results.str().empty());
+}
+
+TEST(HeadlessArguments, SelectTheModeTheListAndTheSettings)
+{
+    EXPECT_FALSE(parseHeadlessArguments({}));
+    EXPECT_FALSE(parseHeadlessArguments({"-platform", "offscreen"})); // Qt's, for the windows
+
+    const auto print = parseHeadlessArguments({"--print", "week.lst"});
+    ASSERT_TRUE(print);
+    EXPECT_EQ(print->mode, PrintMode::Print);
+    EXPECT_EQ(print->listFile, "week.lst");
+    EXPECT_TRUE(print->iniFile.empty());
+
+    const auto preview = parseHeadlessArguments({"--ini", "x.ini", "--preview", "week.lst"});
+    ASSERT_TRUE(preview);
+    EXPECT_EQ(preview->mode, PrintMode::Preview);
+    EXPECT_EQ(preview->iniFile, "x.ini");
+
+    for (const std::vector<std::string>& wrong :
+         std::vector<std::vector<std::string>>{{"--print"}, {"--print", "a.lst", "b.lst"},
+                                               {"--print", "--preview", "a.lst"},
+                                               {"--print", "a.lst", "--ini"}, {"--print", "-x", "a.lst"}})
+        EXPECT_THROW(parseHeadlessArguments(wrong), Error);
+}
+
+} // namespace
+} // namespace pravik::test
