@@ -99,6 +99,16 @@ void dispatchToEveryFrame(const char* command)
     }
 }
 
+void closeEveryFrame()
+{
+    const Reference<css::container::XIndexAccess> frames(previewEngine().desktop()->getFrames(),
+                                                         UNO_QUERY_THROW);
+    while (frames->getCount() > 0) {
+        const Reference<css::util::XCloseable> frame(frames->getByIndex(0), UNO_QUERY_THROW);
+        frame->close(true);
+    }
+}
+
 TEST_F(InProcessEngine, AnExcelPreviewReturnsWhenTheUserClosesIt)
 {
     if (EngineSession::get().display.empty())
@@ -106,6 +116,8 @@ TEST_F(InProcessEngine, AnExcelPreviewReturnsWhenTheUserClosesIt)
     Shown whileWaiting;
     int polls = 0;
     setIdleHook([&] {
+        if (!previewEngine().ready())
+            return;
         // The user looks for a moment, then closes the preview.
         if (++polls == 5) {
             whileWaiting = shownInPreviewEngine();
@@ -118,6 +130,16 @@ TEST_F(InProcessEngine, AnExcelPreviewReturnsWhenTheUserClosesIt)
     EXPECT_EQ(whileWaiting.documents, 1);
     EXPECT_EQ(whileWaiting.previews, 1);
     EXPECT_EQ(shownInPreviewEngine().documents, 0); // closed with Excel
+
+    // Closing the whole window ends the preview too.
+    polls = 0;
+    setIdleHook([&] {
+        if (++polls == 5)
+            closeEveryFrame();
+    });
+    PrintExcelFile(row("sheets.xls", "", "1", ""), PrintMode::Preview, settings, automation);
+    EXPECT_GE(polls, 5);
+    EXPECT_EQ(shownInPreviewEngine().documents, 0);
 }
 
 TEST_F(InProcessEngine, AWordPreviewStaysOpenForTheUser)
@@ -136,14 +158,8 @@ TEST_F(InProcessEngine, AWordPreviewStaysOpenForTheUser)
     // The console run waits for the user to close them.
     int polls = 0;
     setIdleHook([&] {
-        if (++polls == 3) {
-            const Reference<css::container::XIndexAccess> frames(
-                previewEngine().desktop()->getFrames(), UNO_QUERY_THROW);
-            while (frames->getCount() > 0) {
-                const Reference<css::util::XCloseable> frame(frames->getByIndex(0), UNO_QUERY_THROW);
-                frame->close(true);
-            }
-        }
+        if (previewEngine().ready() && ++polls == 3)
+            closeEveryFrame();
     });
     waitUntilPreviewsClosed();
     EXPECT_GE(polls, 3);

@@ -9,7 +9,7 @@
 # The tests read WORKDIR/session.env. The system's own CUPS is never used.
 set -euo pipefail
 
-work="$2"
+work="$(realpath -m "$2")"
 env_file="$work/session.env"
 
 value() { sed -n "s/^$1=//p" "$env_file" | head -n1; }
@@ -61,7 +61,7 @@ ErrorLog $root/log/error_log
 PageLog $root/log/page_log
 FileDevice Yes
 CONF
-  cupsd -f -c "$root/cupsd.conf" -s "$root/cups-files.conf" >"$root/log/cupsd.out" 2>&1 &
+  cupsd -f -c "$root/cupsd.conf" -s "$root/cups-files.conf" </dev/null >"$root/log/cupsd.out" 2>&1 &
   echo "PRAVIK_TEST_CUPSD_PID=$!" >>"$env_file"
   for _ in $(seq 100); do
     if [[ -S "$root/cups.sock" ]] && CUPS_SERVER="$root/cups.sock" lpstat -r >/dev/null 2>&1; then
@@ -82,7 +82,7 @@ start_display() {
   local root="$1"
   command -v Xvfb >/dev/null || return 0
   local number="$root/display"
-  Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3>"$number" >/dev/null 2>&1 &
+  Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3>"$number" </dev/null >/dev/null 2>&1 &
   local pid=$!
   for _ in $(seq 100); do
     if [[ -s "$number" ]]; then
@@ -151,7 +151,7 @@ case "$1" in
     } >"$env_file"
     start_cupsd "$root" || { stop; exit 1; }
     start_display "$root"
-    make_documents "$3" || { stop; exit 1; }
+    make_documents "$(realpath "$3")" || { stop; exit 1; }
     ;;
   stop)
     stop

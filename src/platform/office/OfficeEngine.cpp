@@ -75,8 +75,7 @@ OfficeEngine::~OfficeEngine()
 
 Reference<css::uno::XComponentContext> OfficeEngine::context()
 {
-    if (!process_)
-        start();
+    desktop();
     return context_;
 }
 
@@ -84,6 +83,9 @@ Reference<css::frame::XDesktop2> OfficeEngine::desktop()
 {
     if (!process_)
         start();
+    // Asked again from the idle hook while still connecting.
+    if (!desktop_.is())
+        throw Error("オフィス エンジンは起動中です");
     return desktop_;
 }
 
@@ -91,6 +93,8 @@ bool OfficeEngine::checkAlive()
 {
     if (!process_)
         return false;
+    if (!desktop_.is())
+        return process_->running(); // still connecting
     if (process_->running()) {
         try {
             desktop_->getCurrentComponent();

@@ -38,6 +38,8 @@ public:
     // A dead one is cleared away, so the next context() starts a new one.
     bool checkAlive();
     bool started() const { return process_ != nullptr; }
+    // Started and connected (not still starting).
+    bool ready() const { return desktop_.is(); }
     // Changes with every start: documents of an earlier office are gone.
     int generation() const { return generation_; }
     // The office reads the printer list once, when it starts: a printer added

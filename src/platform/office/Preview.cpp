@@ -10,6 +10,7 @@
 #include <com/sun/star/frame/XDispatchProvider.hpp>
 #include <com/sun/star/frame/XFrame.hpp>
 #include <com/sun/star/frame/XFrames.hpp>
+#include <com/sun/star/lang/XServiceInfo.hpp>
 
 #include <thread>
 
@@ -41,6 +42,12 @@ bool anyDocumentShown(OfficeEngine& engine)
     return false;
 }
 
+rtl::OUString viewKind(const Reference<css::frame::XController>& controller)
+{
+    const Reference<css::lang::XServiceInfo> info(controller, UNO_QUERY);
+    return info.is() ? info->getImplementationName() : rtl::OUString();
+}
+
 } // namespace
 
 Preview::Preview(const std::string& cp932Path, DocumentKind kind, const std::vector<int>& sheets)
@@ -49,10 +56,11 @@ Preview::Preview(const std::string& cp932Path, DocumentKind kind, const std::vec
     const Reference<css::frame::XModel>& model = document_->model();
     if (kind == DocumentKind::Workbook && !sheets.empty())
         document_->selectSheets(sheets);
-    normalView_ = model->getCurrentController();
-    if (!normalView_.is())
+    const Reference<css::frame::XController> normalView = model->getCurrentController();
+    normalViewKind_ = viewKind(normalView);
+    if (normalViewKind_.isEmpty())
         throw Error("文書 " + shownPath(cp932Path) + " を表示できません");
-    frame_ = normalView_->getFrame();
+    frame_ = normalView->getFrame();
 
     const Reference<css::awt::XWindow> window = frame_->getContainerWindow();
     if (window.is())
@@ -78,10 +86,9 @@ void Preview::waitUntilClosed()
         if (!previewEngine().checkAlive())
             return;
         try {
-            const Reference<css::frame::XController> current = frame_->getController();
-            // The preview replaces the document's view; the view coming back
-            // means the user closed the preview.
-            if (current.is() && current == normalView_)
+            // The preview replaces the document's view; a view of the normal
+            // kind coming back (a new one) means the user closed the preview.
+            if (viewKind(frame_->getController()) == normalViewKind_)
                 return;
             if (!document_->model()->getCurrentController().is())
                 return;

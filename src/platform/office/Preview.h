@@ -29,7 +29,7 @@ public:
 private:
     std::unique_ptr<OfficeDocument> document_;
     Reference<css::frame::XFrame> frame_;
-    Reference<css::frame::XController> normalView_;
+    rtl::OUString normalViewKind_; // implementation of the document's ordinary view
 };
 
 } // namespace pravik::office
