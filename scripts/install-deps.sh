@@ -8,9 +8,17 @@ packages=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev fonts-ipafont-gothic
   libcups2-dev
+  # The office engine that opens and renders the documents (never the
+  # -nogui variants: they cannot print or preview), and the SDK to build
+  # against it.
+  libreoffice-writer libreoffice-calc libreoffice-dev
+  # Printing, and the PDF printer set up on a machine without printers.
+  cups cups-client cups-filters printer-driver-cups-pdf
 )
 if [[ "${1:-}" == "--tests" ]]; then
   packages+=(libgtest-dev libgmock-dev googletest libbenchmark-dev clang)
+  # Reading back what was printed, and a display for the previews.
+  packages+=(poppler-utils ghostscript xvfb xauth)
 fi
 
 missing=()
