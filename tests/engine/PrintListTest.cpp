@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <pwd.h>
+#include <unistd.h>
 #include <set>
 
 namespace pravik::test {
@@ -132,9 +134,11 @@ TEST(PrintList, RowsThatCannotPrintAreReportedAndTheRestPrints)
 
 TEST(PrintList, ACupsPdfQueueWritesThePdfFile)
 {
-    const char* home = std::getenv("HOME");
-    ASSERT_NE(home, nullptr);
-    const std::filesystem::path folder = std::filesystem::path(home) / "PDF";
+    // cups-pdf writes into the home folder the system knows for the user,
+    // whatever $HOME says.
+    const passwd* user = ::getpwuid(::getuid());
+    ASSERT_NE(user, nullptr);
+    const std::filesystem::path folder = std::filesystem::path(user->pw_dir) / "PDF";
     std::set<std::filesystem::path> before;
     if (std::filesystem::exists(folder))
         for (const auto& entry : std::filesystem::directory_iterator(folder))
