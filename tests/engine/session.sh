@@ -82,7 +82,8 @@ start_display() {
   local root="$1"
   command -v Xvfb >/dev/null || return 0
   local number="$root/display"
-  Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3>"$number" </dev/null >/dev/null 2>&1 &
+  # -noreset: the server must not restart each time its last client leaves.
+  Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp -noreset 3>"$number" </dev/null >/dev/null 2>&1 &
   local pid=$!
   for _ in $(seq 100); do
     if [[ -s "$number" ]]; then

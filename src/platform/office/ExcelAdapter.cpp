@@ -4,6 +4,7 @@
 #include "OfficeDocument.h"
 #include "OfficePrinting.h"
 #include "Preview.h"
+#include "TextCodec.h"
 #include "ValueCoercion.h"
 
 #include <algorithm>
@@ -35,10 +36,14 @@ struct ExcelState {
 struct Workbook {
     OfficeDocument document;
     int activeSheet = 0;
+    // Read once: the workbook is open read-only, and asking the office for
+    // every name again would make listing many sheets slow.
+    std::vector<rtl::OUString> sheetNames;
 
     explicit Workbook(const std::string& path)
         : document(printEngine(), path, DocumentKind::Workbook, false)
         , activeSheet(document.activeSheet())
+        , sheetNames(document.sheetNames())
     {
     }
 };
@@ -97,10 +102,13 @@ public:
         const MemberCall call(invocation);
         if (call.is("Name")) {
             call.expect(Shape::Get);
-            const std::vector<rtl::OUString> names = workbook_->document.sheetNames();
-            if (index_ >= static_cast<int>(names.size()))
-                throw Error("シートがなくなりました");
-            return Variant::fromText(toCp932(names[static_cast<size_t>(index_)]));
+            workbook_->document.model(); // a closed workbook has no sheets to name
+            const rtl::OUString& name = workbook_->sheetNames.at(static_cast<size_t>(index_));
+            try {
+                return Variant::fromText(toCp932(name));
+            } catch (const codec::ConversionError&) {
+                throw Error("シート名 '" + toUtf8(name) + "' は Shift-JIS で表せません");
+            }
         }
         call.unknownMember();
     }
@@ -179,7 +187,7 @@ private:
 
     std::vector<int> allSheets() const
     {
-        std::vector<int> all(workbook_->document.sheetNames().size());
+        std::vector<int> all(workbook_->sheetNames.size());
         for (size_t i = 0; i < all.size(); ++i)
             all[i] = static_cast<int>(i);
         return all;
@@ -187,7 +195,7 @@ private:
 
     std::vector<int> namedSheets(const std::vector<std::string>& wanted) const
     {
-        const std::vector<rtl::OUString> names = workbook_->document.sheetNames();
+        const std::vector<rtl::OUString>& names = workbook_->sheetNames;
         std::vector<int> indices;
         for (const std::string& name : wanted) {
             const rtl::OUString unicode = fromCp932(name);

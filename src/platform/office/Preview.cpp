@@ -19,6 +19,7 @@ namespace pravik::office {
 namespace {
 
 constexpr auto kPollInterval = std::chrono::milliseconds(100);
+constexpr auto kSwitchLimit = std::chrono::seconds(30);
 
 void pause()
 {
@@ -71,6 +72,15 @@ Preview::Preview(const std::string& cp932Path, DocumentKind kind, const std::vec
     css::frame::DispatchHelper::create(previewEngine().context())
         ->executeDispatch(Reference<css::frame::XDispatchProvider>(frame_, UNO_QUERY_THROW),
                           ".uno:PrintPreview", "", 0, {});
+    // The view switches a moment after the dispatch returns; until it has,
+    // the ordinary view would pass for a preview already closed.
+    const auto deadline = std::chrono::steady_clock::now() + kSwitchLimit;
+    while (viewKind(frame_->getController()) == normalViewKind_) {
+        if (std::chrono::steady_clock::now() >= deadline)
+            throw Error("文書 " + shownPath(cp932Path) + " の印刷プレビューを表示できません");
+        runIdleHook();
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
 }
 
 Preview::~Preview()
