@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <cstdio>
+#include <cstdlib>
 #include <thread>
 
 namespace pravik::test {
@@ -58,6 +60,28 @@ TEST(EngineLifetime, TheEngineEndsWithAProgramThatIsKilled)
     EXPECT_TRUE(sawOffice);
     EXPECT_EQ(run.status, 128 + SIGTERM);
     // runPravik has checked that no office process was left.
+}
+
+TEST(EngineLifetime, AnEngineThatCannotStartFailsEachRowWithTheReason)
+{
+    // A cache "folder" that is a file: the office gets no profile.
+    const std::string blocked = EngineSession::get().root + "/not-a-folder";
+    std::fclose(std::fopen(blocked.c_str(), "w"));
+    const std::string cache = std::getenv("XDG_CACHE_HOME");
+    ::setenv("XDG_CACHE_HOME", blocked.c_str(), 1);
+    const PdfQueue queue("no_engine");
+    const PravikRun run = runPravik({"--print",
+                                     writeList("noengine.lst", {row("pages.doc", "", "1", queue.name()),
+                                                                row("sheets.xls", "", "1", queue.name())}),
+                                     "--ini", writeIni("noengine.ini", "")});
+    ::setenv("XDG_CACHE_HOME", cache.c_str(), 1);
+
+    EXPECT_EQ(run.status, 1);
+    ASSERT_EQ(run.results.size(), 2u);
+    for (const std::string& line : run.results) {
+        EXPECT_EQ(fields(line)[0], "failed");
+        EXPECT_NE(line.find("を作成できません"), std::string::npos) << line;
+    }
 }
 
 } // namespace
