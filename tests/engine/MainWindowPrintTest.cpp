@@ -1,0 +1,63 @@
+// The main window's print button driving the real office engine.
+#include "Dialogs.h"
+#include "EngineSession.h"
+#include "OfficeLifetime.h"
+#include "TempDir.h"
+#include "UDialog.h"
+#include "UMain.h"
+
+#include <QTableView>
+#include <QToolButton>
+#include <gtest/gtest.h>
+
+namespace pravik::test {
+namespace {
+
+// Answers every question with yes and keeps what the window reports.
+class YesDialogs : public Dialogs {
+public:
+    QStringList reports;
+
+    bool askYesNo(QWidget*, const QString&, const QString&) override { return true; }
+    bool confirmOkCancel(QWidget*, const QString&, const QString&) override { return true; }
+    QString chooseOpenFile(QWidget*, const QString&, const QString&) override { return {}; }
+    QString chooseSaveFile(QWidget*, const QString&, const QString&, const QString&) override
+    {
+        return {};
+    }
+    QStringList chooseOpenFiles(QWidget*, const QString&) override { return {}; }
+    void showError(QWidget*, const QString& text) override { reports << text; }
+    void showWarning(QWidget*, const QString& text, const QString&) override { reports << text; }
+    void showFailureReport(QWidget*, const QString& text, const QString&) override { reports << text; }
+};
+
+TEST(MainWindowPrint, ThePrintButtonPrintsTheSelectedRows)
+{
+    TempDir dir;
+    writeBytes(dir.path() / "main.ini",
+               "[TITLE]\r\nAPP_NAME=Pravik\r\n[MAIN]\r\nCOLUMN=150,150,200,40,40,100,200\r\nSORT=1\r\n");
+    const PdfQueue word("window_word"), excel("window_excel");
+    YesDialogs dialogs;
+    TFmMain window(dialogs, dir.path().string(), MainServices::system());
+    TFmDialog progress(window.abortFlag);
+    window.setProgressDialog(&progress);
+    window.show();
+
+    PrintEntry missing = row("pages.doc", "", "1", word.name());
+    missing.filePath += ".gone";
+    window.printList().replaceAll({row("pages.doc", "\"3\"", "2", word.name()),
+                                   row("sheets.xls", "\"Q1, Sales\"", "1", excel.name()), missing});
+    window.listView()->selectAll();
+    window.findChild<QToolButton*>("btnPrt")->click();
+
+    EXPECT_EQ(word.printedMarkers(), (std::vector<std::string>{"PAGE-MARK-3", "PAGE-MARK-3"}));
+    EXPECT_EQ(excel.printedMarkers(), (std::vector<std::string>{"SHEET-MARK-Q1SALES"}));
+    ASSERT_EQ(dialogs.reports.size(), 1);
+    EXPECT_TRUE(dialogs.reports[0].contains(QStringLiteral("pages.doc.gone が見つかりません")))
+        << dialogs.reports[0].toStdString();
+    EXPECT_TRUE(window.isEnabled());
+    office::shutdownEngines();
+}
+
+} // namespace
+} // namespace pravik::test
