@@ -35,8 +35,9 @@ bool anyDocumentShown(OfficeEngine& engine)
         if (!frame.is())
             continue;
         const Reference<css::frame::XController> controller = frame->getController();
-        // A preview has no ordinary view; a frame without a controller is
-        // still showing something the user has not closed.
+        // A view with a document (a preview has one too) is still open; a
+        // frame without any view is between states and counts as open. The
+        // start centre shown after the last document closes has none.
         if (!controller.is() || controller->getModel().is())
             return true;
     }
