@@ -103,8 +103,8 @@ void closeEveryFrame()
 {
     const Reference<css::container::XIndexAccess> frames(previewEngine().desktop()->getFrames(),
                                                          UNO_QUERY_THROW);
-    while (frames->getCount() > 0) {
-        const Reference<css::util::XCloseable> frame(frames->getByIndex(0), UNO_QUERY_THROW);
+    for (sal_Int32 i = frames->getCount() - 1; i >= 0; --i) {
+        const Reference<css::util::XCloseable> frame(frames->getByIndex(i), UNO_QUERY_THROW);
         frame->close(true);
     }
 }
@@ -116,6 +116,8 @@ TEST_F(InProcessEngine, AnExcelPreviewReturnsWhenTheUserClosesIt)
     Shown whileWaiting;
     int polls = 0;
     setIdleHook([&] {
+        // Runs while the preview waits for the user (and while the office
+        // starts, which is not counted).
         if (!previewEngine().ready())
             return;
         // The user looks for a moment, then closes the preview.

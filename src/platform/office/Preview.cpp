@@ -79,7 +79,7 @@ Preview::Preview(const std::string& cp932Path, DocumentKind kind, const std::vec
     while (viewKind(frame_->getController()) == normalViewKind_) {
         if (std::chrono::steady_clock::now() >= deadline)
             throw Error("文書 " + shownPath(cp932Path) + " の印刷プレビューを表示できません");
-        runIdleHook();
+        // A short wait: the idle hook is left for the wait on the user.
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
 }
