@@ -8,6 +8,7 @@
 #include <chrono>
 #include <csignal>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <sys/wait.h>
 #include <thread>
@@ -34,16 +35,20 @@ bool waitUntil(const std::function<bool()>& condition)
 // A stand-in office that starts a child of its own, as the real one does.
 const std::vector<std::string> kOfficeWithChild = {"sh", "-c", "sleep 60 & sleep 60"};
 
-TEST(OfficeProcess, StopEndsTheWholeGroup)
+TEST(OfficeProcess, StopEndsTheWholeGroupAndRemovesWhatItLeaves)
 {
     TempDir dir;
-    OfficeProcess office("/bin/sh", kOfficeWithChild, dir.path() / "log");
+    const std::string socket = dir.file("socket");
+    OfficeProcess office("/bin/sh", {"sh", "-c", "touch " + socket + "; sleep 60 & sleep 60"},
+                         dir.path() / "log", {socket});
     const pid_t group = office.group();
     EXPECT_TRUE(office.running());
     EXPECT_TRUE(groupAlive(group));
+    EXPECT_TRUE(waitUntil([&] { return std::filesystem::exists(socket); }));
     office.stop();
     EXPECT_FALSE(office.running());
     EXPECT_TRUE(waitUntil([&] { return !groupAlive(group); }));
+    EXPECT_FALSE(std::filesystem::exists(socket));
 }
 
 TEST(OfficeProcess, AnOfficeThatEndsIsNoticed)

@@ -164,8 +164,13 @@ void OfficeEngine::start()
     // the end of this program.
     std::signal(SIGPIPE, SIG_IGN);
 
+    // The socket of the pipe stays behind when the office is killed rather
+    // than asked to quit; the runtime puts it in one of these folders.
+    const std::string socketName = "OSL_PIPE_" + std::to_string(::getuid()) + "_" + pipeName;
+    const std::vector<std::string> leftovers = {"/tmp/" + socketName, "/var/tmp/" + socketName};
+
     printersAtStart_ = printerList();
-    process_ = std::make_unique<OfficeProcess>(program, args, slot_->logFile());
+    process_ = std::make_unique<OfficeProcess>(program, args, slot_->logFile(), leftovers);
     try {
         connect(pipeName);
     } catch (...) {

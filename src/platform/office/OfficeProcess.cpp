@@ -53,7 +53,7 @@ constexpr int kLifelineFd = 3;
 constexpr int kHighFd = 100;
 
 [[noreturn]] void guardianMain(int lifeline, int logFd, int nullFd, int maxFd,
-                               char* const* argv)
+                               char* const* argv, char* const* leftovers)
 {
     setpgid(0, 0);
     // Orphaned grandchildren (the office's own children) come back to us, so
@@ -117,14 +117,18 @@ constexpr int kHighFd = 100;
     const pid_t group = getpid();
     kill(-group, SIGTERM);
     const long deadline = millisecondsNow() + 5000;
-    while (millisecondsNow() < deadline) {
+    bool ended = false;
+    while (!ended && millisecondsNow() < deadline) {
         int status;
-        const pid_t ended = waitpid(-1, &status, WNOHANG);
-        if (ended < 0 && errno == ECHILD)
-            _exit(0);
-        if (ended <= 0)
+        const pid_t child = waitpid(-1, &status, WNOHANG);
+        ended = child < 0 && errno == ECHILD;
+        if (child <= 0 && !ended)
             napMilliseconds(20);
     }
+    for (char* const* file = leftovers; *file; ++file)
+        unlink(*file);
+    if (ended)
+        _exit(0);
     kill(-group, SIGKILL); // the guardian included
     _exit(1);
 }
@@ -138,7 +142,8 @@ int openOrNull(const std::filesystem::path& path, int flags)
 } // namespace
 
 OfficeProcess::OfficeProcess(const std::string& program, const std::vector<std::string>& args,
-                             const std::filesystem::path& logFile)
+                             const std::filesystem::path& logFile,
+                             const std::vector<std::string>& leftovers)
 {
     // Everything the children need is made before the fork.
     std::vector<std::string> argStrings = args;
@@ -149,6 +154,11 @@ OfficeProcess::OfficeProcess(const std::string& program, const std::vector<std::
     for (std::string& arg : argStrings)
         argv.push_back(arg.data());
     argv.push_back(nullptr);
+    std::vector<std::string> leftoverStrings = leftovers;
+    std::vector<char*> leftoverList;
+    for (std::string& file : leftoverStrings)
+        leftoverList.push_back(file.data());
+    leftoverList.push_back(nullptr);
 
     rlimit limit {};
     const int maxFd = getrlimit(RLIMIT_NOFILE, &limit) == 0 && limit.rlim_cur != RLIM_INFINITY
@@ -163,7 +173,7 @@ OfficeProcess::OfficeProcess(const std::string& program, const std::vector<std::
 
     const pid_t child = fork();
     if (child == 0)
-        guardianMain(pipeFds[0], logFd, nullFd, maxFd, argv.data());
+        guardianMain(pipeFds[0], logFd, nullFd, maxFd, argv.data(), leftoverList.data());
 
     const int forkError = errno;
     ::close(pipeFds[0]);

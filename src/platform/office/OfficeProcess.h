@@ -16,9 +16,12 @@ namespace pravik::office {
 class OfficeProcess {
 public:
     // Starts program with args (args[0] is the program's name). Its output
-    // goes to logFile. Throws pravik::Error when no process can be made.
+    // goes to logFile. `leftovers` are files the program makes and cannot
+    // remove when it is killed (its sockets): they are removed once the
+    // group has ended. Throws pravik::Error when no process can be made.
     OfficeProcess(const std::string& program, const std::vector<std::string>& args,
-                  const std::filesystem::path& logFile);
+                  const std::filesystem::path& logFile,
+                  const std::vector<std::string>& leftovers = {});
     ~OfficeProcess();
     OfficeProcess(const OfficeProcess&) = delete;
     OfficeProcess& operator=(const OfficeProcess&) = delete;
