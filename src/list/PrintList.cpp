@@ -21,13 +21,6 @@ void PrintList::replaceAll(std::vector<PrintEntry> rows)
         listener_->rowsReset();
 }
 
-void PrintList::append(PrintEntry entry)
-{
-    std::vector<PrintEntry> one;
-    one.push_back(std::move(entry));
-    appendAll(std::move(one));
-}
-
 void PrintList::appendAll(std::vector<PrintEntry> entries)
 {
     if (entries.empty())

@@ -36,7 +36,6 @@ public:
 
     void clear();
     void replaceAll(std::vector<PrintEntry> rows);
-    void append(PrintEntry entry);
     void appendAll(std::vector<PrintEntry> entries);
     void setEntry(size_t row, PrintEntry entry);
 

@@ -23,7 +23,7 @@ TEST(PrintListModel, FollowsEveryChangeOfTheList)
     QSignalSpy resets(&model, &QAbstractItemModel::modelReset);
 
     list.replaceAll({entry("a.xls"), entry("b.xls")});
-    list.append(entry("c.xls"));
+    list.appendAll({entry("c.xls")});
     EXPECT_EQ(model.rowCount(), 3);
     EXPECT_EQ(model.columnCount(), 7);
     EXPECT_EQ(model.data(model.index(2, 0)).toString(), QStringLiteral("c.xls"));
@@ -38,7 +38,7 @@ TEST(PrintListModel, ShowsShiftJisTextAndTheDesignedHeadings)
 {
     PrintList list;
     PrintListModel model(list);
-    list.append(entry("\x8f\x57\x8c\x76\x95\x5C.xls")); // 集計表.xls
+    list.appendAll({entry("\x8f\x57\x8c\x76\x95\x5C.xls")}); // 集計表.xls
     EXPECT_EQ(model.data(model.index(0, 0)).toString(), QStringLiteral("集計表.xls"));
     EXPECT_EQ(model.headerData(2, Qt::Horizontal).toString(), QStringLiteral("印刷ページ（Word） シート（Excel）"));
     EXPECT_EQ(model.headerData(4, Qt::Horizontal).toString(), QStringLiteral("部数"));
