@@ -16,7 +16,8 @@ packages=(
   cups cups-client cups-filters printer-driver-cups-pdf
 )
 if [[ "${1:-}" == "--tests" ]]; then
-  packages+=(libgtest-dev libgmock-dev googletest libbenchmark-dev clang)
+  # clang only recommends its sanitizer and fuzzer runtimes: name them.
+  packages+=(libgtest-dev libgmock-dev googletest libbenchmark-dev clang libclang-rt-14-dev)
   # Reading back what was printed, and a display for the previews.
   packages+=(poppler-utils ghostscript xvfb xauth)
 fi
