@@ -1,6 +1,7 @@
 #include "IniFile.h"
 
 #include "AtomicFile.h"
+#include "Blanks.h"
 #include "Error.h"
 #include "TextCodec.h"
 
@@ -22,20 +23,6 @@ constexpr std::string_view newLine = "\r\n";
 size_t charLength(std::string_view s, size_t i)
 {
     return codec::isLeadByte(static_cast<unsigned char>(s[i])) && i + 1 < s.size() ? 2 : 1;
-}
-
-bool isBlank(char c)
-{
-    return c == ' ' || c == '\t';
-}
-
-std::string_view trimBlanks(std::string_view s)
-{
-    while (!s.empty() && isBlank(s.front()))
-        s.remove_prefix(1);
-    while (!s.empty() && isBlank(s.back()))
-        s.remove_suffix(1);
-    return s;
 }
 
 std::string_view withoutEnd(std::string_view line)

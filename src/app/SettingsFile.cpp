@@ -1,5 +1,6 @@
 #include "SettingsFile.h"
 
+#include "Blanks.h"
 #include "IniFile.h"
 #include "ListErrors.h"
 #include "PathParts.h"
@@ -17,23 +18,10 @@ namespace {
 
 constexpr const char* mainSection = "MAIN";
 
-bool isBlank(char c) { return c == ' ' || c == '\t'; }
-
-std::string_view trimmed(std::string_view text)
-{
-    size_t begin = 0;
-    size_t end = text.size();
-    while (begin < end && isBlank(text[begin]))
-        ++begin;
-    while (end > begin && isBlank(text[end - 1]))
-        --end;
-    return text.substr(begin, end - begin);
-}
-
 // A column width as a strict integer: decimal, or "0x"/"$" hexadecimal.
 int columnWidthFrom(const std::string& item)
 {
-    std::string_view text = trimmed(item);
+    std::string_view text = trimBlanks(item);
     bool negative = false;
     if (!text.empty() && (text[0] == '-' || text[0] == '+')) {
         negative = text[0] == '-';

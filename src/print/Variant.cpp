@@ -1,6 +1,7 @@
 #include "Variant.h"
 
 #include "AutomationErrors.h"
+#include "Blanks.h"
 
 #include <charconv>
 #include <limits>
@@ -12,11 +13,6 @@ namespace {
 [[noreturn]] void typeMismatch()
 {
     throw EOleSysError(olecode::TypeMismatch);
-}
-
-bool isBlank(char c)
-{
-    return c == ' ' || c == '\t';
 }
 
 std::int32_t parseInteger(const std::string& text)

@@ -1,5 +1,6 @@
 #include "PageRanges.h"
 
+#include "Blanks.h"
 #include "Error.h"
 #include "TextCodec.h"
 
@@ -15,8 +16,6 @@ constexpr int kMaxPage = 999999;
 {
     throw Error("ページ範囲 '" + codec::toDisplay(text) + "' が正しくありません（例： 1-10,15-30）");
 }
-
-bool isBlank(char c) { return c == ' ' || c == '\t'; }
 
 // A page number at `at`, after blanks; 0 when there is none.
 int readPage(std::string_view text, size_t& at, std::string_view whole)

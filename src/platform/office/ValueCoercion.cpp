@@ -1,6 +1,7 @@
 #include "ValueCoercion.h"
 
 #include "AutomationErrors.h"
+#include "Blanks.h"
 #include "TextCodec.h"
 
 #include <charconv>
@@ -28,15 +29,6 @@ std::string shown(const Variant& value)
     return "値";
 }
 
-std::string_view trimmed(std::string_view text)
-{
-    while (!text.empty() && (text.front() == ' ' || text.front() == '\t'))
-        text.remove_prefix(1);
-    while (!text.empty() && (text.back() == ' ' || text.back() == '\t'))
-        text.remove_suffix(1);
-    return text;
-}
-
 bool equalsIgnoringCase(std::string_view a, std::string_view b)
 {
     if (a.size() != b.size())
@@ -54,7 +46,7 @@ bool equalsIgnoringCase(std::string_view a, std::string_view b)
 // A decimal integer text; false when it is not one.
 bool parseDecimal(std::string_view text, long long& number)
 {
-    text = trimmed(text);
+    text = trimBlanks(text);
     if (!text.empty() && text.front() == '+')
         text.remove_prefix(1);
     if (text.empty())
@@ -71,7 +63,7 @@ bool toBoolean(const Variant& value, std::string_view what)
     case VariantKind::Boolean: return value.boolean();
     case VariantKind::Integer: return value.integer() != 0;
     case VariantKind::Text: {
-        const std::string_view text = trimmed(value.text());
+        const std::string_view text = trimBlanks(value.text());
         if (equalsIgnoringCase(text, "true"))
             return true;
         if (equalsIgnoringCase(text, "false"))
