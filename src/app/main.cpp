@@ -4,7 +4,7 @@
 #include "HeadlessRun.h"
 #include "OfficeJobs.h"
 #include "OfficeLifetime.h"
-#include "Printers.h"
+#include "SystemPrinters.h"
 #include "Startup.h"
 #include "SystemAutomation.h"
 #include "UMain.h"

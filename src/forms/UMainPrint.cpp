@@ -5,7 +5,7 @@
 #include "Dialogs.h"
 #include "OfficeJobs.h"
 #include "PrintRun.h"
-#include "Printers.h"
+#include "SystemPrinters.h"
 #include "SystemAutomation.h"
 #include "UDialog.h"
 

@@ -1,7 +1,7 @@
 #include "OfficeEngine.h"
 
 #include "Error.h"
-#include "Printers.h"
+#include "SystemPrinters.h"
 
 #include <com/sun/star/bridge/UnoUrlResolver.hpp>
 #include <com/sun/star/frame/Desktop.hpp>

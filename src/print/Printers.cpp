@@ -38,20 +38,4 @@ std::string PrinterService::currentPrinterName()
     return *current_;
 }
 
-PrinterService& systemPrinters()
-{
-    static PrinterService service(makeCupsPrinterSource());
-    return service;
-}
-
-std::vector<std::string> printerNames()
-{
-    return systemPrinters().printerNames();
-}
-
-std::string currentPrinterName()
-{
-    return systemPrinters().currentPrinterName();
-}
-
 } // namespace pravik::printers

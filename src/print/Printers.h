@@ -44,12 +44,4 @@ private:
     std::optional<std::string> current_;
 };
 
-// The process-wide service over the system's printers (libcups).
-PrinterService& systemPrinters();
-std::unique_ptr<PrinterSource> makeCupsPrinterSource();
-
-// Shorthands for systemPrinters().
-std::vector<std::string> printerNames();
-std::string currentPrinterName();
-
 } // namespace pravik::printers

@@ -1,5 +1,5 @@
 #include "Error.h"
-#include "Printers.h"
+#include "SystemPrinters.h"
 
 #include <cups/cups.h>
 

@@ -77,10 +77,4 @@ TEST(PrinterServiceTest, NamesCp932CannotHold)
     EXPECT_THROW(s.service.currentPrinterName(), codec::ConversionError);
 }
 
-// Whatever this machine has (often no scheduler at all), asking must not fail.
-TEST(CupsPrinterSourceTest, QueryOfThisSystem)
-{
-    EXPECT_NO_THROW(makeCupsPrinterSource()->query());
-}
-
 } // namespace

@@ -9,6 +9,6 @@ TEST(ExecutablePath, NamesTheFolderOfTheRunningProgram)
     const std::string dir = pravik::executableDir();
     ASSERT_FALSE(dir.empty());
     EXPECT_NE(dir.back(), '/');
-    EXPECT_TRUE(std::filesystem::is_regular_file(dir + "/platform_tests"));
+    EXPECT_TRUE(std::filesystem::is_regular_file(dir + "/core_tests"));
     EXPECT_EQ(pravik::settingsFilePath(), dir + "/main.ini");
 }
