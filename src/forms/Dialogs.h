@@ -15,6 +15,13 @@ public:
 
     // Yes/No with the question icon; true for Yes.
     virtual bool askYesNo(QWidget* parent, const QString& text, const QString& caption) = 0;
+    enum class Reply { Yes, No, Dismissed };
+    // Yes/No with the question icon, where Escape and the close button
+    // dismiss the box instead of answering No.
+    virtual Reply askYesNoOrDismiss(QWidget* parent, const QString& text, const QString& caption)
+    {
+        return askYesNo(parent, text, caption) ? Reply::Yes : Reply::No;
+    }
     // OK/Cancel with the question icon; true for OK.
     virtual bool confirmOkCancel(QWidget* parent, const QString& text, const QString& caption) = 0;
     // Empty when cancelled. `filter` uses Qt's form ("name (*.lst);;...").
@@ -37,6 +44,7 @@ public:
 class QtDialogs : public Dialogs {
 public:
     bool askYesNo(QWidget* parent, const QString& text, const QString& caption) override;
+    Reply askYesNoOrDismiss(QWidget* parent, const QString& text, const QString& caption) override;
     bool confirmOkCancel(QWidget* parent, const QString& text, const QString& caption) override;
     QString chooseOpenFile(QWidget* parent, const QString& filter, const QString& initialFolder) override;
     QString chooseSaveFile(QWidget* parent, const QString& filter, const QString& defaultSuffix,

@@ -1,6 +1,7 @@
 #include "Dialogs.h"
 
 #include <QFileDialog>
+#include <QPushButton>
 #include <QMessageBox>
 
 namespace pravik {
@@ -14,6 +15,22 @@ bool QtDialogs::askYesNo(QWidget* parent, const QString& text, const QString& ca
 {
     return QMessageBox::question(parent, caption, text, QMessageBox::Yes | QMessageBox::No) ==
            QMessageBox::Yes;
+}
+
+Dialogs::Reply QtDialogs::askYesNoOrDismiss(QWidget* parent, const QString& text, const QString& caption)
+{
+    QMessageBox box(QMessageBox::Question, caption, text, QMessageBox::Yes | QMessageBox::No, parent);
+    // A box left with Escape or its close button would otherwise answer No.
+    // A hidden button takes those, so only a pressed No counts as No.
+    QPushButton* dismiss = box.addButton(QMessageBox::Cancel);
+    dismiss->hide();
+    box.setEscapeButton(dismiss);
+    box.exec();
+    if (box.clickedButton() == box.button(QMessageBox::Yes))
+        return Reply::Yes;
+    if (box.clickedButton() == box.button(QMessageBox::No))
+        return Reply::No;
+    return Reply::Dismissed;
 }
 
 bool QtDialogs::confirmOkCancel(QWidget* parent, const QString& text, const QString& caption)

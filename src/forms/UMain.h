@@ -99,7 +99,7 @@ private:
     WindowState currentWindowState() const;
 
     // ListFileUi
-    bool askSaveChanges() override;
+    SaveAnswer askSaveChanges() override;
     std::optional<std::string> chooseListToOpen() override;
     std::optional<std::string> chooseListToSave(const std::string& initialFolder) override;
     void setCaption(const std::string& caption) override;

@@ -92,10 +92,15 @@ void TFmMain::openList() { guarded([this] { fileCommands_.open(); }); }
 void TFmMain::saveList() { guarded([this] { fileCommands_.save(); }); }
 void TFmMain::saveListAs() { guarded([this] { fileCommands_.saveAs(); }); }
 
-bool TFmMain::askSaveChanges()
+SaveAnswer TFmMain::askSaveChanges()
 {
-    return dialogs_.askYesNo(this, QStringLiteral("内容が変更されています。保存しますか？"),
-                             QStringLiteral("保存確認"));
+    switch (dialogs_.askYesNoOrDismiss(this, QStringLiteral("内容が変更されています。保存しますか？"),
+                                       QStringLiteral("保存確認"))) {
+    case Dialogs::Reply::Yes: return SaveAnswer::Save;
+    case Dialogs::Reply::No: return SaveAnswer::Discard;
+    case Dialogs::Reply::Dismissed: break;
+    }
+    return SaveAnswer::Dismissed;
 }
 
 std::optional<std::string> TFmMain::chooseListToOpen()

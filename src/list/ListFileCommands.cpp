@@ -37,11 +37,20 @@ bool ListFileCommands::saveUnderCurrentNameOrAsk()
     return true;
 }
 
+// False when the command that asked is to be abandoned.
+bool ListFileCommands::answerSaveQuestion()
+{
+    switch (ui_.askSaveChanges()) {
+    case SaveAnswer::Save: return saveUnderCurrentNameOrAsk();
+    case SaveAnswer::Discard: return true;
+    case SaveAnswer::Dismissed: break;
+    }
+    return false;
+}
+
 bool ListFileCommands::confirmSaveChanges()
 {
-    if (!list_.changed || !ui_.askSaveChanges())
-        return true;
-    return saveUnderCurrentNameOrAsk();
+    return !list_.changed || answerSaveQuestion();
 }
 
 void ListFileCommands::newList()
@@ -82,9 +91,7 @@ void ListFileCommands::saveAs()
 
 bool ListFileCommands::confirmClose()
 {
-    if (!list_.changed || list_.empty() || !ui_.askSaveChanges())
-        return true;
-    return saveUnderCurrentNameOrAsk();
+    return !list_.changed || list_.empty() || answerSaveQuestion();
 }
 
 } // namespace pravik

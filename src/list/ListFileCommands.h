@@ -7,13 +7,21 @@
 
 namespace pravik {
 
+// How the user answered the save question.
+enum class SaveAnswer {
+    Save,
+    Discard,
+    // Escape or the box's close button: the command that asked is abandoned.
+    Dismissed,
+};
+
 // The dialogs and window parts the file commands need, so the commands can
 // be run without a window. Paths and captions are CP932.
 class ListFileUi {
 public:
     virtual ~ListFileUi() = default;
-    // "内容が変更されています。保存しますか？" with Yes and No; true for Yes.
-    virtual bool askSaveChanges() = 0;
+    // "内容が変更されています。保存しますか？" with Yes and No.
+    virtual SaveAnswer askSaveChanges() = 0;
     virtual std::optional<std::string> chooseListToOpen() = 0;
     // The save dialog, opened in `initialFolder`; empty when cancelled.
     virtual std::optional<std::string> chooseListToSave(const std::string& initialFolder) = 0;
@@ -23,9 +31,9 @@ public:
 
 // New, Open, Save, Save as and the question that protects unsaved rows.
 //
-// Unlike a plain "ask, then carry on", a cancelled save dialog never costs
-// the user a list: it leaves `changed` and the Save button as they were, and
-// it abandons the New, Open or close that asked for the save.
+// Unlike a plain "ask, then carry on", a dismissed question or a cancelled
+// save dialog never costs the user a list: it leaves `changed` and the Save
+// button as they were, and it abandons the New, Open or close that asked.
 class ListFileCommands {
 public:
     ListFileCommands(PrintList& list, ListFileUi& ui, const std::string& titlePrefix,
@@ -37,12 +45,13 @@ public:
     void saveAs();
 
     // The close handler's question. False when the user abandoned the close
-    // by cancelling the save dialog; a failed save throws and so also keeps
-    // the window open.
+    // by dismissing the question or cancelling the save dialog; a failed save
+    // throws and so also keeps the window open.
     bool confirmClose();
 
 private:
     bool confirmSaveChanges();
+    bool answerSaveQuestion();
     bool saveUnderCurrentNameOrAsk();
     bool saveThroughDialog();
     void markSaved();

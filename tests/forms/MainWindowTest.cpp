@@ -124,6 +124,19 @@ TEST_F(MainWindowTest, CloseAsksAndCancellingTheSaveDialogKeepsTheWindowOpen)
     EXPECT_NE(ini().find("LASTLIST=" + dir.file("kept.lst") + "\r\n"), std::string::npos);
 }
 
+TEST_F(MainWindowTest, DismissedSaveQuestionKeepsTheWindowAndTheRows)
+{
+    start();
+    changeRows();
+    dialogs.answers = {std::nullopt, std::nullopt};
+    EXPECT_FALSE(window->close());
+    button("btnNew")->click();
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_EQ(rowCount(), 2);
+    EXPECT_TRUE(window->printList().changed);
+    EXPECT_EQ(ini(), designedIni); // nothing written on a close that did not happen
+}
+
 TEST_F(MainWindowTest, WindowClosesEvenWhenSettingsCannotBeWritten)
 {
     start();

@@ -5,6 +5,7 @@
 #include <QStringList>
 
 #include <deque>
+#include <optional>
 #include <stdexcept>
 
 namespace pravik::test {
@@ -13,15 +14,24 @@ namespace pravik::test {
 // errors. A dialog with no scripted answer fails the test by throwing.
 class ScriptedDialogs : public Dialogs {
 public:
-    std::deque<bool> answers;         // Yes/No and OK/Cancel
+    std::deque<std::optional<bool>> answers; // Yes/No and OK/Cancel; nullopt: dismissed
     std::deque<QString> openChoices;  // empty string: cancelled
     std::deque<QString> saveChoices;  // empty string: cancelled
     QStringList questions;
     QStringList errors;
     QStringList saveFolders;
 
-    bool askYesNo(QWidget*, const QString& text, const QString&) override { return answer(text); }
-    bool confirmOkCancel(QWidget*, const QString& text, const QString&) override { return answer(text); }
+    // A dismissed two-way box answers No, as Qt's boxes do.
+    bool askYesNo(QWidget*, const QString& text, const QString&) override { return answer(text).value_or(false); }
+    Reply askYesNoOrDismiss(QWidget*, const QString& text, const QString&) override
+    {
+        const std::optional<bool> value = answer(text);
+        return !value ? Reply::Dismissed : *value ? Reply::Yes : Reply::No;
+    }
+    bool confirmOkCancel(QWidget*, const QString& text, const QString&) override
+    {
+        return answer(text).value_or(false);
+    }
     QString chooseOpenFile(QWidget*, const QString&, const QString&) override { return pop(openChoices); }
     QString chooseSaveFile(QWidget*, const QString&, const QString&, const QString& folder) override
     {
@@ -45,12 +55,12 @@ public:
     void showFailureReport(QWidget*, const QString& text, const QString&) override { errors << text; }
 
 private:
-    bool answer(const QString& text)
+    std::optional<bool> answer(const QString& text)
     {
         questions << text;
         if (answers.empty())
             throw std::logic_error("unexpected question: " + text.toStdString());
-        const bool value = answers.front();
+        const std::optional<bool> value = answers.front();
         answers.pop_front();
         return value;
     }

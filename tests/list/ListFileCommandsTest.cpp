@@ -17,7 +17,7 @@ namespace {
 // Answers the commands' questions from a script and records what they did.
 class ScriptedUi : public ListFileUi {
 public:
-    std::deque<bool> saveAnswers;
+    std::deque<std::optional<bool>> saveAnswers; // nullopt: the question was dismissed
     std::deque<std::optional<std::string>> openChoices;
     std::deque<std::optional<std::string>> saveChoices;
     int questions = 0;
@@ -25,10 +25,11 @@ public:
     std::optional<std::string> caption;
     bool saveEnabled = true;
 
-    bool askSaveChanges() override
+    SaveAnswer askSaveChanges() override
     {
         ++questions;
-        return pop(saveAnswers);
+        const std::optional<bool> answer = pop(saveAnswers);
+        return !answer ? SaveAnswer::Dismissed : *answer ? SaveAnswer::Save : SaveAnswer::Discard;
     }
     std::optional<std::string> chooseListToOpen() override { return pop(openChoices); }
     std::optional<std::string> chooseListToSave(const std::string& folder) override
@@ -105,6 +106,20 @@ TEST_F(ListFileCommandsTest, CancelledSaveDialogAbandonsNewAndOpen)
     ui.saveChoices = {std::nullopt, std::nullopt};
     commands.newList();
     commands.open(); // no open dialog is scripted: asking for one would throw
+    EXPECT_EQ(list.size(), 1u);
+    EXPECT_TRUE(list.changed);
+    EXPECT_TRUE(ui.saveEnabled);
+    EXPECT_FALSE(ui.caption);
+}
+
+TEST_F(ListFileCommandsTest, DismissedQuestionAbandonsNewOpenAndClose)
+{
+    changeList();
+    ui.saveAnswers = {std::nullopt, std::nullopt, std::nullopt};
+    commands.newList();
+    commands.open(); // no open dialog is scripted: asking for one would throw
+    EXPECT_FALSE(commands.confirmClose());
+    EXPECT_EQ(ui.questions, 3);
     EXPECT_EQ(list.size(), 1u);
     EXPECT_TRUE(list.changed);
     EXPECT_TRUE(ui.saveEnabled);
