@@ -182,10 +182,12 @@ void TFmEdit::buildLayout()
     setTabOrder(btnAfter, btnClose);
     setTabOrder(btnClose, btnCancel);
 
-    // Enter in a field moves on instead of pressing a button.
+    // Enter in a field moves on instead of pressing a button, and Enter on a
+    // button presses that button (keyPressEvent): no button is the default,
+    // so Enter can never press Cancel and lose what was typed.
     for (QWidget* field : std::initializer_list<QWidget*>{edtFile, edtMemo, edtFilepass, cmbPrt, edtPage, chkLst})
         field->installEventFilter(this);
-    for (QPushButton* button : {btnBefore, btnAfter, btnOpen, btnAll, btnClose})
+    for (QPushButton* button : {btnBefore, btnAfter, btnOpen, btnAll, btnClose, btnCancel})
         button->setAutoDefault(false);
 
     connect(btnBefore, &QPushButton::clicked, this, [this] { btnAfterClick(1); });
@@ -220,7 +222,7 @@ DocumentKind TFmEdit::pathKind() const
 void TFmEdit::OpenEntry(int index)
 {
     main_.guarded([this, index] {
-        if (isVisible() && current_.isValid() && current_.row() != index)
+        if (isVisible() && current_.isValid())
             SaveEntry();
         current_ = QPersistentModelIndex(main_.listView()->model()->index(index, 0));
         loadRow();
@@ -245,7 +247,9 @@ void TFmEdit::loadRow()
 void TFmEdit::showEvent(QShowEvent* event)
 {
     QDialog::showEvent(event);
-    if (current_.isValid())
+    // Restoring the minimised window is a spontaneous show: it must not reset
+    // the printer or empty the sheets the user has loaded.
+    if (!event->spontaneous() && current_.isValid())
         FormShow();
 }
 
@@ -386,6 +390,18 @@ void TFmEdit::closeIfRowIsGone()
 {
     if (!current_.isValid() && isVisible())
         hide();
+}
+
+void TFmEdit::keyPressEvent(QKeyEvent* event)
+{
+    const int key = event->key();
+    if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+        // A button that is not a default ignores Enter, and it arrives here.
+        if (auto* button = qobject_cast<QPushButton*>(focusWidget()); button && button->isEnabled())
+            button->click();
+        return;
+    }
+    QDialog::keyPressEvent(event);
 }
 
 bool TFmEdit::eventFilter(QObject* watched, QEvent* event)

@@ -26,8 +26,8 @@ class TFmEdit : public QDialog {
 public:
     explicit TFmEdit(TFmMain& main);
 
-    // Opens the editor on the row at `index`. When it is open on another row,
-    // what was typed there is written back first.
+    // Opens the editor on the row at `index`. When it is open, what was
+    // typed is written back first, also when it is opened on the same row.
     void OpenEntry(int index);
     // The row being edited, or -1.
     int currentRow() const;
@@ -36,6 +36,7 @@ public:
 
 protected:
     void showEvent(QShowEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:

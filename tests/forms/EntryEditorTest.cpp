@@ -155,6 +155,48 @@ TEST_F(EntryEditorTest, OpeningAnotherRowWhileOpenSavesTheFirstAndFollowsTheNew)
     EXPECT_TRUE(window->listView()->selectionModel()->isRowSelected(2, {}));
 }
 
+TEST_F(EntryEditorTest, OpeningAgainOnTheEditedRowWritesTheTypedTextBackFirst)
+{
+    open({row("/d/a.doc"), row("/d/b.doc")});
+    field("edtMemo")->setText(QStringLiteral("typed"));
+    window->listView()->selectRow(0);
+    window->openEditorOnSelection();
+    EXPECT_EQ(stored(0).memo, "typed");
+    EXPECT_EQ(field("edtMemo")->text(), QStringLiteral("typed"));
+    EXPECT_TRUE(changed());
+}
+
+TEST_F(EntryEditorTest, RestoringMinimisedWindowsKeepsWhatTheEditorShows)
+{
+    open({row("/d/book.xls"), row("/d/a.doc")});
+    child<QComboBox>("cmbPrt")->setCurrentIndex(1);
+    child<QListWidget>("chkLst")->addItem(QStringLiteral("Sheet1"));
+    for (QWidget* minimised : std::initializer_list<QWidget*>{editor.get(), window.get()}) {
+        minimised->setWindowState(Qt::WindowMinimized);
+        minimised->setWindowState(Qt::WindowNoState);
+    }
+    EXPECT_EQ(child<QComboBox>("cmbPrt")->currentText(), QStringLiteral("Plotter"));
+    EXPECT_EQ(child<QListWidget>("chkLst")->count(), 1);
+    EXPECT_EQ(window->printList().size(), 2u);
+}
+
+TEST_F(EntryEditorTest, EnterOnAFocusedButtonPressesThatButton)
+{
+    open({row("/d/a.doc"), row("/d/b.doc")});
+    QApplication::setActiveWindow(editor.get());
+    field("edtMemo")->setText(QStringLiteral("typed"));
+    pushButton("btnAfter")->setFocus();
+    QTest::keyClick(pushButton("btnAfter"), Qt::Key_Return);
+    EXPECT_EQ(editor->currentRow(), 1);
+    EXPECT_EQ(stored(0).memo, "typed");
+
+    field("edtMemo")->setText(QStringLiteral("also typed"));
+    pushButton("btnClose")->setFocus();
+    QTest::keyClick(pushButton("btnClose"), Qt::Key_Enter);
+    EXPECT_FALSE(editor->isVisible());
+    EXPECT_EQ(stored(1).memo, "also typed");
+}
+
 TEST_F(EntryEditorTest, RowThatGoesAwayClosesTheEditorWithoutWriting)
 {
     open({row("/d/a.doc")});
