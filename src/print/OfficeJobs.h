@@ -17,8 +17,9 @@ inline constexpr const char* kWordProgId = "Word.Application";
 // Fills checkList (emptied by the caller) with the workbook's sheet names in
 // workbook order, unchecked, then checks the first item equal (byte for byte)
 // to each name of storedText. Starts its own Excel and quits it. Errors are
-// not caught: the names read so far stay in the list and Excel is not told to
-// close or quit; every object is released.
+// not caught: Excel is not told to close or quit and every object is
+// released. The list gets the names only once all of them were read: a
+// list cut short would save as if the unread sheets had been unchecked.
 void LoadSheetNames(CheckList& checkList, const std::string& path,
                     const std::string& storedText, AutomationCall& automation);
 

@@ -8,8 +8,8 @@
 namespace pravik {
 
 // The entry editor's sheet check list as the sheet code sees it: item texts
-// (CP932 sheet names) with a checked flag. The editor adapts its widget so
-// that names read before a failure stay visible; CheckItems is the plain form.
+// (CP932 sheet names) with a checked flag. The editor adapts its widget;
+// CheckItems is the plain form.
 class CheckList {
 public:
     virtual ~CheckList() = default;

@@ -241,6 +241,18 @@ TEST_F(EntryEditorTest, FailedSheetReadingIsShownAndTheButtonStaysToLoad)
     EXPECT_TRUE(editor->isVisible());
 }
 
+TEST_F(EntryEditorTest, SheetReadThatFailsPartWayKeepsTheStoredSheets)
+{
+    backend->labelResults("Open", "Book");
+    backend->respond("Count", Variant::fromInt(2));
+    backend->failAtCall(10, FailWith::Exception); // the second sheet's "Name"
+    open({row("/d/book.xls", "\"S2\"")});
+    pushButton("btnAll")->click();
+    EXPECT_EQ(dialogs.errors.size(), 1);
+    pushButton("btnClose")->click();
+    EXPECT_EQ(stored(0).pagesOrSheets, "\"S2\"");
+}
+
 TEST_F(EntryEditorTest, BrowsingForAnotherWorkbookEmptiesTheSheetsAndKeepsTheGroup)
 {
     open({row("/d/book.xls")});
