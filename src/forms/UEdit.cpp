@@ -17,6 +17,7 @@
 #include <QPushButton>
 #include <QStyle>
 #include <QTableView>
+#include <QTimer>
 
 namespace pravik {
 
@@ -201,8 +202,18 @@ void TFmEdit::buildLayout()
 void TFmEdit::FormCreate()
 {
     cmbPrt->clear();
-    for (const std::string& name : main_.services().printerNames())
-        cmbPrt->addItem(toQString(name), QByteArray::fromStdString(name));
+    try {
+        for (const std::string& name : main_.services().printerNames())
+            cmbPrt->addItem(toQString(name), QByteArray::fromStdString(name));
+        printersListed_ = true;
+    } catch (const std::exception& error) {
+        // The program starts without printers rather than not at all. The
+        // error is shown once the main window is up, not before it.
+        cmbPrt->clear();
+        QTimer::singleShot(0, &main_, [&main = main_, message = QString::fromUtf8(error.what())] {
+            main.dialogs().showError(&main, message);
+        });
+    }
 }
 
 int TFmEdit::currentRow() const
@@ -288,8 +299,10 @@ void TFmEdit::SaveEntry()
     fields.memo = fromQString(edtMemo->text());
     fields.filePath = fromQString(edtFilepass->text());
     fields.copies = fromQString(edtBusu->text());
-    fields.printer = cmbPrt->currentIndex() < 0 ? std::string()
-                                                 : cmbPrt->currentData().toByteArray().toStdString();
+    // Without a printer list nothing could be chosen: the row keeps its printer.
+    fields.printer = cmbPrt->currentIndex() >= 0 ? cmbPrt->currentData().toByteArray().toStdString()
+                     : printersListed_          ? std::string()
+                                                : before.printer;
     fields.shownGroup = grpWord->isVisibleTo(this) ? DocumentKind::Word
                         : grpExcel->isVisibleTo(this) ? DocumentKind::Excel
                                                       : DocumentKind::Other;

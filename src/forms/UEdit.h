@@ -56,6 +56,8 @@ private:
     QPersistentModelIndex current_;
     QString browseFilter_;
     bool sheetButtonLoads_ = false;
+    // False when the system's printers could not be listed at start-up.
+    bool printersListed_ = false;
 
     QPushButton* btnBefore = nullptr;
     QPushButton* btnAfter = nullptr;

@@ -1,3 +1,4 @@
+#include "Error.h"
 #include "MainWindowFixture.h"
 #include "RecordingBackend.h"
 #include "SaNumEdit.h"
@@ -29,12 +30,15 @@ protected:
     std::shared_ptr<RecordingBackend> backend = std::make_shared<RecordingBackend>();
     std::unique_ptr<TFmEdit> editor;
 
+    std::function<std::vector<std::string>()> printerNames = [] {
+        return std::vector<std::string>{"Office Printer", "Plotter"};
+    };
+
     void open(std::vector<PrintEntry> rows, int index = 0)
     {
         editor.reset(); // a child of the window it edits for
         writeBytes(dir.file("main.ini"), designedIni);
-        MainServices services{[] { return std::string("Office Printer"); },
-                              [] { return std::vector<std::string>{"Office Printer", "Plotter"}; }, backend};
+        MainServices services{[] { return std::string("Office Printer"); }, printerNames, backend};
         window = std::make_unique<TFmMain>(dialogs, dir.path().string(), services);
         window->show();
         editor = std::make_unique<TFmEdit>(*window);
@@ -132,6 +136,19 @@ TEST_F(EntryEditorTest, PrinterThatIsNotInstalledIsSavedEmpty)
     EXPECT_EQ(child<QComboBox>("cmbPrt")->currentIndex(), -1);
     pushButton("btnClose")->click();
     EXPECT_EQ(stored(0).printer, "");
+}
+
+TEST_F(EntryEditorTest, PrintersThatCannotBeListedLeaveAnEmptyListAnErrorAndTheRowsPrinter)
+{
+    printerNames = []() -> std::vector<std::string> { throw Error("CUPS に接続できません"); };
+    open({row("/d/a.doc")});
+    EXPECT_EQ(child<QComboBox>("cmbPrt")->count(), 0);
+    EXPECT_TRUE(dialogs.errors.isEmpty()); // not before the main window is up
+    QCoreApplication::processEvents();
+    EXPECT_EQ(dialogs.errors, QStringList{QStringLiteral("CUPS に接続できません")});
+    field("edtMemo")->setText(QStringLiteral("m"));
+    pushButton("btnClose")->click();
+    EXPECT_EQ(stored(0).printer, "Office Printer");
 }
 
 TEST_F(EntryEditorTest, SecondOpeningNeverShowsTheFirstRowsPages)
