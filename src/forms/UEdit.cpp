@@ -221,10 +221,15 @@ int TFmEdit::currentRow() const
     return current_.isValid() ? current_.row() : -1;
 }
 
+std::string TFmEdit::pathBytes() const
+{
+    return pathText_.bytesFor(edtFilepass->text());
+}
+
 DocumentKind TFmEdit::pathKind() const
 {
     try {
-        return documentKindOfPath(fromQString(edtFilepass->text()));
+        return documentKindOfPath(pathBytes());
     } catch (const std::exception&) {
         return DocumentKind::Other;
     }
@@ -248,11 +253,15 @@ void TFmEdit::OpenEntry(int index)
 void TFmEdit::loadRow()
 {
     const PrintEntry& row = main_.printList().at(static_cast<size_t>(current_.row()));
-    edtFile->setText(toQString(row.fileName));
-    edtMemo->setText(toQString(row.memo));
-    edtFilepass->setText(toQString(row.filePath));
+    const auto load = [](QLineEdit* field, ShownText& kept, std::string stored) {
+        kept = ShownText(std::move(stored));
+        field->setText(kept.shown());
+    };
+    load(edtFile, fileText_, row.fileName);
+    load(edtMemo, memoText_, row.memo);
+    load(edtFilepass, pathText_, row.filePath);
     edtBusu->setText(toQString(row.copies));
-    edtPage->setText(toQString(pageFieldOf(row)));
+    load(edtPage, pageText_, pageFieldOf(row));
 }
 
 void TFmEdit::showEvent(QShowEvent* event)
@@ -295,9 +304,9 @@ void TFmEdit::SaveEntry()
     const PrintEntry before = main_.printList().at(row);
     SheetCheckList sheets(chkLst);
     EntryFields fields;
-    fields.fileName = fromQString(edtFile->text());
-    fields.memo = fromQString(edtMemo->text());
-    fields.filePath = fromQString(edtFilepass->text());
+    fields.fileName = fileText_.bytesFor(edtFile->text());
+    fields.memo = memoText_.bytesFor(edtMemo->text());
+    fields.filePath = pathBytes();
     fields.copies = fromQString(edtBusu->text());
     // Without a printer list nothing could be chosen: the row keeps its printer.
     fields.printer = cmbPrt->currentIndex() >= 0 ? cmbPrt->currentData().toByteArray().toStdString()
@@ -306,7 +315,7 @@ void TFmEdit::SaveEntry()
     fields.shownGroup = grpWord->isVisibleTo(this) ? DocumentKind::Word
                         : grpExcel->isVisibleTo(this) ? DocumentKind::Excel
                                                       : DocumentKind::Other;
-    fields.pageField = fromQString(edtPage->text());
+    fields.pageField = pageText_.bytesFor(edtPage->text());
     fields.sheets = &sheets;
 
     const SavedEntry saved = savedEntry(before, fields);
@@ -385,7 +394,7 @@ void TFmEdit::btnAllClick()
                 QWidget* widget;
                 ~RestoreCursor() { widget->unsetCursor(); }
             } restore{this};
-            LoadSheetNames(sheets, fromQString(edtFilepass->text()), stored, automation);
+            LoadSheetNames(sheets, pathBytes(), stored, automation);
         }
         setSheetButtonToLoad(false);
     });

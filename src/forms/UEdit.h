@@ -1,6 +1,7 @@
 #pragma once
 
 #include "EntryEditing.h"
+#include "QtText.h"
 
 #include <QDialog>
 #include <QPersistentModelIndex>
@@ -51,11 +52,18 @@ private:
     void setSheetButtonToLoad(bool load);
     void closeIfRowIsGone();
     DocumentKind pathKind() const;
+    std::string pathBytes() const;
 
     TFmMain& main_;
     QPersistentModelIndex current_;
     QString browseFilter_;
     bool sheetButtonLoads_ = false;
+    // What the text fields were loaded from, so untouched text is written
+    // back byte for byte.
+    ShownText fileText_;
+    ShownText memoText_;
+    ShownText pathText_;
+    ShownText pageText_;
     // False when the system's printers could not be listed at start-up.
     bool printersListed_ = false;
 

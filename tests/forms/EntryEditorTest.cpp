@@ -118,6 +118,26 @@ TEST_F(EntryEditorTest, ClosingUnchangedLeavesChangedAloneAndAMemoSetsIt)
     EXPECT_EQ(stored(0).pagesOrSheets, "\"Sheet1\""); // sheets never loaded: kept
 }
 
+TEST_F(EntryEditorTest, UntouchedFieldsKeepTheirStoredBytesAndOnlyTypedTextIsEncoded)
+{
+    // 0x85 0x40 does not decode; 0xEE 0xEF decodes to a character whose
+    // encoding is 0xFA 0x40.
+    PrintEntry odd{"\xEE\xEF.doc", "\x85\x40", "\"1-\x85\x40\"", "doc", "1", "Office Printer",
+                   "/d/\x85\x40/\xEE\xEF.doc"};
+    open({odd});
+    pushButton("btnClose")->click();
+    EXPECT_EQ(stored(0), odd);
+    EXPECT_FALSE(changed());
+
+    editor->OpenEntry(0);
+    field("edtMemo")->setText(QStringLiteral("新しいメモ"));
+    pushButton("btnClose")->click();
+    EXPECT_EQ(stored(0).memo, "\x90\x56\x82\xb5\x82\xa2\x83\x81\x83\x82");
+    EXPECT_EQ(stored(0).filePath, odd.filePath);
+    EXPECT_EQ(stored(0).fileName, odd.fileName);
+    EXPECT_EQ(stored(0).pagesOrSheets, odd.pagesOrSheets);
+}
+
 TEST_F(EntryEditorTest, CopiesAreNormalisedByTheCopiesField)
 {
     open({row("/d/a.doc", "", "1000"), row("/d/b.doc", "", "05")});

@@ -24,4 +24,11 @@ QString pathToQString(std::string_view cp932Path)
     return QString::fromStdU16String(codec::toOsPath(cp932Path).u16string());
 }
 
+ShownText::ShownText(std::string stored) : stored_(std::move(stored)), shown_(toQString(stored_)) {}
+
+std::string ShownText::bytesFor(const QString& text) const
+{
+    return text == shown_ ? stored_ : fromQString(text);
+}
+
 } // namespace pravik

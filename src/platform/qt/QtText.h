@@ -18,4 +18,22 @@ std::string pathFromQString(const QString& path);
 // A stored path for Qt's file functions.
 QString pathToQString(std::string_view cp932Path);
 
+// Stored CP932 text as a field shows it. Text the user left as shown gives
+// back the stored bytes exactly; only changed text is encoded again. Bytes
+// that do not decode are shown as escapes, and some codes decode to a
+// character that encodes to other bytes: neither may change unless edited.
+class ShownText {
+public:
+    ShownText() = default;
+    explicit ShownText(std::string stored);
+
+    const QString& shown() const { return shown_; }
+    // Throws codec::ConversionError when changed text cannot be held.
+    std::string bytesFor(const QString& text) const;
+
+private:
+    std::string stored_;
+    QString shown_;
+};
+
 } // namespace pravik
