@@ -22,6 +22,22 @@ bool carriesLocalFiles(const QMimeData* data)
     return false;
 }
 
+// The file manager is only ever told that the files were copied or linked:
+// a list entry refers to the file, it never takes it away (Shift would
+// otherwise propose a move).
+bool acceptAsCopyOrLink(QDropEvent* event)
+{
+    const Qt::DropActions possible = event->possibleActions();
+    if (possible & Qt::CopyAction)
+        event->setDropAction(Qt::CopyAction);
+    else if (possible & Qt::LinkAction)
+        event->setDropAction(Qt::LinkAction);
+    else
+        return false;
+    event->accept();
+    return true;
+}
+
 } // namespace
 
 TDropDst::TDropDst(QObject* owner) : TControlHook(owner) {}
@@ -60,16 +76,18 @@ bool TDropDst::HandleMessage(QObject* watched, QEvent* event)
     case QEvent::DragEnter:
     case QEvent::DragMove: {
         auto* drag = static_cast<QDragMoveEvent*>(event);
-        if (acceptDrop_ && carriesLocalFiles(drag->mimeData()))
-            drag->acceptProposedAction();
-        else
+        if (!acceptDrop_ || !carriesLocalFiles(drag->mimeData()) || !acceptAsCopyOrLink(drag))
             drag->ignore();
         return true;
     }
-    case QEvent::Drop:
-        if (acceptDrop_)
-            FileDrop(qobject_cast<QWidget*>(watched), static_cast<QDropEvent*>(event));
+    case QEvent::Drop: {
+        auto* drop = static_cast<QDropEvent*>(event);
+        if (acceptDrop_ && acceptAsCopyOrLink(drop))
+            FileDrop(qobject_cast<QWidget*>(watched), drop);
+        else
+            drop->ignore();
         return true;
+    }
     default:
         return TControlHook::HandleMessage(watched, event);
     }
@@ -77,7 +95,6 @@ bool TDropDst::HandleMessage(QObject* watched, QEvent* event)
 
 void TDropDst::FileDrop(QWidget* receiver, QDropEvent* event)
 {
-    event->acceptProposedAction();
     if (!OnFileDrop)
         return;
     std::vector<std::string> files;
@@ -96,14 +113,21 @@ void TDropDst::FileDrop(QWidget* receiver, QDropEvent* event)
     QPoint point = event->position().toPoint();
     if (receiver && receiver != hookedControl())
         point = receiver->mapTo(hookedControl(), point);
-    try {
-        if (!files.empty())
-            OnFileDrop(this, files, point.x(), point.y());
-    } catch (const std::exception& error) {
-        refused << QString::fromUtf8(error.what());
-    }
-    if (!refused.isEmpty() && OnError)
-        OnError(refused.join(QLatin1Char('\n')));
+    // The files are handled once the drop has returned: the file manager
+    // waits for the drop to finish, and must not wait on our message boxes.
+    QMetaObject::invokeMethod(
+        this,
+        [this, files = std::move(files), refused, point]() mutable {
+            try {
+                if (!files.empty() && OnFileDrop)
+                    OnFileDrop(this, files, point.x(), point.y());
+            } catch (const std::exception& error) {
+                refused << QString::fromUtf8(error.what());
+            }
+            if (!refused.isEmpty() && OnError)
+                OnError(refused.join(QLatin1Char('\n')));
+        },
+        Qt::QueuedConnection);
 }
 
 } // namespace pravik

@@ -22,7 +22,8 @@ using TFileDropEvent =
 // Lets the hooked widget accept files dragged from the file manager and
 // turns each drop into one OnFileDrop call. Only local files count. A name
 // that Shift-JIS cannot hold is refused with a message; the other files of
-// the drop still arrive.
+// the drop still arrive. Drops are taken as a copy or a link, never a move,
+// and OnFileDrop runs after the drop event has returned.
 class TDropDst : public TControlHook {
     Q_OBJECT
 public:

@@ -23,6 +23,7 @@ void dropFiles(QWidget* target, const QStringList& paths, QPoint at = {5, 7})
     QCoreApplication::sendEvent(target, &enter);
     QDropEvent drop(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
     QCoreApplication::sendEvent(target, &drop);
+    QCoreApplication::processEvents(); // the files are handled after the drop
 }
 
 class AddingEntriesTest : public MainWindowTest {

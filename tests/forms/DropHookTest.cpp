@@ -22,6 +22,7 @@ bool dropFile(QWidget* target, const QString& path, QPoint at = {3, 4})
     QCoreApplication::sendEvent(target, &enter);
     QDropEvent drop(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
     QCoreApplication::sendEvent(target, &drop);
+    QCoreApplication::processEvents(); // the files are handled after the drop
     return drop.isAccepted();
 }
 
@@ -64,6 +65,40 @@ TEST(DropHook, ReportsFilesAndThePointInTheControlsCoordinates)
     ASSERT_EQ(drops.files.size(), 1u);
     EXPECT_EQ(drops.files[0], std::vector<std::string>{"/a.doc"});
     EXPECT_EQ(drops.points[0], list->viewport()->mapTo(list, QPoint(10, 20)));
+}
+
+TEST(DropHook, DropsAreTakenAsCopyOrLinkAndHandledAfterTheDropReturns)
+{
+    QTableView list;
+    TDropDst hook;
+    Drops drops;
+    drops.connect(hook);
+    hook.SetControl(&list);
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile("/a.doc")});
+    struct Case {
+        Qt::DropActions possible;
+        bool accepted;
+        Qt::DropAction taken;
+    };
+    // Shift proposes a move wherever a move is possible.
+    for (const Case& c : {Case{Qt::CopyAction | Qt::MoveAction | Qt::LinkAction, true, Qt::CopyAction},
+                          Case{Qt::MoveAction | Qt::LinkAction, true, Qt::LinkAction},
+                          Case{Qt::MoveAction, false, Qt::MoveAction}}) {
+        QDragEnterEvent enter({3, 4}, c.possible, &data, Qt::LeftButton, Qt::ShiftModifier);
+        QCoreApplication::sendEvent(list.viewport(), &enter);
+        EXPECT_EQ(enter.isAccepted(), c.accepted);
+        QDropEvent drop({3, 4}, c.possible, &data, Qt::LeftButton, Qt::ShiftModifier);
+        QCoreApplication::sendEvent(list.viewport(), &drop);
+        EXPECT_EQ(drop.isAccepted(), c.accepted);
+        if (c.accepted) {
+            EXPECT_EQ(enter.dropAction(), c.taken);
+            EXPECT_EQ(drop.dropAction(), c.taken);
+        }
+    }
+    EXPECT_TRUE(drops.files.empty()); // nothing runs inside the drop
+    QCoreApplication::processEvents();
+    EXPECT_EQ(drops.files.size(), 2u);
 }
 
 TEST(DropHook, AcceptDropSwitchesAcceptance)
