@@ -1,8 +1,11 @@
 #include "PrintListModel.h"
 
+#include "FileExistence.h"
 #include "FileIcons.h"
 #include "QtText.h"
 #include "SettingsFile.h"
+
+#include <unordered_set>
 
 namespace pravik {
 
@@ -12,9 +15,10 @@ constexpr int copiesColumn = 4;
 } // namespace
 
 PrintListModel::PrintListModel(PrintList& list, QObject* parent)
-    : QAbstractTableModel(parent), list_(list)
+    : QAbstractTableModel(parent), list_(list), existence_(new FileExistence(this))
 {
     list_.setListener(this);
+    connect(existence_, &FileExistence::changed, this, &PrintListModel::iconsChanged);
 }
 
 PrintListModel::~PrintListModel()
@@ -42,8 +46,8 @@ QVariant PrintListModel::data(const QModelIndex& index, int role) const
     case Qt::ToolTipRole:
         return toQString(entry.field(index.column()));
     case Qt::DecorationRole:
-        if (index.column() == 0)
-            return FileIcons::iconFor(entry.filePath);
+        if (index.column() == 0 && existence_->exists(entry.filePath))
+            return FileIcons::icon(documentKindOfPath(entry.filePath));
         return {};
     case Qt::TextAlignmentRole:
         if (index.column() == extensionColumn || index.column() == copiesColumn)
@@ -66,7 +70,14 @@ QVariant PrintListModel::headerData(int section, Qt::Orientation orientation, in
 }
 
 void PrintListModel::rowsAboutToBeReset() { beginResetModel(); }
-void PrintListModel::rowsReset() { endResetModel(); }
+void PrintListModel::rowsReset()
+{
+    std::unordered_set<std::string> paths;
+    for (size_t row = 0; row < list_.size(); ++row)
+        paths.insert(list_.at(row).filePath);
+    existence_->keepOnly(paths);
+    endResetModel();
+}
 
 void PrintListModel::rowsAboutToBeInserted(size_t first, size_t last)
 {
@@ -79,6 +90,17 @@ void PrintListModel::rowChanged(size_t row)
 {
     const int r = static_cast<int>(row);
     emit dataChanged(index(r, 0), index(r, PrintEntry::fieldCount - 1));
+}
+
+void PrintListModel::iconsChanged(const std::vector<std::string>& paths)
+{
+    const std::unordered_set<std::string> changed(paths.begin(), paths.end());
+    for (size_t row = 0; row < list_.size(); ++row) {
+        if (changed.contains(list_.at(row).filePath)) {
+            const QModelIndex cell = index(static_cast<int>(row), 0);
+            emit dataChanged(cell, cell, {Qt::DecorationRole});
+        }
+    }
 }
 
 } // namespace pravik

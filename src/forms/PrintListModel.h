@@ -6,10 +6,11 @@
 
 namespace pravik {
 
-class FileIcons;
+class FileExistence;
 
 // The print list as the list view shows it: one row per entry, the seven
-// fields as columns, the document's icon on the first.
+// fields as columns, the document's icon on the first while the document
+// exists (as last checked off the GUI thread: painting never waits on disk).
 class PrintListModel : public QAbstractTableModel, private PrintListListener {
     Q_OBJECT
 public:
@@ -21,14 +22,18 @@ public:
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
 
+    FileExistence& fileExistence() const { return *existence_; }
+
 private:
     void rowsAboutToBeReset() override;
     void rowsReset() override;
     void rowsAboutToBeInserted(size_t first, size_t last) override;
     void rowsInserted() override;
     void rowChanged(size_t row) override;
+    void iconsChanged(const std::vector<std::string>& paths);
 
     PrintList& list_;
+    FileExistence* existence_;
 };
 
 } // namespace pravik

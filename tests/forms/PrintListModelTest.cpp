@@ -1,10 +1,15 @@
 #include "PrintListModel.h"
+#include "FileExistence.h"
 #include "TempDir.h"
 #include "ListFile.h"
 
 #include <QAbstractItemModelTester>
 #include <QSignalSpy>
 #include <gtest/gtest.h>
+
+#include <filesystem>
+#include <future>
+#include <thread>
 
 using namespace pravik;
 
@@ -50,8 +55,45 @@ TEST(PrintListModel, RowIconOnlyWhileTheDocumentExists)
     pravik::test::writeBytes(dir.file("here.xls"), "x");
     PrintList list;
     PrintListModel model(list);
+    QSignalSpy iconChanges(&model, &QAbstractItemModel::dataChanged);
     list.replaceAll({{"here.xls", "", "", "xls", "1", "P", dir.file("here.xls")}, entry("gone.xls")});
-    EXPECT_TRUE(model.data(model.index(0, 0), Qt::DecorationRole).isValid());
-    EXPECT_FALSE(model.data(model.index(1, 0), Qt::DecorationRole).isValid());
-    EXPECT_FALSE(model.data(model.index(0, 1), Qt::DecorationRole).isValid());
+    const auto icon = [&](int row, int column = 0) {
+        return model.data(model.index(row, column), Qt::DecorationRole).isValid();
+    };
+    icon(0), icon(1); // painted: the checks start
+    ASSERT_TRUE(iconChanges.wait());
+    EXPECT_TRUE(icon(0));
+    EXPECT_FALSE(icon(1));
+    EXPECT_FALSE(icon(0, 1));
+
+    // A file deleted outside loses its icon at the next check.
+    std::filesystem::remove(dir.file("here.xls"));
+    model.fileExistence().refresh();
+    ASSERT_TRUE(iconChanges.wait());
+    EXPECT_FALSE(icon(0));
+}
+
+TEST(PrintListModel, PaintingNeverWaitsForTheDisk)
+{
+    PrintList list;
+    PrintListModel model(list);
+    // A check that hangs, as on an unreachable network folder, until released.
+    std::promise<void> release;
+    std::shared_future<void> released = release.get_future().share();
+    std::promise<std::thread::id> checkedOn;
+    model.fileExistence().setProbe([&, released](const std::string&) {
+        checkedOn.set_value(std::this_thread::get_id());
+        released.wait();
+        return false;
+    });
+    list.replaceAll({entry("far.xls")});
+    QSignalSpy iconChanges(&model, &QAbstractItemModel::dataChanged);
+
+    EXPECT_TRUE(model.data(model.index(0, 0), Qt::DecorationRole).isValid()); // not known yet
+    EXPECT_NE(checkedOn.get_future().get(), std::this_thread::get_id());
+    EXPECT_TRUE(model.data(model.index(0, 0), Qt::DecorationRole).isValid()); // still waiting
+    release.set_value();
+    ASSERT_TRUE(iconChanges.wait());
+    EXPECT_EQ(iconChanges.at(0).at(2).value<QList<int>>(), QList<int>{Qt::DecorationRole});
+    EXPECT_FALSE(model.data(model.index(0, 0), Qt::DecorationRole).isValid());
 }

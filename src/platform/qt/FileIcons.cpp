@@ -1,13 +1,8 @@
 #include "FileIcons.h"
 
-#include "QtText.h"
-#include "TextCodec.h"
-
 #include <QPainter>
 #include <QPainterPath>
 #include <QPixmap>
-
-#include <filesystem>
 
 namespace pravik {
 
@@ -71,18 +66,6 @@ QIcon FileIcons::icon(DocumentKind kind)
     case DocumentKind::Other: break;
     }
     return other;
-}
-
-QVariant FileIcons::iconFor(const std::string& cp932Path)
-{
-    std::error_code ec;
-    try {
-        if (!std::filesystem::exists(codec::toOsPath(cp932Path), ec))
-            return {};
-    } catch (const codec::ConversionError&) {
-        return {};
-    }
-    return icon(documentKindOfPath(cp932Path));
 }
 
 } // namespace pravik

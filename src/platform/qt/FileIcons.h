@@ -3,9 +3,6 @@
 #include "DocumentKind.h"
 
 #include <QIcon>
-#include <QVariant>
-
-#include <string>
 
 namespace pravik {
 
@@ -13,10 +10,6 @@ namespace pravik {
 // row, so a long list costs no memory per row.
 class FileIcons {
 public:
-    // The icon for the document at `cp932Path`, or an empty QVariant when
-    // the file no longer exists.
-    static QVariant iconFor(const std::string& cp932Path);
-
     static QIcon icon(DocumentKind kind);
 };
 
