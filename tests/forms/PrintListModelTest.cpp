@@ -9,6 +9,8 @@
 
 #include <filesystem>
 #include <future>
+#include <memory>
+#include <mutex>
 #include <thread>
 
 using namespace pravik;
@@ -80,9 +82,11 @@ TEST(PrintListModel, PaintingNeverWaitsForTheDisk)
     // A check that hangs, as on an unreachable network folder, until released.
     std::promise<void> release;
     std::shared_future<void> released = release.get_future().share();
-    std::promise<std::thread::id> checkedOn;
-    model.fileExistence().setProbe([&, released](const std::string&) {
-        checkedOn.set_value(std::this_thread::get_id());
+    // Shared with the checking thread, which may outlive the test.
+    auto checkedOn = std::make_shared<std::promise<std::thread::id>>();
+    auto firstCheck = std::make_shared<std::once_flag>();
+    model.fileExistence().setProbe([checkedOn, firstCheck, released](const std::string&) {
+        std::call_once(*firstCheck, [&] { checkedOn->set_value(std::this_thread::get_id()); });
         released.wait();
         return false;
     });
@@ -90,7 +94,7 @@ TEST(PrintListModel, PaintingNeverWaitsForTheDisk)
     QSignalSpy iconChanges(&model, &QAbstractItemModel::dataChanged);
 
     EXPECT_TRUE(model.data(model.index(0, 0), Qt::DecorationRole).isValid()); // not known yet
-    EXPECT_NE(checkedOn.get_future().get(), std::this_thread::get_id());
+    EXPECT_NE(checkedOn->get_future().get(), std::this_thread::get_id());
     EXPECT_TRUE(model.data(model.index(0, 0), Qt::DecorationRole).isValid()); // still waiting
     release.set_value();
     ASSERT_TRUE(iconChanges.wait());
