@@ -1,3 +1,4 @@
+#include "CupsQueues.h"
 #include "Error.h"
 #include "SystemPrinters.h"
 
@@ -48,6 +49,8 @@ public:
         const Dests dests;
         if (dests.count() == 0) {
             const ipp_status_t status = cupsLastError();
+            if (status == IPP_STATUS_ERROR_SERVICE_UNAVAILABLE)
+                return {{}, {}, unreachableText()};
             if (!meansNoPrinters(status))
                 throw Error(cupsLastErrorString());
             return {};
