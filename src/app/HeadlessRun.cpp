@@ -136,6 +136,10 @@ private:
             return;
         std::string detail;
         const RowResult result = jobs_.take(detail);
+        if (result == RowResult::None && stopSignal() != 0) {
+            current_ = -1; // announced, but the stop came before its job
+            return;
+        }
         const std::string path = codec::toDisplay(list_.at(static_cast<size_t>(current_)).filePath);
         const char* status = "skipped";
         switch (result) {

@@ -59,10 +59,14 @@ void checkReadable(const std::string& cp932Path)
     ::close(fd);
 }
 
-const char* serviceOf(DocumentKind kind)
+bool isOfKind(const Reference<css::lang::XServiceInfo>& info, DocumentKind kind)
 {
-    return kind == DocumentKind::Workbook ? "com.sun.star.sheet.SpreadsheetDocument"
-                                          : "com.sun.star.text.TextDocument";
+    if (kind == DocumentKind::Workbook)
+        return info->supportsService("com.sun.star.sheet.SpreadsheetDocument");
+    // Word opens HTML saved under its extensions too; the office opens it
+    // as a web page.
+    return info->supportsService("com.sun.star.text.TextDocument")
+        || info->supportsService("com.sun.star.text.WebDocument");
 }
 
 const char* kindText(DocumentKind kind)
@@ -175,7 +179,7 @@ OfficeDocument::OfficeDocument(OfficeEngine& engine, const std::string& cp932Pat
     model_.set(component, UNO_QUERY);
     const Reference<css::lang::XServiceInfo> info(component, UNO_QUERY);
     if (!model_.is() || !info.is()
-        || !info->supportsService(rtl::OUString::createFromAscii(serviceOf(kind)))
+        || !isOfKind(info, kind)
         || readAsPlainText(filterOf(model_))) {
         model_.clear();
         closeComponent(component);

@@ -70,11 +70,20 @@ std::string lastLines(const std::filesystem::path& file, size_t count)
     return text;
 }
 
-// The office keeps one more pipe for its profile, named by a digest of the
-// profile's URL, through which a second start on the same profile hands its
-// work over. A killed office leaves its socket behind.
-std::string singleInstancePipe(const rtl::OUString& profileUrl)
+void removeOwnSockets(const std::string& pipeName)
 {
+    for (const std::string& path : pipeSocketPaths(pipeName)) {
+        struct stat info {};
+        if (::lstat(path.c_str(), &info) == 0 && S_ISSOCK(info.st_mode) && info.st_uid == ::getuid())
+            ::unlink(path.c_str());
+    }
+}
+
+} // namespace
+
+std::string singleInstancePipe(const std::string& profileUrlUtf8)
+{
+    const rtl::OUString profileUrl = fromUtf8(profileUrlUtf8);
     sal_uInt8 digest[RTL_DIGEST_LENGTH_MD5];
     rtl_digest_MD5(profileUrl.getStr(), static_cast<sal_uInt32>(profileUrl.getLength()) * sizeof(sal_Unicode),
                    digest, sizeof digest);
@@ -86,17 +95,6 @@ std::string singleInstancePipe(const rtl::OUString& profileUrl)
     }
     return name;
 }
-
-void removeOwnSockets(const std::string& pipeName)
-{
-    for (const std::string& path : pipeSocketPaths(pipeName)) {
-        struct stat info {};
-        if (::lstat(path.c_str(), &info) == 0 && S_ISSOCK(info.st_mode) && info.st_uid == ::getuid())
-            ::unlink(path.c_str());
-    }
-}
-
-} // namespace
 
 OfficeEngine::OfficeEngine(EngineKind kind) : kind_(kind) {}
 
@@ -163,19 +161,22 @@ void OfficeEngine::askToQuit()
     // Asked to quit, the office removes its temp folder and its pipes;
     // ended by a signal, it leaves them. A stalled office does not answer:
     // it is given kQuitLimit, then the call is cut off by ending the group.
-    auto answered = std::make_shared<std::promise<void>>();
-    std::future<void> done = answered->get_future();
+    auto answered = std::make_shared<std::promise<bool>>();
+    std::future<bool> done = answered->get_future();
     std::thread caller([desktop = desktop_, answered] {
+        bool quitting = false;
         try {
-            desktop->terminate();
+            quitting = desktop->terminate();
         } catch (...) {
-            // A dying office; it is ended below either way.
+            quitting = true; // the connection went with an office already on its way out
         }
-        answered->set_value();
+        answered->set_value(quitting);
     });
     const auto deadline = std::chrono::steady_clock::now() + kQuitLimit;
     if (done.wait_until(deadline) == std::future_status::ready) {
-        while (process_->running() && std::chrono::steady_clock::now() < deadline)
+        // An office that refused to quit is not waited for.
+        const bool quitting = done.get();
+        while (quitting && process_->running() && std::chrono::steady_clock::now() < deadline)
             std::this_thread::sleep_for(std::chrono::milliseconds(20));
     } else {
         process_->stop(); // the pipe closes, and the call returns with an error
@@ -214,7 +215,7 @@ void OfficeEngine::start()
     // its guardian, still runs on this profile: a new office would hand its
     // work to it. It is ended, and what it left is cleared.
     endOrphans(toUtf8(profileUrl));
-    const std::string singleInstance = singleInstancePipe(profileUrl);
+    const std::string singleInstance = singleInstancePipe(toUtf8(profileUrl));
     removeOwnSockets(singleInstance);
     std::error_code ec;
     std::filesystem::remove_all(scratch, ec);

@@ -76,6 +76,11 @@ private:
 OfficeEngine& printEngine();
 OfficeEngine& previewEngine();
 
+// The office keeps one more pipe for each profile (URL, UTF-8), named by a
+// digest of the URL, through which a second start on the same profile hands
+// its work over. A killed office leaves its socket behind.
+std::string singleInstancePipe(const std::string& profileUrl);
+
 // Runs the hook set with setIdleHook, if any.
 void runIdleHook();
 

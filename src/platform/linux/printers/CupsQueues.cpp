@@ -1,5 +1,6 @@
 #include "CupsQueues.h"
 
+#include "CupsDests.h"
 #include "Error.h"
 
 #include <cups/cups.h>
@@ -18,22 +19,6 @@ bool sameName(const char* a, const std::string& b)
 {
     return ::strcasecmp(a ? a : "", b.c_str()) == 0;
 }
-
-// Frees the destinations however the lookup ends.
-class Dests {
-public:
-    Dests() { count_ = cupsGetDests2(CUPS_HTTP_DEFAULT, &dests_); }
-    ~Dests() { cupsFreeDests(count_, dests_); }
-    Dests(const Dests&) = delete;
-    Dests& operator=(const Dests&) = delete;
-
-    int count() const { return count_; }
-    const cups_dest_t& operator[](int i) const { return dests_[i]; }
-
-private:
-    cups_dest_t* dests_ = nullptr;
-    int count_ = 0;
-};
 
 // An instance's destination carries the queue's own attributes too (its
 // state, its description): only what the instance sets differently is a
