@@ -35,12 +35,13 @@ printf '[MAIN]\r\n[OFFICE]\r\nRECYCLE=%s\r\n' "$recycle" >"$work/main.ini"
 office_rss_kb() {
   local total=0 pid
   for pid in $(pgrep -f "soffice.bin.*pipe,name=pravik-$1-print" || true); do
-    total=$((total + $(awk '/^VmRSS/ { print $2 }' "/proc/$pid/status" 2>/dev/null || echo 0)))
+    kb="$(awk '/^VmRSS/ { print $2 }' "/proc/$pid/status" 2>/dev/null || true)"
+    total=$((total + ${kb:-0})) # 0 for an office that has just ended
   done
   echo "$total"
 }
 
-echo "documents office_rss_mb"
+echo "documents office_rss_mb (0: the office is being restarted)"
 start=$(date +%s)
 "$pravik" --print "$list" --ini "$work/main.ini" >"$work/results" 2>"$work/progress" &
 pravik_pid=$!

@@ -171,8 +171,13 @@ std::vector<pid_t> officeProcessesOf(pid_t pravik)
         const std::string name = entry.path().filename();
         if (name.find_first_not_of("0123456789") != std::string::npos)
             continue;
-        std::ifstream in(entry.path() / "cmdline", std::ios::binary);
-        std::string cmdline((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        std::string cmdline;
+        try {
+            std::ifstream in(entry.path() / "cmdline", std::ios::binary);
+            cmdline.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+        } catch (const std::exception&) {
+            continue; // it ended while being read
+        }
         if (cmdline.find(tag) != std::string::npos)
             found.push_back(static_cast<pid_t>(std::stol(name)));
     }

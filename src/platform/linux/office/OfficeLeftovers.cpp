@@ -3,8 +3,7 @@
 #include <chrono>
 #include <csignal>
 #include <cstdio>
-#include <fstream>
-#include <iterator>
+#include <fcntl.h>
 #include <sys/random.h>
 #include <sys/stat.h>
 #include <thread>
@@ -19,8 +18,17 @@ constexpr const char* kAcceptArgument = "--accept=pipe,name=";
 
 std::vector<std::string> commandLineOf(pid_t pid)
 {
-    std::ifstream in("/proc/" + std::to_string(pid) + "/cmdline", std::ios::binary);
-    const std::string all((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    // Plain reads: a process may end while its line is read, and the read
+    // then fails rather than ends.
+    std::string all;
+    const int fd = ::open(("/proc/" + std::to_string(pid) + "/cmdline").c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd >= 0) {
+        char buffer[4096];
+        ssize_t got;
+        while ((got = ::read(fd, buffer, sizeof buffer)) > 0)
+            all.append(buffer, static_cast<size_t>(got));
+        ::close(fd);
+    }
     std::vector<std::string> args;
     size_t start = 0;
     for (size_t end; (end = all.find('\0', start)) != std::string::npos; start = end + 1)
