@@ -11,10 +11,9 @@
 
 #include <QApplication>
 
-#include <unistd.h>
-
 #include <csignal>
 #include <iostream>
+#include <unistd.h>
 
 namespace {
 
@@ -36,6 +35,9 @@ void handleStopSignals()
 {
     struct sigaction action {};
     action.sa_handler = onStopSignal;
+    // Whatever thread it lands on, a read from the office's pipe must go on,
+    // not fail as if the office had gone.
+    action.sa_flags = SA_RESTART;
     sigemptyset(&action.sa_mask);
     for (int signal : {SIGTERM, SIGINT, SIGHUP})
         sigaction(signal, &action, nullptr);

@@ -12,10 +12,10 @@
 #include <algorithm>
 #include <chrono>
 #include <csignal>
+#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <future>
-#include <sys/stat.h>
 #include <thread>
 #include <unistd.h>
 
@@ -68,15 +68,6 @@ std::string lastLines(const std::filesystem::path& file, size_t count)
     for (const std::string& line : lines)
         text += "\n" + line;
     return text;
-}
-
-void removeOwnSockets(const std::string& pipeName)
-{
-    for (const std::string& path : pipeSocketPaths(pipeName)) {
-        struct stat info {};
-        if (::lstat(path.c_str(), &info) == 0 && S_ISSOCK(info.st_mode) && info.st_uid == ::getuid())
-            ::unlink(path.c_str());
-    }
 }
 
 } // namespace
@@ -216,7 +207,7 @@ void OfficeEngine::start()
     // work to it. It is ended, and what it left is cleared.
     endOrphans(toUtf8(profileUrl));
     const std::string singleInstance = singleInstancePipe(toUtf8(profileUrl));
-    removeOwnSockets(singleInstance);
+    removePipeSockets(singleInstance);
     std::error_code ec;
     std::filesystem::remove_all(scratch, ec);
     if (!std::filesystem::create_directory(scratch, ec) || ec)

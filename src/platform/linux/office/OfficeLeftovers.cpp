@@ -91,6 +91,15 @@ std::string unpredictablePipeName(const std::string& prefix)
     return name;
 }
 
+void removePipeSockets(const std::string& pipeName)
+{
+    for (const std::string& path : pipeSocketPaths(pipeName)) {
+        struct stat info {};
+        if (::lstat(path.c_str(), &info) == 0 && S_ISSOCK(info.st_mode) && info.st_uid == ::getuid())
+            ::unlink(path.c_str());
+    }
+}
+
 std::vector<pid_t> processesUsingProfile(const std::string& profileUrl)
 {
     const std::string wanted = kProfileArgument + profileUrl;
@@ -128,11 +137,7 @@ int endOrphans(const std::string& profileUrl)
         while (alive(pid) && std::chrono::steady_clock::now() < deadline)
             std::this_thread::sleep_for(std::chrono::milliseconds(20));
     for (const std::string& pipe : pipes)
-        for (const std::string& path : pipeSocketPaths(pipe)) {
-            struct stat info {};
-            if (::lstat(path.c_str(), &info) == 0 && S_ISSOCK(info.st_mode) && info.st_uid == ::getuid())
-                ::unlink(path.c_str());
-        }
+        removePipeSockets(pipe);
     return static_cast<int>(orphans.size());
 }
 

@@ -18,6 +18,9 @@ enum class PipeOwner { Missing, Ours, Stranger };
 // stranger's and must never be connected to.
 PipeOwner pipeOwner(const std::string& pipeName);
 
+// Removes the pipe's sockets that are this user's (a killed office's).
+void removePipeSockets(const std::string& pipeName);
+
 // A pipe name no other local user can guess; `prefix` keeps it recognisable.
 std::string unpredictablePipeName(const std::string& prefix);
 
