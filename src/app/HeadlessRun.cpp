@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <ostream>
+#include <utility>
 
 namespace pravik {
 
@@ -53,6 +54,9 @@ private:
             result_ = outcome == JobOutcome::Done ? RowResult::Done : RowResult::Skipped;
             if (outcome == JobOutcome::Skipped)
                 detail_ = "シートが指定されていないため印刷しません";
+            notes_ = jobs_.takeNotes();
+            for (const std::string& note : notes_)
+                detail_ += (detail_.empty() ? "" : " / ") + note;
             return outcome;
         } catch (const std::exception& error) {
             result_ = RowResult::Failed;
@@ -65,7 +69,10 @@ private:
         }
     }
 
+    std::vector<std::string> takeNotes() override { return std::exchange(notes_, {}); }
+
     PrintJobs& jobs_;
+    std::vector<std::string> notes_;
     RowResult result_ = RowResult::None;
     std::string detail_;
 };
@@ -75,10 +82,9 @@ private:
 class ConsoleHost : public PrintRunHost {
 public:
     ConsoleHost(const PrintList& list, PrintMode mode, RecordingJobs& jobs,
-                std::function<std::string()> currentPrinter, std::ostream& results,
-                std::ostream& progress)
-        : list_(list), mode_(mode), jobs_(jobs), currentPrinter_(std::move(currentPrinter))
-        , results_(results), progress_(progress)
+                const HeadlessServices& services, std::ostream& results, std::ostream& progress)
+        : list_(list), mode_(mode), jobs_(jobs), currentPrinter_(services.currentPrinter)
+        , stopSignal_(services.stopSignal), results_(results), progress_(progress)
     {
     }
 
@@ -116,7 +122,8 @@ public:
 
     void hideProgress() override { finishRow(); }
     void processPendingEvents() override {}
-    int abortFlag() const override { return 0; }
+    int abortFlag() const override { return stopSignal() != 0 ? 1 : 0; }
+    int stopSignal() const { return stopSignal_ ? stopSignal_() : 0; }
     void setMainWindowEnabled(bool) override {}
     void setBusyCursor(bool) override {}
 
@@ -129,6 +136,10 @@ private:
             return;
         std::string detail;
         const RowResult result = jobs_.take(detail);
+        if (result == RowResult::None && stopSignal() != 0) {
+            current_ = -1; // announced, but the stop came before its job
+            return;
+        }
         const std::string path = codec::toDisplay(list_.at(static_cast<size_t>(current_)).filePath);
         const char* status = "skipped";
         switch (result) {
@@ -138,7 +149,7 @@ private:
         case RowResult::None: detail = "Word と Excel の文書ではありません"; break;
         }
         results_ << status << '\t' << current_ + 1 << '\t' << path;
-        if (result != RowResult::Done)
+        if (result != RowResult::Done || !detail.empty())
             results_ << '\t' << detail;
         results_ << std::endl;
         allPrinted_ = allPrinted_ && result == RowResult::Done;
@@ -150,6 +161,7 @@ private:
     PrintMode mode_;
     RecordingJobs& jobs_;
     std::function<std::string()> currentPrinter_;
+    std::function<int()> stopSignal_;
     std::ostream& results_;
     std::ostream& progress_;
     mutable int announcing_ = -1;
@@ -219,13 +231,17 @@ int runHeadless(const HeadlessOptions& options, const HeadlessServices& services
     }
 
     RecordingJobs recording(*jobs);
-    ConsoleHost host(list, options.mode, recording, services.currentPrinter, results, progress);
+    ConsoleHost host(list, options.mode, recording, services, results, progress);
     try {
         // Every row takes part, whatever the settings say about selections.
         PrintRun(host, recording, AllRows).printFiles(options.mode);
     } catch (const std::exception& error) {
         progress << "pravik: " << error.what() << std::endl;
         return kRunImpossible;
+    }
+    if (const int signal = host.stopSignal()) {
+        progress << "pravik: シグナル " << signal << " を受けたため中止しました" << std::endl;
+        return 128 + signal;
     }
     if (options.mode == PrintMode::Preview && services.afterPreview)
         services.afterPreview();

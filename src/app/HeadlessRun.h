@@ -39,12 +39,18 @@ struct HeadlessServices {
     std::function<std::unique_ptr<PrintJobs>(const Settings&)> makeJobs;
     // Called after a preview run, before the program ends.
     std::function<void()> afterPreview;
+    // The signal that asked the run to stop (SIGTERM, SIGINT, SIGHUP), 0
+    // while none did. The run stops before the next row and ends with 128 +
+    // the signal. Empty: never asked.
+    std::function<int()> stopSignal;
 };
 
 // Runs the list. A progress line per row goes to `progress`, one result line
 // per row to `results`: "printed", "previewed", "failed" or "skipped", a
 // tab, the row's number, a tab, the file's path, and for the last two a tab
-// and the reason. Returns the exit status.
+// and the reason; a printed row the print system had something to say about
+// (a stopped queue, a failure after its job was accepted) gets a tab and
+// that note. Returns the exit status.
 int runHeadless(const HeadlessOptions& options, const HeadlessServices& services,
                 std::ostream& results, std::ostream& progress);
 

@@ -19,6 +19,8 @@ struct Settings {
     bool acceptOtherFiles = false;
     int excelNoSheetRule = ActiveSheet;
     bool collateCopies = false;
+    // Documents after which the print office is restarted; 0 or less: never.
+    int officeRecycle = 200;
 };
 
 } // namespace pravik

@@ -11,9 +11,37 @@
 
 #include <QApplication>
 
+#include <csignal>
 #include <iostream>
+#include <unistd.h>
 
 namespace {
+
+volatile std::sig_atomic_t stopSignal = 0;
+
+// The first signal lets the run stop after the row in hand, which then
+// cleans up after itself; a second one ends the program at once, with its
+// spool file removed and its offices ended by their guardians.
+extern "C" void onStopSignal(int signal)
+{
+    if (stopSignal != 0) {
+        pravik::office::removeSpoolFileNow();
+        ::_exit(128 + signal);
+    }
+    stopSignal = signal;
+}
+
+void handleStopSignals()
+{
+    struct sigaction action {};
+    action.sa_handler = onStopSignal;
+    // Whatever thread it lands on, a read from the office's pipe must go on,
+    // not fail as if the office had gone.
+    action.sa_flags = SA_RESTART;
+    sigemptyset(&action.sa_mask);
+    for (int signal : {SIGTERM, SIGINT, SIGHUP})
+        sigaction(signal, &action, nullptr);
+}
 
 int runWindows(int argc, char** argv)
 {
@@ -44,6 +72,8 @@ int runHeadless(const pravik::HeadlessOptions& options)
         return std::make_unique<pravik::AutomationPrintJobs>(pravik::makeSystemAutomationBackend(),
                                                              settings);
     };
+    services.stopSignal = [] { return static_cast<int>(stopSignal); };
+    handleStopSignals();
     services.afterPreview = [] {
         std::cerr << "プレビューのウィンドウをすべて閉じると終了します。" << std::endl;
         pravik::office::waitUntilPreviewsClosed();

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Settings.h"
+
 #include "Variant.h"
 
 #include <cstdint>
@@ -70,6 +72,9 @@ public:
     // CP932 cannot hold is an error, never a lookalike (a sheet name with a
     // substituted character would name another sheet, or none).
     virtual Variant invoke(const ObjectRef& target, const Invocation& call) = 0;
+
+    // The settings of the run about to use this backend.
+    virtual void applySettings(const Settings&) {}
 };
 
 // Raise the error the form prescribes for a name the object does not know.

@@ -1,23 +1,55 @@
 #include "OfficeJobs.h"
 
+#include "JobNotes.h"
+
+#include <utility>
+
 namespace pravik {
 
 AutomationPrintJobs::AutomationPrintJobs(std::shared_ptr<AutomationBackend> backend,
                                          const Settings& settings)
-    : automation_(std::move(backend))
+    : automation_(backend)
     , settings_(settings)
 {
+    backend->applySettings(settings);
+}
+
+template <typename Job>
+JobOutcome AutomationPrintJobs::noted(Job job)
+{
+    jobnotes::take(); // nothing of an earlier job
+    notes_.clear();
+    try {
+        const JobOutcome outcome = job();
+        notes_ = jobnotes::take().notes;
+        return outcome;
+    } catch (const std::exception& error) {
+        jobnotes::Taken taken = jobnotes::take();
+        if (!taken.accepted)
+            throw;
+        // The print system has the job and prints it. Reporting the row as
+        // failed would have it printed twice by whoever prints the failed
+        // rows again, so it counts as printed and the failure is told.
+        notes_ = std::move(taken.notes);
+        notes_.push_back(std::string("印刷ジョブの受け付け後にエラーが発生しました: ") + error.what());
+        return JobOutcome::Done;
+    }
 }
 
 JobOutcome AutomationPrintJobs::printExcel(const PrintEntry& entry, PrintMode mode)
 {
-    return PrintExcelFile(entry, mode, settings_, automation_);
+    return noted([&] { return PrintExcelFile(entry, mode, settings_, automation_); });
 }
 
 void AutomationPrintJobs::printWord(const PrintEntry& entry, PrintMode mode,
                                     const std::string& currentPrinter)
 {
-    PrintWordFile(entry, mode, currentPrinter, automation_);
+    noted([&] {
+        PrintWordFile(entry, mode, currentPrinter, automation_);
+        return JobOutcome::Done;
+    });
 }
+
+std::vector<std::string> AutomationPrintJobs::takeNotes() { return std::exchange(notes_, {}); }
 
 } // namespace pravik

@@ -45,8 +45,13 @@ public:
     JobOutcome printExcel(const PrintEntry& entry, PrintMode mode) override;
     void printWord(const PrintEntry& entry, PrintMode mode,
                    const std::string& currentPrinter) override;
+    std::vector<std::string> takeNotes() override;
 
 private:
+    template <typename Job>
+    JobOutcome noted(Job job);
+
+    std::vector<std::string> notes_;
     AutomationCall automation_;
     const Settings& settings_;
 };

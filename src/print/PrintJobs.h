@@ -3,6 +3,7 @@
 #include "PrintEntry.h"
 
 #include <string>
+#include <vector>
 
 namespace pravik {
 
@@ -21,6 +22,10 @@ public:
     virtual JobOutcome printExcel(const PrintEntry& entry, PrintMode mode) = 0;
     virtual void printWord(const PrintEntry& entry, PrintMode mode,
                            const std::string& currentPrinter) = 0;
+    // What the last job learnt that the user should know although the row
+    // printed (a stopped queue, a failure after the print system had
+    // accepted the job); taking them clears them.
+    virtual std::vector<std::string> takeNotes() { return {}; }
 };
 
 } // namespace pravik

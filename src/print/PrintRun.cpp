@@ -79,6 +79,7 @@ PrintRun::PrintRun(PrintRunHost& host, PrintJobs& jobs, int printTarget)
 void PrintRun::printFiles(PrintMode mode)
 {
     failures_.clear();
+    notes_.clear();
     // Taken before anything is shown: without a printer the run does not start.
     const std::string printer = host_.currentPrinter();
 
@@ -151,6 +152,8 @@ PrintRun::RowEnd PrintRun::runJob(const PrintEntry& entry, PrintMode mode,
         failures_.push_back({codec::toDisplay(entry.fileName), unknownErrorText});
         return RowEnd::Next;
     }
+    for (std::string& note : jobs_.takeNotes())
+        notes_.push_back({codec::toDisplay(entry.fileName), std::move(note)});
 
     // A single selected row needs no search for the next one.
     return host_.selectedCount() == 1 ? RowEnd::Stop : RowEnd::Next;
@@ -158,19 +161,32 @@ PrintRun::RowEnd PrintRun::runJob(const PrintEntry& entry, PrintMode mode,
 
 void PrintRun::reportFailures(PrintMode mode)
 {
-    if (failures_.empty())
+    if (failures_.empty() && notes_.empty())
         return;
-    host_.reportFailures(failureMessage(mode, failures_), std::string(failureCaption));
+    host_.reportFailures(failureMessage(mode, failures_, notes_), std::string(failureCaption));
 }
 
-std::string PrintRun::failureMessage(PrintMode mode, const std::vector<PrintFailure>& failures)
+std::string PrintRun::failureMessage(PrintMode mode, const std::vector<PrintFailure>& failures,
+                                     const std::vector<PrintFailure>& notes)
 {
-    std::string text = textsFor(mode).failureHeader;
-    for (const PrintFailure& failure : failures) {
-        text += '\n';
-        text += failure.fileName;
-        text += ": ";
-        text += failure.errorText;
+    const auto list = [](std::string& text, const std::vector<PrintFailure>& rows) {
+        for (const PrintFailure& row : rows) {
+            text += '\n';
+            text += row.fileName;
+            text += ": ";
+            text += row.errorText;
+        }
+    };
+    std::string text;
+    if (!failures.empty()) {
+        text = textsFor(mode).failureHeader;
+        list(text, failures);
+    }
+    if (!notes.empty()) {
+        if (!text.empty())
+            text += "\n\n";
+        text += "次のファイルは印刷しましたが、お知らせがあります。";
+        list(text, notes);
     }
     return text;
 }

@@ -64,9 +64,13 @@ public:
 
     // The failed rows of the last run, in the order they ran.
     const std::vector<PrintFailure>& failures() const { return failures_; }
+    // Printed rows with a note from their job (the text in errorText).
+    const std::vector<PrintFailure>& notes() const { return notes_; }
 
-    // The one message shown after a run in which rows failed.
-    static std::string failureMessage(PrintMode mode, const std::vector<PrintFailure>& failures);
+    // The one message shown after a run in which rows failed or printed
+    // with a note.
+    static std::string failureMessage(PrintMode mode, const std::vector<PrintFailure>& failures,
+                                      const std::vector<PrintFailure>& notes = {});
     static constexpr std::string_view failureCaption = "印刷エラー";
 
 private:
@@ -80,6 +84,7 @@ private:
     PrintJobs& jobs_;
     int printTarget_;
     std::vector<PrintFailure> failures_;
+    std::vector<PrintFailure> notes_;
 };
 
 } // namespace pravik

@@ -30,6 +30,8 @@ std::string PrinterService::currentPrinterName()
         return *current_;
 
     const PrinterQuery found = source_->query();
+    if (!found.unreachable.empty())
+        throw Error(found.unreachable);
     if (found.defaultName.empty()
         || std::find(found.names.begin(), found.names.end(), found.defaultName)
                == found.names.end())

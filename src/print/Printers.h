@@ -12,6 +12,9 @@ namespace pravik::printers {
 struct PrinterQuery {
     std::vector<std::string> names;
     std::string defaultName;
+    // Not empty when the print system could not be reached: why (UTF-8).
+    // There are no names then, and no default.
+    std::string unreachable;
 };
 
 // The system's printer list. query() throws pravik::Error with the system's

@@ -134,6 +134,11 @@ make_documents() {
   make_second_sheet_active "$work/docs/sheets.xls"
   make_second_sheet_active "$work/docs/sheets.xlt"
   cp "$work/docs/sheets.xls" "$work/docs/売上 集計.xls"
+  # Files that are not what their names say.
+  head -c 6000 /dev/urandom >"$work/docs/garbage.doc"
+  head -c 6000 /dev/urandom >"$work/docs/garbage.xls"
+  head -c 3000 "$work/docs/sheets.xls" >"$work/docs/truncated.xls"
+  printf '<html><body><p>HTML-MARK-1</p></body></html>\n' >"$work/docs/page-html.doc"
   for doc in pages.doc long.doc template.dot sheets.xls sheets.xlt; do
     [[ -s "$work/docs/$doc" ]] || { echo "test document $doc was not made" >&2; return 1; }
   done

@@ -5,7 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <map>
+#include <utility>
 #include <sstream>
 
 namespace pravik::test {
@@ -15,6 +17,7 @@ namespace {
 class ScriptedJobs : public PrintJobs {
 public:
     std::map<std::string, std::string> failures; // path -> error text
+    std::map<std::string, std::string> notes;    // path -> note of a printed row
     std::vector<std::string> calls;
     JobOutcome excelOutcome = JobOutcome::Done;
 
@@ -27,13 +30,18 @@ public:
     {
         run(entry, currentPrinter);
     }
+    std::vector<std::string> takeNotes() override { return std::exchange(pendingNotes, {}); }
 
 private:
+    std::vector<std::string> pendingNotes;
+
     void run(const PrintEntry& entry, const std::string& printer)
     {
         calls.push_back(entry.filePath + (printer.empty() ? "" : " @" + printer));
         if (const auto failure = failures.find(entry.filePath); failure != failures.end())
             throw Error(failure->second);
+        if (const auto note = notes.find(entry.filePath); note != notes.end())
+            pendingNotes.push_back(note->second);
     }
 };
 
@@ -45,6 +53,7 @@ protected:
     std::ostringstream results;
     std::ostringstream progress;
     bool previewEnded = false;
+    int stopAfterCalls = -1; // a stop signal arrives once this many jobs ran
 
     HeadlessServices services()
     {
@@ -60,10 +69,12 @@ protected:
                 {
                     to.printWord(e, m, p);
                 }
+                std::vector<std::string> takeNotes() override { return to.takeNotes(); }
             };
             return std::make_unique<Forward>(jobs);
         };
         s.afterPreview = [this] { previewEnded = true; };
+        s.stopSignal = [this] { return stopAfterCalls >= 0 && static_cast<int>(jobs.calls.size()) >= stopAfterCalls ? SIGTERM : 0; };
         return s;
     }
 
@@ -110,6 +121,23 @@ TEST_F(HeadlessRunTest, SucceedsOnlyWhenEveryRowPrinted)
     results.str("");
     EXPECT_EQ(run({entry("b.xls")}), kSomeRowsNotPrinted);
     EXPECT_EQ(results.str(), "skipped\t1\t/docs/b.xls\tシートが指定されていないため印刷しません\n");
+}
+
+TEST_F(HeadlessRunTest, APrintedRowCarriesTheNoteOfItsJob)
+{
+    jobs.notes["/docs/a.doc"] = "プリンタ P は停止中です";
+    EXPECT_EQ(run({entry("a.doc"), entry("b.doc")}), kAllRowsPrinted);
+    EXPECT_EQ(results.str(), "printed\t1\t/docs/a.doc\tプリンタ P は停止中です\n"
+                             "printed\t2\t/docs/b.doc\n");
+    EXPECT_NE(progress.str().find("a.doc: プリンタ P は停止中です"), std::string::npos) << progress.str();
+}
+
+TEST_F(HeadlessRunTest, AStopSignalEndsTheRunAfterTheRowInHand)
+{
+    stopAfterCalls = 1;
+    EXPECT_EQ(run({entry("a.doc"), entry("b.doc")}), 128 + SIGTERM);
+    EXPECT_EQ(jobs.calls, (std::vector<std::string>{"/docs/a.doc @Office"}));
+    EXPECT_EQ(results.str(), "printed\t1\t/docs/a.doc\n");
 }
 
 TEST_F(HeadlessRunTest, PreviewsAndThenWaitsForThePreviews)

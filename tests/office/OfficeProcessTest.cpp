@@ -39,16 +39,21 @@ TEST(OfficeProcess, StopEndsTheWholeGroupAndRemovesWhatItLeaves)
 {
     TempDir dir;
     const std::string socket = dir.file("socket");
-    OfficeProcess office("/bin/sh", {"sh", "-c", "touch " + socket + "; sleep 60 & sleep 60"},
-                         dir.path() / "log", {socket});
+    // Its temp folder, named to it in its environment, goes with it too.
+    const std::filesystem::path scratch = dir.path() / "scratch";
+    OfficeProcess office("/bin/sh",
+                         {"sh", "-c", "touch " + socket + "; mkdir -p \"$TMPDIR/lu1.tmp\"; sleep 60 & sleep 60"},
+                         dir.path() / "log", {socket}, {"TMPDIR=" + scratch.string()}, scratch);
     const pid_t group = office.group();
     EXPECT_TRUE(office.running());
     EXPECT_TRUE(groupAlive(group));
     EXPECT_TRUE(waitUntil([&] { return std::filesystem::exists(socket); }));
+    EXPECT_TRUE(waitUntil([&] { return std::filesystem::exists(scratch / "lu1.tmp"); }));
     office.stop();
     EXPECT_FALSE(office.running());
     EXPECT_TRUE(waitUntil([&] { return !groupAlive(group); }));
     EXPECT_FALSE(std::filesystem::exists(socket));
+    EXPECT_FALSE(std::filesystem::exists(scratch));
 }
 
 TEST(OfficeProcess, AnOfficeThatEndsIsNoticed)

@@ -1,4 +1,5 @@
 #include "JobHarness.h"
+#include "JobNotes.h"
 #include "OfficeJobs.h"
 
 #include <gtest/gtest.h>
@@ -117,5 +118,52 @@ TEST(PrintWordFile, FailureAtAnyCallStopsThereAndReleasesEverything)
                 PrintWordFile(wordRow(pages), mode, "Default", a);
             });
         }
+    }
+}
+
+namespace {
+
+// Tells, as the office backend does, that the print system took the job.
+class AcceptingBackend : public AutomationBackend {
+public:
+    explicit AcceptingBackend(std::shared_ptr<RecordingBackend> inner) : inner_(std::move(inner)) {}
+    ObjectRef createObject(const std::string& progId) override { return inner_->createObject(progId); }
+    Variant invoke(const ObjectRef& target, const Invocation& call) override
+    {
+        Variant result = inner_->invoke(target, call);
+        if (call.member == "PrintOut")
+            jobnotes::reportAccepted();
+        return result;
+    }
+
+private:
+    std::shared_ptr<RecordingBackend> inner_;
+};
+
+} // namespace
+
+TEST(AutomationPrintJobs, ARowCountsAsPrintedOnceThePrintSystemHasItsJob)
+{
+    const Settings settings;
+    constexpr int printOutCall = 11;
+    struct Case {
+        int failingCall;
+        bool printed;
+    };
+    for (const Case c : {Case{printOutCall, false}, Case{printOutCall + 1, true}, Case{printOutCall + 3, true}}) {
+        SCOPED_TRACE("failing call " + std::to_string(c.failingCall));
+        auto recording = std::make_shared<RecordingBackend>();
+        recording->failAtCall(c.failingCall, FailWith::ServerException);
+        AutomationPrintJobs jobs(std::make_shared<AcceptingBackend>(recording), settings);
+        if (!c.printed) {
+            EXPECT_ANY_THROW(jobs.printWord(wordRow(""), PrintMode::Print, "Default"));
+            continue;
+        }
+        // Reported failed, the row would be printed twice by whoever prints
+        // the failed rows again; the failure is told as a note instead.
+        EXPECT_NO_THROW(jobs.printWord(wordRow(""), PrintMode::Print, "Default"));
+        const std::vector<std::string> notes = jobs.takeNotes();
+        ASSERT_EQ(notes.size(), 1u);
+        EXPECT_NE(notes[0].find("受け付け後"), std::string::npos) << notes[0];
     }
 }

@@ -1,6 +1,7 @@
 #include "EngineSession.h"
 
 #include "ListFile.h"
+#include "OfficeEngine.h"
 #include "TextCodec.h"
 
 #include <cups/cups.h>
@@ -101,6 +102,12 @@ const EngineSession& EngineSession::get()
         s.root = value("PRAVIK_TEST_ROOT");
         ::setenv("CUPS_SERVER", s.cupsServer.c_str(), 1);
         ::setenv("XDG_CACHE_HOME", value("PRAVIK_TEST_CACHE").c_str(), 1);
+        // Spool files of these runs only, not of anyone else using /tmp.
+        const std::string temp = s.root + "/runtmp";
+        std::filesystem::create_directories(temp);
+        ::setenv("TMPDIR", temp.c_str(), 1);
+        // Printer instances of the session's own, not the system's.
+        ::setenv("CUPS_SERVERROOT", s.root.c_str(), 1);
         if (s.display.empty())
             ::unsetenv("DISPLAY");
         else
@@ -164,8 +171,13 @@ std::vector<pid_t> officeProcessesOf(pid_t pravik)
         const std::string name = entry.path().filename();
         if (name.find_first_not_of("0123456789") != std::string::npos)
             continue;
-        std::ifstream in(entry.path() / "cmdline", std::ios::binary);
-        std::string cmdline((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        std::string cmdline;
+        try {
+            std::ifstream in(entry.path() / "cmdline", std::ios::binary);
+            cmdline.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+        } catch (const std::exception&) {
+            continue; // it ended while being read
+        }
         if (cmdline.find(tag) != std::string::npos)
             found.push_back(static_cast<pid_t>(std::stol(name)));
     }
@@ -173,7 +185,8 @@ std::vector<pid_t> officeProcessesOf(pid_t pravik)
 }
 
 PravikRun runPravik(const std::vector<std::string>& args,
-                    const std::function<void(const std::string&, pid_t)>& onProgress)
+                    const std::function<void(const std::string&, pid_t)>& onProgress,
+                    bool checkNoOfficeLeft)
 {
     EngineSession::get();
     int out[2];
@@ -236,6 +249,8 @@ PravikRun runPravik(const std::vector<std::string>& args,
     run.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
     run.results = splitLines(stdoutText);
 
+    if (!checkNoOfficeLeft)
+        return run;
     // Nothing of the office may outlive the program.
     std::vector<pid_t> left = officeProcessesOf(run.pid);
     for (int i = 0; i < 50 && !left.empty(); ++i) {
@@ -246,6 +261,47 @@ PravikRun runPravik(const std::vector<std::string>& args,
     for (pid_t pid : left)
         ::kill(pid, SIGKILL);
     return run;
+}
+
+pid_t guardianOf(pid_t pravik)
+{
+    for (pid_t office : officeProcessesOf(pravik))
+        if (const pid_t group = ::getpgid(office); group > 0)
+            return group;
+    return -1;
+}
+
+std::vector<std::string> leftoversOf(const std::vector<pid_t>& runs)
+{
+    std::vector<std::string> left;
+    const std::string uid = std::to_string(::getuid());
+    std::error_code ec;
+    for (pid_t run : runs) {
+        for (pid_t office : officeProcessesOf(run))
+            left.push_back("office process " + std::to_string(office));
+        const std::string ownPipe = "OSL_PIPE_" + uid + "_pravik-" + std::to_string(run) + "-";
+        for (const char* folder : {"/tmp", "/var/tmp"})
+            for (const auto& entry : std::filesystem::directory_iterator(folder, ec))
+                if (entry.path().filename().string().starts_with(ownPipe))
+                    left.push_back(entry.path().string());
+    }
+    const std::filesystem::path profiles = std::string(std::getenv("XDG_CACHE_HOME")) + "/pravik/office";
+    for (const auto& entry : std::filesystem::directory_iterator(profiles, ec)) {
+        const std::string name = entry.path().filename().string();
+        if (name.ends_with(".tmp"))
+            left.push_back(entry.path().string());
+        if (!entry.is_directory() || name.ends_with(".tmp"))
+            continue;
+        const std::string socket = "OSL_PIPE_" + uid + "_"
+            + office::singleInstancePipe("file://" + entry.path().string());
+        for (const char* folder : {"/tmp/", "/var/tmp/"})
+            if (std::filesystem::exists(folder + socket, ec))
+                left.push_back(folder + socket);
+    }
+    for (const auto& entry : std::filesystem::directory_iterator(std::getenv("TMPDIR"), ec))
+        if (entry.path().filename().string().starts_with("pravik-print-"))
+            left.push_back(entry.path().string());
+    return left;
 }
 
 std::string writeList(const std::string& name, const std::vector<PrintEntry>& entries)

@@ -60,9 +60,18 @@ struct PravikRun {
 
 // Runs the program with the arguments; each line it writes to stderr is
 // passed to onProgress as it comes. Afterwards checks that the program left
-// no office process behind.
+// no office process behind, unless told not to.
 PravikRun runPravik(const std::vector<std::string>& args,
-                    const std::function<void(const std::string&, pid_t)>& onProgress = {});
+                    const std::function<void(const std::string&, pid_t)>& onProgress = {},
+                    bool checkNoOfficeLeft = true);
+
+// What the runs of these pids left that they should not have: office
+// processes, sockets of their pipes and of the session's profiles, the
+// offices' temp folders and spool files. Empty when nothing.
+std::vector<std::string> leftoversOf(const std::vector<pid_t>& runs);
+
+// The guardian of the program's offices (the leader of their group), or -1.
+pid_t guardianOf(pid_t pravik);
 
 // Office processes started by the program with that pid.
 std::vector<pid_t> officeProcessesOf(pid_t pravik);

@@ -9,22 +9,29 @@
 
 #include <com/sun/star/uno/RuntimeException.hpp>
 
+#include <atomic>
+
 namespace pravik::office {
 
 namespace {
 
 constexpr const char* kSource = "LibreOffice";
 
+std::atomic<int> recycleLimit{Settings().officeRecycle};
+
 // An office found dead is replaced here, so that the job after a crash
 // starts on a fresh one instead of failing too; so is one that cannot know
-// a printer added since it started. An office that has never run is left
-// to start when the first document is opened.
+// a printer added since it started, and one that has opened so many
+// documents that what it keeps of each adds up. An office that has never
+// run is left to start when the first document is opened.
 void reviveEngine()
 {
     OfficeEngine& engine = printEngine();
     if (!engine.started())
         return;
-    if (engine.checkAlive() && !engine.printersAddedSinceStart())
+    const int limit = recycleLimit;
+    const bool worn = limit > 0 && engine.documentsSinceStart() >= limit;
+    if (!worn && engine.checkAlive() && !engine.printersAddedSinceStart())
         return;
     engine.shutdown();
     engine.context();
@@ -40,6 +47,8 @@ std::string officeFailure(const css::uno::Exception& error)
 }
 
 } // namespace
+
+void OfficeBackend::applySettings(const Settings& settings) { recycleLimit = settings.officeRecycle; }
 
 ObjectRef OfficeBackend::createObject(const std::string& progId)
 {

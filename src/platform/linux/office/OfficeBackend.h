@@ -12,6 +12,8 @@ class OfficeBackend final : public AutomationBackend {
 public:
     ObjectRef createObject(const std::string& progId) override;
     Variant invoke(const ObjectRef& target, const Invocation& call) override;
+    // Takes the number of documents after which the print office restarts.
+    void applySettings(const Settings& settings) override;
 };
 
 } // namespace pravik::office

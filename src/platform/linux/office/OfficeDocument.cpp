@@ -16,9 +16,15 @@
 #include <com/sun/star/sheet/XSpreadsheet.hpp>
 #include <com/sun/star/sheet/XSpreadsheetDocument.hpp>
 #include <com/sun/star/sheet/XSpreadsheetView.hpp>
+#include <com/sun/star/task/PasswordRequest.hpp>
+#include <com/sun/star/task/XInteractionAbort.hpp>
+#include <com/sun/star/task/XInteractionHandler.hpp>
 #include <com/sun/star/util/XCloseable.hpp>
 #include <com/sun/star/view/XRenderable.hpp>
+#include <cppuhelper/implbase1.hxx>
+#include <rtl/ref.hxx>
 
+#include <atomic>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -53,10 +59,14 @@ void checkReadable(const std::string& cp932Path)
     ::close(fd);
 }
 
-const char* serviceOf(DocumentKind kind)
+bool isOfKind(const Reference<css::lang::XServiceInfo>& info, DocumentKind kind)
 {
-    return kind == DocumentKind::Workbook ? "com.sun.star.sheet.SpreadsheetDocument"
-                                          : "com.sun.star.text.TextDocument";
+    if (kind == DocumentKind::Workbook)
+        return info->supportsService("com.sun.star.sheet.SpreadsheetDocument");
+    // Word opens HTML saved under its extensions too; the office opens it
+    // as a web page.
+    return info->supportsService("com.sun.star.text.TextDocument")
+        || info->supportsService("com.sun.star.text.WebDocument");
 }
 
 const char* kindText(DocumentKind kind)
@@ -70,6 +80,47 @@ Reference<css::container::XIndexAccess> sheetsOf(const Reference<css::frame::XMo
     return Reference<css::container::XIndexAccess>(workbook->getSheets(), UNO_QUERY_THROW);
 }
 
+// Answers every question the office asks while loading with "abort", as no
+// one is there to answer, and remembers whether it asked for a password.
+class LoadQuestions : public cppu::WeakImplHelper1<css::task::XInteractionHandler> {
+public:
+    void SAL_CALL handle(const Reference<css::task::XInteractionRequest>& request) override
+    {
+        css::task::PasswordRequest password;
+        if (request->getRequest() >>= password)
+            passwordAsked_ = true;
+        for (const Reference<css::task::XInteractionContinuation>& choice : request->getContinuations()) {
+            const Reference<css::task::XInteractionAbort> abort(choice, UNO_QUERY);
+            if (abort.is()) {
+                abort->select();
+                return;
+            }
+        }
+    }
+
+    bool passwordAsked() const { return passwordAsked_; }
+
+private:
+    std::atomic<bool> passwordAsked_{false};
+};
+
+// The filter the office read the file with.
+std::string filterOf(const Reference<css::frame::XModel>& model)
+{
+    for (const css::beans::PropertyValue& argument : model->getArgs()) {
+        rtl::OUString name;
+        if (argument.Name == "FilterName" && (argument.Value >>= name))
+            return toUtf8(name);
+    }
+    return {};
+}
+
+// The office opens any file it recognises as nothing else as plain text
+// (Writer) or as comma-separated values (Calc). Under a Word or Excel name
+// that is a damaged or foreign file, and printing it prints pages of
+// garbage. HTML, RTF and the XML formats stay: Word and Excel open those.
+bool readAsPlainText(const std::string& filter) { return filter.starts_with("Text"); }
+
 void closeComponent(const Reference<css::uno::XInterface>& component) noexcept
 {
     try {
@@ -79,6 +130,11 @@ void closeComponent(const Reference<css::uno::XInterface>& component) noexcept
     } catch (...) {
         // A document of a dying office: nothing left to close.
     }
+}
+
+Error passwordProtected(const std::string& cp932Path)
+{
+    return Error("ファイル " + shownPath(cp932Path) + " はパスワードで保護されているため開けません");
 }
 
 } // namespace
@@ -93,8 +149,11 @@ OfficeDocument::OfficeDocument(OfficeEngine& engine, const std::string& cp932Pat
     const rtl::OUString url = fileUrl(cp932Path);
     const Reference<css::frame::XComponentLoader> loader(engine.desktop(), UNO_QUERY_THROW);
     generation_ = engine.generation();
+    engine.noteDocumentOpened();
 
+    const rtl::Reference<LoadQuestions> questions = new LoadQuestions;
     const auto arguments = properties({
+        {"InteractionHandler", Any(Reference<css::task::XInteractionHandler>(questions.get()))},
         {"ReadOnly", Any(true)},
         {"Hidden", Any(hidden)},
         // Someone else's document: run none of its macros, fetch none of its links.
@@ -109,14 +168,19 @@ OfficeDocument::OfficeDocument(OfficeEngine& engine, const std::string& cp932Pat
     } catch (const css::uno::RuntimeException&) {
         throw; // the office itself is in trouble: the caller tells that apart
     } catch (const css::uno::Exception& error) {
+        if (questions->passwordAsked())
+            throw passwordProtected(cp932Path);
         throw Error("ファイル " + shownPath(cp932Path) + " を開けません（" + describe(error) + "）");
     }
+    if (!component.is() && questions->passwordAsked())
+        throw passwordProtected(cp932Path);
     if (!component.is())
         throw Error("ファイル " + shownPath(cp932Path) + " を開けません（読み込める形式ではありません）");
     model_.set(component, UNO_QUERY);
     const Reference<css::lang::XServiceInfo> info(component, UNO_QUERY);
     if (!model_.is() || !info.is()
-        || !info->supportsService(rtl::OUString::createFromAscii(serviceOf(kind)))) {
+        || !isOfKind(info, kind)
+        || readAsPlainText(filterOf(model_))) {
         model_.clear();
         closeComponent(component);
         throw Error("ファイル " + shownPath(cp932Path) + " は" + kindText(kind) + "ではありません");

@@ -1,17 +1,21 @@
 #include "OfficeEngine.h"
 
 #include "Error.h"
+#include "OfficeLeftovers.h"
 #include "SystemPrinters.h"
 
 #include <com/sun/star/bridge/UnoUrlResolver.hpp>
 #include <com/sun/star/frame/Desktop.hpp>
 #include <osl/file.hxx>
+#include <rtl/digest.h>
 
 #include <algorithm>
 #include <chrono>
 #include <csignal>
+#include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <future>
 #include <thread>
 #include <unistd.h>
 
@@ -31,6 +35,8 @@ std::vector<std::string> printerList()
 // A first start makes a new profile and takes a few seconds; a loaded
 // machine may take many times that.
 constexpr auto kStartLimit = std::chrono::seconds(120);
+// An office asked to quit is given this long before it is ended by signal.
+constexpr auto kQuitLimit = std::chrono::seconds(5);
 
 std::function<void()>& idleHook()
 {
@@ -65,6 +71,21 @@ std::string lastLines(const std::filesystem::path& file, size_t count)
 }
 
 } // namespace
+
+std::string singleInstancePipe(const std::string& profileUrlUtf8)
+{
+    const rtl::OUString profileUrl = fromUtf8(profileUrlUtf8);
+    sal_uInt8 digest[RTL_DIGEST_LENGTH_MD5];
+    rtl_digest_MD5(profileUrl.getStr(), static_cast<sal_uInt32>(profileUrl.getLength()) * sizeof(sal_Unicode),
+                   digest, sizeof digest);
+    std::string name = "SingleOfficeIPC_";
+    char hex[3];
+    for (sal_uInt8 byte : digest) {
+        std::snprintf(hex, sizeof hex, "%x", byte); // the office writes no leading zeros
+        name += hex;
+    }
+    return name;
+}
 
 OfficeEngine::OfficeEngine(EngineKind kind) : kind_(kind) {}
 
@@ -117,12 +138,44 @@ bool OfficeEngine::printersAddedSinceStart() const
 void OfficeEngine::shutdown()
 {
     if (process_) {
+        if (desktop_.is() && process_->running())
+            askToQuit();
         process_->stop();
         process_.reset();
     }
     desktop_.clear();
     context_.clear();
 }
+
+void OfficeEngine::askToQuit()
+{
+    // Asked to quit, the office removes its temp folder and its pipes;
+    // ended by a signal, it leaves them. A stalled office does not answer:
+    // it is given kQuitLimit, then the call is cut off by ending the group.
+    auto answered = std::make_shared<std::promise<bool>>();
+    std::future<bool> done = answered->get_future();
+    std::thread caller([desktop = desktop_, answered] {
+        bool quitting = false;
+        try {
+            quitting = desktop->terminate();
+        } catch (...) {
+            quitting = true; // the connection went with an office already on its way out
+        }
+        answered->set_value(quitting);
+    });
+    const auto deadline = std::chrono::steady_clock::now() + kQuitLimit;
+    if (done.wait_until(deadline) == std::future_status::ready) {
+        // An office that refused to quit is not waited for.
+        const bool quitting = done.get();
+        while (quitting && process_->running() && std::chrono::steady_clock::now() < deadline)
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    } else {
+        process_->stop(); // the pipe closes, and the call returns with an error
+    }
+    caller.join();
+}
+
+void OfficeEngine::noteDocumentOpened() { ++documentsSinceStart_; }
 
 std::string OfficeEngine::startFailure(const std::string& reason) const
 {
@@ -142,15 +195,29 @@ void OfficeEngine::start()
     localContext(); // a broken local runtime is reported before any process starts
     if (!slot_)
         slot_.emplace(ProfileSlot::acquire(kindName(kind_)));
+    const std::filesystem::path scratch = slot_->scratchDir();
 
     rtl::OUString profileUrl;
     if (osl::FileBase::getFileURLFromSystemPath(fromUtf8(slot_->profileDir().string()), profileUrl)
         != osl::FileBase::E_None)
         throw Error(startFailure("プロファイル フォルダ " + slot_->profileDir().string() + " が使えません"));
 
-    static int started = 0;
-    const std::string pipeName = "pravik-" + std::to_string(::getpid()) + "-" + kindName(kind_) + "-"
-        + std::to_string(++started);
+    // An office of an earlier copy of this program, killed together with
+    // its guardian, still runs on this profile: a new office would hand its
+    // work to it. It is ended, and what it left is cleared.
+    endOrphans(toUtf8(profileUrl));
+    const std::string singleInstance = singleInstancePipe(toUtf8(profileUrl));
+    removePipeSockets(singleInstance);
+    std::error_code ec;
+    std::filesystem::remove_all(scratch, ec);
+    if (!std::filesystem::create_directory(scratch, ec) || ec)
+        throw Error(startFailure("一時フォルダ " + scratch.string() + " を作成できません"));
+    std::filesystem::permissions(scratch, std::filesystem::perms::owner_all, ec);
+
+    // The pipe's socket lies in the shared temp folder: its name must not be
+    // one that another user could take first.
+    const std::string pipeName = unpredictablePipeName(
+        "pravik-" + std::to_string(::getpid()) + "-" + kindName(kind_) + "-");
 
     std::vector<std::string> args = {"soffice"};
     if (kind_ == EngineKind::Print)
@@ -164,13 +231,17 @@ void OfficeEngine::start()
     // the end of this program.
     std::signal(SIGPIPE, SIG_IGN);
 
-    // The socket of the pipe stays behind when the office is killed rather
-    // than asked to quit; the runtime puts it in one of these folders.
-    const std::string socketName = "OSL_PIPE_" + std::to_string(::getuid()) + "_" + pipeName;
-    const std::vector<std::string> leftovers = {"/tmp/" + socketName, "/var/tmp/" + socketName};
+    // The sockets of the pipes stay behind when the office is killed rather
+    // than asked to quit.
+    std::vector<std::string> leftovers = pipeSocketPaths(pipeName);
+    for (const std::string& path : pipeSocketPaths(singleInstance))
+        leftovers.push_back(path);
 
     printersAtStart_ = printerList();
-    process_ = std::make_unique<OfficeProcess>(program, args, slot_->logFile(), leftovers);
+    documentsSinceStart_ = 0;
+    process_ = std::make_unique<OfficeProcess>(program, args, slot_->logFile(), leftovers,
+                                               std::vector<std::string>{"TMPDIR=" + scratch.string()},
+                                               scratch);
     try {
         connect(pipeName);
     } catch (...) {
@@ -192,16 +263,24 @@ void OfficeEngine::connect(const std::string& pipeName)
         fromUtf8("uno:pipe,name=" + pipeName + ";urp;StarOffice.ComponentContext");
     const auto deadline = std::chrono::steady_clock::now() + kStartLimit;
     for (;;) {
-        try {
-            context_.set(resolver->resolve(url), UNO_QUERY_THROW);
-            desktop_ = css::frame::Desktop::create(context_);
-            return;
-        } catch (const css::uno::Exception& error) {
-            if (!process_->running())
-                throw Error(startFailure("起動直後に終了しました"));
-            if (std::chrono::steady_clock::now() >= deadline)
-                throw Error(startFailure("応答がありません (" + describe(error) + ")"));
+        const PipeOwner owner = pipeOwner(pipeName);
+        if (owner == PipeOwner::Stranger)
+            throw Error(startFailure("パイプ " + pipeSocketPaths(pipeName)[0]
+                                     + " が他のユーザーのものであるため接続しません"));
+        std::string problem = "パイプがまだありません";
+        if (owner == PipeOwner::Ours) {
+            try {
+                context_.set(resolver->resolve(url), UNO_QUERY_THROW);
+                desktop_ = css::frame::Desktop::create(context_);
+                return;
+            } catch (const css::uno::Exception& error) {
+                problem = describe(error);
+            }
         }
+        if (!process_->running())
+            throw Error(startFailure("起動直後に終了しました"));
+        if (std::chrono::steady_clock::now() >= deadline)
+            throw Error(startFailure("応答がありません (" + problem + ")"));
         runIdleHook();
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
     }

@@ -46,12 +46,19 @@ public:
     // since is unknown to it until it starts again.
     bool printersAddedSinceStart() const;
 
-    // Ends the office (and waits for it).
+    // Documents opened since the office started; the office keeps some
+    // memory of each, so it is restarted after a number of them.
+    int documentsSinceStart() const { return documentsSinceStart_; }
+    void noteDocumentOpened();
+
+    // Asks the office to quit, ends it by signal if it has not within a few
+    // seconds, and waits for it.
     void shutdown();
 
 private:
     void start();
     void connect(const std::string& pipeName);
+    void askToQuit();
     std::string startFailure(const std::string& reason) const;
 
     EngineKind kind_;
@@ -60,6 +67,7 @@ private:
     Reference<css::uno::XComponentContext> context_;
     Reference<css::frame::XDesktop2> desktop_;
     int generation_ = 0;
+    int documentsSinceStart_ = 0;
     std::vector<std::string> printersAtStart_;
 };
 
@@ -67,6 +75,11 @@ private:
 // (also run at exit).
 OfficeEngine& printEngine();
 OfficeEngine& previewEngine();
+
+// The office keeps one more pipe for each profile (URL, UTF-8), named by a
+// digest of the URL, through which a second start on the same profile hands
+// its work over. A killed office leaves its socket behind.
+std::string singleInstancePipe(const std::string& profileUrl);
 
 // Runs the hook set with setIdleHook, if any.
 void runIdleHook();

@@ -14,6 +14,9 @@ void shutdownEngines();
 // system, so that windows can repaint. Empty by default.
 void setIdleHook(std::function<void()> hook);
 
+// Removes the spool file of a job in progress. Safe in a signal handler.
+void removeSpoolFileNow();
+
 // Returns when the preview office shows no document any more (at once when
 // no preview was ever shown).
 void waitUntilPreviewsClosed();

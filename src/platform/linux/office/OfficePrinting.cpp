@@ -2,15 +2,19 @@
 
 #include "CupsQueues.h"
 #include "Error.h"
+#include "JobNotes.h"
+#include "OfficeLifetime.h"
 #include "TextCodec.h"
 
 #include <com/sun/star/view/XPrintable.hpp>
 #include <osl/file.hxx>
 
+#include <atomic>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <optional>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -29,6 +33,10 @@ rtl::OUString printerNameOf(const Reference<css::view::XPrintable>& printable)
     return {};
 }
 
+// The spool file in hand, for a signal handler that ends the program.
+char spoolPath[4096];
+std::atomic<bool> spoolInUse{false};
+
 // The rendered job between the office and the print system; removed however
 // printing ends.
 class SpoolFile {
@@ -45,8 +53,18 @@ public:
             throw Error("印刷用の一時ファイルを作成できません: " + std::string(std::strerror(errno)));
         ::close(fd);
         path_ = pattern;
+        if (path_.size() < sizeof spoolPath && !spoolInUse) {
+            std::memcpy(spoolPath, path_.c_str(), path_.size() + 1);
+            spoolInUse = true;
+            registered_ = true;
+        }
     }
-    ~SpoolFile() { ::unlink(path_.c_str()); }
+    ~SpoolFile()
+    {
+        if (registered_)
+            spoolInUse = false;
+        ::unlink(path_.c_str());
+    }
     SpoolFile(const SpoolFile&) = delete;
     SpoolFile& operator=(const SpoolFile&) = delete;
 
@@ -65,6 +83,7 @@ public:
 
 private:
     std::string path_;
+    bool registered_ = false;
 };
 
 std::string jobTitle(const OfficeDocument& document)
@@ -73,6 +92,12 @@ std::string jobTitle(const OfficeDocument& document)
 }
 
 } // namespace
+
+void removeSpoolFileNow()
+{
+    if (spoolInUse)
+        ::unlink(spoolPath);
+}
 
 std::string checkedQueue(const std::string& cp932Printer)
 {
@@ -84,28 +109,31 @@ std::string checkedQueue(const std::string& cp932Printer)
     } catch (const codec::ConversionError&) {
         throw Error("プリンタ " + codec::toDisplay(cp932Printer) + " が見つかりません");
     }
-    if (!printers::queueExists(queue))
+    const std::optional<printers::Queue> found = printers::findQueue(queue);
+    if (!found)
         throw Error("プリンタ " + queue + " が見つかりません");
-    return queue;
+    // The print system's own spelling: the office knows no other.
+    return found->shownName();
 }
 
 int printDocument(const OfficeDocument& document, const PrintRequest& request)
 {
-    std::string queue = request.printer;
-    if (queue.empty()) {
-        queue = printers::defaultQueue();
-        if (queue.empty())
-            throw Error("既定のプリンタがありません");
-    } else if (!printers::queueExists(queue)) {
-        throw Error("プリンタ " + queue + " が見つかりません");
-    }
+    const std::string named = request.printer.empty() ? printers::defaultQueue() : request.printer;
+    if (named.empty())
+        throw Error("既定のプリンタがありません");
+    const std::optional<printers::Queue> found = printers::findQueue(named);
+    if (!found)
+        throw Error("プリンタ " + named + " が見つかりません");
+    const std::string queue = found->shownName();
 
+    // The office knows queues, not their instances: it lays the pages out
+    // for the queue, and the instance's options go with the job.
     const Reference<css::view::XPrintable> printable(document.model(), UNO_QUERY_THROW);
-    const rtl::OUString wanted = fromUtf8(queue);
+    const rtl::OUString wanted = fromUtf8(found->name);
     printable->setPrinter(properties({{"Name", Any(wanted)}}));
     // The office quietly keeps its previous printer for a name it does not know.
     if (printerNameOf(printable) != wanted)
-        throw Error("オフィス エンジンがプリンタ " + queue + " を使えません");
+        throw Error("オフィス エンジンがプリンタ " + found->name + " を使えません");
 
     // Copies and collation are the print system's to make; the office
     // renders each page once.
@@ -117,8 +145,16 @@ int printDocument(const OfficeDocument& document, const PrintRequest& request)
     if (spool.empty())
         throw Error("文書 " + shownPath(document.path()) + " には印刷するページがありません");
 
-    return printers::submitPrintFile({queue, spool.path(), jobTitle(document), request.copies,
-                                      request.collate});
+    const int job = printers::submitPrintFile({queue, spool.path(), jobTitle(document), request.copies,
+                                               request.collate});
+    jobnotes::reportAccepted();
+    try {
+        if (printers::queueStopped(queue))
+            jobnotes::report("プリンタ " + queue + " は停止中です（ジョブは待ち行列に入りました。プリンタが再開されると印刷されます）");
+    } catch (...) {
+        // Only a remark: the job is accepted whatever its queue's state.
+    }
+    return job;
 }
 
 } // namespace pravik::office

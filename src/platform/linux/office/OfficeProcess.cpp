@@ -2,6 +2,7 @@
 
 #include "Error.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <cstring>
@@ -11,7 +12,10 @@
 #include <sys/prctl.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
+#include <string_view>
 #include <unistd.h>
+
+extern char** environ;
 
 namespace pravik::office {
 
@@ -53,7 +57,8 @@ constexpr int kLifelineFd = 3;
 constexpr int kHighFd = 100;
 
 [[noreturn]] void guardianMain(int lifeline, int logFd, int nullFd, int maxFd,
-                               char* const* argv, char* const* leftovers)
+                               char* const* argv, char* const* envp, char* const* leftovers,
+                               char* const* removeScratch)
 {
     setpgid(0, 0);
     // Orphaned grandchildren (the office's own children) come back to us, so
@@ -77,7 +82,7 @@ constexpr int kHighFd = 100;
         dup2(logFd, 1);
         dup2(logFd, 2);
         closeFrom(3, maxFd);
-        execv(argv[0], argv);
+        execve(argv[0], argv, envp);
         static const char message[] = "cannot execute the office program\n";
         [[maybe_unused]] const ssize_t written = write(2, message, sizeof message - 1);
         _exit(127);
@@ -127,6 +132,12 @@ constexpr int kHighFd = 100;
     }
     for (char* const* file = leftovers; *file; ++file)
         unlink(*file);
+    if (ended && removeScratch[0]) {
+        // Nothing of the office runs any more; what it kept in its scratch
+        // folder goes too (a folder tree is more than a signal-safe call can
+        // remove).
+        execv(removeScratch[0], removeScratch);
+    }
     if (ended)
         _exit(0);
     kill(-group, SIGKILL); // the guardian included
@@ -143,7 +154,9 @@ int openOrNull(const std::filesystem::path& path, int flags)
 
 OfficeProcess::OfficeProcess(const std::string& program, const std::vector<std::string>& args,
                              const std::filesystem::path& logFile,
-                             const std::vector<std::string>& leftovers)
+                             const std::vector<std::string>& leftovers,
+                             const std::vector<std::string>& environment,
+                             const std::filesystem::path& scratchFolder)
 {
     // Everything the children need is made before the fork.
     std::vector<std::string> argStrings = args;
@@ -159,6 +172,28 @@ OfficeProcess::OfficeProcess(const std::string& program, const std::vector<std::
     for (std::string& file : leftoverStrings)
         leftoverList.push_back(file.data());
     leftoverList.push_back(nullptr);
+    std::vector<std::string> envStrings;
+    for (char** entry = environ; *entry; ++entry) {
+        const std::string_view text(*entry);
+        const bool replaced = std::any_of(environment.begin(), environment.end(), [&](const std::string& own) {
+            const size_t equals = own.find('=');
+            return text.substr(0, text.find('=')) == std::string_view(own).substr(0, equals);
+        });
+        if (!replaced)
+            envStrings.emplace_back(text);
+    }
+    envStrings.insert(envStrings.end(), environment.begin(), environment.end());
+    std::vector<char*> envp;
+    for (std::string& entry : envStrings)
+        envp.push_back(entry.data());
+    envp.push_back(nullptr);
+    std::vector<std::string> scratchStrings;
+    if (!scratchFolder.empty())
+        scratchStrings = {"/bin/rm", "-rf", "--", scratchFolder.string()};
+    std::vector<char*> removeScratch;
+    for (std::string& arg : scratchStrings)
+        removeScratch.push_back(arg.data());
+    removeScratch.push_back(nullptr);
 
     rlimit limit {};
     const int maxFd = getrlimit(RLIMIT_NOFILE, &limit) == 0 && limit.rlim_cur != RLIM_INFINITY
@@ -173,7 +208,8 @@ OfficeProcess::OfficeProcess(const std::string& program, const std::vector<std::
 
     const pid_t child = fork();
     if (child == 0)
-        guardianMain(pipeFds[0], logFd, nullFd, maxFd, argv.data(), leftoverList.data());
+        guardianMain(pipeFds[0], logFd, nullFd, maxFd, argv.data(), envp.data(), leftoverList.data(),
+                     removeScratch.data());
 
     const int forkError = errno;
     ::close(pipeFds[0]);

@@ -18,10 +18,14 @@ public:
     // Starts program with args (args[0] is the program's name). Its output
     // goes to logFile. `leftovers` are files the program makes and cannot
     // remove when it is killed (its sockets): they are removed once the
-    // group has ended. Throws pravik::Error when no process can be made.
+    // group has ended, and so is `scratchFolder` with all it holds.
+    // `environment` ("NAME=value") is added to the program's environment.
+    // Throws pravik::Error when no process can be made.
     OfficeProcess(const std::string& program, const std::vector<std::string>& args,
                   const std::filesystem::path& logFile,
-                  const std::vector<std::string>& leftovers = {});
+                  const std::vector<std::string>& leftovers = {},
+                  const std::vector<std::string>& environment = {},
+                  const std::filesystem::path& scratchFolder = {});
     ~OfficeProcess();
     OfficeProcess(const OfficeProcess&) = delete;
     OfficeProcess& operator=(const OfficeProcess&) = delete;

@@ -89,4 +89,11 @@ std::filesystem::path ProfileSlot::logFile() const
     return log;
 }
 
+std::filesystem::path ProfileSlot::scratchDir() const
+{
+    std::filesystem::path scratch = profileDir_;
+    scratch += ".tmp";
+    return scratch;
+}
+
 } // namespace pravik::office

@@ -25,6 +25,9 @@ public:
     const std::filesystem::path& profileDir() const { return profileDir_; }
     // Where the office's own output goes.
     std::filesystem::path logFile() const;
+    // The office's temp folder: whatever a killed office leaves there is
+    // found again by the next office of this slot.
+    std::filesystem::path scratchDir() const;
 
 private:
     ProfileSlot(std::filesystem::path profileDir, int lockFd);

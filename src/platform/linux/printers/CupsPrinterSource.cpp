@@ -1,3 +1,5 @@
+#include "CupsDests.h"
+#include "CupsQueues.h"
 #include "Error.h"
 #include "SystemPrinters.h"
 
@@ -7,25 +9,9 @@ namespace pravik::printers {
 
 namespace {
 
-// Frees the destinations however the query ends.
-class Dests {
-public:
-    Dests() { count_ = cupsGetDests2(CUPS_HTTP_DEFAULT, &dests_); }
-    ~Dests() { cupsFreeDests(count_, dests_); }
-    Dests(const Dests&) = delete;
-    Dests& operator=(const Dests&) = delete;
-
-    int count() const { return count_; }
-    const cups_dest_t& operator[](int i) const { return dests_[i]; }
-
-private:
-    cups_dest_t* dests_ = nullptr;
-    int count_ = 0;
-};
-
-// No scheduler running and no printer known are both "no printers", not a
-// failure: libcups reports them as errors, with texts such as "Bad file
-// descriptor" that would only puzzle the user.
+// No printer known is "no printers", not a failure: libcups reports it as
+// an error, with texts such as "Bad file descriptor" that would only puzzle
+// the user. No scheduler running is told apart before this is asked.
 bool meansNoPrinters(ipp_status_t status)
 {
     return status <= IPP_STATUS_OK_EVENTS_COMPLETE
@@ -48,6 +34,8 @@ public:
         const Dests dests;
         if (dests.count() == 0) {
             const ipp_status_t status = cupsLastError();
+            if (status == IPP_STATUS_ERROR_SERVICE_UNAVAILABLE)
+                return {{}, {}, unreachableText()};
             if (!meansNoPrinters(status))
                 throw Error(cupsLastErrorString());
             return {};

@@ -1,8 +1,10 @@
 #include "CupsQueues.h"
 
+#include "CupsDests.h"
 #include "Error.h"
 
 #include <cups/cups.h>
+#include <strings.h>
 
 namespace pravik::printers {
 
@@ -13,44 +15,115 @@ bool meansNoServer(ipp_status_t status)
     return status == IPP_STATUS_ERROR_SERVICE_UNAVAILABLE || status == IPP_STATUS_ERROR_INTERNAL;
 }
 
+bool sameName(const char* a, const std::string& b)
+{
+    return ::strcasecmp(a ? a : "", b.c_str()) == 0;
+}
+
+// An instance's destination carries the queue's own attributes too (its
+// state, its description): only what the instance sets differently is a
+// job option.
+std::vector<std::pair<std::string, std::string>> instanceOptions(const Dests& dests,
+                                                                 const cups_dest_t& instance)
+{
+    const cups_dest_t* base = nullptr;
+    for (int i = 0; i < dests.count(); ++i)
+        if (!dests[i].instance && std::string(dests[i].name) == instance.name)
+            base = &dests[i];
+    std::vector<std::pair<std::string, std::string>> options;
+    for (int o = 0; o < instance.num_options; ++o) {
+        const cups_option_t& option = instance.options[o];
+        const char* inBase = base ? cupsGetOption(option.name, base->num_options, base->options) : nullptr;
+        if (!inBase || std::string(inBase) != option.value)
+            options.emplace_back(option.name, option.value);
+    }
+    return options;
+}
+
 } // namespace
 
-bool queueExists(const std::string& name)
+std::string unreachableText()
+{
+    return "印刷システム (CUPS) に接続できません: " + std::string(cupsLastErrorString());
+}
+
+std::optional<Queue> findQueue(const std::string& name)
 {
     if (name.empty())
-        return false;
-    cups_dest_t* dest = cupsGetNamedDest(CUPS_HTTP_DEFAULT, name.c_str(), nullptr);
-    if (dest) {
-        cupsFreeDests(1, dest);
-        return true;
-    }
-    if (meansNoServer(cupsLastError()))
-        throw Error("印刷システムに接続できません: " + std::string(cupsLastErrorString()));
-    return false;
+        return std::nullopt;
+    const size_t slash = name.find('/');
+    const std::string queue = name.substr(0, slash);
+    const std::string instance = slash == std::string::npos ? "" : name.substr(slash + 1);
+
+    const Dests dests;
+    if (dests.count() == 0 && meansNoServer(cupsLastError()))
+        throw Error(unreachableText());
+    // An exact spelling first: two queues may differ only in letter case.
+    for (bool exact : {true, false})
+        for (int i = 0; i < dests.count(); ++i) {
+            const cups_dest_t& dest = dests[i];
+            const bool nameMatches = exact ? queue == dest.name : sameName(dest.name, queue);
+            const bool instanceMatches = exact ? instance == (dest.instance ? dest.instance : "")
+                                               : sameName(dest.instance, instance);
+            if (!nameMatches || !instanceMatches)
+                continue;
+            Queue found{dest.name, dest.instance ? dest.instance : "", {}};
+            if (dest.instance)
+                found.options = instanceOptions(dests, dest);
+            return found;
+        }
+    return std::nullopt;
 }
+
+bool queueExists(const std::string& name) { return findQueue(name).has_value(); }
 
 std::string defaultQueue()
 {
     cups_dest_t* dest = cupsGetNamedDest(CUPS_HTTP_DEFAULT, nullptr, nullptr);
-    if (!dest)
+    if (!dest) {
+        if (meansNoServer(cupsLastError()))
+            throw Error(unreachableText());
         return {};
+    }
     std::string name = dest->name;
+    if (dest->instance)
+        name += std::string("/") + dest->instance;
     cupsFreeDests(1, dest);
     return name;
 }
 
+bool queueStopped(const std::string& name)
+{
+    const size_t slash = name.find('/');
+    cups_dest_t* dest = cupsGetNamedDest(CUPS_HTTP_DEFAULT, name.substr(0, slash).c_str(), nullptr);
+    if (!dest)
+        return false;
+    const char* state = cupsGetOption("printer-state", dest->num_options, dest->options);
+    const bool stopped = state && std::string(state) == std::to_string(IPP_PSTATE_STOPPED);
+    cupsFreeDests(1, dest);
+    return stopped;
+}
+
 int submitPrintFile(const SubmitRequest& request)
 {
+    const std::optional<Queue> queue = findQueue(request.queue);
+    if (!queue)
+        throw Error("プリンタ " + request.queue + " が見つかりません");
     cups_option_t* options = nullptr;
     int count = 0;
+    for (const auto& [name, value] : queue->options)
+        count = cupsAddOption(name.c_str(), value.c_str(), count, &options);
     count = cupsAddOption("copies", std::to_string(request.copies).c_str(), count, &options);
     count = cupsAddOption("collate", request.collate ? "true" : "false", count, &options);
-    const int job = cupsPrintFile2(CUPS_HTTP_DEFAULT, request.queue.c_str(), request.file.c_str(),
+    const int job = cupsPrintFile2(CUPS_HTTP_DEFAULT, queue->name.c_str(), request.file.c_str(),
                                    request.title.c_str(), count, options);
     cupsFreeOptions(count, options);
-    if (job <= 0)
+    if (job <= 0) {
+        if (meansNoServer(cupsLastError()))
+            throw Error(unreachableText());
         throw Error("プリンタ " + request.queue + " が印刷ジョブを受け付けませんでした: "
                     + cupsLastErrorString());
+    }
     return job;
 }
 

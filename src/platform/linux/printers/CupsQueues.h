@@ -1,8 +1,28 @@
 #pragma once
 
+#include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace pravik::printers {
+
+// A print queue as the print system names it, or one of its instances
+// ("queue/instance"): the same queue with options of its own.
+struct Queue {
+    std::string name;     // the queue's own spelling (UTF-8)
+    std::string instance; // empty: the queue itself
+    std::vector<std::pair<std::string, std::string>> options; // the instance's
+
+    // "queue" or "queue/instance".
+    std::string shownName() const { return instance.empty() ? name : name + "/" + instance; }
+};
+
+// The queue a printer name (UTF-8, "queue" or "queue/instance") stands for,
+// matched without regard to letter case as the print system itself does;
+// nullopt when there is none. Throws pravik::Error when the print system
+// cannot be reached.
+std::optional<Queue> findQueue(const std::string& name);
 
 // True when the print system knows a queue of that name (UTF-8). Throws
 // pravik::Error when the print system cannot be asked.
@@ -11,17 +31,24 @@ bool queueExists(const std::string& name);
 // The print system's default queue (UTF-8), empty when there is none.
 std::string defaultQueue();
 
+// True when the queue is stopped: it still takes jobs but prints none
+// until someone starts it again.
+bool queueStopped(const std::string& name);
+
 struct SubmitRequest {
-    std::string queue;    // UTF-8
+    std::string queue;    // UTF-8, "queue" or "queue/instance"
     std::string file;     // the document to print, in a format the print system takes
     std::string title;    // the job's name in the queue (UTF-8)
     int copies = 1;
     bool collate = true;
 };
 
-// Hands the file to the print system as one job and returns the job's id
-// once the system has accepted it. Throws pravik::Error with the system's
-// reason when it refuses.
+// Hands the file to the print system as one job, with the instance's options
+// when the queue names one, and returns the job's id once the system has
+// accepted it. Throws pravik::Error with the system's reason when it refuses.
 int submitPrintFile(const SubmitRequest& request);
+
+// The message for a print system that cannot be reached.
+std::string unreachableText();
 
 } // namespace pravik::printers

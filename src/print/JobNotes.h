@@ -1,0 +1,22 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+// What the layers under a print job learn about the job in hand besides
+// success or failure: that the print system has accepted a job for it, and
+// anything the user should be told although it printed. The backend reports;
+// the print jobs take it after every job. Safe to use from any thread.
+namespace pravik::jobnotes {
+
+void reportAccepted();
+void report(std::string note);
+
+struct Taken {
+    bool accepted = false;
+    std::vector<std::string> notes;
+};
+// Everything reported since the last take, and forgets it.
+Taken take();
+
+} // namespace pravik::jobnotes

@@ -1,0 +1,140 @@
+// A row's result says what really happened: printed once the print system
+// has its job, refused when the file is not what its name says, and the
+// reason in words the user can act on.
+#include "EngineSession.h"
+#include "OfficeEngine.h"
+#include "TextCodec.h"
+#include "UnoRuntime.h"
+
+#include <com/sun/star/frame/XComponentLoader.hpp>
+#include <com/sun/star/frame/XStorable.hpp>
+#include <com/sun/star/util/XCloseable.hpp>
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <thread>
+
+namespace pravik::test {
+namespace {
+
+using Markers = std::vector<std::string>;
+
+PravikRun printRows(const std::string& name, const std::vector<PrintEntry>& rows)
+{
+    return runPravik({"--print", writeList(name + ".lst", rows), "--ini", writeIni(name + ".ini", "")});
+}
+
+bool contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
+
+void shell(const std::string& command) { ASSERT_EQ(std::system(command.c_str()), 0) << command; }
+
+TEST(Truth, FilesTheOfficeCouldReadOnlyAsPlainTextAreRefused)
+{
+    const PdfQueue queue("garbage");
+    const PravikRun run = printRows("garbage", {
+        row("garbage.doc", "", "1", queue.name()),
+        row("garbage.xls", "", "1", queue.name()),
+        row("truncated.xls", "", "1", queue.name()),
+        row("page-html.doc", "", "1", queue.name()),
+    });
+    ASSERT_EQ(run.results.size(), 4u) << run.progress;
+    EXPECT_EQ(fields(run.results[0])[0], "failed");
+    EXPECT_TRUE(contains(run.results[0], "Word の文書ではありません")) << run.results[0];
+    for (size_t i : {1u, 2u}) {
+        EXPECT_EQ(fields(run.results[i])[0], "failed");
+        EXPECT_TRUE(contains(run.results[i], "Excel のブックではありません")
+                    || contains(run.results[i], "開けません")) << run.results[i];
+    }
+    // Word opens HTML under its own extension, and so does this program.
+    EXPECT_EQ(fields(run.results[3])[0], "printed") << run.results[3];
+    EXPECT_EQ(queue.printedMarkers(), Markers{"HTML-MARK-1"});
+}
+
+TEST(Truth, APasswordProtectedWorkbookSaysSo)
+{
+    using namespace pravik::office;
+    const std::string locked = EngineSession::get().root + "/locked.xls";
+    {
+        const Reference<css::frame::XComponentLoader> loader(printEngine().desktop(), UNO_QUERY_THROW);
+        const Reference<css::lang::XComponent> document = loader->loadComponentFromURL(
+            fileUrl(codec::fromUtf8(EngineSession::get().doc("sheets.xls"))), "_blank", 0,
+            properties({{"Hidden", Any(true)}}));
+        Reference<css::frame::XStorable>(document, UNO_QUERY_THROW)
+            ->storeToURL(fileUrl(codec::fromUtf8(locked)),
+                         properties({{"FilterName", Any(fromUtf8("MS Excel 97"))},
+                                     {"Password", Any(fromUtf8("secret"))}}));
+        Reference<css::util::XCloseable>(document, UNO_QUERY_THROW)->close(true);
+        shutdownEngines();
+    }
+    const PdfQueue queue("locked");
+    PrintEntry entry = row("sheets.xls", "", "1", queue.name());
+    entry.filePath = codec::fromUtf8(locked);
+    const PravikRun run = printRows("locked", {entry});
+    ASSERT_EQ(run.results.size(), 1u) << run.progress;
+    EXPECT_EQ(fields(run.results[0])[0], "failed");
+    EXPECT_TRUE(contains(run.results[0], "パスワードで保護されている")) << run.results[0];
+}
+
+TEST(Truth, AWordRowWhoseJobWasAcceptedStaysPrintedWhenItsDefaultPrinterGoes)
+{
+    const PdfQueue target("accepted_target");
+    {
+        const PdfQueue fleeting("fleeting_default");
+        shell("lpadmin -d " + fleeting.name());
+        const PravikRun run = runPravik(
+            {"--print", writeList("accepted.lst", {row("long.doc", "", "1", target.name())}), "--ini",
+             writeIni("accepted.ini", "")},
+            [&](const std::string& line, pid_t) {
+                if (line.starts_with("[1/1]"))
+                    shell("lpadmin -x " + fleeting.name());
+            });
+        shell("lpadmin -d Default");
+        ASSERT_EQ(run.results.size(), 1u) << run.progress;
+        EXPECT_EQ(fields(run.results[0])[0], "printed") << run.results[0];
+        EXPECT_TRUE(contains(run.results[0], "受け付け後")) << run.results[0];
+        EXPECT_EQ(run.status, 0);
+    }
+    EXPECT_EQ(target.completedJobs(), 1);
+}
+
+TEST(Truth, PrinterNamesMatchWithoutCaseAndInstancesBringTheirOptions)
+{
+    const PdfQueue named("named_queue"), instanced("instanced_queue");
+    // The instance prints only page 2 of whatever it is given.
+    std::ofstream(EngineSession::get().root + "/lpoptions", std::ios::app)
+        << "Dest " << instanced.name() << "/second page-ranges=2\n";
+    const PravikRun run = printRows("instances", {
+        row("pages.doc", "\"1\"", "1", "NAMED_Queue"),
+        row("pages.doc", "", "1", instanced.name() + "/second"),
+    });
+    EXPECT_EQ(run.status, 0) << run.progress;
+    ASSERT_EQ(run.results.size(), 2u) << run.progress;
+    EXPECT_EQ(named.printedMarkers(), Markers{"PAGE-MARK-1"});
+    EXPECT_EQ(instanced.printedMarkers(), Markers{"PAGE-MARK-2"});
+}
+
+TEST(Truth, AStoppedQueuePrintsAndSaysItIsStopped)
+{
+    const PdfQueue queue("stopped_queue");
+    shell("cupsdisable " + queue.name());
+    const PravikRun run = printRows("stopped", {row("pages.doc", "\"1\"", "1", queue.name())});
+    EXPECT_EQ(run.status, 0) << run.progress;
+    ASSERT_EQ(run.results.size(), 1u) << run.progress;
+    EXPECT_EQ(fields(run.results[0])[0], "printed");
+    EXPECT_TRUE(contains(run.results[0], "停止中")) << run.results[0];
+    EXPECT_TRUE(contains(run.progress, "停止中")) << run.progress;
+}
+
+TEST(Truth, AnUnreachablePrintSystemIsNamedAsSuch)
+{
+    const std::string server = EngineSession::get().cupsServer;
+    ::setenv("CUPS_SERVER", (EngineSession::get().root + "/no-such.sock").c_str(), 1);
+    const PravikRun run = printRows("unreachable", {row("pages.doc", "", "1", "Default")});
+    ::setenv("CUPS_SERVER", server.c_str(), 1);
+    EXPECT_EQ(run.status, 2);
+    EXPECT_TRUE(contains(run.progress, "印刷システム (CUPS) に接続できません")) << run.progress;
+}
+
+} // namespace
+} // namespace pravik::test
