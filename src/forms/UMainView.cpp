@@ -60,7 +60,10 @@ void TFmMain::buildStyleViews()
     lstNames->setViewMode(QListView::ListMode);
     lstNames->setResizeMode(QListView::Adjust);
     lstNames->setWrapping(true);
-    lstNames->setUniformItemSizes(true);
+    // Each name as wide as it needs; a long list is laid out in batches so
+    // the window stays responsive.
+    lstNames->setLayoutMode(QListView::Batched);
+    lstNames->setBatchSize(2000);
     lstNames->setIconSize(QSize(16, 16));
     lstNames->setPalette(lstView->palette());
     lstNames->setItemDelegate(new NameDelegate(lstNames));
@@ -121,11 +124,15 @@ void TFmMain::setViewStyle(ViewStyle style)
     }
     QAbstractItemView* now = currentView();
     if (now != before) {
+        // The focus moves before the old view hides: a focused item view that
+        // hides passes the focus on with a Tab of its own, which moves its
+        // current row and with it replaces the whole selection.
+        const bool hadFocus = before->hasFocus();
         layout->replaceWidget(before, now);
-        before->hide();
         now->show();
-        if (before->hasFocus())
+        if (hadFocus)
             now->setFocus();
+        before->hide();
     }
     now->doItemsLayout();
     now->viewport()->update();

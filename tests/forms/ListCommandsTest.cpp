@@ -276,6 +276,10 @@ TEST_F(ListCommandsTest, ViewStylesShareOneSelectionAndTheCommandsReachEverySele
 {
     startWith(fiveRows());
     select({1, 3});
+    // A focused view that hides must not pass its focus on by moving its row.
+    window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    window->listView()->setFocus();
     const struct {
         const char* item;
         TFmMain::ViewStyle style;
