@@ -305,3 +305,25 @@ TEST_F(ListCommandsTest, ViewStylesShareOneSelectionAndTheCommandsReachEverySele
     window->deleteSelectedRows();
     EXPECT_EQ(names(), (std::vector<std::string>{"1.doc", "3.doc"}));
 }
+
+TEST_F(ListCommandsTest, KeysOnTheListReachTheCommands)
+{
+    startWith(fiveRows());
+    window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    QTableView* view = window->listView();
+    view->setFocus();
+    select({2});
+    QTest::keyClick(view, Qt::Key_Up, Qt::ControlModifier);
+    EXPECT_EQ(window->printList().at(1).fileName, "2.doc");
+    dialogs.inputs = {QStringLiteral("two.doc")};
+    QTest::keyClick(view, Qt::Key_F2);
+    EXPECT_EQ(window->printList().at(1).fileName, "two.doc");
+    QTest::keyClick(view, Qt::Key_Return);
+    EXPECT_EQ(opened, (std::vector<std::string>{"/docs/2.doc"}));
+    window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    dialogs.answers = {true};
+    QTest::keyClick(view, Qt::Key_Delete);
+    EXPECT_EQ(names(), (std::vector<std::string>{"0.doc", "1.doc", "3.doc", "4.doc"}));
+}
