@@ -12,10 +12,8 @@ class RowSelectionModel : public QItemSelectionModel {
 public:
     using QItemSelectionModel::QItemSelectionModel;
 
-    void select(const QModelIndex& index, QItemSelectionModel::SelectionFlags command) override
-    {
-        QItemSelectionModel::select(QItemSelection(index, index), command);
-    }
+    // The single-index form ends in the range form below.
+    using QItemSelectionModel::select;
 
     void select(const QItemSelection& selection, QItemSelectionModel::SelectionFlags command) override
     {

@@ -2,6 +2,7 @@
 // and the status bar text under the pointer.
 #include "UMain.h"
 
+#include "Dropdst.h"
 #include "PrintListModel.h"
 #include "QtText.h"
 #include "RepaintSuspended.h"
@@ -133,6 +134,8 @@ void TFmMain::setViewStyle(ViewStyle style)
         if (hadFocus)
             now->setFocus();
         before->hide();
+        // Files can be dropped on the list in every style.
+        drop->SetControl(now);
     }
     now->doItemsLayout();
     now->viewport()->update();
