@@ -67,11 +67,22 @@ std::vector<size_t> orderByColumn(const std::vector<PrintEntry>& rows, int colum
 {
     if (column < 0 || column >= PrintEntry::fieldCount)
         throw std::out_of_range("orderByColumn");
-    std::vector<size_t> order = unchangedOrder(rows.size());
+    // The texts are gathered next to their rows first: comparing through the
+    // rows would fetch two entries from all over memory for every step.
+    struct Key {
+        std::string_view text;
+        size_t row;
+    };
     const auto field = PrintEntry::fields[column];
-    std::stable_sort(order.begin(), order.end(), [&](size_t a, size_t b) {
-        return std::string_view(rows[a].*field) < std::string_view(rows[b].*field);
-    });
+    std::vector<Key> keys;
+    keys.reserve(rows.size());
+    for (size_t row = 0; row < rows.size(); ++row)
+        keys.push_back({rows[row].*field, row});
+    std::stable_sort(keys.begin(), keys.end(), [](const Key& a, const Key& b) { return a.text < b.text; });
+    std::vector<size_t> order;
+    order.reserve(keys.size());
+    for (const Key& key : keys)
+        order.push_back(key.row);
     return order;
 }
 
