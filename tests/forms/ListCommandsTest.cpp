@@ -133,6 +133,11 @@ TEST_F(ListCommandsTest, DeleteRemovesExactlyTheSelectedRowsAfterOk)
 TEST_F(ListCommandsTest, MovesKeepTheSelectionOnTheMovedRowsAndMarkTheListChanged)
 {
     startWith(fiveRows());
+    // Down offers the list for saving even with nothing to move.
+    button("btnDown")->click();
+    EXPECT_TRUE(window->printList().changed);
+    EXPECT_TRUE(button("btnSave")->isEnabled());
+
     select({2, 3});
     button("btnUp")->click();
     EXPECT_EQ(names(), (std::vector<std::string>{"0.doc", "2.doc", "3.doc", "1.doc", "4.doc"}));
