@@ -48,11 +48,12 @@ void PrintList::removeRows(const std::vector<size_t>& ascendingRows)
         return;
     const size_t first = ascendingRows.front();
     const size_t last = ascendingRows.back();
-    if (last >= rows_.size() || 
+    if (last >= rows_.size() ||
         std::adjacent_find(ascendingRows.begin(), ascendingRows.end(), std::greater_equal<>()) !=
             ascendingRows.end())
         throw std::out_of_range("PrintList::removeRows");
-    if (last - first + 1 != ascendingRows.size()) {
+    const bool oneRun = last - first + 1 == ascendingRows.size();
+    if (!oneRun) {
         // Rows spread through the list go to its end in one reorder and
         // leave in one removal, instead of one removal per gap: a view
         // follows each removal with work of the list's length.
@@ -68,9 +69,8 @@ void PrintList::removeRows(const std::vector<size_t>& ascendingRows)
             order.push_back(row);
         reorder(order);
     }
-    const size_t tail = rows_.size() - ascendingRows.size();
-    const size_t from = last - first + 1 == ascendingRows.size() ? first : tail;
     const size_t count = ascendingRows.size();
+    const size_t from = oneRun ? first : rows_.size() - count;
     if (listener_)
         listener_->rowsAboutToBeRemoved(from, from + count - 1);
     rows_.erase(rows_.begin() + static_cast<std::ptrdiff_t>(from),
