@@ -31,6 +31,10 @@ private:
     void rowsInserted() override;
     void rowChanged(size_t row) override;
     void iconsChanged(const std::vector<std::string>& paths);
+    void rowsAboutToBeRemoved(size_t first, size_t last) override;
+    void rowsRemoved() override;
+    void rowsAboutToBeReordered() override;
+    void rowsReordered(const std::vector<size_t>& newRowOfOld) override;
 
     PrintList& list_;
     FileExistence* existence_;

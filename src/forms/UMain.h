@@ -1,6 +1,7 @@
 #pragma once
 
 #include "AutomationBackend.h"
+#include "ClipboardBlocks.h"
 #include "ListFileCommands.h"
 #include "PrintJobs.h"
 #include "PrintList.h"
@@ -13,7 +14,12 @@
 #include <memory>
 #include <vector>
 
+class QAbstractItemView;
+class QAction;
 class QFrame;
+class QLabel;
+class QListView;
+class QMenu;
 class QStatusBar;
 class QTableView;
 class QToolButton;
@@ -33,6 +39,11 @@ struct MainServices {
     // The installed printers (CP932), in the system's order.
     std::function<std::vector<std::string>()> printerNames;
     std::shared_ptr<AutomationBackend> automation;
+    // Opens a document (CP932 path) with the desktop's application for it:
+    // empty when it was handed over, otherwise why not (UTF-8).
+    std::function<std::string(const std::string&)> openDocument = openWithDesktop;
+
+    static std::string openWithDesktop(const std::string& cp932Path);
 
     // The system's printers and office engine.
     static MainServices system();
@@ -76,12 +87,37 @@ public:
     // Prints (mode 0) or previews (mode 1) the chosen rows.
     void PrintFiles(int mode);
 
+    // The commands on the selected rows.
+    void deleteSelectedRows();
+    void moveSelectedUp();
+    void moveSelectedDown();
+    void renameSelectedRows();
+    void launchSelectedFiles();
+    void launchFirstSelected();
+    void putFilesOnClipboard(DropEffect effect);
+    // The selected rows, ascending.
+    std::vector<size_t> selectedRows() const;
+
+    // Sorts all rows ascending by a column (0 file name ... 6 path). The
+    // order is the list's own, so it prints and saves in this order.
+    void sortByColumn(int column);
+
+    enum ViewStyle { vsReport, vsList, vsSmallIcon };
+    void setViewStyle(ViewStyle style);
+    ViewStyle viewStyle() const { return viewStyle_; }
+    // The view that shows the rows in the current style.
+    QAbstractItemView* currentView() const;
+    // The full text of the cell at a point of the current view's viewport.
+    QString cellTextAt(int x, int y) const;
+    QString statusText() const;
+
     // Runs a handler; an error that escapes it goes to the general error display.
     void guarded(const std::function<void()>& handler);
 
 protected:
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void buildToolbar();
@@ -91,6 +127,19 @@ private:
     void btnNewClick(int tag);
     void btnPrtClick();
     void btnAddClick(int tag);
+    void btnUpClick(int tag);
+    void buildMenus();
+    void buildStyleViews();
+    void popPopup();
+    void popClick(QAction* item);
+    void hyo1Click(int tag);
+    void lstViewDblClick();
+    void lstViewColumnClick(int column);
+    void lstViewMouseMove(int x, int y);
+    void showViewMenu();
+    void reorderRows(const std::vector<size_t>& order, const std::vector<size_t>& selectionAfter);
+    void selectRows(const std::vector<size_t>& rows);
+    void focusFirstSelected();
     void addFilesFromDialog();
     void dropFileDrop(TDropDst* sender, const std::vector<std::string>& files, int x, int y);
     void markChangedAfterAdding(size_t firstNewRow);
@@ -126,7 +175,12 @@ private:
 
     QFrame* pMenu = nullptr;
     QTableView* lstView = nullptr;
+    QListView* lstNames = nullptr; // the list and small-icon styles
     QStatusBar* stsBar = nullptr;
+    QLabel* stsText = nullptr;
+    QMenu* pop = nullptr;
+    QMenu* hpop = nullptr;
+    ViewStyle viewStyle_ = vsReport;
     PrintListModel* model_ = nullptr;
     QToolButton* btnPrt = nullptr;
     QToolButton* btnNew = nullptr;

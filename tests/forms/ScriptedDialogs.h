@@ -53,6 +53,17 @@ public:
     QStringList warnings;
     void showWarning(QWidget*, const QString& text, const QString&) override { warnings << text; }
     void showFailureReport(QWidget*, const QString& text, const QString&) override { errors << text; }
+    std::deque<std::optional<QString>> inputs; // nullopt: cancelled
+    QStringList prompts;
+    QString inputBox(QWidget*, const QString&, const QString& prompt, const QString& initial, int) override
+    {
+        prompts << prompt;
+        if (inputs.empty())
+            throw std::logic_error("unexpected input box");
+        const std::optional<QString> value = inputs.front();
+        inputs.pop_front();
+        return value.value_or(initial);
+    }
 
 private:
     std::optional<bool> answer(const QString& text)
