@@ -29,6 +29,8 @@ public:
     virtual void showError(QWidget* parent, const QString& text) = 0;
     // A notice with the exclamation icon and an OK button.
     virtual void showWarning(QWidget* parent, const QString& text, const QString& caption) = 0;
+    // A message with no icon and an OK button.
+    virtual void showMessage(QWidget* parent, const QString& text, const QString& caption) = 0;
     // A report of several failures under its own caption, with an error icon.
     virtual void showFailureReport(QWidget* parent, const QString& text, const QString& caption) = 0;
 };
@@ -45,6 +47,7 @@ public:
     void showError(QWidget* parent, const QString& text) override;
     void showWarning(QWidget* parent, const QString& text, const QString& caption) override;
     void showFailureReport(QWidget* parent, const QString& text, const QString& caption) override;
+    void showMessage(QWidget* parent, const QString& text, const QString& caption) override;
 };
 
 // The application's title, shown on its error boxes.

@@ -62,6 +62,8 @@ TFmMain::TFmMain(Dialogs& dialogs, std::string appFolder, MainServices services,
     stsBar->setFixedHeight(19);
     stsBar->setSizeGripEnabled(true);
     setStatusBar(stsBar);
+
+    buildMenu();
 }
 
 TFmMain::~TFmMain() = default;

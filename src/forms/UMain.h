@@ -25,6 +25,8 @@ class TDropDst;
 class PrintListModel;
 class TFmDialog;
 class TFmEdit;
+class TFmOption;
+class TFmVersion;
 
 // What the main window takes from the system; tests put their own in.
 struct MainServices {
@@ -33,6 +35,9 @@ struct MainServices {
     // The installed printers (CP932), in the system's order.
     std::function<std::vector<std::string>()> printerNames;
     std::shared_ptr<AutomationBackend> automation;
+    // Opens a file or address with the desktop's default program; false
+    // when that failed.
+    std::function<bool(const QString& pathOrAddress)> openExternally = nullptr;
 
     // The system's printers and office engine.
     static MainServices system();
@@ -51,6 +56,9 @@ public:
     void setSecondaryWindows(std::vector<QWidget*> windows);
     void setProgressDialog(TFmDialog* dialog) { progressDialog_ = dialog; }
     void setEntryEditor(TFmEdit* editor) { entryEditor_ = editor; }
+    // The windows the main menu opens modally.
+    void setOptionWindow(TFmOption* window) { optionWindow_ = window; }
+    void setVersionWindow(TFmVersion* window) { versionWindow_ = window; }
     TFmDialog* progressDialog() const { return progressDialog_; }
     Dialogs& dialogs() { return dialogs_; }
     const MainServices& services() const { return services_; }
@@ -76,6 +84,9 @@ public:
     // Prints (mode 0) or previews (mode 1) the chosen rows.
     void PrintFiles(int mode);
 
+    // The main menu's one handler: runs the command of an item's tag.
+    void MainMenuClick(int tag);
+
     // Runs a handler; an error that escapes it goes to the general error display.
     void guarded(const std::function<void()>& handler);
 
@@ -86,6 +97,9 @@ protected:
 private:
     void buildToolbar();
     void buildListView();
+    void buildMenu();
+    void settleAltKeys();
+    void openHelp();
     QToolButton* addToolButton(const char* name, const QString& caption, const QString& hint,
                                int tag, const QString& icon);
     void btnNewClick(int tag);
@@ -122,6 +136,8 @@ private:
     std::vector<QWidget*> secondaryWindows_;
     TFmDialog* progressDialog_ = nullptr;
     TFmEdit* entryEditor_ = nullptr;
+    TFmOption* optionWindow_ = nullptr;
+    TFmVersion* versionWindow_ = nullptr;
     bool shown_ = false;
 
     QFrame* pMenu = nullptr;

@@ -30,6 +30,8 @@ protected:
     ScriptedDialogs dialogs;
     std::unique_ptr<TFmMain> window;
     std::unique_ptr<TFmDialog> progress;
+    QStringList opened;        // what the window handed to the desktop to open
+    bool openSucceeds = true;
 
     void start(const std::string& ini = designedIni)
     {
@@ -37,6 +39,10 @@ protected:
         MainServices services{[] { return std::string("Office Printer"); },
                               [] { return std::vector<std::string>{"Office Printer", "Plotter"}; },
                               makeSystemAutomationBackend()};
+        services.openExternally = [this](const QString& path) {
+            opened << path;
+            return openSucceeds;
+        };
         window = std::make_unique<TFmMain>(dialogs, dir.path().string(), services);
         progress = std::make_unique<TFmDialog>(window->abortFlag);
         window->setProgressDialog(progress.get());

@@ -43,6 +43,11 @@ public:
     QStringList warnings;
     void showWarning(QWidget*, const QString& text, const QString&) override { warnings << text; }
     void showFailureReport(QWidget*, const QString& text, const QString&) override { errors << text; }
+    QStringList messages; // "caption: text"
+    void showMessage(QWidget*, const QString& text, const QString& caption) override
+    {
+        messages << caption + QStringLiteral(": ") + text;
+    }
 
 private:
     bool answer(const QString& text)
