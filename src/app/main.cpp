@@ -19,6 +19,7 @@ namespace {
 
 int runWindows(int argc, char** argv)
 {
+    pravik::useJapaneseSystemLocale();
     QApplication app(argc, argv);
     // Windows repaint while a job waits on the office or the print system.
     pravik::office::setIdleHook(
