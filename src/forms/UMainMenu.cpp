@@ -9,6 +9,7 @@
 #include <QFileInfo>
 #include <QMenu>
 #include <QMenuBar>
+#include <QProxyStyle>
 #include <QToolButton>
 
 #include <vector>
@@ -30,6 +31,18 @@ struct MenuTitle {
 };
 
 const MenuItem separator{"", "", 0};
+
+// Draws a caption's mnemonic letter without its underline.
+class NoUnderlineStyle : public QProxyStyle {
+public:
+    int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
+                  QStyleHintReturn* returnData) const override
+    {
+        if (hint == SH_UnderlineShortcut)
+            return 0;
+        return QProxyStyle::styleHint(hint, option, widget, returnData);
+    }
+};
 
 // The help shipped beside the program. Windows keeps its compiled help
 // first; the HTML guide serves where that is not installed.
@@ -84,8 +97,13 @@ void TFmMain::buildMenu()
 // away as Alt+F then O, and Alt+F then S.
 void TFmMain::settleAltKeys()
 {
-    btnOpen->setShortcut(QKeySequence());
-    btnSave->setShortcut(QKeySequence());
+    auto* noUnderline = new NoUnderlineStyle;
+    noUnderline->setParent(this);
+    for (QToolButton* button : {btnOpen, btnSave}) {
+        button->setShortcut(QKeySequence());
+        // The caption stays; its letter no longer promises the Alt key.
+        button->setStyle(noUnderline);
+    }
 }
 
 void TFmMain::MainMenuClick(int tag)

@@ -2,7 +2,9 @@
 
 #include <QApplication>
 #include <QDate>
+#include <QDir>
 #include <QFileDialog>
+#include <QFileIconProvider>
 #include <QLabel>
 #include <QLocale>
 #include <QMessageBox>
@@ -49,5 +51,6 @@ TEST_F(JapaneseTextsTest, QtsStandardButtonsFileDialogAndDatesReadInJapanese)
     EXPECT_EQ(labels, (QStringList{QStringLiteral("アドレス:"), QStringLiteral("ファイル名(&N):"),
                                    QStringLiteral("ファイルの種類:")}));
 
+    EXPECT_EQ(QFileIconProvider().type(QFileInfo(QDir::tempPath())), QStringLiteral("フォルダー"));
     EXPECT_EQ(QLocale().toString(QDate(2026, 12, 7), QLocale::LongFormat), QStringLiteral("2026年12月7日月曜日"));
 }
