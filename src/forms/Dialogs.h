@@ -33,6 +33,15 @@ public:
     virtual void showMessage(QWidget* parent, const QString& text, const QString& caption) = 0;
     // A report of several failures under its own caption, with an error icon.
     virtual void showFailureReport(QWidget* parent, const QString& text, const QString& caption) = 0;
+    // The one-line input box with "OK" and "キャンセル": the typed text, or
+    // `initial` when cancelled. At most `maxLength` characters can be typed.
+    // Answers that never type anything may leave it as it is.
+    virtual QString inputBox(QWidget* parent, const QString& caption, const QString& prompt,
+                             const QString& initial, int maxLength)
+    {
+        (void)parent, (void)caption, (void)prompt, (void)maxLength;
+        return initial;
+    }
 };
 
 // The real dialogs.
@@ -48,6 +57,8 @@ public:
     void showWarning(QWidget* parent, const QString& text, const QString& caption) override;
     void showFailureReport(QWidget* parent, const QString& text, const QString& caption) override;
     void showMessage(QWidget* parent, const QString& text, const QString& caption) override;
+    QString inputBox(QWidget* parent, const QString& caption, const QString& prompt, const QString& initial,
+                     int maxLength) override;
 };
 
 // The application's title, shown on its error boxes.

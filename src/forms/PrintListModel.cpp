@@ -81,4 +81,29 @@ void PrintListModel::rowChanged(size_t row)
     emit dataChanged(index(r, 0), index(r, PrintEntry::fieldCount - 1));
 }
 
+void PrintListModel::rowsAboutToBeRemoved(size_t first, size_t last)
+{
+    beginRemoveRows({}, static_cast<int>(first), static_cast<int>(last));
+}
+
+void PrintListModel::rowsRemoved() { endRemoveRows(); }
+
+void PrintListModel::rowsAboutToBeReordered()
+{
+    emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
+}
+
+void PrintListModel::rowsReordered(const std::vector<size_t>& newRowOfOld)
+{
+    // The selection, the editor's row and every other persistent index go
+    // with their rows.
+    const QModelIndexList from = persistentIndexList();
+    QModelIndexList to;
+    to.reserve(from.size());
+    for (const QModelIndex& old : from)
+        to.append(index(static_cast<int>(newRowOfOld[static_cast<size_t>(old.row())]), old.column()));
+    changePersistentIndexList(from, to);
+    emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
+}
+
 } // namespace pravik

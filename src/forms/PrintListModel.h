@@ -27,6 +27,10 @@ private:
     void rowsAboutToBeInserted(size_t first, size_t last) override;
     void rowsInserted() override;
     void rowChanged(size_t row) override;
+    void rowsAboutToBeRemoved(size_t first, size_t last) override;
+    void rowsRemoved() override;
+    void rowsAboutToBeReordered() override;
+    void rowsReordered(const std::vector<size_t>& newRowOfOld) override;
 
     PrintList& list_;
 };

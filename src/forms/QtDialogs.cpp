@@ -1,6 +1,8 @@
 #include "Dialogs.h"
 
 #include <QFileDialog>
+#include <QInputDialog>
+#include <QLineEdit>
 #include <QMessageBox>
 
 namespace pravik {
@@ -74,6 +76,23 @@ void QtDialogs::showFailureReport(QWidget* parent, const QString& text, const QS
         box.setDetailedText(text);
     }
     box.exec();
+}
+
+QString QtDialogs::inputBox(QWidget* parent, const QString& caption, const QString& prompt,
+                           const QString& initial, int maxLength)
+{
+    QInputDialog box(parent);
+    box.setInputMode(QInputDialog::TextInput);
+    box.setWindowTitle(caption);
+    box.setLabelText(prompt);
+    box.setTextValue(initial);
+    box.setOkButtonText(QStringLiteral("OK"));
+    box.setCancelButtonText(QStringLiteral("キャンセル"));
+    if (auto* edit = box.findChild<QLineEdit*>())
+        edit->setMaxLength(maxLength);
+    if (box.exec() != QDialog::Accepted)
+        return initial;
+    return box.textValue();
 }
 
 } // namespace pravik

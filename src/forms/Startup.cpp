@@ -1,26 +1,14 @@
 #include "Startup.h"
 
 #include "ProgramIcon.h"
+#include "ShellOpen.h"
 #include "UDialog.h"
 #include "UEdit.h"
 #include "UMain.h"
 #include "UOption.h"
 #include "UVersion.h"
 
-#include <QDesktopServices>
-#include <QUrl>
-
 namespace pravik {
-
-namespace {
-
-bool openWithDesktop(const QString& pathOrAddress)
-{
-    const QUrl url = QUrl::fromUserInput(pathOrAddress);
-    return url.isValid() && QDesktopServices::openUrl(url);
-}
-
-} // namespace
 
 Windows::Windows() = default;
 Windows::Windows(Windows&&) noexcept = default;
@@ -29,16 +17,14 @@ Windows::~Windows() = default;
 Windows createWindows(Dialogs& dialogs, const std::string& appFolder)
 {
     const std::string iniPath = appFolder + "/main.ini";
-    MainServices services = MainServices::system();
-    services.openExternally = openWithDesktop;
-
     Windows windows;
-    windows.FmMain = std::make_unique<TFmMain>(dialogs, appFolder, std::move(services));
+    windows.FmMain = std::make_unique<TFmMain>(dialogs, appFolder);
     windows.FmMain->setWindowIcon(programIcon());
     windows.FmOption = std::make_unique<TFmOption>(dialogs, iniPath);
     windows.FmEdit = std::make_unique<TFmEdit>(*windows.FmMain);
     windows.FmDialog = std::make_unique<TFmDialog>(windows.FmMain->abortFlag);
-    windows.FmVersion = std::make_unique<TFmVersion>(dialogs, iniPath, openWithDesktop);
+    windows.FmVersion = std::make_unique<TFmVersion>(
+        dialogs, iniPath, [](const QString& address) { return shellOpen(QUrl::fromUserInput(address)); });
     windows.FmMain->setProgressDialog(windows.FmDialog.get());
     windows.FmMain->setEntryEditor(windows.FmEdit.get());
     windows.FmMain->setOptionWindow(windows.FmOption.get());

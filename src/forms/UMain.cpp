@@ -4,10 +4,12 @@
 #include "Dropdst.h"
 #include "Fonts.h"
 #include "PrintListModel.h"
+#include "RowSelectionModel.h"
 #include "ToolbarIcons.h"
 
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QLabel>
 #include <QStatusBar>
 #include <QTableView>
 #include <QToolButton>
@@ -54,6 +56,8 @@ TFmMain::TFmMain(Dialogs& dialogs, std::string appFolder, MainServices services,
 
     buildToolbar();
     buildListView();
+    buildStyleViews();
+    buildMenus();
     layout->addWidget(pMenu);
     layout->addWidget(lstView, 1);
 
@@ -61,6 +65,11 @@ TFmMain::TFmMain(Dialogs& dialogs, std::string appFolder, MainServices services,
     stsBar->setObjectName(QStringLiteral("stsBar"));
     stsBar->setFixedHeight(19);
     stsBar->setSizeGripEnabled(true);
+    // A label rather than a passing message, which any menu item's empty
+    // status tip would wipe.
+    stsText = new QLabel(stsBar);
+    stsText->setObjectName(QStringLiteral("stsText"));
+    stsBar->addWidget(stsText, 1);
     setStatusBar(stsBar);
 
     buildMenu();
@@ -141,6 +150,9 @@ void TFmMain::buildListView()
     lstView = new QTableView(this);
     lstView->setObjectName(QStringLiteral("lstView"));
     lstView->setModel(model_);
+    QItemSelectionModel* defaultSelection = lstView->selectionModel();
+    lstView->setSelectionModel(new RowSelectionModel(model_, this));
+    delete defaultSelection;
     lstView->setShowGrid(true);
     lstView->setSelectionBehavior(QAbstractItemView::SelectRows);
     lstView->setSelectionMode(QAbstractItemView::ExtendedSelection);

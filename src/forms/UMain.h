@@ -1,6 +1,7 @@
 #pragma once
 
 #include "AutomationBackend.h"
+#include "ClipboardBlocks.h"
 #include "ListFileCommands.h"
 #include "PrintJobs.h"
 #include "PrintList.h"
@@ -13,7 +14,12 @@
 #include <memory>
 #include <vector>
 
+class QAbstractItemView;
+class QAction;
 class QFrame;
+class QLabel;
+class QListView;
+class QMenu;
 class QStatusBar;
 class QTableView;
 class QToolButton;
@@ -35,9 +41,11 @@ struct MainServices {
     // The installed printers (CP932), in the system's order.
     std::function<std::vector<std::string>()> printerNames;
     std::shared_ptr<AutomationBackend> automation;
-    // Opens a file or address with the desktop's default program; false
-    // when that failed.
-    std::function<bool(const QString& pathOrAddress)> openExternally = nullptr;
+    // Opens a document (CP932 path) with the desktop's application for it:
+    // empty when it was handed over, otherwise why not (UTF-8).
+    std::function<std::string(const std::string&)> openDocument = openWithDesktop;
+
+    static std::string openWithDesktop(const std::string& cp932Path);
 
     // The system's printers and office engine.
     static MainServices system();
@@ -86,6 +94,29 @@ public:
 
     // The main menu's one handler: runs the command of an item's tag.
     void MainMenuClick(int tag);
+    // The commands on the selected rows.
+    void deleteSelectedRows();
+    void moveSelectedUp();
+    void moveSelectedDown();
+    void renameSelectedRows();
+    void launchSelectedFiles();
+    void launchFirstSelected();
+    void putFilesOnClipboard(DropEffect effect);
+    // The selected rows, ascending.
+    std::vector<size_t> selectedRows() const;
+
+    // Sorts all rows ascending by a column (0 file name ... 6 path). The
+    // order is the list's own, so it prints and saves in this order.
+    void sortByColumn(int column);
+
+    enum ViewStyle { vsReport, vsList, vsSmallIcon };
+    void setViewStyle(ViewStyle style);
+    ViewStyle viewStyle() const { return viewStyle_; }
+    // The view that shows the rows in the current style.
+    QAbstractItemView* currentView() const;
+    // The full text of the cell at a point of the current view's viewport.
+    QString cellTextAt(int x, int y) const;
+    QString statusText() const;
 
     // Runs a handler; an error that escapes it goes to the general error display.
     void guarded(const std::function<void()>& handler);
@@ -93,6 +124,7 @@ public:
 protected:
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void buildToolbar();
@@ -105,6 +137,17 @@ private:
     void btnNewClick(int tag);
     void btnPrtClick();
     void btnAddClick(int tag);
+    void btnUpClick(int tag);
+    void buildMenus();
+    void buildStyleViews();
+    void popPopup();
+    void popClick(QAction* item);
+    void hyo1Click(int tag);
+    void lstViewDblClick();
+    void lstViewColumnClick(int column);
+    void lstViewMouseMove(int x, int y);
+    void showViewMenu();
+    void selectOnly(const std::vector<size_t>& rows);
     void addFilesFromDialog();
     void dropFileDrop(TDropDst* sender, const std::vector<std::string>& files, int x, int y);
     void markChangedAfterAdding(size_t firstNewRow);
@@ -142,7 +185,12 @@ private:
 
     QFrame* pMenu = nullptr;
     QTableView* lstView = nullptr;
+    QListView* lstNames = nullptr; // the list and small-icon styles
     QStatusBar* stsBar = nullptr;
+    QLabel* stsText = nullptr;
+    QMenu* pop = nullptr;
+    QMenu* hpop = nullptr;
+    ViewStyle viewStyle_ = vsReport;
     PrintListModel* model_ = nullptr;
     QToolButton* btnPrt = nullptr;
     QToolButton* btnNew = nullptr;

@@ -121,6 +121,8 @@ void TFmMain::MainMenuClick(int tag)
         case 16: close(); break;
         case 21: PrintFiles(0); break;
         case 22: PrintFiles(1); break;
+        case 31: sortByColumn(0); break;
+        case 32: sortByColumn(3); break;
         case 41: openHelp(); break;
         case 42:
             if (versionWindow_)
@@ -138,8 +140,9 @@ void TFmMain::openHelp()
         const QString path = pathToQString(candidate);
         if (!QFileInfo(path).isFile())
             continue;
-        if (!services_.openExternally || !services_.openExternally(path))
-            dialogs_.showError(this, QStringLiteral("ヘルプファイル %1 を開けません").arg(path));
+        if (const std::string reason = services_.openDocument(candidate); !reason.empty())
+            dialogs_.showError(
+                this, QStringLiteral("ヘルプファイル %1 を開けません。\n%2").arg(path, QString::fromUtf8(reason)));
         return;
     }
     // Named, so that the user knows what is missing and where.

@@ -3,7 +3,10 @@
 #include "ListErrors.h"
 #include "ListFile.h"
 
+#include <algorithm>
+#include <functional>
 #include <iterator>
+#include <stdexcept>
 
 namespace pravik {
 
@@ -37,6 +40,65 @@ void PrintList::setEntry(size_t row, PrintEntry entry)
     rows_.at(row) = std::move(entry);
     if (listener_)
         listener_->rowChanged(row);
+}
+
+void PrintList::removeRows(const std::vector<size_t>& ascendingRows)
+{
+    if (ascendingRows.empty())
+        return;
+    const size_t first = ascendingRows.front();
+    const size_t last = ascendingRows.back();
+    if (last >= rows_.size() || 
+        std::adjacent_find(ascendingRows.begin(), ascendingRows.end(), std::greater_equal<>()) !=
+            ascendingRows.end())
+        throw std::out_of_range("PrintList::removeRows");
+    if (last - first + 1 != ascendingRows.size()) {
+        // Rows spread through the list go to its end in one reorder and
+        // leave in one removal, instead of one removal per gap: a view
+        // follows each removal with work of the list's length.
+        std::vector<char> removed(rows_.size(), 0);
+        for (size_t row : ascendingRows)
+            removed[row] = 1;
+        std::vector<size_t> order;
+        order.reserve(rows_.size());
+        for (size_t row = 0; row < rows_.size(); ++row)
+            if (!removed[row])
+                order.push_back(row);
+        for (size_t row : ascendingRows)
+            order.push_back(row);
+        reorder(order);
+    }
+    const size_t tail = rows_.size() - ascendingRows.size();
+    const size_t from = last - first + 1 == ascendingRows.size() ? first : tail;
+    const size_t count = ascendingRows.size();
+    if (listener_)
+        listener_->rowsAboutToBeRemoved(from, from + count - 1);
+    rows_.erase(rows_.begin() + static_cast<std::ptrdiff_t>(from),
+                rows_.begin() + static_cast<std::ptrdiff_t>(from + count));
+    if (listener_)
+        listener_->rowsRemoved();
+}
+
+void PrintList::reorder(const std::vector<size_t>& order)
+{
+    if (order.size() != rows_.size())
+        throw std::invalid_argument("PrintList::reorder");
+    std::vector<size_t> newRowOfOld(rows_.size(), rows_.size());
+    for (size_t newRow = 0; newRow < order.size(); ++newRow) {
+        const size_t oldRow = order[newRow];
+        if (oldRow >= rows_.size() || newRowOfOld[oldRow] != rows_.size())
+            throw std::invalid_argument("PrintList::reorder");
+        newRowOfOld[oldRow] = newRow;
+    }
+    std::vector<PrintEntry> reordered;
+    reordered.reserve(rows_.size());
+    if (listener_)
+        listener_->rowsAboutToBeReordered();
+    for (size_t oldRow : order)
+        reordered.push_back(std::move(rows_[oldRow]));
+    rows_ = std::move(reordered);
+    if (listener_)
+        listener_->rowsReordered(newRowOfOld);
 }
 
 void PrintList::loadListFile(const std::string& cp932Path)

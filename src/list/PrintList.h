@@ -17,6 +17,11 @@ public:
     virtual void rowsAboutToBeInserted(size_t first, size_t last) = 0;
     virtual void rowsInserted() = 0;
     virtual void rowChanged(size_t row) = 0;
+    virtual void rowsAboutToBeRemoved(size_t first, size_t last) = 0;
+    virtual void rowsRemoved() = 0;
+    virtual void rowsAboutToBeReordered() = 0;
+    // newRowOfOld[oldRow] is where each row went.
+    virtual void rowsReordered(const std::vector<size_t>& newRowOfOld) = 0;
 };
 
 // The rows of the main window with the state that belongs to them.
@@ -38,6 +43,11 @@ public:
     void replaceAll(std::vector<PrintEntry> rows);
     void appendAll(std::vector<PrintEntry> entries);
     void setEntry(size_t row, PrintEntry entry);
+    // Removes the rows at the given ascending positions.
+    void removeRows(const std::vector<size_t>& ascendingRows);
+    // Puts the rows in a new order: order[newRow] is the row's old position,
+    // and every old position appears once.
+    void reorder(const std::vector<size_t>& order);
 
     // Replaces all rows by the entries of a list file. When the file cannot be
     // read the rows stay untouched; when its last entry is incomplete the

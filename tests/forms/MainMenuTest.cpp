@@ -133,7 +133,30 @@ TEST_F(MainMenuTest, HelpOpensTheGuideBesideTheProgramOrNamesWhatIsMissing)
     openSucceeds = false;
     choose("Help2");
     ASSERT_EQ(dialogs.errors.size(), 2);
-    EXPECT_EQ(dialogs.errors[1], QStringLiteral("ヘルプファイル %1 を開けません").arg(guide));
+    EXPECT_EQ(dialogs.errors[1], QStringLiteral("ヘルプファイル %1 を開けません。\n起動できません。").arg(guide));
+}
+
+TEST_F(MainMenuTest, SortItemsOrderByFileNameOrExtensionWithoutMarkingTheListChanged)
+{
+    start();
+    choose("N7"); // nothing to sort: Save stays as it was
+    EXPECT_FALSE(button("btnSave")->isEnabled());
+
+    window->printList().replaceAll({{"b.doc", "", "", "doc", "1", "P", "/d/b.doc"},
+                                    {"a.xls", "", "", "xls", "1", "P", "/d/a.xls"},
+                                    {"c.dot", "", "", "dot", "1", "P", "/d/c.dot"}});
+    const auto names = [this] {
+        QStringList shown;
+        for (int row = 0; row < rowCount(); ++row)
+            shown << window->listView()->model()->index(row, 0).data().toString();
+        return shown.join(QLatin1Char(' '));
+    };
+    choose("N7");
+    EXPECT_EQ(names(), QStringLiteral("a.xls b.doc c.dot"));
+    choose("T1");
+    EXPECT_EQ(names(), QStringLiteral("b.doc c.dot a.xls"));
+    EXPECT_TRUE(button("btnSave")->isEnabled());
+    EXPECT_FALSE(window->printList().changed);
 }
 
 TEST_F(MainMenuTest, TheSortTitleAndUnknownTagsDoNothing)

@@ -39,9 +39,9 @@ protected:
         MainServices services{[] { return std::string("Office Printer"); },
                               [] { return std::vector<std::string>{"Office Printer", "Plotter"}; },
                               makeSystemAutomationBackend()};
-        services.openExternally = [this](const QString& path) {
-            opened << path;
-            return openSucceeds;
+        services.openDocument = [this](const std::string& path) {
+            opened << QString::fromStdString(path);
+            return std::string(openSucceeds ? "" : "起動できません。");
         };
         window = std::make_unique<TFmMain>(dialogs, dir.path().string(), services);
         progress = std::make_unique<TFmDialog>(window->abortFlag);

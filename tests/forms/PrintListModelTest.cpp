@@ -1,8 +1,10 @@
 #include "PrintListModel.h"
 #include "TempDir.h"
 #include "ListFile.h"
+#include "RowOrder.h"
 
 #include <QAbstractItemModelTester>
+#include <QItemSelectionModel>
 #include <QSignalSpy>
 #include <gtest/gtest.h>
 
@@ -54,4 +56,29 @@ TEST(PrintListModel, RowIconOnlyWhileTheDocumentExists)
     EXPECT_TRUE(model.data(model.index(0, 0), Qt::DecorationRole).isValid());
     EXPECT_FALSE(model.data(model.index(1, 0), Qt::DecorationRole).isValid());
     EXPECT_FALSE(model.data(model.index(0, 1), Qt::DecorationRole).isValid());
+}
+
+TEST(PrintListModel, SelectionFollowsRowsThroughRemovesMovesAndSorts)
+{
+    PrintList list;
+    PrintListModel model(list);
+    QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::Fatal);
+    QItemSelectionModel selection(&model);
+    list.replaceAll({entry("e.xls"), entry("d.xls"), entry("c.xls"), entry("b.xls"), entry("a.xls")});
+    const QPersistentModelIndex d = model.index(1, 0);
+    selection.select(model.index(3, 0), QItemSelectionModel::Select | QItemSelectionModel::Rows); // b.xls
+
+    list.reorder(orderByColumn(list.rows(), 0));
+    EXPECT_EQ(d.row(), 3);
+    EXPECT_TRUE(selection.isRowSelected(1, {})); // b.xls, now second
+
+    list.removeRows({0, 2}); // a.xls and c.xls, with a kept row between them
+    EXPECT_EQ(model.rowCount(), 3);
+    EXPECT_EQ(d.row(), 1);
+    EXPECT_EQ(model.data(model.index(0, 0)).toString(), QStringLiteral("b.xls"));
+    EXPECT_TRUE(selection.isRowSelected(0, {}));
+    EXPECT_EQ(selection.selectedRows().size(), 1);
+
+    list.removeRows({1});
+    EXPECT_FALSE(d.isValid());
 }

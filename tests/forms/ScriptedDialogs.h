@@ -5,6 +5,7 @@
 #include <QStringList>
 
 #include <deque>
+#include <optional>
 #include <stdexcept>
 
 namespace pravik::test {
@@ -47,6 +48,17 @@ public:
     void showMessage(QWidget*, const QString& text, const QString& caption) override
     {
         messages << caption + QStringLiteral(": ") + text;
+    }
+    std::deque<std::optional<QString>> inputs; // nullopt: cancelled
+    QStringList prompts;
+    QString inputBox(QWidget*, const QString&, const QString& prompt, const QString& initial, int) override
+    {
+        prompts << prompt;
+        if (inputs.empty())
+            throw std::logic_error("unexpected input box");
+        const std::optional<QString> value = inputs.front();
+        inputs.pop_front();
+        return value.value_or(initial);
     }
 
 private:

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QItemSelectionModel>
+
+namespace pravik {
+
+// One selection for every view of the list, always of whole rows: a click in
+// the one-column list styles selects the row, not only its name cell, so the
+// selected rows are the same in every style.
+class RowSelectionModel : public QItemSelectionModel {
+    Q_OBJECT
+public:
+    using QItemSelectionModel::QItemSelectionModel;
+
+    void select(const QModelIndex& index, QItemSelectionModel::SelectionFlags command) override
+    {
+        QItemSelectionModel::select(QItemSelection(index, index), command);
+    }
+
+    void select(const QItemSelection& selection, QItemSelectionModel::SelectionFlags command) override
+    {
+        if (!selection.isEmpty())
+            command |= QItemSelectionModel::Rows;
+        QItemSelectionModel::select(selection, command);
+    }
+};
+
+} // namespace pravik

@@ -1,0 +1,250 @@
+// The main window's commands on the selected rows: delete, move, rename and
+// copy or cut, with the context menu and the keys that reach them.
+#include "UMain.h"
+
+#include "Dialogs.h"
+#include "FileClipboard.h"
+#include "PrintListModel.h"
+#include "QtText.h"
+#include "RepaintSuspended.h"
+#include "RowOrder.h"
+
+#include <QAction>
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QItemSelectionModel>
+#include <QListView>
+#include <QMenu>
+#include <QShortcut>
+#include <QTableView>
+#include <QToolButton>
+
+#include <algorithm>
+
+namespace pravik {
+
+namespace {
+
+const QString printCaption = QStringLiteral("印刷(&P)");
+const QString previewCaption = QStringLiteral("印刷プレビュー(&V)");
+const QString settingsCaption = QStringLiteral("設定(&O)");
+const QString deleteCaption = QStringLiteral("リストから削除(&D)");
+const QString renameCaption = QStringLiteral("ファイル名を変更する(&M)");
+const QString launchCaption = QStringLiteral("起動(&K)");
+const QString copyCaption = QStringLiteral("コピー(&C)");
+const QString cutCaption = QStringLiteral("切り取り(&X)");
+
+constexpr int renameMaxLength = 255;
+
+} // namespace
+
+void TFmMain::buildMenus()
+{
+    pop = new QMenu(this);
+    pop->setObjectName(QStringLiteral("pop"));
+    const struct {
+        const char* name;
+        const QString& caption;
+    } items[] = {{"pop1", printCaption},  {"pop2", previewCaption}, {"pop3", settingsCaption},
+                 {"pop4", deleteCaption}, {"pop5", renameCaption},  {"N8", QString()},
+                 {"pop6", launchCaption}, {"pop7", copyCaption},    {"pop8", cutCaption}};
+    for (const auto& item : items) {
+        QAction* action = item.caption.isEmpty() ? pop->addSeparator() : pop->addAction(item.caption);
+        action->setObjectName(QString::fromLatin1(item.name));
+    }
+    connect(pop, &QMenu::aboutToShow, this, &TFmMain::popPopup);
+    connect(pop, &QMenu::triggered, this, &TFmMain::popClick);
+
+    for (QWidget* owner : {static_cast<QWidget*>(lstView), static_cast<QWidget*>(lstNames),
+                           static_cast<QWidget*>(btnHyouji)}) {
+        owner->setContextMenuPolicy(Qt::CustomContextMenu);
+        connect(owner, &QWidget::customContextMenuRequested, this, [this, owner](const QPoint& at) {
+            const auto* view = qobject_cast<QAbstractItemView*>(owner);
+            pop->popup((view ? view->viewport() : owner)->mapToGlobal(at));
+        });
+    }
+
+    connect(btnDel, &QToolButton::clicked, this, [this] { btnAddClick(2); });
+    connect(btnHyouji, &QToolButton::clicked, this, [this] { btnUpClick(1); });
+    connect(btnUp, &QToolButton::clicked, this, [this] { btnUpClick(2); });
+    connect(btnDown, &QToolButton::clicked, this, [this] { btnUpClick(3); });
+
+    // Keys on the list for what the mouse reaches through the menus.
+    const struct {
+        QKeySequence key;
+        void (TFmMain::*command)();
+    } keys[] = {{QKeySequence::Delete, &TFmMain::deleteSelectedRows},
+                {QKeySequence(Qt::Key_F2), &TFmMain::renameSelectedRows},
+                {QKeySequence(Qt::Key_Return), &TFmMain::launchFirstSelected},
+                {QKeySequence(Qt::Key_Enter), &TFmMain::launchFirstSelected},
+                {QKeySequence(Qt::CTRL | Qt::Key_Up), &TFmMain::moveSelectedUp},
+                {QKeySequence(Qt::CTRL | Qt::Key_Down), &TFmMain::moveSelectedDown}};
+    for (QWidget* view : {static_cast<QWidget*>(lstView), static_cast<QWidget*>(lstNames)}) {
+        for (const auto& key : keys) {
+            auto* shortcut = new QShortcut(key.key, view, nullptr, nullptr, Qt::WidgetWithChildrenShortcut);
+            connect(shortcut, &QShortcut::activated, this, [this, command = key.command] {
+                const RepaintSuspended quiet({lstView, lstNames});
+                (this->*command)();
+            });
+        }
+        auto* copy = new QShortcut(QKeySequence::Copy, view, nullptr, nullptr, Qt::WidgetWithChildrenShortcut);
+        connect(copy, &QShortcut::activated, this, [this] { putFilesOnClipboard(DropEffect::Copy); });
+        auto* cut = new QShortcut(QKeySequence::Cut, view, nullptr, nullptr, Qt::WidgetWithChildrenShortcut);
+        connect(cut, &QShortcut::activated, this, [this] { putFilesOnClipboard(DropEffect::Move); });
+    }
+}
+
+void TFmMain::popPopup()
+{
+    const bool any = lstView->selectionModel()->hasSelection();
+    for (QAction* item : pop->actions())
+        if (!item->isSeparator())
+            item->setEnabled(any || (item->text() == printCaption && settings_.printTarget == AllRows));
+}
+
+void TFmMain::popClick(QAction* item)
+{
+    const QString caption = item->text();
+    if (caption == printCaption)
+        PrintFiles(0);
+    else if (caption == previewCaption)
+        PrintFiles(1);
+    else if (caption == launchCaption)
+        launchSelectedFiles();
+    else if (caption == settingsCaption)
+        openEditorOnSelection();
+    else if (caption == deleteCaption)
+        deleteSelectedRows();
+    else if (caption == renameCaption)
+        renameSelectedRows();
+    else if (caption == copyCaption)
+        putFilesOnClipboard(DropEffect::Copy);
+    else if (caption == cutCaption)
+        putFilesOnClipboard(DropEffect::Move);
+}
+
+std::vector<size_t> TFmMain::selectedRows() const
+{
+    // Read from the selection's ranges: a long list is not walked row by row.
+    std::vector<size_t> rows;
+    for (const QItemSelectionRange& range : lstView->selectionModel()->selection())
+        for (int row = range.top(); row <= range.bottom(); ++row)
+            rows.push_back(static_cast<size_t>(row));
+    std::sort(rows.begin(), rows.end());
+    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+    return rows;
+}
+
+void TFmMain::selectOnly(const std::vector<size_t>& rows)
+{
+    QItemSelectionModel* selection = lstView->selectionModel();
+    if (rows.empty()) {
+        selection->clear();
+        return;
+    }
+    // The keyboard focus goes to the first selected row.
+    selection->setCurrentIndex(model_->index(static_cast<int>(rows.front()), 0), QItemSelectionModel::NoUpdate);
+}
+
+void TFmMain::deleteSelectedRows()
+{
+    guarded([this] {
+        const std::vector<size_t> rows = selectedRows();
+        if (rows.empty())
+            return;
+        if (!dialogs_.confirmOkCancel(this, QStringLiteral("選択したファイルをリストから削除します。よろしいですか？"),
+                                      QStringLiteral("削除確認")))
+            return;
+        {
+            const RepaintSuspended quiet({lstView, lstNames});
+            lstView->selectionModel()->clear();
+            list_.removeRows(rows);
+        }
+        markListChanged();
+    });
+}
+
+void TFmMain::moveSelectedUp()
+{
+    guarded([this] {
+        const std::vector<size_t> rows = selectedRows();
+        if (rows.empty())
+            return;
+        const RowShuffle shuffle = selectionMovedUp(list_.size(), rows);
+        {
+            const RepaintSuspended quiet({lstView, lstNames});
+            // The selection and the editor's row travel with their rows.
+            if (shuffle.moved)
+                list_.reorder(shuffle.order);
+            selectOnly(shuffle.selection);
+        }
+        markListChanged();
+    });
+}
+
+void TFmMain::moveSelectedDown()
+{
+    guarded([this] {
+        const std::vector<size_t> rows = selectedRows();
+        const RowShuffle shuffle = selectionMovedDown(list_.size(), rows);
+        {
+            const RepaintSuspended quiet({lstView, lstNames});
+            if (shuffle.moved)
+                list_.reorder(shuffle.order);
+            if (!rows.empty())
+                selectOnly(shuffle.selection);
+        }
+        // Also with nothing selected: the command always offers the list for saving.
+        markListChanged();
+    });
+}
+
+void TFmMain::renameSelectedRows()
+{
+    guarded([this] {
+        for (const size_t row : selectedRows()) {
+            const QString current = toQString(list_.at(row).fileName);
+            const QString typed = dialogs_.inputBox(this, QStringLiteral("ファイル名の変更"),
+                                                    QStringLiteral("ファイル名：") + current, current,
+                                                    renameMaxLength);
+            if (typed == current)
+                continue;
+            // A line break would split the row in the list file; text that
+            // CP932 cannot hold could not be stored at all.
+            if (typed.contains(QLatin1Char('\n')) || typed.contains(QLatin1Char('\r'))) {
+                dialogs_.showWarning(this, QStringLiteral("ファイル名に改行は使えません。「%1」の名前は変わりません。").arg(current),
+                                     QStringLiteral("ファイル名の変更"));
+                continue;
+            }
+            std::string name;
+            try {
+                name = fromQString(typed);
+            } catch (const std::exception& error) {
+                dialogs_.showWarning(this,
+                                     QString::fromUtf8(error.what()) +
+                                         QStringLiteral("\n「%1」の名前は変わりません。").arg(current),
+                                     QStringLiteral("ファイル名の変更"));
+                continue;
+            }
+            PrintEntry entry = list_.at(row);
+            entry.fileName = std::move(name);
+            list_.setEntry(row, std::move(entry));
+            // A renamed row is a change like any other: closing asks to save it.
+            markListChanged();
+        }
+    });
+}
+
+void TFmMain::putFilesOnClipboard(DropEffect effect)
+{
+    guarded([this, effect] {
+        std::vector<std::string> paths;
+        for (const size_t row : selectedRows())
+            paths.push_back(list_.at(row).filePath);
+        if (paths.empty())
+            return;
+        QGuiApplication::clipboard()->setMimeData(fileListMimeData(paths, effect).release());
+    });
+}
+
+} // namespace pravik

@@ -1,0 +1,201 @@
+// The main window's ways of showing the list: sorting, the three view styles
+// and the status bar text under the pointer.
+#include "UMain.h"
+
+#include "PrintListModel.h"
+#include "QtText.h"
+#include "RepaintSuspended.h"
+#include "RowOrder.h"
+
+#include <QEvent>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLayout>
+#include <QListView>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QStatusBar>
+#include <QStyledItemDelegate>
+#include <QTableView>
+#include <QToolButton>
+
+namespace pravik {
+
+namespace {
+
+// The list style shows names only; the small-icon style adds the icons.
+class NameDelegate : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+    bool showIcons = false;
+
+protected:
+    void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override
+    {
+        QStyledItemDelegate::initStyleOption(option, index);
+        if (!showIcons) {
+            option->features &= ~QStyleOptionViewItem::HasDecoration;
+            option->icon = QIcon();
+            option->decorationSize = QSize();
+        }
+    }
+};
+
+} // namespace
+
+void TFmMain::buildStyleViews()
+{
+    lstNames = new QListView(this);
+    lstNames->setObjectName(QStringLiteral("lstNames"));
+    lstNames->setModel(model_);
+    // One selection for every style: the rows chosen in one are the rows
+    // chosen in the others, for the commands, the editor and the print run.
+    lstNames->setSelectionModel(lstView->selectionModel());
+    lstNames->setModelColumn(0);
+    lstNames->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    lstNames->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    lstNames->setViewMode(QListView::ListMode);
+    lstNames->setResizeMode(QListView::Adjust);
+    lstNames->setWrapping(true);
+    lstNames->setUniformItemSizes(true);
+    lstNames->setIconSize(QSize(16, 16));
+    lstNames->setPalette(lstView->palette());
+    lstNames->setItemDelegate(new NameDelegate(lstNames));
+    lstNames->hide();
+
+    for (QAbstractItemView* view : {static_cast<QAbstractItemView*>(lstView), static_cast<QAbstractItemView*>(lstNames)}) {
+        view->viewport()->setMouseTracking(true);
+        view->viewport()->installEventFilter(this);
+    }
+
+    QHeaderView* header = lstView->horizontalHeader();
+    header->setSectionsClickable(true);
+    connect(header, &QHeaderView::sectionClicked, this, &TFmMain::lstViewColumnClick);
+
+    hpop = new QMenu(this);
+    hpop->setObjectName(QStringLiteral("hpop"));
+    const struct {
+        const char* name;
+        QString caption;
+        int tag;
+    } styles[] = {{"hyo1", QStringLiteral("詳細(&S)"), 1},
+                  {"hyo2", QStringLiteral("一覧(&L)"), 2},
+                  {"hyo3", QStringLiteral("アイコン（&M）"), 3}};
+    for (const auto& style : styles) {
+        QAction* item = hpop->addAction(style.caption);
+        item->setObjectName(QString::fromLatin1(style.name));
+        item->setData(style.tag);
+        connect(item, &QAction::triggered, this, [this, tag = style.tag] { hyo1Click(tag); });
+    }
+}
+
+QAbstractItemView* TFmMain::currentView() const
+{
+    if (viewStyle_ == vsReport)
+        return lstView;
+    return lstNames;
+}
+
+void TFmMain::hyo1Click(int tag)
+{
+    switch (tag) {
+    case 2: setViewStyle(vsList); break;
+    case 3: setViewStyle(vsSmallIcon); break;
+    default: setViewStyle(vsReport); break;
+    }
+}
+
+void TFmMain::setViewStyle(ViewStyle style)
+{
+    auto* layout = centralWidget()->layout();
+    QWidget* before = currentView();
+    viewStyle_ = style;
+    if (style != vsReport) {
+        auto* delegate = static_cast<NameDelegate*>(lstNames->itemDelegate());
+        delegate->showIcons = style == vsSmallIcon;
+        lstNames->setFlow(style == vsList ? QListView::TopToBottom : QListView::LeftToRight);
+        lstNames->setSpacing(style == vsList ? 0 : 2);
+    }
+    QAbstractItemView* now = currentView();
+    if (now != before) {
+        layout->replaceWidget(before, now);
+        before->hide();
+        now->show();
+        if (before->hasFocus())
+            now->setFocus();
+    }
+    now->setCurrentIndex(lstView->selectionModel()->currentIndex());
+    now->doItemsLayout();
+    now->viewport()->update();
+}
+
+void TFmMain::btnUpClick(int tag)
+{
+    const RepaintSuspended quiet({lstView, lstNames});
+    switch (tag) {
+    case 1: showViewMenu(); break;
+    case 2: moveSelectedUp(); break;
+    case 3: moveSelectedDown(); break;
+    }
+}
+
+void TFmMain::showViewMenu()
+{
+    // Near the lower right corner of the button, as the window always put it.
+    const QPoint corner = btnHyouji->mapToGlobal(QPoint(btnHyouji->width(), btnHyouji->height()));
+    hpop->popup(corner);
+}
+
+void TFmMain::lstViewColumnClick(int column)
+{
+    sortByColumn(column);
+}
+
+void TFmMain::sortByColumn(int column)
+{
+    if (column < 0 || column >= PrintEntry::fieldCount)
+        return;
+    {
+        const RepaintSuspended quiet({lstView, lstNames});
+        list_.reorder(orderByColumn(list_.rows(), column));
+    }
+    // Offered for saving, but not asked about at close: only the order changed.
+    if (!list_.empty())
+        btnSave->setEnabled(true);
+}
+
+QString TFmMain::cellTextAt(int x, int y) const
+{
+    // The view's own hit test knows about scrolling and about columns dragged
+    // into another order, so the text is the one under the pointer.
+    const QModelIndex index = currentView()->indexAt(QPoint(x, y));
+    if (!index.isValid())
+        return {};
+    return toQString(list_.at(static_cast<size_t>(index.row())).field(index.column()));
+}
+
+void TFmMain::lstViewMouseMove(int x, int y)
+{
+    stsText->setText(cellTextAt(x, y));
+}
+
+QString TFmMain::statusText() const
+{
+    return stsText->text();
+}
+
+bool TFmMain::eventFilter(QObject* watched, QEvent* event)
+{
+    const bool onList = watched == lstView->viewport() || watched == lstNames->viewport();
+    if (onList && event->type() == QEvent::MouseMove) {
+        const QPoint at = static_cast<QMouseEvent*>(event)->position().toPoint();
+        lstViewMouseMove(at.x(), at.y());
+    } else if (onList && event->type() == QEvent::MouseButtonDblClick &&
+               static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
+        lstViewDblClick();
+        return true;
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+} // namespace pravik
