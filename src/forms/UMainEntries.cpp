@@ -38,6 +38,8 @@ void TFmMain::btnAddClick(int tag)
 {
     if (tag == 1)
         addFilesFromDialog();
+    else if (tag == 2)
+        deleteSelectedRows();
     else if (tag == 3)
         openEditorOnSelection();
 }

@@ -124,7 +124,6 @@ void TFmMain::setViewStyle(ViewStyle style)
         if (before->hasFocus())
             now->setFocus();
     }
-    now->setCurrentIndex(lstView->selectionModel()->currentIndex());
     now->doItemsLayout();
     now->viewport()->update();
 }

@@ -4,6 +4,14 @@
 
 #include <QHeaderView>
 #include <QItemSelectionModel>
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QListView>
+#include <QMenu>
+#include <QMimeData>
+#include <QScrollBar>
+#include <QPushButton>
+#include <QTest>
 
 using namespace pravik;
 using namespace pravik::test;
@@ -71,4 +79,225 @@ TEST_F(ListCommandsTest, TheEditorKeepsEditingItsOwnRowAfterASortAndAMove)
     EXPECT_EQ(editor.currentRow(), 1);
     EXPECT_EQ(window->printList().at(1).fileName, "c.doc");
     EXPECT_TRUE(editor.isVisible());
+}
+
+TEST_F(ListCommandsTest, ContextMenuNeedsASelectionExceptPrintWhenAllRowsPrint)
+{
+    struct Case {
+        const char* name;
+        std::string ini;
+        bool withSelection;
+        QStringList enabled;
+    };
+    const QStringList all = {"印刷(&P)", "印刷プレビュー(&V)", "設定(&O)", "リストから削除(&D)",
+                             "ファイル名を変更する(&M)", "起動(&K)", "コピー(&C)", "切り取り(&X)"};
+    const Case cases[] = {
+        {"no selection", designedIni, false, {}},
+        {"no selection, all rows print", designedIni + "PRINT=1\r\n", false, {"印刷(&P)"}},
+        {"a selection", designedIni, true, all},
+    };
+    for (const Case& c : cases) {
+        startWith(fiveRows(), c.ini);
+        if (c.withSelection)
+            select({1});
+        auto* pop = window->findChild<QMenu*>(QStringLiteral("pop"));
+        pop->popup(QPoint(0, 0));
+        QStringList enabled;
+        for (QAction* item : pop->actions())
+            if (!item->isSeparator() && item->isEnabled())
+                enabled << item->text();
+        pop->hide();
+        EXPECT_EQ(pop->actions().size(), 9) << c.name;
+        EXPECT_EQ(enabled, c.enabled) << c.name;
+    }
+}
+
+TEST_F(ListCommandsTest, DeleteRemovesExactlyTheSelectedRowsAfterOk)
+{
+    startWith(fiveRows());
+    select({0, 2, 4});
+    dialogs.answers = {false};
+    button("btnDel")->click();
+    EXPECT_EQ(names().size(), 5u);
+    EXPECT_FALSE(window->printList().changed);
+    EXPECT_EQ(selected(), (std::vector<size_t>{0, 2, 4}));
+
+    dialogs.answers = {true};
+    button("btnDel")->click();
+    EXPECT_EQ(names(), (std::vector<std::string>{"1.doc", "3.doc"}));
+    EXPECT_TRUE(selected().empty());
+    EXPECT_TRUE(window->printList().changed);
+    EXPECT_TRUE(button("btnSave")->isEnabled());
+}
+
+TEST_F(ListCommandsTest, MovesKeepTheSelectionOnTheMovedRowsAndMarkTheListChanged)
+{
+    startWith(fiveRows());
+    select({2, 3});
+    button("btnUp")->click();
+    EXPECT_EQ(names(), (std::vector<std::string>{"0.doc", "2.doc", "3.doc", "1.doc", "4.doc"}));
+    EXPECT_EQ(selected(), (std::vector<size_t>{1, 2}));
+    EXPECT_EQ(window->listView()->currentIndex().row(), 1);
+    EXPECT_TRUE(window->printList().changed);
+
+    button("btnDown")->click();
+    button("btnDown")->click();
+    EXPECT_EQ(names(), (std::vector<std::string>{"0.doc", "1.doc", "4.doc", "2.doc", "3.doc"}));
+    EXPECT_EQ(selected(), (std::vector<size_t>{3, 4}));
+
+    // The last row cannot go lower: nothing moves and the selection ends.
+    button("btnDown")->click();
+    EXPECT_EQ(names(), (std::vector<std::string>{"0.doc", "1.doc", "4.doc", "2.doc", "3.doc"}));
+    EXPECT_TRUE(selected().empty());
+}
+
+TEST_F(ListCommandsTest, RenameChangesOnlyTheShownNameAndRefusesWhatCannotBeStored)
+{
+    startWith({entry("a.doc"), entry("b.doc"), entry("c.doc"), entry("d.doc")});
+    select({0, 1, 2, 3});
+    dialogs.inputs = {std::nullopt, QString(), QStringLiteral("two\nlines"), QStringLiteral("café")};
+    window->renameSelectedRows();
+    EXPECT_EQ(dialogs.prompts.first(), QStringLiteral("ファイル名：a.doc"));
+    EXPECT_EQ(names(), (std::vector<std::string>{"a.doc", "", "c.doc", "d.doc"}));
+    EXPECT_EQ(window->printList().at(1).filePath, "/docs/b.doc");
+    EXPECT_EQ(dialogs.warnings.size(), 2);
+    EXPECT_TRUE(window->printList().changed);
+    EXPECT_TRUE(button("btnSave")->isEnabled());
+}
+
+TEST_F(ListCommandsTest, RenameCancelledEverywhereLeavesTheListUnchanged)
+{
+    startWith({entry("a.doc")});
+    select({0});
+    dialogs.inputs = {std::nullopt};
+    window->renameSelectedRows();
+    EXPECT_EQ(names(), (std::vector<std::string>{"a.doc"}));
+    EXPECT_FALSE(window->printList().changed);
+}
+
+TEST_F(ListCommandsTest, AbortDuringALaunchStopsBeforeTheNextFileAndGivesTheWindowBack)
+{
+    startWith({entry("a.doc"), entry("b.doc"), entry("c.doc")});
+    select({0, 1, 2});
+    openDocument = [this](const std::string& path) {
+        opened.push_back(path);
+        EXPECT_FALSE(window->isEnabled());
+        progress->findChild<QPushButton*>(QStringLiteral("btnAbort"))->click();
+        return std::string();
+    };
+    window->launchSelectedFiles();
+    EXPECT_EQ(opened, (std::vector<std::string>{"/docs/a.doc"}));
+    EXPECT_TRUE(window->isEnabled());
+    EXPECT_FALSE(window->currentView()->testAttribute(Qt::WA_SetCursor));
+    EXPECT_FALSE(progress->isVisible());
+}
+
+TEST_F(ListCommandsTest, FilesThatCouldNotBeOpenedAreListedOnceWhenTheLaunchEnds)
+{
+    startWith({entry("a.doc"), entry("b.doc"), entry("c.doc")});
+    select({0, 1, 2});
+    openDocument = [this](const std::string& path) {
+        opened.push_back(path);
+        return path == "/docs/a.doc" ? std::string() : std::string("ファイルが見つかりません。");
+    };
+    window->launchSelectedFiles();
+    EXPECT_EQ(opened.size(), 3u);
+    EXPECT_EQ(dialogs.errors, QStringList{QStringLiteral("次のファイルを起動できませんでした。\n"
+                                                         "b.doc: ファイルが見つかりません。\n"
+                                                         "c.doc: ファイルが見つかりません。")});
+}
+
+TEST_F(ListCommandsTest, DoubleClickOpensOnlyTheFirstSelectedRow)
+{
+    startWith(fiveRows());
+    select({3, 1});
+    const QPoint onRow = window->listView()->visualRect(window->listView()->model()->index(1, 0)).center();
+    QTest::mouseDClick(window->listView()->viewport(), Qt::LeftButton, Qt::ControlModifier, onRow);
+    EXPECT_EQ(opened, (std::vector<std::string>{"/docs/1.doc"}));
+    EXPECT_TRUE(window->isEnabled());
+}
+
+TEST_F(ListCommandsTest, CopyAndCutPutTheFilesOnTheClipboardAsFileManagersPasteThem)
+{
+    startWith({entry("a b.doc"), entry("\x95\x5C.doc"), entry("c.doc")}); // 表.doc
+    select({0, 1});
+    const QByteArray uris = "file:///docs/a%20b.doc\r\nfile:///docs/%E8%A1%A8.doc\r\n";
+    struct Case {
+        DropEffect effect;
+        QByteArray gnome;
+        QByteArray kde;
+    } cases[] = {
+        {DropEffect::Copy, "copy\nfile:///docs/a%20b.doc\nfile:///docs/%E8%A1%A8.doc", "0"},
+        {DropEffect::Move, "cut\nfile:///docs/a%20b.doc\nfile:///docs/%E8%A1%A8.doc", "1"},
+    };
+    for (const Case& c : cases) {
+        window->putFilesOnClipboard(c.effect);
+        const QMimeData* data = QGuiApplication::clipboard()->mimeData();
+        ASSERT_TRUE(data);
+        EXPECT_EQ(data->data(QStringLiteral("text/uri-list")), uris);
+        EXPECT_EQ(data->data(QStringLiteral("x-special/gnome-copied-files")), c.gnome);
+        EXPECT_EQ(data->data(QStringLiteral("application/x-kde-cutselection")), c.kde);
+        EXPECT_EQ(data->text(), QStringLiteral("/docs/a b.doc\n/docs/表.doc"));
+    }
+    EXPECT_EQ(names().size(), 3u); // a cut leaves the rows where they are
+    EXPECT_FALSE(window->printList().changed);
+}
+
+TEST_F(ListCommandsTest, StatusBarShowsTheCellReallyUnderThePointer)
+{
+    PrintEntry wide = entry("a.doc");
+    wide.memo = "memo of a";
+    wide.printer = "Printer of a";
+    startWith({wide});
+    QTableView* view = window->listView();
+    // Columns dragged into another order, and the list scrolled sideways.
+    view->horizontalHeader()->moveSection(5, 0);
+    window->resize(300, 300);
+    QCoreApplication::processEvents();
+    view->horizontalScrollBar()->setValue(view->horizontalScrollBar()->maximum());
+    const QModelIndex printer = view->model()->index(0, 5);
+    const QModelIndex memo = view->model()->index(0, 1);
+    view->scrollTo(memo);
+    QTest::mouseMove(view->viewport(), view->visualRect(memo).center());
+    EXPECT_EQ(window->statusText(), QStringLiteral("memo of a"));
+    view->scrollTo(printer);
+    QTest::mouseMove(view->viewport(), view->visualRect(printer).center());
+    EXPECT_EQ(window->statusText(), QStringLiteral("Printer of a"));
+
+    // Below the last row the text is empty; leaving the list keeps it.
+    QTest::mouseMove(view->viewport(), QPoint(5, view->viewport()->height() - 2));
+    EXPECT_EQ(window->statusText(), QString());
+    QTest::mouseMove(view->viewport(), view->visualRect(printer).center());
+    QTest::mouseMove(button("btnPrt"));
+    EXPECT_EQ(window->statusText(), QStringLiteral("Printer of a"));
+}
+
+TEST_F(ListCommandsTest, ViewStylesShareOneSelectionAndTheCommandsReachEverySelectedRow)
+{
+    startWith(fiveRows());
+    select({1, 3});
+    const struct {
+        const char* item;
+        TFmMain::ViewStyle style;
+    } styles[] = {{"hyo2", TFmMain::vsList}, {"hyo3", TFmMain::vsSmallIcon}, {"hyo1", TFmMain::vsReport}};
+    for (const auto& s : styles) {
+        window->findChild<QAction*>(QLatin1String(s.item))->trigger();
+        EXPECT_EQ(window->viewStyle(), s.style) << s.item;
+        EXPECT_TRUE(window->currentView()->isVisible()) << s.item;
+        EXPECT_EQ(window->currentView()->selectionModel(), window->listView()->selectionModel());
+        EXPECT_EQ(selected(), (std::vector<size_t>{1, 3})) << s.item;
+    }
+    EXPECT_TRUE(window->listView()->isVisible());
+
+    window->setViewStyle(TFmMain::vsSmallIcon);
+    QListView* icons = qobject_cast<QListView*>(window->currentView());
+    ASSERT_TRUE(icons);
+    // A click on a name selects its whole row, as in the report.
+    QTest::mouseClick(icons->viewport(), Qt::LeftButton, Qt::NoModifier,
+                      icons->visualRect(icons->model()->index(4, 0)).center());
+    EXPECT_EQ(selected(), (std::vector<size_t>{4}));
+    select({0, 2, 4});
+    dialogs.answers = {true};
+    window->deleteSelectedRows();
+    EXPECT_EQ(names(), (std::vector<std::string>{"1.doc", "3.doc"}));
 }

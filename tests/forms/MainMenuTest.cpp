@@ -119,21 +119,22 @@ TEST_F(MainMenuTest, OptionsAndVersionOpenModally)
 TEST_F(MainMenuTest, HelpOpensTheGuideBesideTheProgramOrNamesWhatIsMissing)
 {
     start();
-    const QString guide = QString::fromStdString(dir.file("help/index.html"));
+    const std::string guide = dir.file("help/index.html");
     choose("Help2");
     ASSERT_EQ(dialogs.errors.size(), 1);
-    EXPECT_EQ(dialogs.errors[0], QStringLiteral("ヘルプファイル %1 が見つかりません").arg(guide));
-    EXPECT_TRUE(opened.isEmpty());
+    EXPECT_EQ(dialogs.errors[0], QStringLiteral("ヘルプファイル %1 が見つかりません").arg(QString::fromStdString(guide)));
+    EXPECT_TRUE(opened.empty());
 
     std::filesystem::create_directory(dir.file("help"));
-    writeBytes(dir.file("help/index.html"), "<html></html>");
+    writeBytes(guide, "<html></html>");
     choose("Help2");
-    EXPECT_EQ(opened, QStringList{guide});
+    EXPECT_EQ(opened, std::vector<std::string>{guide});
 
-    openSucceeds = false;
+    openDocument = [](const std::string&) { return std::string("起動できません。"); };
     choose("Help2");
     ASSERT_EQ(dialogs.errors.size(), 2);
-    EXPECT_EQ(dialogs.errors[1], QStringLiteral("ヘルプファイル %1 を開けません。\n起動できません。").arg(guide));
+    EXPECT_EQ(dialogs.errors[1],
+              QStringLiteral("ヘルプファイル %1 を開けません。\n起動できません。").arg(QString::fromStdString(guide)));
 }
 
 TEST_F(MainMenuTest, SortItemsOrderByFileNameOrExtensionWithoutMarkingTheListChanged)

@@ -30,19 +30,20 @@ protected:
     ScriptedDialogs dialogs;
     std::unique_ptr<TFmMain> window;
     std::unique_ptr<TFmDialog> progress;
-    QStringList opened;        // what the window handed to the desktop to open
-    bool openSucceeds = true;
+    // Stands in for the desktop's opener: the paths it was asked to open.
+    std::vector<std::string> opened;
+    std::function<std::string(const std::string&)> openDocument = [this](const std::string& path) {
+        opened.push_back(path);
+        return std::string();
+    };
 
     void start(const std::string& ini = designedIni)
     {
         writeBytes(dir.file("main.ini"), ini);
         MainServices services{[] { return std::string("Office Printer"); },
                               [] { return std::vector<std::string>{"Office Printer", "Plotter"}; },
-                              makeSystemAutomationBackend()};
-        services.openDocument = [this](const std::string& path) {
-            opened << QString::fromStdString(path);
-            return std::string(openSucceeds ? "" : "起動できません。");
-        };
+                              makeSystemAutomationBackend(),
+                              [this](const std::string& path) { return openDocument(path); }};
         window = std::make_unique<TFmMain>(dialogs, dir.path().string(), services);
         progress = std::make_unique<TFmDialog>(window->abortFlag);
         window->setProgressDialog(progress.get());
