@@ -19,9 +19,20 @@ public:
 
     void select(const QItemSelection& selection, QItemSelectionModel::SelectionFlags command) override
     {
-        if (!selection.isEmpty())
+        // Qt's widening to rows compares every range with every other, so a
+        // selection that already holds whole rows is passed on as it is.
+        if (!coversWholeRows(selection))
             command |= QItemSelectionModel::Rows;
         QItemSelectionModel::select(selection, command);
+    }
+
+private:
+    bool coversWholeRows(const QItemSelection& selection) const
+    {
+        for (const QItemSelectionRange& range : selection)
+            if (range.left() != 0 || range.right() != model()->columnCount(range.parent()) - 1)
+                return false;
+        return true;
     }
 };
 

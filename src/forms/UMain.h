@@ -147,7 +147,9 @@ private:
     void lstViewColumnClick(int column);
     void lstViewMouseMove(int x, int y);
     void showViewMenu();
-    void selectOnly(const std::vector<size_t>& rows);
+    void reorderRows(const std::vector<size_t>& order, const std::vector<size_t>& selectionAfter);
+    void selectRows(const std::vector<size_t>& rows);
+    void focusFirstSelected();
     void addFilesFromDialog();
     void dropFileDrop(TDropDst* sender, const std::vector<std::string>& files, int x, int y);
     void markChangedAfterAdding(size_t firstNewRow);

@@ -135,15 +135,39 @@ std::vector<size_t> TFmMain::selectedRows() const
     return rows;
 }
 
-void TFmMain::selectOnly(const std::vector<size_t>& rows)
+void TFmMain::selectRows(const std::vector<size_t>& rows)
 {
     QItemSelectionModel* selection = lstView->selectionModel();
-    if (rows.empty()) {
-        selection->clear();
-        return;
+    QItemSelection ranges;
+    for (size_t first = 0; first < rows.size();) {
+        size_t last = first;
+        while (last + 1 < rows.size() && rows[last + 1] == rows[last] + 1)
+            ++last;
+        ranges.select(model_->index(static_cast<int>(rows[first]), 0),
+                      model_->index(static_cast<int>(rows[last]), PrintEntry::fieldCount - 1));
+        first = last + 1;
     }
-    // The keyboard focus goes to the first selected row.
-    selection->setCurrentIndex(model_->index(static_cast<int>(rows.front()), 0), QItemSelectionModel::NoUpdate);
+    selection->select(ranges, QItemSelectionModel::ClearAndSelect);
+}
+
+void TFmMain::focusFirstSelected()
+{
+    const std::vector<size_t> rows = selectedRows();
+    QItemSelectionModel* selection = lstView->selectionModel();
+    if (rows.empty())
+        selection->clearCurrentIndex();
+    else
+        selection->setCurrentIndex(model_->index(static_cast<int>(rows.front()), 0), QItemSelectionModel::NoUpdate);
+}
+
+void TFmMain::reorderRows(const std::vector<size_t>& order, const std::vector<size_t>& selectionAfter)
+{
+    // The selection is taken off and put back as ranges rather than carried
+    // by the model: Qt follows every selected row with a persistent index,
+    // which on a long list costs many times the reorder itself.
+    lstView->selectionModel()->clearSelection();
+    list_.reorder(order);
+    selectRows(selectionAfter);
 }
 
 void TFmMain::deleteSelectedRows()
@@ -173,10 +197,9 @@ void TFmMain::moveSelectedUp()
         const RowShuffle shuffle = selectionMovedUp(list_.size(), rows);
         {
             const RepaintSuspended quiet({lstView, lstNames});
-            // The selection and the editor's row travel with their rows.
             if (shuffle.moved)
-                list_.reorder(shuffle.order);
-            selectOnly(shuffle.selection);
+                reorderRows(shuffle.order, shuffle.selection);
+            focusFirstSelected();
         }
         markListChanged();
     });
@@ -190,9 +213,10 @@ void TFmMain::moveSelectedDown()
         {
             const RepaintSuspended quiet({lstView, lstNames});
             if (shuffle.moved)
-                list_.reorder(shuffle.order);
-            if (!rows.empty())
-                selectOnly(shuffle.selection);
+                reorderRows(shuffle.order, shuffle.selection);
+            else if (!rows.empty())
+                selectRows(shuffle.selection);
+            focusFirstSelected();
         }
         // Also with nothing selected: the command always offers the list for saving.
         markListChanged();

@@ -7,7 +7,10 @@
 #include "RepaintSuspended.h"
 #include "RowOrder.h"
 
+#include <algorithm>
+
 #include <QEvent>
+#include <QItemSelectionModel>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLayout>
@@ -156,7 +159,15 @@ void TFmMain::sortByColumn(int column)
         return;
     {
         const RepaintSuspended quiet({lstView, lstNames});
-        list_.reorder(orderByColumn(list_.rows(), column));
+        const std::vector<size_t> order = orderByColumn(list_.rows(), column);
+        std::vector<size_t> newRowOfOld(order.size());
+        for (size_t newRow = 0; newRow < order.size(); ++newRow)
+            newRowOfOld[order[newRow]] = newRow;
+        std::vector<size_t> selection;
+        for (const size_t row : selectedRows())
+            selection.push_back(newRowOfOld[row]);
+        std::sort(selection.begin(), selection.end());
+        reorderRows(order, selection);
     }
     // Offered for saving, but not asked about at close: only the order changed.
     if (!list_.empty())
