@@ -7,6 +7,10 @@ set -euo pipefail
 packages=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev fonts-ipafont-gothic
+  # Qt's own texts (standard buttons, file dialogs) in Japanese.
+  qt6-translations-l10n
+  # The desktop's opener, for the help, the home page and launching files.
+  xdg-utils
   libcups2-dev
   # The office engine that opens and renders the documents (never the
   # -nogui variants: they cannot print or preview), and the SDK to build

@@ -2,8 +2,10 @@
 #include "ExecutablePath.h"
 #include "Fonts.h"
 #include "HeadlessRun.h"
+#include "JapaneseTexts.h"
 #include "OfficeJobs.h"
 #include "OfficeLifetime.h"
+#include "ProgramIcon.h"
 #include "SystemPrinters.h"
 #include "Startup.h"
 #include "SystemAutomation.h"
@@ -45,10 +47,13 @@ void handleStopSignals()
 
 int runWindows(int argc, char** argv)
 {
+    pravik::useJapaneseSystemLocale();
     QApplication app(argc, argv);
     // Windows repaint while a job waits on the office or the print system.
     pravik::office::setIdleHook(
         [] { QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents); });
+    pravik::installJapaneseTexts(QCoreApplication::applicationDirPath());
+    QApplication::setWindowIcon(pravik::programIcon());
     pravik::installJapaneseFontSubstitutes();
     QApplication::setFont(pravik::windowFont());
     pravik::QtDialogs dialogs;

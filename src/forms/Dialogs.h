@@ -36,6 +36,12 @@ public:
     virtual void showError(QWidget* parent, const QString& text) = 0;
     // A notice with the exclamation icon and an OK button.
     virtual void showWarning(QWidget* parent, const QString& text, const QString& caption) = 0;
+    // A message with no icon and an OK button. Stand-ins that do not look
+    // at messages may leave it as it is.
+    virtual void showMessage(QWidget* parent, const QString& text, const QString& caption)
+    {
+        (void)parent, (void)text, (void)caption;
+    }
     // A report of several failures under its own caption, with an error icon.
     virtual void showFailureReport(QWidget* parent, const QString& text, const QString& caption) = 0;
     // The one-line input box with "OK" and "キャンセル": the typed text, or
@@ -62,6 +68,7 @@ public:
     void showError(QWidget* parent, const QString& text) override;
     void showWarning(QWidget* parent, const QString& text, const QString& caption) override;
     void showFailureReport(QWidget* parent, const QString& text, const QString& caption) override;
+    void showMessage(QWidget* parent, const QString& text, const QString& caption) override;
     QString inputBox(QWidget* parent, const QString& caption, const QString& prompt, const QString& initial,
                      int maxLength) override;
 };

@@ -75,6 +75,12 @@ void QtDialogs::showWarning(QWidget* parent, const QString& text, const QString&
     QMessageBox::warning(parent, caption, text);
 }
 
+void QtDialogs::showMessage(QWidget* parent, const QString& text, const QString& caption)
+{
+    QMessageBox box(QMessageBox::NoIcon, caption, text, QMessageBox::Ok, parent);
+    box.exec();
+}
+
 void QtDialogs::showFailureReport(QWidget* parent, const QString& text, const QString& caption)
 {
     // A long report would grow past the screen: the first lines stay in the

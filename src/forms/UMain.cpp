@@ -71,6 +71,8 @@ TFmMain::TFmMain(Dialogs& dialogs, std::string appFolder, MainServices services,
     stsText->setObjectName(QStringLiteral("stsText"));
     stsBar->addWidget(stsText, 1);
     setStatusBar(stsBar);
+
+    buildMenu();
 }
 
 TFmMain::~TFmMain() = default;

@@ -31,6 +31,8 @@ class TDropDst;
 class PrintListModel;
 class TFmDialog;
 class TFmEdit;
+class TFmOption;
+class TFmVersion;
 
 // What the main window takes from the system; tests put their own in.
 struct MainServices {
@@ -62,6 +64,9 @@ public:
     void setSecondaryWindows(std::vector<QWidget*> windows);
     void setProgressDialog(TFmDialog* dialog) { progressDialog_ = dialog; }
     void setEntryEditor(TFmEdit* editor) { entryEditor_ = editor; }
+    // The windows the main menu opens modally.
+    void setOptionWindow(TFmOption* window) { optionWindow_ = window; }
+    void setVersionWindow(TFmVersion* window) { versionWindow_ = window; }
     TFmDialog* progressDialog() const { return progressDialog_; }
     Dialogs& dialogs() { return dialogs_; }
     const MainServices& services() const { return services_; }
@@ -87,6 +92,8 @@ public:
     // Prints (mode 0) or previews (mode 1) the chosen rows.
     void PrintFiles(int mode);
 
+    // The main menu's one handler: runs the command of an item's tag.
+    void MainMenuClick(int tag);
     // The commands on the selected rows.
     void deleteSelectedRows();
     void moveSelectedUp();
@@ -122,6 +129,9 @@ protected:
 private:
     void buildToolbar();
     void buildListView();
+    void buildMenu();
+    void settleAltKeys();
+    void openHelp();
     QToolButton* addToolButton(const char* name, const QString& caption, const QString& hint,
                                int tag, const QString& icon);
     void btnNewClick(int tag);
@@ -171,6 +181,8 @@ private:
     std::vector<QWidget*> secondaryWindows_;
     TFmDialog* progressDialog_ = nullptr;
     TFmEdit* entryEditor_ = nullptr;
+    TFmOption* optionWindow_ = nullptr;
+    TFmVersion* versionWindow_ = nullptr;
     bool shown_ = false;
 
     QFrame* pMenu = nullptr;

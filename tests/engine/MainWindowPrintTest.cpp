@@ -29,6 +29,7 @@ public:
     void showError(QWidget*, const QString& text) override { reports << text; }
     void showWarning(QWidget*, const QString& text, const QString&) override { reports << text; }
     void showFailureReport(QWidget*, const QString& text, const QString&) override { reports << text; }
+    void showMessage(QWidget*, const QString& text, const QString&) override { reports << text; }
 };
 
 TEST(MainWindowPrint, ThePrintButtonPrintsTheSelectedRows)

@@ -53,6 +53,11 @@ public:
     QStringList warnings;
     void showWarning(QWidget*, const QString& text, const QString&) override { warnings << text; }
     void showFailureReport(QWidget*, const QString& text, const QString&) override { errors << text; }
+    QStringList messages; // "caption: text"
+    void showMessage(QWidget*, const QString& text, const QString& caption) override
+    {
+        messages << caption + QStringLiteral(": ") + text;
+    }
     std::deque<std::optional<QString>> inputs; // nullopt: cancelled
     QStringList prompts;
     QString inputBox(QWidget*, const QString&, const QString& prompt, const QString& initial, int) override

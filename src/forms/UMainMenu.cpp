@@ -1,0 +1,153 @@
+// The main window's menu bar, its one click handler and the help command.
+#include "UMain.h"
+
+#include "Dialogs.h"
+#include "QtText.h"
+#include "UOption.h"
+#include "UVersion.h"
+
+#include <QFileInfo>
+#include <QMenu>
+#include <QMenuBar>
+#include <QProxyStyle>
+#include <QToolButton>
+
+#include <vector>
+
+namespace pravik {
+
+namespace {
+
+struct MenuItem {
+    const char* name;
+    const char* caption; // UTF-8; empty for a separator
+    int tag;
+};
+
+struct MenuTitle {
+    const char* name;
+    const char* caption;
+    std::vector<MenuItem> items;
+};
+
+const MenuItem separator{"", "", 0};
+
+// Draws a caption's mnemonic letter without its underline.
+class NoUnderlineStyle : public QProxyStyle {
+public:
+    int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
+                  QStyleHintReturn* returnData) const override
+    {
+        if (hint == SH_UnderlineShortcut)
+            return 0;
+        return QProxyStyle::styleHint(hint, option, widget, returnData);
+    }
+};
+
+// The help shipped beside the program. Windows keeps its compiled help
+// first; the HTML guide serves where that is not installed.
+std::vector<std::string> helpFileCandidates(const std::string& appFolder)
+{
+#ifdef _WIN32
+    return {appFolder + "\\help.chm", appFolder + "\\help\\index.html"};
+#else
+    return {appFolder + "/help/index.html"};
+#endif
+}
+
+} // namespace
+
+void TFmMain::buildMenu()
+{
+    const MenuTitle titles[] = {
+        {"File1", "ファイル(&F)",
+         {{"New1", "新規作成(&N)", 11}, separator, {"Open1", "開く(&O)", 12}, separator,
+          {"Save1", "上書き保存(&S)", 13}, {"SaveAs1", "名前を付けて保存(&A)", 14}, separator,
+          {"N6", "オプション(&S)", 15}, separator, {"Exit2", "終了(&X)", 16}}},
+        {"Print1", "印刷(&P)", {{"E1", "印刷開始(&R)", 21}, {"P7", "印刷プレビュー(&P)", 22}}},
+        {"Sort1", "ソート(&S)", {{"N7", "ファイル名でソート(&F)", 31}, {"T1", "拡張子でソート(&T)", 32}}},
+        {"Help1", "ヘルプ(&H)", {{"Help2", "ヘルプ(&H)", 41}, separator, {"About1", "バージョン情報(&V)", 42}}},
+    };
+
+    QMenuBar* bar = menuBar();
+    bar->setObjectName(QStringLiteral("menu"));
+    for (const MenuTitle& title : titles) {
+        QMenu* menu = bar->addMenu(QString::fromUtf8(title.caption));
+        menu->setObjectName(QString::fromLatin1(title.name));
+        // The title itself carries tag 0, which runs nothing.
+        menu->menuAction()->setProperty("tag", 0);
+        for (const MenuItem& item : title.items) {
+            if (item.tag == 0) {
+                menu->addSeparator();
+                continue;
+            }
+            QAction* action = menu->addAction(QString::fromUtf8(item.caption));
+            action->setObjectName(QString::fromLatin1(item.name));
+            action->setProperty("tag", item.tag);
+            connect(action, &QAction::triggered, this, [this, tag = item.tag] { MainMenuClick(tag); });
+        }
+    }
+    settleAltKeys();
+}
+
+// Toolbar captions and menu titles share letters (開く(&O) and 設定(&O),
+// 保存(&S) and ソート(&S)), and Qt fires neither control of an ambiguous
+// Alt key. Each letter goes to one control: the menu titles keep theirs,
+// Alt+O goes to 設定, which has no menu item; 開く and 保存 stay one step
+// away as Alt+F then O, and Alt+F then S.
+void TFmMain::settleAltKeys()
+{
+    auto* noUnderline = new NoUnderlineStyle;
+    noUnderline->setParent(this);
+    for (QToolButton* button : {btnOpen, btnSave}) {
+        button->setShortcut(QKeySequence());
+        // The caption stays; its letter no longer promises the Alt key.
+        button->setStyle(noUnderline);
+    }
+}
+
+void TFmMain::MainMenuClick(int tag)
+{
+    guarded([this, tag] {
+        switch (tag) {
+        case 11: newList(); break;
+        case 12: openList(); break;
+        case 13: saveList(); break;
+        case 14: saveListAs(); break;
+        case 15:
+            if (optionWindow_)
+                optionWindow_->exec();
+            break;
+        case 16: close(); break;
+        case 21: PrintFiles(0); break;
+        case 22: PrintFiles(1); break;
+        case 31: sortByColumn(0); break;
+        case 32: sortByColumn(3); break;
+        case 41: openHelp(); break;
+        case 42:
+            if (versionWindow_)
+                versionWindow_->exec();
+            break;
+        default: break;
+        }
+    });
+}
+
+void TFmMain::openHelp()
+{
+    const std::vector<std::string> candidates = helpFileCandidates(appFolder_);
+    for (const std::string& candidate : candidates) {
+        const QString path = pathToQString(candidate);
+        if (!QFileInfo(path).isFile())
+            continue;
+        if (const std::string reason = services_.openDocument(candidate); !reason.empty())
+            dialogs_.showError(
+                this, QStringLiteral("ヘルプファイル %1 を開けません。\n%2").arg(path, QString::fromUtf8(reason)));
+        return;
+    }
+    // Named, so that the user knows what is missing and where.
+    dialogs_.showError(
+        this, QStringLiteral("ヘルプファイル %1 が見つかりません").arg(pathToQString(candidates.front())));
+}
+
+} // namespace pravik
