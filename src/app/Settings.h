@@ -19,6 +19,9 @@ struct Settings {
     bool acceptOtherFiles = false;
     int excelNoSheetRule = ActiveSheet;
     bool collateCopies = false;
+    // "TIMEOUT" of section "OFFICE": the seconds an office job may take
+    // before it is given up (below 1: the default).
+    int officeTimeout = 300;
 };
 
 } // namespace pravik

@@ -95,6 +95,7 @@ void readValues(const IniFile& ini, Settings& settings)
     settings.acceptOtherFiles = ini.readBool(mainSection, "ETCFILE", false);
     settings.excelNoSheetRule = ini.readInteger(mainSection, "EXCEL", ActiveSheet);
     settings.collateCopies = ini.readBool(mainSection, "SORT", false);
+    settings.officeTimeout = ini.readInteger("OFFICE", "TIMEOUT", settings.officeTimeout);
 }
 
 } // namespace

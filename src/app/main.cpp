@@ -8,6 +8,7 @@
 #include "Startup.h"
 #include "SystemAutomation.h"
 #include "UMain.h"
+#include "WorkerPrintJobs.h"
 
 #include <QApplication>
 
@@ -15,12 +16,36 @@
 
 namespace {
 
+// The jobs on their own automation thread, each within the deadline; this
+// thread just waits.
+class HeadlessJobs final : public pravik::PrintJobs {
+public:
+    explicit HeadlessJobs(const pravik::Settings& settings)
+        : worker_(pravik::makeSystemAutomationBackend()), direct_(worker_.backend(), settings)
+        , jobs_(direct_, worker_, wait_, pravik::officeDeadline(settings.officeTimeout))
+    {
+    }
+
+    pravik::JobOutcome printExcel(const pravik::PrintEntry& entry, pravik::PrintMode mode) override
+    {
+        return jobs_.printExcel(entry, mode);
+    }
+    void printWord(const pravik::PrintEntry& entry, pravik::PrintMode mode,
+                   const std::string& currentPrinter) override
+    {
+        jobs_.printWord(entry, mode, currentPrinter);
+    }
+
+private:
+    pravik::AutomationWorker worker_;
+    pravik::AutomationPrintJobs direct_;
+    pravik::BlockingWait wait_;
+    pravik::WorkerPrintJobs jobs_;
+};
+
 int runWindows(int argc, char** argv)
 {
     QApplication app(argc, argv);
-    // Windows repaint while a job waits on the office or the print system.
-    pravik::office::setIdleHook(
-        [] { QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents); });
     pravik::installJapaneseFontSubstitutes();
     QApplication::setFont(pravik::windowFont());
     pravik::QtDialogs dialogs;
@@ -31,7 +56,6 @@ int runWindows(int argc, char** argv)
     } catch (const std::exception& error) {
         dialogs.showError(nullptr, QString::fromUtf8(error.what()));
     }
-    pravik::office::setIdleHook({});
     pravik::office::shutdownEngines();
     return 0;
 }
@@ -41,8 +65,7 @@ int runHeadless(const pravik::HeadlessOptions& options)
     pravik::HeadlessServices services;
     services.currentPrinter = [] { return pravik::printers::currentPrinterName(); };
     services.makeJobs = [](const pravik::Settings& settings) -> std::unique_ptr<pravik::PrintJobs> {
-        return std::make_unique<pravik::AutomationPrintJobs>(pravik::makeSystemAutomationBackend(),
-                                                             settings);
+        return std::make_unique<HeadlessJobs>(settings);
     };
     services.afterPreview = [] {
         std::cerr << "プレビューのウィンドウをすべて閉じると終了します。" << std::endl;

@@ -18,6 +18,8 @@
 #include <QStyle>
 #include <QTableView>
 
+#include <exception>
+
 namespace pravik {
 
 namespace {
@@ -359,16 +361,44 @@ void TFmEdit::btnAllClick()
         }
         if (pathKind() == DocumentKind::Excel) {
             chkLst->clear();
-            SheetCheckList sheets(chkLst);
-            AutomationCall automation(main_.services().automation);
             const std::string stored = main_.printList().at(static_cast<size_t>(current_.row())).pagesOrSheets;
-            // Reading a workbook blocks until the engine answers.
-            setCursor(Qt::WaitCursor);
-            struct RestoreCursor {
-                QWidget* widget;
-                ~RestoreCursor() { widget->unsetCursor(); }
-            } restore{this};
-            LoadSheetNames(sheets, fromQString(edtFilepass->text()), stored, automation);
+            const std::string path = fromQString(edtFilepass->text());
+            // The workbook is read on the automation thread; the windows
+            // repaint meanwhile but take no input.
+            CheckItems found;
+            std::exception_ptr failure;
+            {
+                setCursor(Qt::WaitCursor);
+                setEnabled(false);
+                main_.setEnabled(false);
+                struct Restore {
+                    TFmEdit* editor;
+                    TFmMain& main;
+                    ~Restore()
+                    {
+                        main.setEnabled(true);
+                        editor->setEnabled(true);
+                        editor->unsetCursor();
+                    }
+                } restore{this, main_};
+                try {
+                    main_.runOfficeWork([&] {
+                        AutomationCall automation(main_.services().automation);
+                        LoadSheetNames(found, path, stored, automation);
+                    });
+                } catch (...) {
+                    failure = std::current_exception();
+                }
+            }
+            // The names read before a failure stay in the list, unchecked.
+            SheetCheckList sheets(chkLst);
+            for (const CheckItem& item : found.items) {
+                sheets.addUnchecked(item.name);
+                if (item.checked)
+                    sheets.setChecked(sheets.count() - 1, true);
+            }
+            if (failure)
+                std::rethrow_exception(failure);
         }
         setSheetButtonToLoad(false);
     });

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "AutomationBackend.h"
+#include "AutomationWorker.h"
 #include "ListFileCommands.h"
 #include "PrintJobs.h"
 #include "PrintList.h"
@@ -76,6 +77,12 @@ public:
     // Prints (mode 0) or previews (mode 1) the chosen rows.
     void PrintFiles(int mode);
 
+    // Runs work that calls the office on the automation thread within the
+    // deadline of the settings, while the windows go on repainting. The
+    // window refuses to close until it ends.
+    void runOfficeWork(const std::function<void()>& work);
+    bool officeWorkRunning() const { return officeWorkRunning_; }
+
     // Runs a handler; an error that escapes it goes to the general error display.
     void guarded(const std::function<void()>& handler);
 
@@ -139,6 +146,11 @@ private:
     QToolButton* btnUp = nullptr;
     QToolButton* btnDown = nullptr;
     TDropDst* drop = nullptr;
+
+    // The one thread that calls the automation backend; ended before the
+    // window's other members go.
+    std::unique_ptr<AutomationWorker> worker_;
+    bool officeWorkRunning_ = false;
 };
 
 } // namespace pravik

@@ -3,11 +3,13 @@
 #include "UMain.h"
 
 #include "Dialogs.h"
+#include "EventLoopWait.h"
 #include "OfficeJobs.h"
 #include "PrintRun.h"
 #include "SystemPrinters.h"
 #include "SystemAutomation.h"
 #include "UDialog.h"
+#include "WorkerPrintJobs.h"
 
 #include <QCoreApplication>
 #include <QItemSelectionModel>
@@ -103,13 +105,40 @@ void TFmMain::btnPrtClick()
     PrintFiles(0);
 }
 
+namespace {
+
+// Marks the window busy with office work however the work ends.
+class OfficeWorkScope {
+public:
+    explicit OfficeWorkScope(bool& running) : running_(running), outer_(running) { running_ = true; }
+    ~OfficeWorkScope() { running_ = outer_; }
+    OfficeWorkScope(const OfficeWorkScope&) = delete;
+    OfficeWorkScope& operator=(const OfficeWorkScope&) = delete;
+
+private:
+    bool& running_;
+    bool outer_;
+};
+
+} // namespace
+
 void TFmMain::PrintFiles(int mode)
 {
     guarded([this, mode] {
+        const OfficeWorkScope busy(officeWorkRunning_);
         MainWindowPrintHost host(*this);
-        AutomationPrintJobs jobs(services_.automation, settings_);
+        AutomationPrintJobs direct(services_.automation, settings_);
+        EventLoopWait wait;
+        WorkerPrintJobs jobs(direct, *worker_, wait, officeDeadline(settings_.officeTimeout));
         PrintRun(host, jobs, settings_.printTarget).printFiles(static_cast<PrintMode>(mode));
     });
+}
+
+void TFmMain::runOfficeWork(const std::function<void()>& work)
+{
+    const OfficeWorkScope busy(officeWorkRunning_);
+    EventLoopWait wait;
+    worker_->run(work, wait, officeDeadline(settings_.officeTimeout));
 }
 
 } // namespace pravik

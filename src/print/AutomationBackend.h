@@ -70,6 +70,17 @@ public:
     // CP932 cannot hold is an error, never a lookalike (a sheet name with a
     // substituted character would name another sheet, or none).
     virtual Variant invoke(const ObjectRef& target, const Invocation& call) = 0;
+
+    // Run on the one thread that makes every call of this backend, before
+    // its first call and after its last: a COM backend enters and leaves its
+    // apartment there.
+    virtual void enterThread() {}
+    virtual void leaveThread() {}
+
+    // Called from another thread when the call in progress has run past its
+    // deadline: end whatever it waits on, so that it returns with an error.
+    // Later calls start afresh.
+    virtual void abandon() {}
 };
 
 // Raise the error the form prescribes for a name the object does not know.

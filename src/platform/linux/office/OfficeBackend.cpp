@@ -21,6 +21,11 @@ constexpr const char* kSource = "LibreOffice";
 // to start when the first document is opened.
 void reviveEngine()
 {
+    // A dead preview office is only cleared away: the next preview starts a
+    // fresh one, and a print job does not need it.
+    if (OfficeEngine& preview = previewEngine(); preview.started())
+        preview.checkAlive();
+
     OfficeEngine& engine = printEngine();
     if (!engine.started())
         return;
@@ -57,6 +62,11 @@ ObjectRef OfficeBackend::createObject(const std::string& progId)
         throw EOleSysError(olecode::ClassNotRegistered, error.what());
     }
     return object;
+}
+
+void OfficeBackend::abandon()
+{
+    abandonEngines();
 }
 
 Variant OfficeBackend::invoke(const ObjectRef& target, const Invocation& call)

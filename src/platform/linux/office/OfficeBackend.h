@@ -12,6 +12,8 @@ class OfficeBackend final : public AutomationBackend {
 public:
     ObjectRef createObject(const std::string& progId) override;
     Variant invoke(const ObjectRef& target, const Invocation& call) override;
+    // Ends the offices at once; the next object created starts fresh ones.
+    void abandon() override;
 };
 
 } // namespace pravik::office

@@ -116,12 +116,27 @@ bool OfficeEngine::printersAddedSinceStart() const
 
 void OfficeEngine::shutdown()
 {
+    {
+        std::lock_guard lock(groupMutex_);
+        group_ = -1;
+    }
     if (process_) {
         process_->stop();
         process_.reset();
     }
+    // A group killed outright had no time to remove them.
+    for (const std::string& file : leftovers_)
+        ::unlink(file.c_str());
+    leftovers_.clear();
     desktop_.clear();
     context_.clear();
+}
+
+void OfficeEngine::abandon()
+{
+    std::lock_guard lock(groupMutex_);
+    if (group_ > 0)
+        ::kill(-group_, SIGKILL);
 }
 
 std::string OfficeEngine::startFailure(const std::string& reason) const
@@ -171,6 +186,11 @@ void OfficeEngine::start()
 
     printersAtStart_ = printerList();
     process_ = std::make_unique<OfficeProcess>(program, args, slot_->logFile(), leftovers);
+    leftovers_ = leftovers;
+    {
+        std::lock_guard lock(groupMutex_);
+        group_ = process_->group();
+    }
     try {
         connect(pipeName);
     } catch (...) {
@@ -216,8 +236,13 @@ std::unique_ptr<OfficeEngine>& engineSlot(EngineKind kind)
     return kind == EngineKind::Print ? print : preview;
 }
 
+// The slots are filled on the automation thread and read by abandonEngines()
+// on another.
+std::mutex slotMutex;
+
 OfficeEngine& engine(EngineKind kind)
 {
+    std::lock_guard lock(slotMutex);
     std::unique_ptr<OfficeEngine>& slot = engineSlot(kind);
     if (!slot) {
         slot = std::make_unique<OfficeEngine>(kind);
@@ -239,6 +264,15 @@ void shutdownEngines()
     for (EngineKind kind : {EngineKind::Preview, EngineKind::Print}) {
         if (std::unique_ptr<OfficeEngine>& slot = engineSlot(kind))
             slot->shutdown();
+    }
+}
+
+void abandonEngines()
+{
+    std::lock_guard lock(slotMutex);
+    for (EngineKind kind : {EngineKind::Preview, EngineKind::Print}) {
+        if (std::unique_ptr<OfficeEngine>& slot = engineSlot(kind))
+            slot->abandon();
     }
 }
 
