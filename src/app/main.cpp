@@ -1,3 +1,4 @@
+#include "CrashLog.h"
 #include "Dialogs.h"
 #include "ExecutablePath.h"
 #include "Fonts.h"
@@ -15,6 +16,20 @@
 #include <iostream>
 
 namespace {
+
+QtMessageHandler previousQtHandler = nullptr;
+
+// A fatal message of the toolkit ends the program with its text and a
+// backtrace on record; the others go where they always went.
+void onQtMessage(QtMsgType type, const QMessageLogContext& context, const QString& text)
+{
+    if (type == QtFatalMsg)
+        pravik::crashWithMessage(text.toStdString());
+    if (previousQtHandler)
+        previousQtHandler(type, context, text);
+    else
+        std::cerr << qFormatLogMessage(type, context, text).toStdString() << std::endl;
+}
 
 // The jobs on their own automation thread, each within the deadline; this
 // thread just waits.
@@ -45,6 +60,7 @@ private:
 
 int runWindows(int argc, char** argv)
 {
+    previousQtHandler = qInstallMessageHandler(onQtMessage);
     QApplication app(argc, argv);
     pravik::installJapaneseFontSubstitutes();
     QApplication::setFont(pravik::windowFont());
@@ -80,6 +96,7 @@ int runHeadless(const pravik::HeadlessOptions& options)
 
 int main(int argc, char** argv)
 {
+    pravik::installCrashLog();
     std::optional<pravik::HeadlessOptions> headless;
     try {
         headless = pravik::parseHeadlessArguments(std::vector<std::string>(argv + 1, argv + argc));
