@@ -1,5 +1,6 @@
 #include "CrashLog.h"
 #include "Dialogs.h"
+#include "DisplayHold.h"
 #include "ExecutablePath.h"
 #include "Fonts.h"
 #include "HeadlessRun.h"
@@ -13,7 +14,9 @@
 
 #include <QApplication>
 
+#include <chrono>
 #include <iostream>
+#include <optional>
 
 namespace {
 
@@ -61,7 +64,13 @@ private:
 int runWindows(int argc, char** argv)
 {
     previousQtHandler = qInstallMessageHandler(onQtMessage);
+    std::optional<pravik::DisplayHold> display(std::in_place, std::chrono::seconds(5));
+    if (!display->failure().empty()) {
+        std::cerr << "pravik: " << display->failure() << std::endl;
+        return pravik::kRunImpossible;
+    }
     QApplication app(argc, argv);
+    display.reset(); // the toolkit holds its own connection now
     pravik::installJapaneseFontSubstitutes();
     QApplication::setFont(pravik::windowFont());
     pravik::QtDialogs dialogs;
