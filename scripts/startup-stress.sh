@@ -15,17 +15,21 @@ cp "$bin" "$work/pravik"
 cp "$(dirname "$bin")/main.ini" "$work/main.ini"
 export XDG_CACHE_HOME=$work/cache
 export DISPLAY=$display
-Xvfb "$display" -screen 0 1280x800x24 >/dev/null 2>&1 &
-xvfb=$!
-trap 'kill $xvfb 2>/dev/null; wait $xvfb 2>/dev/null' EXIT
-for ((try = 0; try < 50; try++)); do
-    [ -S "/tmp/.X11-unix/X${display#:}" ] && break
-    sleep 0.1
-done
-if ! kill -0 $xvfb 2>/dev/null || [ ! -S "/tmp/.X11-unix/X${display#:}" ]; then
+xvfb=
+start_display() {
+    Xvfb "$display" -screen 0 1280x800x24 >>"$work/xvfb.log" 2>&1 &
+    xvfb=$!
+    for ((try = 0; try < 50; try++)); do
+        [ -S "/tmp/.X11-unix/X${display#:}" ] && return 0
+        sleep 0.1
+    done
     echo "the virtual display $display did not start (in use?)" >&2
     exit 2
-fi
+}
+# Only the script itself ends the display, not the subshells that inherit the trap.
+trap '[ "$BASHPID" = "$$" ] && kill $xvfb 2>/dev/null' EXIT
+start_display
+display_restarts=0
 
 # Asks the window to close (WM_DELETE_WINDOW), as a window manager does.
 close_window() {
@@ -62,13 +66,28 @@ declare -A ended
 unexpected=0
 for ((i = 1; i <= runs; i++)); do
     way=$((i % 4))
+    # Something outside this test may end the display; that is no failure
+    # of the program's.
+    if ! kill -0 "$xvfb" 2>/dev/null; then
+        wait "$xvfb" 2>/dev/null
+        echo "run $i: the virtual display ended with status $?" >>"$work/xvfb.log"
+        display_restarts=$((display_restarts + 1))
+        start_display
+    fi
     started=$(date +%s.%N)
     "$work/pravik" >"$work/out" 2>"$work/err" &
     pid=$!
     expect=0
     case $way in
     0 | 1)
-        window=$(timeout 30 xdotool search --sync --onlyvisible --pid "$pid" --name 'Pravik' 2>/dev/null | head -1)
+        # A display that resets after its last client refuses the search for
+        # a moment too: look again until the window shows or 30 s pass.
+        window=
+        for ((look = 0; look < 600; look++)); do
+            window=$(xdotool search --onlyvisible --pid "$pid" --name '^Pravik$' 2>/dev/null | head -1)
+            [ -n "$window" ] || ! kill -0 "$pid" 2>/dev/null && break
+            sleep 0.05
+        done
         if [ -z "$window" ]; then
             kill -KILL "$pid" 2>/dev/null
             expect=none
@@ -84,7 +103,8 @@ for ((i = 1; i <= runs; i++)); do
     watchdog=$!
     wait "$pid"
     status=$?
-    kill "$watchdog" 2>/dev/null; wait "$watchdog" 2>/dev/null
+    kill "$watchdog" 2>/dev/null
+    wait "$watchdog" 2>/dev/null
     # A start ended by a signal before the program could see it is fine too.
     key="way$way:$status"
     ended[$key]=$(( ${ended[$key]:-0} + 1 ))
@@ -98,5 +118,6 @@ done
 echo "ways: 0 window closed, 1 SIGTERM after the window showed, 2 SIGTERM during start-up, 3 SIGINT during start-up"
 for key in "${!ended[@]}"; do echo "$key ${ended[$key]}"; done | sort
 echo "unexpected ends: $unexpected (standard error kept in $work)"
+echo "virtual display restarted: $display_restarts"
 ls "$work"/cache/pravik 2>/dev/null && echo "crash log: $work/cache/pravik/crash.log"
 [ "$unexpected" = 0 ]

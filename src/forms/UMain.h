@@ -53,6 +53,7 @@ public:
     void setProgressDialog(TFmDialog* dialog) { progressDialog_ = dialog; }
     void setEntryEditor(TFmEdit* editor) { entryEditor_ = editor; }
     TFmDialog* progressDialog() const { return progressDialog_; }
+    TFmEdit* entryEditor() const { return entryEditor_; }
     Dialogs& dialogs() { return dialogs_; }
     const MainServices& services() const { return services_; }
 

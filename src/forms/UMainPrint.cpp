@@ -9,6 +9,7 @@
 #include "SystemPrinters.h"
 #include "SystemAutomation.h"
 #include "UDialog.h"
+#include "UEdit.h"
 #include "WorkerPrintJobs.h"
 
 #include <QCoreApplication>
@@ -76,7 +77,14 @@ public:
 
     void processPendingEvents() override { QCoreApplication::processEvents(); }
     int abortFlag() const override { return window_.abortFlag; }
-    void setMainWindowEnabled(bool enabled) override { window_.setEnabled(enabled); }
+    void setMainWindowEnabled(bool enabled) override
+    {
+        window_.setEnabled(enabled);
+        // The editor is a window of its own; during a run the progress
+        // dialog is the only one that takes input.
+        if (TFmEdit* editor = window_.entryEditor())
+            editor->setEnabled(enabled);
+    }
 
     void setBusyCursor(bool busy) override
     {

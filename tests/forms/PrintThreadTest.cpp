@@ -1,5 +1,6 @@
 #include "GatedBackend.h"
 #include "MainWindowFixture.h"
+#include "UEdit.h"
 
 #include <QCoreApplication>
 #include <QEvent>
@@ -69,11 +70,16 @@ TEST_F(PrintThreadTest, WhileAJobRunsTheWindowsLiveAndAbortStopsBeforeTheNextRow
 {
     PaintCounter counter;
     progress->installEventFilter(&counter);
+    TFmEdit editor(*window);
+    window->setEntryEditor(&editor);
+    editor.show();
+    bool editorEnabledDuringJob = true;
     bool enabledDuringJob = true;
     bool closedDuringJob = true;
 
     printWhileHeld([&] {
         enabledDuringJob = window->isEnabled();
+        editorEnabledDuringJob = editor.isEnabled();
         closedDuringJob = window->close();
         const int before = counter.paints;
         progress->update();
@@ -84,6 +90,8 @@ TEST_F(PrintThreadTest, WhileAJobRunsTheWindowsLiveAndAbortStopsBeforeTheNextRow
     });
 
     EXPECT_FALSE(enabledDuringJob);
+    EXPECT_FALSE(editorEnabledDuringJob) << "only the progress dialog takes input during a run";
+    EXPECT_TRUE(editor.isEnabled());
     EXPECT_FALSE(closedDuringJob) << "a close request during a run is ignored";
     EXPECT_TRUE(window->isVisible());
     int creations = 0;
