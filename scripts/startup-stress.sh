@@ -1,7 +1,8 @@
 #!/bin/bash
 # Starts the program many times on a virtual display and ends each start in
 # turn: the window closed as a window manager asks, SIGTERM once the window
-# shows, SIGTERM or SIGINT at a random moment of start-up. Prints how the
+# shows, SIGTERM or SIGINT at a random moment of start-up; every fifth start
+# begins while the display itself is starting. Prints how the
 # starts ended and keeps the standard error of every unexpected end.
 #   scripts/startup-stress.sh BUILD/bin/pravik [RUNS] [DISPLAY]
 # Needs Xvfb and xdotool.
@@ -19,6 +20,7 @@ xvfb=
 start_display() {
     Xvfb "$display" -screen 0 1280x800x24 >>"$work/xvfb.log" 2>&1 &
     xvfb=$!
+    [ "${1:-}" = nowait ] && return 0
     for ((try = 0; try < 50; try++)); do
         [ -S "/tmp/.X11-unix/X${display#:}" ] && return 0
         sleep 0.1
@@ -65,7 +67,7 @@ set -m
 declare -A ended
 unexpected=0
 for ((i = 1; i <= runs; i++)); do
-    way=$((i % 4))
+    way=$((i % 5))
     # Something outside this test may end the display; that is no failure
     # of the program's.
     if ! kill -0 "$xvfb" 2>/dev/null; then
@@ -74,12 +76,18 @@ for ((i = 1; i <= runs; i++)); do
         display_restarts=$((display_restarts + 1))
         start_display
     fi
+    if [ $way = 4 ]; then
+        # The program starts while its display is starting again.
+        kill "$xvfb"
+        wait "$xvfb" 2>/dev/null
+        start_display nowait
+    fi
     started=$(date +%s.%N)
     "$work/pravik" >"$work/out" 2>"$work/err" &
     pid=$!
     expect=0
     case $way in
-    0 | 1)
+    0 | 1 | 4)
         # A display that resets after its last client refuses the search for
         # a moment too: look again until the window shows or 30 s pass.
         window=
@@ -91,7 +99,7 @@ for ((i = 1; i <= runs; i++)); do
         if [ -z "$window" ]; then
             kill -KILL "$pid" 2>/dev/null
             expect=none
-        elif [ $way = 0 ]; then
+        elif [ $way != 1 ]; then
             close_window "$window"
         else
             kill -TERM "$pid"; expect=143
@@ -115,7 +123,7 @@ for ((i = 1; i <= runs; i++)); do
     fi
 done
 
-echo "ways: 0 window closed, 1 SIGTERM after the window showed, 2 SIGTERM during start-up, 3 SIGINT during start-up"
+echo "ways: 0 window closed, 1 SIGTERM after the window showed, 2 SIGTERM during start-up, 3 SIGINT during start-up, 4 started while the display starts, window closed"
 for key in "${!ended[@]}"; do echo "$key ${ended[$key]}"; done | sort
 echo "unexpected ends: $unexpected (standard error kept in $work)"
 echo "virtual display restarted: $display_restarts"
