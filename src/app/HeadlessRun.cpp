@@ -9,6 +9,7 @@
 #include "TextCodec.h"
 
 #include <algorithm>
+#include <charconv>
 #include <ostream>
 #include <utility>
 
@@ -170,14 +171,26 @@ private:
     bool allPrinted_ = true;
 };
 
+// A count of seconds as typed after --timeout: digits only, 1 or more.
+int positiveSeconds(const std::string& text)
+{
+    int value = 0;
+    const char* end = text.data() + text.size();
+    const auto result = std::from_chars(text.data(), end, value);
+    if (text.empty() || result.ec != std::errc() || result.ptr != end || value < 1)
+        throw Error("--timeout の秒数 '" + text + "' は 1 以上の整数ではありません\n" + headlessUsage());
+    return value;
+}
+
 } // namespace
 
 const char* headlessUsage()
 {
-    return "使い方: pravik [--print | --preview] リストファイル.lst [--ini 設定ファイル]\n"
+    return "使い方: pravik [--print | --preview] リストファイル.lst [--ini 設定ファイル] [--timeout 秒数]\n"
            "  --print    リストのすべての行を印刷します（ウィンドウは開きません）\n"
            "  --preview  リストのすべての行を印刷プレビューします\n"
-           "  --ini      main.ini の代わりに使う設定ファイル\n";
+           "  --ini      main.ini の代わりに使う設定ファイル\n"
+           "  --timeout  一つのファイルの処理に待つ秒数の上限（既定 300）\n";
 }
 
 std::optional<HeadlessOptions> parseHeadlessArguments(const std::vector<std::string>& args)
@@ -200,6 +213,10 @@ std::optional<HeadlessOptions> parseHeadlessArguments(const std::vector<std::str
             if (++i == args.size())
                 throw Error(std::string("--ini の後に設定ファイルを指定してください\n") + headlessUsage());
             options.iniFile = codec::fromOsPath(args[i]);
+        } else if (arg == "--timeout") {
+            if (++i == args.size())
+                throw Error(std::string("--timeout の後に秒数を指定してください\n") + headlessUsage());
+            options.timeoutSeconds = positiveSeconds(args[i]);
         } else if (!arg.empty() && arg[0] == '-') {
             throw Error("不明なオプション " + arg + "\n" + headlessUsage());
         } else if (!haveList) {
@@ -222,6 +239,8 @@ int runHeadless(const HeadlessOptions& options, const HeadlessServices& services
     std::unique_ptr<PrintJobs> jobs;
     try {
         settings = readSettings(options.iniFile.empty() ? settingsFilePath() : options.iniFile);
+        if (options.timeoutSeconds)
+            settings.officeTimeout = *options.timeoutSeconds;
         list.loadListFile(options.listFile);
         jobs = services.makeJobs(settings);
     } catch (const std::exception& error) {

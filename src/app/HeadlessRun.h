@@ -19,6 +19,8 @@ struct HeadlessOptions {
     PrintMode mode = PrintMode::Print;
     std::string listFile; // CP932
     std::string iniFile;  // CP932; empty: main.ini beside the executable
+    // Seconds an office job may take; replaces "TIMEOUT" of main.ini.
+    std::optional<int> timeoutSeconds;
 };
 
 // Exit statuses of a headless run.

@@ -21,6 +21,9 @@ struct Settings {
     bool collateCopies = false;
     // Documents after which the print office is restarted; 0 or less: never.
     int officeRecycle = 200;
+    // "TIMEOUT" of section "OFFICE": the seconds an office job may take
+    // before it is given up (below 1: the default).
+    int officeTimeout = 300;
 };
 
 } // namespace pravik

@@ -96,6 +96,7 @@ void readValues(const IniFile& ini, Settings& settings)
     settings.excelNoSheetRule = ini.readInteger(mainSection, "EXCEL", ActiveSheet);
     settings.collateCopies = ini.readBool(mainSection, "SORT", false);
     settings.officeRecycle = ini.readInteger("OFFICE", "RECYCLE", Settings().officeRecycle);
+    settings.officeTimeout = ini.readInteger("OFFICE", "TIMEOUT", settings.officeTimeout);
 }
 
 } // namespace

@@ -1,4 +1,6 @@
+#include "CrashLog.h"
 #include "Dialogs.h"
+#include "DisplayHold.h"
 #include "ExecutablePath.h"
 #include "Fonts.h"
 #include "HeadlessRun.h"
@@ -10,11 +12,14 @@
 #include "Startup.h"
 #include "SystemAutomation.h"
 #include "UMain.h"
+#include "WorkerPrintJobs.h"
 
 #include <QApplication>
 
+#include <chrono>
 #include <csignal>
 #include <iostream>
+#include <optional>
 #include <unistd.h>
 
 namespace {
@@ -45,13 +50,59 @@ void handleStopSignals()
         sigaction(signal, &action, nullptr);
 }
 
+QtMessageHandler previousQtHandler = nullptr;
+
+// A fatal message of the toolkit ends the program with its text and a
+// backtrace on record; the others go where they always went.
+void onQtMessage(QtMsgType type, const QMessageLogContext& context, const QString& text)
+{
+    if (type == QtFatalMsg)
+        pravik::crashWithMessage(text.toStdString());
+    if (previousQtHandler)
+        previousQtHandler(type, context, text);
+    else
+        std::cerr << qFormatLogMessage(type, context, text).toStdString() << std::endl;
+}
+
+// The jobs on their own automation thread, each within the deadline; this
+// thread just waits.
+class HeadlessJobs final : public pravik::PrintJobs {
+public:
+    explicit HeadlessJobs(const pravik::Settings& settings)
+        : worker_(pravik::makeSystemAutomationBackend()), direct_(worker_.backend(), settings)
+        , jobs_(direct_, worker_, wait_, pravik::officeDeadline(settings.officeTimeout))
+    {
+    }
+
+    pravik::JobOutcome printExcel(const pravik::PrintEntry& entry, pravik::PrintMode mode) override
+    {
+        return jobs_.printExcel(entry, mode);
+    }
+    void printWord(const pravik::PrintEntry& entry, pravik::PrintMode mode,
+                   const std::string& currentPrinter) override
+    {
+        jobs_.printWord(entry, mode, currentPrinter);
+    }
+    std::vector<std::string> takeNotes() override { return jobs_.takeNotes(); }
+
+private:
+    pravik::AutomationWorker worker_;
+    pravik::AutomationPrintJobs direct_;
+    pravik::BlockingWait wait_;
+    pravik::WorkerPrintJobs jobs_;
+};
+
 int runWindows(int argc, char** argv)
 {
+    previousQtHandler = qInstallMessageHandler(onQtMessage);
+    std::optional<pravik::DisplayHold> display(std::in_place, std::chrono::seconds(5));
+    if (!display->failure().empty()) {
+        std::cerr << "pravik: " << display->failure() << std::endl;
+        return pravik::kRunImpossible;
+    }
     pravik::useJapaneseSystemLocale();
     QApplication app(argc, argv);
-    // Windows repaint while a job waits on the office or the print system.
-    pravik::office::setIdleHook(
-        [] { QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents); });
+    display.reset(); // the toolkit holds its own connection now
     pravik::installJapaneseTexts(QCoreApplication::applicationDirPath());
     QApplication::setWindowIcon(pravik::programIcon());
     pravik::installJapaneseFontSubstitutes();
@@ -64,7 +115,6 @@ int runWindows(int argc, char** argv)
     } catch (const std::exception& error) {
         dialogs.showError(nullptr, QString::fromUtf8(error.what()));
     }
-    pravik::office::setIdleHook({});
     pravik::office::shutdownEngines();
     return 0;
 }
@@ -74,8 +124,7 @@ int runHeadless(const pravik::HeadlessOptions& options)
     pravik::HeadlessServices services;
     services.currentPrinter = [] { return pravik::printers::currentPrinterName(); };
     services.makeJobs = [](const pravik::Settings& settings) -> std::unique_ptr<pravik::PrintJobs> {
-        return std::make_unique<pravik::AutomationPrintJobs>(pravik::makeSystemAutomationBackend(),
-                                                             settings);
+        return std::make_unique<HeadlessJobs>(settings);
     };
     services.stopSignal = [] { return static_cast<int>(stopSignal); };
     handleStopSignals();
@@ -92,6 +141,7 @@ int runHeadless(const pravik::HeadlessOptions& options)
 
 int main(int argc, char** argv)
 {
+    pravik::installCrashLog();
     std::optional<pravik::HeadlessOptions> headless;
     try {
         headless = pravik::parseHeadlessArguments(std::vector<std::string>(argv + 1, argv + argc));

@@ -19,6 +19,8 @@
 #include <QTableView>
 #include <QTimer>
 
+#include <exception>
+
 namespace pravik {
 
 namespace {
@@ -385,16 +387,45 @@ void TFmEdit::btnAllClick()
         }
         if (pathKind() == DocumentKind::Excel) {
             chkLst->clear();
-            SheetCheckList sheets(chkLst);
-            AutomationCall automation(main_.services().automation);
             const std::string stored = main_.printList().at(static_cast<size_t>(current_.row())).pagesOrSheets;
-            // Reading a workbook blocks until the engine answers.
-            setCursor(Qt::WaitCursor);
-            struct RestoreCursor {
-                QWidget* widget;
-                ~RestoreCursor() { widget->unsetCursor(); }
-            } restore{this};
-            LoadSheetNames(sheets, pathBytes(), stored, automation);
+            const std::string path = pathBytes();
+            // The workbook is read on the automation thread; the windows
+            // repaint meanwhile but take no input.
+            CheckItems found;
+            std::exception_ptr failure;
+            {
+                setCursor(Qt::WaitCursor);
+                setEnabled(false);
+                main_.setEnabled(false);
+                struct Restore {
+                    TFmEdit* editor;
+                    TFmMain& main;
+                    ~Restore()
+                    {
+                        main.setEnabled(true);
+                        editor->setEnabled(true);
+                        editor->unsetCursor();
+                    }
+                } restore{this, main_};
+                try {
+                    main_.runOfficeWork([&] {
+                        AutomationCall automation(main_.services().automation);
+                        LoadSheetNames(found, path, stored, automation);
+                    });
+                } catch (...) {
+                    failure = std::current_exception();
+                }
+            }
+            // A read that failed part-way found nothing, so the row keeps
+            // its stored sheets.
+            SheetCheckList sheets(chkLst);
+            for (const CheckItem& item : found.items) {
+                sheets.addUnchecked(item.name);
+                if (item.checked)
+                    sheets.setChecked(sheets.count() - 1, true);
+            }
+            if (failure)
+                std::rethrow_exception(failure);
         }
         setSheetButtonToLoad(false);
     });

@@ -42,6 +42,7 @@ TFmMain::TFmMain(Dialogs& dialogs, std::string appFolder, MainServices services,
       services_(std::move(services)),
       fileCommands_(list_, *this, settings_.titlePrefix, appFolder_ + "/save/")
 {
+    worker_ = std::make_unique<AutomationWorker>(services_.automation);
     setObjectName(QStringLiteral("FmMain"));
     setFont(windowFont());
     setWindowTitle(QStringLiteral("Pravik"));

@@ -2,6 +2,7 @@
 
 #include "AutomationBackend.h"
 #include "ClipboardBlocks.h"
+#include "AutomationWorker.h"
 #include "ListFileCommands.h"
 #include "PrintJobs.h"
 #include "PrintList.h"
@@ -68,6 +69,7 @@ public:
     void setOptionWindow(TFmOption* window) { optionWindow_ = window; }
     void setVersionWindow(TFmVersion* window) { versionWindow_ = window; }
     TFmDialog* progressDialog() const { return progressDialog_; }
+    TFmEdit* entryEditor() const { return entryEditor_; }
     Dialogs& dialogs() { return dialogs_; }
     const MainServices& services() const { return services_; }
 
@@ -117,6 +119,11 @@ public:
     // The full text of the cell at a point of the current view's viewport.
     QString cellTextAt(int x, int y) const;
     QString statusText() const;
+    // Runs work that calls the office on the automation thread within the
+    // deadline of the settings, while the windows go on repainting. The
+    // window refuses to close until it ends.
+    void runOfficeWork(const std::function<void()>& work);
+    bool officeWorkRunning() const { return officeWorkRunning_; }
 
     // Runs a handler; an error that escapes it goes to the general error display.
     void guarded(const std::function<void()>& handler);
@@ -205,6 +212,11 @@ private:
     QToolButton* btnUp = nullptr;
     QToolButton* btnDown = nullptr;
     TDropDst* drop = nullptr;
+
+    // The one thread that calls the automation backend; ended before the
+    // window's other members go.
+    std::unique_ptr<AutomationWorker> worker_;
+    bool officeWorkRunning_ = false;
 };
 
 } // namespace pravik

@@ -43,6 +43,12 @@ void TFmMain::FormShow()
 
 void TFmMain::closeEvent(QCloseEvent* event)
 {
+    // The run's loop is still on the stack: closing now would pull the
+    // window out from under it.
+    if (officeWorkRunning_) {
+        event->ignore();
+        return;
+    }
     if (FormClose())
         event->accept();
     else

@@ -3,11 +3,14 @@
 #include "UMain.h"
 
 #include "Dialogs.h"
+#include "EventLoopWait.h"
 #include "OfficeJobs.h"
 #include "PrintRun.h"
 #include "SystemPrinters.h"
 #include "SystemAutomation.h"
 #include "UDialog.h"
+#include "UEdit.h"
+#include "WorkerPrintJobs.h"
 
 #include <QCoreApplication>
 #include <QItemSelectionModel>
@@ -74,7 +77,14 @@ public:
 
     void processPendingEvents() override { QCoreApplication::processEvents(); }
     int abortFlag() const override { return window_.abortFlag; }
-    void setMainWindowEnabled(bool enabled) override { window_.setEnabled(enabled); }
+    void setMainWindowEnabled(bool enabled) override
+    {
+        window_.setEnabled(enabled);
+        // The editor is a window of its own; during a run the progress
+        // dialog is the only one that takes input.
+        if (TFmEdit* editor = window_.entryEditor())
+            editor->setEnabled(enabled);
+    }
 
     void setBusyCursor(bool busy) override
     {
@@ -103,13 +113,40 @@ void TFmMain::btnPrtClick()
     PrintFiles(0);
 }
 
+namespace {
+
+// Marks the window busy with office work however the work ends.
+class OfficeWorkScope {
+public:
+    explicit OfficeWorkScope(bool& running) : running_(running), outer_(running) { running_ = true; }
+    ~OfficeWorkScope() { running_ = outer_; }
+    OfficeWorkScope(const OfficeWorkScope&) = delete;
+    OfficeWorkScope& operator=(const OfficeWorkScope&) = delete;
+
+private:
+    bool& running_;
+    bool outer_;
+};
+
+} // namespace
+
 void TFmMain::PrintFiles(int mode)
 {
     guarded([this, mode] {
+        const OfficeWorkScope busy(officeWorkRunning_);
         MainWindowPrintHost host(*this);
-        AutomationPrintJobs jobs(services_.automation, settings_);
+        AutomationPrintJobs direct(services_.automation, settings_);
+        EventLoopWait wait;
+        WorkerPrintJobs jobs(direct, *worker_, wait, officeDeadline(settings_.officeTimeout));
         PrintRun(host, jobs, settings_.printTarget).printFiles(static_cast<PrintMode>(mode));
     });
+}
+
+void TFmMain::runOfficeWork(const std::function<void()>& work)
+{
+    const OfficeWorkScope busy(officeWorkRunning_);
+    EventLoopWait wait;
+    worker_->run(work, wait, officeDeadline(settings_.officeTimeout));
 }
 
 } // namespace pravik

@@ -75,6 +75,17 @@ public:
 
     // The settings of the run about to use this backend.
     virtual void applySettings(const Settings&) {}
+
+    // Run on the one thread that makes every call of this backend, before
+    // its first call and after its last: a COM backend enters and leaves its
+    // apartment there.
+    virtual void enterThread() {}
+    virtual void leaveThread() {}
+
+    // Called from another thread when the call in progress has run past its
+    // deadline: end whatever it waits on, so that it returns with an error.
+    // Later calls start afresh.
+    virtual void abandon() {}
 };
 
 // Raise the error the form prescribes for a name the object does not know.

@@ -120,11 +120,15 @@ void PrintRun::runRows(PrintMode mode, const std::string& printer)
         // Twice, so that a click on Abort queued behind the repaint is seen.
         host_.processPendingEvents();
         host_.processPendingEvents();
-        // The only place a stop request is honoured: a job is never cut short.
+        // A stop request is honoured between rows only: a job is never cut short.
         if (host_.abortFlag() == 1)
             return;
 
         if (runJob(entry, mode, printer) == RowEnd::Stop)
+            return;
+        // A click on Abort while the job ran: showing the dialog again for
+        // the next row would clear it before it was seen.
+        if (host_.abortFlag() == 1)
             return;
     }
 }

@@ -42,6 +42,41 @@ TEST(EngineLifetime, AKilledEngineFailsItsRowAndTheNextRowStartsANewOne)
     EXPECT_EQ(next.printedMarkers(), (std::vector<std::string>{"PAGE-MARK-2"}));
 }
 
+TEST(EngineLifetime, AStalledEngineFailsItsRowAtTheDeadlineAndTheNextRowPrints)
+{
+    const PdfQueue first("stall_first"), stalled("stall_stalled"), next("stall_next");
+    const std::string list = writeList("stall.lst", {
+        row("pages.doc", "\"1\"", "1", first.name()),
+        row("long.doc", "", "1", stalled.name()),
+        row("pages.doc", "\"2\"", "1", next.name()),
+    });
+    int stoppedProcesses = 0;
+    std::chrono::steady_clock::time_point stoppedAt;
+    std::chrono::steady_clock::time_point nextRowAt;
+    // Long enough for a warm office on a busy machine, short for a test.
+    const PravikRun run = runPravik({"--print", list, "--ini", writeIni("stall.ini", ""), "--timeout", "20"},
+                                    [&](const std::string& line, pid_t pravik) {
+        if (line.starts_with("[3/3]"))
+            nextRowAt = std::chrono::steady_clock::now();
+        if (!line.starts_with("[2/3]"))
+            return;
+        std::this_thread::sleep_for(std::chrono::milliseconds(200));
+        for (pid_t office : officeProcessesOf(pravik))
+            stoppedProcesses += ::kill(office, SIGSTOP) == 0;
+        stoppedAt = std::chrono::steady_clock::now();
+    });
+
+    EXPECT_GT(stoppedProcesses, 0);
+    EXPECT_EQ(run.status, 1);
+    ASSERT_EQ(run.results.size(), 3u) << run.progress;
+    EXPECT_EQ(fields(run.results[0])[0], "printed");
+    EXPECT_EQ(fields(run.results[1])[0], "failed");
+    EXPECT_NE(run.results[1].find("制限時間 (20 秒)"), std::string::npos) << run.results[1];
+    EXPECT_LT(nextRowAt - stoppedAt, std::chrono::seconds(40)) << "the stalled row outlived its deadline";
+    EXPECT_EQ(fields(run.results[2])[0], "printed") << run.progress;
+    EXPECT_EQ(next.printedMarkers(), (std::vector<std::string>{"PAGE-MARK-2"}));
+}
+
 TEST(EngineLifetime, TheEngineEndsWithAProgramThatIsKilled)
 {
     const PdfQueue queue("terminated");

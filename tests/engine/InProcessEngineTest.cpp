@@ -16,6 +16,9 @@
 #include <com/sun/star/util/XCloseable.hpp>
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <thread>
+
 namespace pravik::test {
 namespace {
 
@@ -165,6 +168,24 @@ TEST_F(InProcessEngine, AWordPreviewStaysOpenForTheUser)
     });
     waitUntilPreviewsClosed();
     EXPECT_GE(polls, 3);
+}
+
+TEST_F(InProcessEngine, APreviewOfficeThatDiedIsReplacedForTheNextPreview)
+{
+    if (EngineSession::get().display.empty())
+        GTEST_SKIP() << "no virtual display";
+    const PdfQueue queue("revived_preview");
+    PrintWordFile(row("pages.doc", "", "1", queue.name()), PrintMode::Preview, queue.name(), automation);
+    const int before = previewEngine().generation();
+
+    previewEngine().abandon(); // as if it crashed
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+
+    EXPECT_NO_THROW(PrintWordFile(row("template.dot", "", "1", queue.name()), PrintMode::Preview,
+                                  queue.name(), automation));
+    EXPECT_NE(previewEngine().generation(), before);
+    EXPECT_EQ(shownInPreviewEngine().previews, 1);
+    closeEveryFrame();
 }
 
 } // namespace

@@ -83,7 +83,7 @@ protected:
     {
         writeListFile(dir.file("list.lst"), rows);
         writeBytes(dir.file("main.ini"), ini);
-        return runHeadless({mode, dir.file("list.lst"), dir.file("main.ini")}, services(), results,
+        return runHeadless({mode, dir.file("list.lst"), dir.file("main.ini"), {}}, services(), results,
                            progress);
     }
 
@@ -150,16 +150,40 @@ TEST_F(HeadlessRunTest, PreviewsAndThenWaitsForThePreviews)
 TEST_F(HeadlessRunTest, AListThatCannotBeReadPrintsNothing)
 {
     writeBytes(dir.file("main.ini"), "");
-    EXPECT_EQ(runHeadless({PrintMode::Print, dir.file("missing.lst"), dir.file("main.ini")}, services(),
+    EXPECT_EQ(runHeadless({PrintMode::Print, dir.file("missing.lst"), dir.file("main.ini"), {}}, services(),
                           results, progress),
               kRunImpossible);
     // A list whose last entry is cut short is damaged: none of it prints.
     writeBytes(dir.file("cut.lst"), "a.doc\r\n\r\n\r\ndoc\r\n1\r\nP\r\n/docs/a.doc\r\nb.doc\r\n");
-    EXPECT_EQ(runHeadless({PrintMode::Print, dir.file("cut.lst"), dir.file("main.ini")}, services(),
+    EXPECT_EQ(runHeadless({PrintMode::Print, dir.file("cut.lst"), dir.file("main.ini"), {}}, services(),
                           results, progress),
               kRunImpossible);
     EXPECT_TRUE(jobs.calls.empty());
     EXPECT_TRUE(results.str().empty());
+}
+
+TEST_F(HeadlessRunTest, TimeoutOnTheCommandLineOverridesTheSettings)
+{
+    writeListFile(dir.file("list.lst"), {entry("a.doc")});
+    writeBytes(dir.file("main.ini"), "[OFFICE]\r\nTIMEOUT=40\r\n");
+    runHeadless({PrintMode::Print, dir.file("list.lst"), dir.file("main.ini"), {}}, services(), results,
+                progress);
+    EXPECT_EQ(seenSettings.officeTimeout, 40);
+    runHeadless({PrintMode::Print, dir.file("list.lst"), dir.file("main.ini"), 7}, services(), results,
+                progress);
+    EXPECT_EQ(seenSettings.officeTimeout, 7);
+}
+
+TEST(HeadlessArguments, TimeoutTakesWholePositiveSeconds)
+{
+    const auto timed = parseHeadlessArguments({"--print", "a.lst", "--timeout", "45"});
+    ASSERT_TRUE(timed);
+    EXPECT_EQ(timed->timeoutSeconds, 45);
+    EXPECT_FALSE(parseHeadlessArguments({"--print", "a.lst"})->timeoutSeconds);
+
+    for (const char* wrong : {"0", "-5", "10s", "", "1.5", "99999999999"})
+        EXPECT_THROW(parseHeadlessArguments({"--print", "a.lst", "--timeout", wrong}), Error) << wrong;
+    EXPECT_THROW(parseHeadlessArguments({"--print", "a.lst", "--timeout"}), Error);
 }
 
 TEST(HeadlessArguments, SelectTheModeTheListAndTheSettings)

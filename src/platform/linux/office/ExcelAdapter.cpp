@@ -3,6 +3,7 @@
 #include "Error.h"
 #include "OfficeDocument.h"
 #include "OfficePrinting.h"
+#include "AutomationWorker.h"
 #include "Preview.h"
 #include "TextCodec.h"
 #include "ValueCoercion.h"
@@ -84,6 +85,8 @@ bool answersOutput(const MemberCall& call, const SheetSet& target)
         target.excel->checkRunning();
         // Excel returns from its preview when the user closes it.
         Preview preview(target.workbook->document.path(), DocumentKind::Workbook, target.sheets);
+        // The user reads it for as long as they like: no deadline runs out.
+        const UserWait reading;
         preview.waitUntilClosed();
         return true;
     }

@@ -26,6 +26,11 @@ std::atomic<int> recycleLimit{Settings().officeRecycle};
 // run is left to start when the first document is opened.
 void reviveEngine()
 {
+    // A dead preview office is only cleared away: the next preview starts a
+    // fresh one, and a print job does not need it.
+    if (OfficeEngine& preview = previewEngine(); preview.started())
+        preview.checkAlive();
+
     OfficeEngine& engine = printEngine();
     if (!engine.started())
         return;
@@ -66,6 +71,11 @@ ObjectRef OfficeBackend::createObject(const std::string& progId)
         throw EOleSysError(olecode::ClassNotRegistered, error.what());
     }
     return object;
+}
+
+void OfficeBackend::abandon()
+{
+    abandonEngines();
 }
 
 Variant OfficeBackend::invoke(const ObjectRef& target, const Invocation& call)

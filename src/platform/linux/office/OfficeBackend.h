@@ -14,6 +14,9 @@ public:
     Variant invoke(const ObjectRef& target, const Invocation& call) override;
     // Takes the number of documents after which the print office restarts.
     void applySettings(const Settings& settings) override;
+
+    // Ends the offices at once; the next object created starts fresh ones.
+    void abandon() override;
 };
 
 } // namespace pravik::office

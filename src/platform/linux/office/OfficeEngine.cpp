@@ -137,12 +137,20 @@ bool OfficeEngine::printersAddedSinceStart() const
 
 void OfficeEngine::shutdown()
 {
+    {
+        std::lock_guard lock(groupMutex_);
+        group_ = -1;
+    }
     if (process_) {
         if (desktop_.is() && process_->running())
             askToQuit();
         process_->stop();
         process_.reset();
     }
+    // A group killed outright had no time to remove them.
+    for (const std::string& file : leftovers_)
+        ::unlink(file.c_str());
+    leftovers_.clear();
     desktop_.clear();
     context_.clear();
 }
@@ -176,6 +184,13 @@ void OfficeEngine::askToQuit()
 }
 
 void OfficeEngine::noteDocumentOpened() { ++documentsSinceStart_; }
+
+void OfficeEngine::abandon()
+{
+    std::lock_guard lock(groupMutex_);
+    if (group_ > 0)
+        ::kill(-group_, SIGKILL);
+}
 
 std::string OfficeEngine::startFailure(const std::string& reason) const
 {
@@ -242,6 +257,11 @@ void OfficeEngine::start()
     process_ = std::make_unique<OfficeProcess>(program, args, slot_->logFile(), leftovers,
                                                std::vector<std::string>{"TMPDIR=" + scratch.string()},
                                                scratch);
+    leftovers_ = leftovers;
+    {
+        std::lock_guard lock(groupMutex_);
+        group_ = process_->group();
+    }
     try {
         connect(pipeName);
     } catch (...) {
@@ -295,8 +315,13 @@ std::unique_ptr<OfficeEngine>& engineSlot(EngineKind kind)
     return kind == EngineKind::Print ? print : preview;
 }
 
+// The slots are filled on the automation thread and read by abandonEngines()
+// on another.
+std::mutex slotMutex;
+
 OfficeEngine& engine(EngineKind kind)
 {
+    std::lock_guard lock(slotMutex);
     std::unique_ptr<OfficeEngine>& slot = engineSlot(kind);
     if (!slot) {
         slot = std::make_unique<OfficeEngine>(kind);
@@ -318,6 +343,15 @@ void shutdownEngines()
     for (EngineKind kind : {EngineKind::Preview, EngineKind::Print}) {
         if (std::unique_ptr<OfficeEngine>& slot = engineSlot(kind))
             slot->shutdown();
+    }
+}
+
+void abandonEngines()
+{
+    std::lock_guard lock(slotMutex);
+    for (EngineKind kind : {EngineKind::Preview, EngineKind::Print}) {
+        if (std::unique_ptr<OfficeEngine>& slot = engineSlot(kind))
+            slot->abandon();
     }
 }
 

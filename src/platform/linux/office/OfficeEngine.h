@@ -9,9 +9,11 @@
 
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <vector>
+#include <sys/types.h>
 
 namespace pravik::office {
 
@@ -55,6 +57,11 @@ public:
     // seconds, and waits for it.
     void shutdown();
 
+    // Kills the office's process group at once, from any thread, so that a
+    // call blocked on it returns with an error. The engine then counts as
+    // dead: the next start() replaces it.
+    void abandon();
+
 private:
     void start();
     void connect(const std::string& pipeName);
@@ -69,6 +76,10 @@ private:
     int generation_ = 0;
     int documentsSinceStart_ = 0;
     std::vector<std::string> printersAtStart_;
+    std::vector<std::string> leftovers_;
+    // The running office's group, for abandon() on another thread.
+    std::mutex groupMutex_;
+    pid_t group_ = -1;
 };
 
 // The program's two engines, made on first use and ended by shutdownEngines()
@@ -80,6 +91,9 @@ OfficeEngine& previewEngine();
 // digest of the URL, through which a second start on the same profile hands
 // its work over. A killed office leaves its socket behind.
 std::string singleInstancePipe(const std::string& profileUrl);
+
+// abandon() on each engine that exists, from any thread.
+void abandonEngines();
 
 // Runs the hook set with setIdleHook, if any.
 void runIdleHook();

@@ -1,0 +1,127 @@
+#pragma once
+
+#include "AutomationBackend.h"
+#include "Error.h"
+
+#include <chrono>
+#include <condition_variable>
+#include <deque>
+#include <exception>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <thread>
+
+namespace pravik {
+
+using WorkClock = std::chrono::steady_clock;
+
+// Used when the settings give no usable deadline.
+inline constexpr std::chrono::seconds kDefaultOfficeDeadline{300};
+
+// The deadline for a number of seconds as main.ini or the command line gives
+// it: a value below 1 would fail every job, so it means the default.
+std::chrono::seconds officeDeadline(int seconds);
+
+// One piece of work handed to the worker thread, as the waiting side sees it.
+class WorkItem {
+public:
+    bool done() const;
+    // Blocks until the work is done or `until` has come; true when done.
+    bool waitUntil(WorkClock::time_point until) const;
+    // `notify` runs once, on the worker thread, when the work is done (at
+    // once when it already is). An empty function cancels an earlier one;
+    // once that call returns, the earlier one will not run.
+    void onDone(std::function<void()> notify);
+    // Since when the work has waited on the server; nullopt while it waits
+    // on the user (a preview left open for reading), which no deadline limits.
+    std::optional<WorkClock::time_point> serverWaitSince() const;
+
+private:
+    friend class AutomationWorker;
+    friend class UserWait;
+
+    void finish(std::exception_ptr error);
+
+    mutable std::mutex mutex_;
+    mutable std::condition_variable changed_;
+    bool done_ = false;
+    std::exception_ptr error_;
+    std::function<void()> notify_;
+    int userWaits_ = 0;
+    WorkClock::time_point since_ = WorkClock::now();
+};
+
+// How the handing-over thread spends the wait: blocked (no window to keep
+// alive), or running the window's event loop.
+class WorkWait {
+public:
+    virtual ~WorkWait() = default;
+    // Returns when the item is done or at `until`, whichever comes first.
+    virtual void waitFor(WorkItem& item, WorkClock::time_point until) = 0;
+};
+
+class BlockingWait final : public WorkWait {
+public:
+    void waitFor(WorkItem& item, WorkClock::time_point until) override { item.waitUntil(until); }
+};
+
+// A job that ran past its deadline and was given up.
+class DeadlineExceeded : public Error {
+public:
+    explicit DeadlineExceeded(std::chrono::seconds deadline);
+};
+
+// The one thread that makes every call of a backend, started and ended with
+// it. Objects of a backend may belong to the thread that made them (a COM
+// apartment does), so all work that touches them runs here, one piece at a
+// time, in the order handed over.
+class AutomationWorker {
+public:
+    explicit AutomationWorker(std::shared_ptr<AutomationBackend> backend);
+    // Waits for the work already handed over, then ends the thread.
+    ~AutomationWorker();
+    AutomationWorker(const AutomationWorker&) = delete;
+    AutomationWorker& operator=(const AutomationWorker&) = delete;
+
+    const std::shared_ptr<AutomationBackend>& backend() const { return backend_; }
+    std::thread::id threadId() const { return thread_.get_id(); }
+
+    // Runs work on the worker thread while `wait` passes the time, and
+    // rethrows what the work threw. Work that has waited on the server for
+    // longer than `deadline` is given up: the backend is told to abandon it,
+    // and once the work is back, DeadlineExceeded is thrown instead of its
+    // own error.
+    void run(std::function<void()> work, WorkWait& wait, std::chrono::seconds deadline);
+
+private:
+    struct Task {
+        std::function<void()> work;
+        std::shared_ptr<WorkItem> item;
+    };
+
+    void loop();
+
+    std::shared_ptr<AutomationBackend> backend_;
+    std::mutex mutex_;
+    std::condition_variable queued_;
+    std::deque<Task> tasks_;
+    bool stopping_ = false;
+    std::thread thread_;
+};
+
+// While alive on the worker thread, the work in hand waits on the user, not
+// on the server: its deadline stands still, and starts in full again after.
+class UserWait {
+public:
+    UserWait();
+    ~UserWait();
+    UserWait(const UserWait&) = delete;
+    UserWait& operator=(const UserWait&) = delete;
+
+private:
+    WorkItem* item_;
+};
+
+} // namespace pravik

@@ -1,0 +1,109 @@
+#include "GatedBackend.h"
+#include "MainWindowFixture.h"
+#include "UEdit.h"
+
+#include <QCoreApplication>
+#include <QEvent>
+#include <QPushButton>
+#include <QTimer>
+
+#include <atomic>
+
+namespace pravik::test {
+namespace {
+
+// Counts the paints of a widget.
+class PaintCounter : public QObject {
+public:
+    int paints = 0;
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() == QEvent::Paint)
+            ++paints;
+        return false;
+    }
+};
+
+class PrintThreadTest : public ::testing::Test {
+protected:
+    TempDir dir;
+    ScriptedDialogs dialogs;
+    std::shared_ptr<GatedBackend> backend = std::make_shared<GatedBackend>();
+    std::unique_ptr<TFmMain> window;
+    std::unique_ptr<TFmDialog> progress;
+
+    void SetUp() override
+    {
+        writeBytes(dir.file("main.ini"), designedIni);
+        MainServices services{[] { return std::string("Office Printer"); },
+                              [] { return std::vector<std::string>{"Office Printer"}; }, backend};
+        window = std::make_unique<TFmMain>(dialogs, dir.path().string(), services);
+        progress = std::make_unique<TFmDialog>(window->abortFlag);
+        window->setProgressDialog(progress.get());
+        window->show();
+        window->printList().replaceAll({entry("a.doc"), entry("b.doc"), entry("c.doc")});
+        window->listView()->selectAll();
+    }
+
+    // Runs `during` on the GUI thread once the first job is held inside the
+    // backend, then lets the job go on.
+    void printWhileHeld(const std::function<void()>& during)
+    {
+        backend->holdNextCreation();
+        QTimer poll;
+        bool done = false;
+        QObject::connect(&poll, &QTimer::timeout, [&] {
+            if (done || !backend->holding())
+                return;
+            done = true;
+            during();
+            backend->openGate();
+        });
+        poll.start(5);
+        dialogs.answers = {true};
+        window->PrintFiles(0);
+        EXPECT_TRUE(done) << "the GUI thread never ran while the job was held";
+    }
+};
+
+TEST_F(PrintThreadTest, WhileAJobRunsTheWindowsLiveAndAbortStopsBeforeTheNextRow)
+{
+    PaintCounter counter;
+    progress->installEventFilter(&counter);
+    TFmEdit editor(*window);
+    window->setEntryEditor(&editor);
+    editor.show();
+    bool editorEnabledDuringJob = true;
+    bool enabledDuringJob = true;
+    bool closedDuringJob = true;
+
+    printWhileHeld([&] {
+        enabledDuringJob = window->isEnabled();
+        editorEnabledDuringJob = editor.isEnabled();
+        closedDuringJob = window->close();
+        const int before = counter.paints;
+        progress->update();
+        QCoreApplication::processEvents();
+        EXPECT_GT(counter.paints, before) << "the progress dialog did not repaint";
+        EXPECT_TRUE(progress->isEnabled());
+        progress->findChild<QPushButton*>("btnAbort")->click();
+    });
+
+    EXPECT_FALSE(enabledDuringJob);
+    EXPECT_FALSE(editorEnabledDuringJob) << "only the progress dialog takes input during a run";
+    EXPECT_TRUE(editor.isEnabled());
+    EXPECT_FALSE(closedDuringJob) << "a close request during a run is ignored";
+    EXPECT_TRUE(window->isVisible());
+    int creations = 0;
+    for (const RecordedCall& call : backend->recording->calls())
+        creations += call.create ? 1 : 0;
+    EXPECT_EQ(creations, 1) << "the rows after the abort were not started";
+    EXPECT_EQ(backend->threads().size(), 1u);
+    EXPECT_EQ(backend->threads().count(std::this_thread::get_id()), 0u);
+    EXPECT_TRUE(window->isEnabled());
+    EXPECT_FALSE(progress->isVisible());
+    EXPECT_TRUE(dialogs.errors.isEmpty()) << dialogs.errors.join("\n").toStdString();
+}
+
+} // namespace
+} // namespace pravik::test

@@ -1,0 +1,95 @@
+#include "AutomationWorker.h"
+
+#include "GatedBackend.h"
+#include "OfficeJobs.h"
+#include "WorkerPrintJobs.h"
+
+#include <gtest/gtest.h>
+
+#include <stdexcept>
+
+using namespace pravik;
+using namespace pravik::test;
+
+namespace {
+
+PrintEntry wordRow(const std::string& name)
+{
+    return {name, "", "", "doc", "1", "LP", "/docs/" + name};
+}
+
+class AutomationWorkerTest : public ::testing::Test {
+protected:
+    std::shared_ptr<GatedBackend> backend = std::make_shared<GatedBackend>();
+    Settings settings;
+    BlockingWait wait;
+};
+
+TEST_F(AutomationWorkerTest, EveryCallOfEveryJobRunsOnTheOneWorkerThread)
+{
+    std::thread::id workerThread;
+    {
+        AutomationWorker worker(backend);
+        workerThread = worker.threadId();
+        AutomationPrintJobs direct(backend, settings);
+        WorkerPrintJobs jobs(direct, worker, wait, std::chrono::seconds(60));
+        jobs.printWord(wordRow("a.doc"), PrintMode::Print, "LP");
+        jobs.printWord(wordRow("b.doc"), PrintMode::Print, "LP");
+    }
+    EXPECT_EQ(backend->threads(), (std::set<std::thread::id>{workerThread}))
+        << "the thread also entered and left the backend";
+    EXPECT_NE(workerThread, std::this_thread::get_id());
+    EXPECT_EQ(backend->recording->liveObjects(), 0);
+}
+
+TEST_F(AutomationWorkerTest, ErrorsOfTheWorkReachTheCaller)
+{
+    AutomationWorker worker(backend);
+    EXPECT_THROW(worker.run([] { throw std::invalid_argument("bad"); }, wait, std::chrono::seconds(60)),
+                 std::invalid_argument);
+    int ran = 0;
+    worker.run([&] { ++ran; }, wait, std::chrono::seconds(60));
+    EXPECT_EQ(ran, 1);
+}
+
+TEST_F(AutomationWorkerTest, AStalledJobIsAbandonedAtTheDeadlineAndTheNextJobRuns)
+{
+    AutomationWorker worker(backend);
+    AutomationPrintJobs direct(backend, settings);
+    WorkerPrintJobs jobs(direct, worker, wait, std::chrono::seconds(1));
+
+    backend->holdNextCreation();
+    const auto start = WorkClock::now();
+    try {
+        jobs.printWord(wordRow("stalled.doc"), PrintMode::Print, "LP");
+        FAIL() << "the stalled job returned";
+    } catch (const DeadlineExceeded& error) {
+        EXPECT_NE(std::string(error.what()).find("制限時間 (1 秒)"), std::string::npos) << error.what();
+    }
+    EXPECT_LT(WorkClock::now() - start, std::chrono::seconds(5));
+    EXPECT_EQ(backend->abandons(), 1);
+
+    EXPECT_NO_THROW(jobs.printWord(wordRow("next.doc"), PrintMode::Print, "LP"));
+    EXPECT_EQ(backend->abandons(), 1);
+}
+
+TEST_F(AutomationWorkerTest, TimeSpentWaitingOnTheUserDoesNotCount)
+{
+    AutomationWorker worker(backend);
+    EXPECT_NO_THROW(worker.run(
+        [] {
+            const UserWait reading;
+            std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+        },
+        wait, std::chrono::seconds(1)));
+    EXPECT_EQ(backend->abandons(), 0);
+}
+
+TEST(OfficeDeadline, ANonPositiveSettingMeansTheDefault)
+{
+    EXPECT_EQ(officeDeadline(45), std::chrono::seconds(45));
+    EXPECT_EQ(officeDeadline(0), kDefaultOfficeDeadline);
+    EXPECT_EQ(officeDeadline(-3), kDefaultOfficeDeadline);
+}
+
+} // namespace
