@@ -87,6 +87,12 @@ TEST_F(EntryEditorTest, UpperCaseDocIsAWordRowWithItsPages)
     EXPECT_FALSE(editor->isVisible());
 }
 
+TEST_F(EntryEditorTest, HandWrittenPagesWithoutQuotesAreShownWhole)
+{
+    open({row("/d/report.doc", "15,30")});
+    EXPECT_EQ(field("edtPage")->text(), QStringLiteral("15,30"));
+}
+
 TEST_F(EntryEditorTest, OtherRowShowsNoGroupAndKeepsItsPagesField)
 {
     open({row("/d/notes.txt", "kept")});
