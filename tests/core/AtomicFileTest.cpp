@@ -112,3 +112,42 @@ TEST_F(AtomicFile, FailureToRenameRemovesTheTemporaryFile)
     EXPECT_TRUE(fs::is_directory(dir / "main.ini"));
     EXPECT_EQ(entries(), 1u);
 }
+
+TEST_F(AtomicFile, ReadOnlyTargetIsRefusedAndLeftUntouched)
+{
+    const fs::path file = dir / "week.lst";
+    put(file, "old");
+    fs::permissions(file, fs::perms::owner_read | fs::perms::group_read);
+
+    errno = 0;
+    EXPECT_FALSE(pravik::writeFileAtomically(file, "new"));
+    EXPECT_EQ(errno, EACCES);
+    EXPECT_EQ(get(file), "old");
+    EXPECT_EQ(fs::status(file).permissions() & fs::perms::all, fs::perms::owner_read | fs::perms::group_read);
+    EXPECT_EQ(entries(), 1u);
+}
+
+TEST_F(AtomicFile, TargetThatIsNotARegularFileIsRefused)
+{
+    const fs::path fifo = dir / "pipe.lst";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0644), 0);
+    EXPECT_FALSE(pravik::writeFileAtomically(fifo, "new"));
+    EXPECT_EQ(fs::status(fifo).type(), fs::file_type::fifo);
+    EXPECT_EQ(entries(), 1u);
+}
+
+TEST_F(AtomicFile, ReplacedFileKeepsItsOwner)
+{
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "only root can give a file to another user";
+    const fs::path file = dir / "shared.lst";
+    put(file, "old");
+    ASSERT_EQ(::chown(file.c_str(), 4321, 4322), 0);
+
+    ASSERT_TRUE(pravik::writeFileAtomically(file, "new"));
+    struct stat after {};
+    ASSERT_EQ(::stat(file.c_str(), &after), 0);
+    EXPECT_EQ(after.st_uid, 4321u);
+    EXPECT_EQ(after.st_gid, 4322u);
+    EXPECT_EQ(get(file), "new");
+}

@@ -37,19 +37,45 @@ std::filesystem::path resolveLinks(const std::filesystem::path& target)
     return target;
 }
 
+// Why the existing target must not be replaced (an errno value), or 0. The
+// user's permissions are respected: a file nobody may write stays as it is
+// even for root, and a file we could only hand back to ourselves is not
+// replaced, since renaming over it would take it from its owner.
+int refusal(const struct stat& existing)
+{
+    if (!S_ISREG(existing.st_mode))
+        return EINVAL;
+    if ((existing.st_mode & 0222) == 0)
+        return EACCES;
+    return 0;
+}
+
 } // namespace
 
 bool writeFileAtomically(const std::filesystem::path& requested, std::string_view bytes)
 {
     const std::filesystem::path target = resolveLinks(requested);
+
+    struct stat existing {};
+    const bool replacing = ::stat(target.c_str(), &existing) == 0;
+    if (replacing) {
+        if (const int why = refusal(existing)) {
+            errno = why;
+            return false;
+        }
+        if (::access(target.c_str(), W_OK) != 0)
+            return false;
+    } else if (errno != ENOENT) {
+        return false;
+    }
+
     std::string temp = target.string() + ".XXXXXX";
     const int fd = ::mkstemp(temp.data());
     if (fd < 0)
         return false;
 
-    struct stat existing {};
     mode_t mode = 0;
-    if (::stat(target.c_str(), &existing) == 0) {
+    if (replacing) {
         mode = existing.st_mode & 07777;
     } else {
         const mode_t mask = ::umask(0);
@@ -57,7 +83,11 @@ bool writeFileAtomically(const std::filesystem::path& requested, std::string_vie
         mode = 0666 & ~mask;
     }
 
-    bool ok = writeAll(fd, bytes) && ::fchmod(fd, mode) == 0 && ::fsync(fd) == 0;
+    bool ok = writeAll(fd, bytes);
+    // Owner first: changing it may clear the set-id bits that fchmod sets.
+    if (ok && replacing && ::fchown(fd, existing.st_uid, existing.st_gid) != 0)
+        ok = false; // EPERM: only the owner's file could come out of it
+    ok = ok && ::fchmod(fd, mode) == 0 && ::fsync(fd) == 0;
     int savedErrno = errno;
     if (::close(fd) != 0 && ok) {
         ok = false;
