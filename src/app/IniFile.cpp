@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <fcntl.h>
 #include <optional>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace pravik {
@@ -175,8 +176,9 @@ void insertLine(std::vector<std::string>& lines, size_t at, std::string text)
     lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(at), text.append(newLine));
 }
 
-// The file's bytes, "" when it does not exist, nothing when it cannot be read.
-std::optional<std::string> readFile(const std::string& path)
+// The file's bytes, "" (and `missing` set) when it does not exist, nothing
+// when it cannot be read.
+std::optional<std::string> readFile(const std::string& path, bool& missing)
 {
     std::filesystem::path osPath;
     try {
@@ -184,9 +186,16 @@ std::optional<std::string> readFile(const std::string& path)
     } catch (const codec::ConversionError&) {
         return std::nullopt;
     }
-    const int fd = ::open(osPath.c_str(), O_RDONLY | O_CLOEXEC);
+    // Not blocking on open: a FIFO in the file's place must not hang the program.
+    const int fd = ::open(osPath.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    missing = fd < 0 && errno == ENOENT;
     if (fd < 0)
-        return errno == ENOENT ? std::optional<std::string>("") : std::nullopt;
+        return missing ? std::optional<std::string>("") : std::nullopt;
+    struct stat status {};
+    if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) {
+        ::close(fd);
+        return std::nullopt;
+    }
     std::string bytes;
     char buffer[8192];
     for (;;) {
@@ -257,7 +266,7 @@ std::string storedValue(std::string_view value)
 
 IniFile::IniFile(std::string path) : path_(std::move(path))
 {
-    const auto bytes = readFile(path_);
+    const auto bytes = readFile(path_, missing_);
     unreadable_ = !bytes;
     if (bytes)
         lines_ = splitLines(*bytes);
