@@ -219,6 +219,16 @@ TEST_F(EntryEditorTest, BrowsingForAnotherWorkbookEmptiesTheSheetsAndKeepsTheGro
     EXPECT_TRUE(child<QGroupBox>("grpExcel")->isVisible());
 }
 
+TEST_F(EntryEditorTest, BrowsedNameWithALineBreakIsRefusedAndThePathKept)
+{
+    open({row("/d/book.xls")});
+    dialogs.openFilesChoices = {{QStringLiteral("/d/two\nlines.xls")}};
+    pushButton("btnOpen")->click();
+    EXPECT_EQ(field("edtFilepass")->text(), QStringLiteral("/d/book.xls"));
+    ASSERT_EQ(dialogs.errors.size(), 1);
+    EXPECT_TRUE(dialogs.errors[0].contains(QStringLiteral("改行")));
+}
+
 TEST_F(EntryEditorTest, EnterMovesToTheNextFieldAndEscapeCancels)
 {
     open({row("/d/a.doc")});
