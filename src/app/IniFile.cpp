@@ -150,6 +150,10 @@ struct Location {
 Location locate(const std::vector<std::string>& lines, std::string_view section,
                 std::string_view key)
 {
+    // Names in the file are read trimmed, so the asked-for ones are too:
+    // otherwise a key written as "k " could never be found again.
+    section = trimBlanks(section);
+    key = trimBlanks(key);
     Location at;
     for (size_t i = 0; i < lines.size(); ++i) {
         const std::string_view line = withoutEnd(lines[i]);
@@ -236,12 +240,21 @@ bool hasLineBreak(std::string_view s)
     return s.find_first_of("\r\n") != std::string_view::npos;
 }
 
+// A lead byte with nothing after it: in "[名\x81]" it would take the bracket.
+bool endsInHalfCharacter(std::string_view s)
+{
+    size_t i = 0;
+    while (i < s.size() && i + charLength(s, i) < s.size())
+        i += charLength(s, i);
+    return i < s.size() && codec::isLeadByte(static_cast<unsigned char>(s[i])) && i + 1 == s.size();
+}
+
 // Why the pair cannot be written without breaking the file, or "".
 std::string refusal(std::string_view section, std::string_view key, std::string_view value)
 {
     const std::string_view s = trimBlanks(section);
     const std::string_view k = trimBlanks(key);
-    if (s.empty() || hasLineBreak(s) || findChar(s, ']') != std::string_view::npos)
+    if (s.empty() || hasLineBreak(s) || findChar(s, ']') != std::string_view::npos || endsInHalfCharacter(s))
         return "セクション名「" + codec::toDisplay(section) + "」は使えません";
     if (k.empty() || hasLineBreak(k) || k.find('=') != std::string_view::npos || k.front() == ';'
         || k.front() == '[')

@@ -202,6 +202,10 @@ TEST_F(IniFileTest, ValuesReadBackAsWritten)
         ini.writeString("S", "v", value);
         EXPECT_EQ(IniFile(path).readString("S", "v", "d"), value);
     }
+    // Blanks around names are no part of them, when writing as when reading.
+    ini.writeString(" S ", "k\t", "blank names");
+    EXPECT_EQ(IniFile(path).readString("S", "k", "d"), "blank names");
+    EXPECT_EQ(IniFile(path).readString(" S", " k ", "d"), "blank names");
 }
 
 TEST_F(IniFileTest, RefusesWhatWouldBreakTheFile)
@@ -211,7 +215,8 @@ TEST_F(IniFileTest, RefusesWhatWouldBreakTheFile)
     for (const auto& [section, key, value] : std::initializer_list<std::tuple<const char*, const char*, std::string>>{
              {"S", "k", "two\r\nlines"}, {"S", "k", "a\rb"}, {"S", "k\n", "v"}, {"S\r", "k", "v"},
              {"S", "a=b", "v"}, {"S]", "k", "v"}, {"S", "", "v"}, {" ", "k", "v"}, {"S", ";k", "v"},
-             {"S", "[k", "v"}, {"S", "k", std::string(2048, 'x')}}) {
+             {"S", "[k", "v"}, {"S", "k", std::string(2048, 'x')},
+             {"S\x81", "k", "v"}}) { // a half character would take the closing bracket
         EXPECT_NE(errorOf([&] { ini.writeString(section, key, value); }).find(" に書き込めません"),
                   std::string::npos)
             << section << "/" << key;
@@ -246,4 +251,13 @@ TEST_F(IniFileTest, UnreadableFileReadsAsDefaultsAndIsNeverReplaced)
     EXPECT_EQ(ini.readInteger("S", "k", 7), 7);
     EXPECT_NE(errorOf([&] { ini.writeString("S", "k", "1"); }).find("読み込めません"), std::string::npos);
     EXPECT_TRUE(fs::is_directory(path));
+}
+
+TEST_F(IniFileTest, PipeInThePlaceOfTheFileIsUnreadableWithoutBlocking)
+{
+    ASSERT_EQ(::mkfifo(path.c_str(), 0644), 0);
+    const IniFile ini(path);
+    EXPECT_TRUE(ini.unreadable());
+    EXPECT_FALSE(ini.missing());
+    EXPECT_TRUE(IniFile((dir / "none.ini").string()).missing());
 }
