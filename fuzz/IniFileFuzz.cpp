@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
@@ -19,7 +20,9 @@ std::string scratchFile()
 {
     // Memory-backed where there is one: the fuzzer writes it thousands of times a second.
     const char* dir = ::access("/dev/shm", W_OK) == 0 ? "/dev/shm" : "/tmp";
-    return std::string(dir) + "/pravik-ini-fuzz-" + std::to_string(::getpid()) + ".ini";
+    static const std::string path = std::string(dir) + "/pravik-ini-fuzz-" + std::to_string(::getpid()) + ".ini";
+    std::atexit([] { std::remove(path.c_str()); });
+    return path;
 }
 
 std::string contentOf(const std::string& path)

@@ -227,6 +227,13 @@ TEST_F(IniFileTest, RefusesWhatWouldBreakTheFile)
 
 TEST_F(IniFileTest, FailedWriteKeepsFileAndImage)
 {
+    put("[S]\nk=old\n");
+    ::chmod(path.c_str(), 0444);
+    IniFile readOnly(path);
+    EXPECT_EQ(errorOf([&] { readOnly.writeString("S", "k", "new"); }), path + " に書き込めません");
+    EXPECT_EQ(get(), "[S]\nk=old\n");
+    EXPECT_EQ(readOnly.readString("S", "k", "d"), "old");
+
     const std::string missing = (dir / "gone" / "main.ini").string();
     IniFile ini(missing);
     EXPECT_EQ(errorOf([&] { ini.writeString("S", "k", "v"); }), missing + " に書き込めません");

@@ -167,6 +167,22 @@ TEST(ListFile, FailedSaveLeavesTheOldFileAsItWas)
     EXPECT_EQ(readBytes(dir.file("old.lst")), reportRecord);
 }
 
+TEST(ListFile, ReadOnlyListIsNotReplaced)
+{
+    TempDir dir;
+    writeBytes(dir.file("old.lst"), reportRecord);
+    ::chmod(dir.file("old.lst").c_str(), 0444);
+    PrintList list;
+    list.replaceAll({entry("new.doc")});
+    try {
+        list.saveListFile(dir.file("old.lst"));
+        FAIL() << "no error";
+    } catch (const Error& error) {
+        EXPECT_EQ(std::string(error.what()), "ファイル " + dir.file("old.lst") + " を作成できません");
+    }
+    EXPECT_EQ(readBytes(dir.file("old.lst")), reportRecord);
+}
+
 TEST(ListFile, SaveIntoAMissingFolderNamesTheFile)
 {
     TempDir dir;
