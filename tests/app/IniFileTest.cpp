@@ -217,7 +217,7 @@ TEST_F(IniFileTest, RefusesWhatWouldBreakTheFile)
              {"S", "a=b", "v"}, {"S]", "k", "v"}, {"S", "", "v"}, {" ", "k", "v"}, {"S", ";k", "v"},
              {"S", "[k", "v"}, {"S", "k", std::string(2048, 'x')},
              {"S\x81", "k", "v"}}) { // a half character would take the closing bracket
-        EXPECT_NE(errorOf([&] { ini.writeString(section, key, value); }).find(" に書き込めません"),
+        EXPECT_NE(errorOf([&, s = section, k = key, v = value] { ini.writeString(s, k, v); }).find(" に書き込めません"),
                   std::string::npos)
             << section << "/" << key;
     }

@@ -41,7 +41,7 @@ TEST(ListFileFormat, ReadsEveryLineEndAndNeedsNoneAtTheEnd)
 
 TEST(ListFileFormat, NulAnywhereMarksTheWholeFileDamagedAtItsLine)
 {
-    const std::string nulLineAfterOneEntry = reportRecord + std::string("next\0\r\n\r\n\r\n\r\n\r\n\r\n", 19);
+    const std::string nulLineAfterOneEntry = reportRecord + std::string("next\0\r\n\r\n\r\n\r\n\r\n\r\n", 17);
     const ListFileContent content = parseListFile(nulLineAfterOneEntry);
     EXPECT_TRUE(content.entries.empty());
     EXPECT_EQ(content.nulLine, 8);
