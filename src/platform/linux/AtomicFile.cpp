@@ -38,9 +38,8 @@ std::filesystem::path resolveLinks(const std::filesystem::path& target)
 }
 
 // Why the existing target must not be replaced (an errno value), or 0. The
-// user's permissions are respected: a file nobody may write stays as it is
-// even for root, and a file we could only hand back to ourselves is not
-// replaced, since renaming over it would take it from its owner.
+// user's permissions are respected: a file nobody may write stays as it is,
+// even for root, who may write anything.
 int refusal(const struct stat& existing)
 {
     if (!S_ISREG(existing.st_mode))
@@ -48,6 +47,16 @@ int refusal(const struct stat& existing)
     if ((existing.st_mode & 0222) == 0)
         return EACCES;
     return 0;
+}
+
+// Gives the new file the old one's owner and group. Only root can give a
+// file away, so another user's file cannot be replaced (EPERM); our own keeps
+// its owner even where its group is one we are no longer in.
+bool keepOwner(int fd, const struct stat& existing)
+{
+    if (::fchown(fd, existing.st_uid, existing.st_gid) == 0)
+        return true;
+    return errno == EPERM && existing.st_uid == ::geteuid();
 }
 
 } // namespace
@@ -83,10 +92,8 @@ bool writeFileAtomically(const std::filesystem::path& requested, std::string_vie
         mode = 0666 & ~mask;
     }
 
-    bool ok = writeAll(fd, bytes);
-    // Owner first: changing it may clear the set-id bits that fchmod sets.
-    if (ok && replacing && ::fchown(fd, existing.st_uid, existing.st_gid) != 0)
-        ok = false; // EPERM: only the owner's file could come out of it
+    bool ok = writeAll(fd, bytes) && (!replacing || keepOwner(fd, existing));
+    // Mode after owner: changing the owner may clear the set-id bits.
     ok = ok && ::fchmod(fd, mode) == 0 && ::fsync(fd) == 0;
     int savedErrno = errno;
     if (::close(fd) != 0 && ok) {
