@@ -6,3 +6,4 @@ scripts/install-deps.sh --tests
 scripts/build.sh -DPRAVIK_BUILD_TESTS=ON -DPRAVIK_BUILD_BENCH=ON
 ctest --test-dir build --output-on-failure --parallel "$(nproc)"
 scripts/fuzz.sh
+scripts/sanitize.sh

@@ -193,6 +193,15 @@ const char* headlessUsage()
            "  --timeout  一つのファイルの処理に待つ秒数の上限（既定 300）\n";
 }
 
+std::string headlessErrorLine(std::string_view text)
+{
+    std::string line = "pravik: ";
+    line += text;
+    if (!line.ends_with('\n'))
+        line += '\n';
+    return line;
+}
+
 std::optional<HeadlessOptions> parseHeadlessArguments(const std::vector<std::string>& args)
 {
     if (std::find(args.begin(), args.end(), "--print") == args.end()
@@ -238,15 +247,24 @@ int runHeadless(const HeadlessOptions& options, const HeadlessServices& services
     Settings settings;
     std::unique_ptr<PrintJobs> jobs;
     try {
-        settings = readSettings(options.iniFile.empty() ? settingsFilePath() : options.iniFile);
+        // A settings file the user named must be there: running on defaults
+        // instead would print with settings nobody chose.
+        settings = options.iniFile.empty() ? readSettings(settingsFilePath())
+                                           : readNamedSettings(options.iniFile);
         if (options.timeoutSeconds)
             settings.officeTimeout = *options.timeoutSeconds;
         list.loadListFile(options.listFile);
         jobs = services.makeJobs(settings);
     } catch (const std::exception& error) {
         // A damaged list is not printed in part: its last row would be missing unnoticed.
-        progress << "pravik: " << error.what() << std::endl;
+        progress << headlessErrorLine(error.what()) << std::flush;
         return kRunImpossible;
+    }
+    if (list.empty()) {
+        progress << headlessErrorLine("リスト " + codec::toDisplay(options.listFile) + " には行がないため、何も"
+                                      + (options.mode == PrintMode::Print ? "印刷" : "プレビュー") + "しません")
+                 << std::flush;
+        return kAllRowsPrinted;
     }
 
     RecordingJobs recording(*jobs);
@@ -255,7 +273,7 @@ int runHeadless(const HeadlessOptions& options, const HeadlessServices& services
         // Every row takes part, whatever the settings say about selections.
         PrintRun(host, recording, AllRows).printFiles(options.mode);
     } catch (const std::exception& error) {
-        progress << "pravik: " << error.what() << std::endl;
+        progress << headlessErrorLine(error.what()) << std::flush;
         return kRunImpossible;
     }
     if (const int signal = host.stopSignal()) {

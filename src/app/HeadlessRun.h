@@ -8,6 +8,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace pravik {
@@ -58,5 +59,9 @@ int runHeadless(const HeadlessOptions& options, const HeadlessServices& services
 
 // The usage text.
 const char* headlessUsage();
+
+// An error as a line of standard error: "pravik: ", the text, and a line end
+// unless the text already ends in one.
+std::string headlessErrorLine(std::string_view text);
 
 } // namespace pravik

@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <fcntl.h>
 #include <optional>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace pravik {
@@ -149,6 +150,10 @@ struct Location {
 Location locate(const std::vector<std::string>& lines, std::string_view section,
                 std::string_view key)
 {
+    // Names in the file are read trimmed, so the asked-for ones are too:
+    // otherwise a key written as "k " could never be found again.
+    section = trimBlanks(section);
+    key = trimBlanks(key);
     Location at;
     for (size_t i = 0; i < lines.size(); ++i) {
         const std::string_view line = withoutEnd(lines[i]);
@@ -175,8 +180,9 @@ void insertLine(std::vector<std::string>& lines, size_t at, std::string text)
     lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(at), text.append(newLine));
 }
 
-// The file's bytes, "" when it does not exist, nothing when it cannot be read.
-std::optional<std::string> readFile(const std::string& path)
+// The file's bytes, "" (and `missing` set) when it does not exist, nothing
+// when it cannot be read.
+std::optional<std::string> readFile(const std::string& path, bool& missing)
 {
     std::filesystem::path osPath;
     try {
@@ -184,9 +190,16 @@ std::optional<std::string> readFile(const std::string& path)
     } catch (const codec::ConversionError&) {
         return std::nullopt;
     }
-    const int fd = ::open(osPath.c_str(), O_RDONLY | O_CLOEXEC);
+    // Not blocking on open: a FIFO in the file's place must not hang the program.
+    const int fd = ::open(osPath.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    missing = fd < 0 && errno == ENOENT;
     if (fd < 0)
-        return errno == ENOENT ? std::optional<std::string>("") : std::nullopt;
+        return missing ? std::optional<std::string>("") : std::nullopt;
+    struct stat status {};
+    if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) {
+        ::close(fd);
+        return std::nullopt;
+    }
     std::string bytes;
     char buffer[8192];
     for (;;) {
@@ -227,12 +240,21 @@ bool hasLineBreak(std::string_view s)
     return s.find_first_of("\r\n") != std::string_view::npos;
 }
 
+// A lead byte with nothing after it: in "[名\x81]" it would take the bracket.
+bool endsInHalfCharacter(std::string_view s)
+{
+    size_t i = 0;
+    while (i < s.size() && i + charLength(s, i) < s.size())
+        i += charLength(s, i);
+    return i < s.size() && codec::isLeadByte(static_cast<unsigned char>(s[i])) && i + 1 == s.size();
+}
+
 // Why the pair cannot be written without breaking the file, or "".
 std::string refusal(std::string_view section, std::string_view key, std::string_view value)
 {
     const std::string_view s = trimBlanks(section);
     const std::string_view k = trimBlanks(key);
-    if (s.empty() || hasLineBreak(s) || findChar(s, ']') != std::string_view::npos)
+    if (s.empty() || hasLineBreak(s) || findChar(s, ']') != std::string_view::npos || endsInHalfCharacter(s))
         return "セクション名「" + codec::toDisplay(section) + "」は使えません";
     if (k.empty() || hasLineBreak(k) || k.find('=') != std::string_view::npos || k.front() == ';'
         || k.front() == '[')
@@ -257,7 +279,7 @@ std::string storedValue(std::string_view value)
 
 IniFile::IniFile(std::string path) : path_(std::move(path))
 {
-    const auto bytes = readFile(path_);
+    const auto bytes = readFile(path_, missing_);
     unreadable_ = !bytes;
     if (bytes)
         lines_ = splitLines(*bytes);

@@ -32,6 +32,10 @@ public:
     explicit IniFile(std::string path);
 
     const std::string& path() const { return path_; }
+    // How the constructor found the file: absent (read as empty), or there
+    // but unreadable (a folder, a FIFO, no permission: also read as empty).
+    bool missing() const { return missing_; }
+    bool unreadable() const { return unreadable_; }
 
     std::string readString(std::string_view section, std::string_view key,
                            std::string_view defaultValue) const;
@@ -45,6 +49,7 @@ public:
 private:
     std::string path_;
     std::vector<std::string> lines_; // each with its own line end, if any
+    bool missing_ = false;
     bool unreadable_ = false;
 };
 

@@ -108,6 +108,18 @@ Settings readSettings(const std::string& iniPath)
     return settings;
 }
 
+Settings readNamedSettings(const std::string& iniPath)
+{
+    const IniFile ini(iniPath);
+    if (ini.missing())
+        throw Error(formatMessage("設定ファイル %s が見つかりません", codec::toDisplay(iniPath)));
+    if (ini.unreadable())
+        throw Error(formatMessage("設定ファイル %s を読み込めません", codec::toDisplay(iniPath)));
+    Settings settings;
+    readValues(ini, settings);
+    return settings;
+}
+
 void loadSettings(const std::string& iniPath, Settings& settings, StartupWindow& window,
                   PrintList& list)
 {

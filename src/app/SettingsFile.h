@@ -37,6 +37,10 @@ struct WindowState {
 // The settings of main.ini alone, for a run without windows.
 Settings readSettings(const std::string& iniPath);
 
+// The settings of a file the user named: one that is missing, not a regular
+// file or unreadable throws Error naming it, rather than give defaults.
+Settings readNamedSettings(const std::string& iniPath);
+
 // Reads main.ini into `settings`, then sizes the columns from "COLUMN" and
 // places the windows, and reopens the last list when asked to. A missing or
 // malformed "COLUMN" throws there, leaving the settings read before it in

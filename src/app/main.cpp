@@ -146,7 +146,7 @@ int main(int argc, char** argv)
     try {
         headless = pravik::parseHeadlessArguments(std::vector<std::string>(argv + 1, argv + argc));
     } catch (const std::exception& error) {
-        std::cerr << "pravik: " << error.what();
+        std::cerr << pravik::headlessErrorLine(error.what());
         return pravik::kRunImpossible;
     }
     if (headless)

@@ -9,8 +9,10 @@ namespace pravik {
 // sees either the old file or the complete new one, never half of it: the
 // bytes go to a temporary file in the same folder, are flushed to disk and
 // renamed over the target. A symbolic link is followed, and an existing
-// file's permissions are kept. Returns false (with errno set) on failure,
-// leaving the old file as it was.
+// file keeps its owner and permissions. A target that is read-only (EACCES),
+// not a regular file (EINVAL) or whose owner cannot be kept (EPERM) is not
+// replaced. Returns false (with errno set) on failure, leaving the old file
+// as it was.
 bool writeFileAtomically(const std::filesystem::path& target, std::string_view bytes);
 
 } // namespace pravik

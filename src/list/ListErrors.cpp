@@ -4,8 +4,10 @@
 
 namespace pravik {
 
-ListIndexError::ListIndexError(long index)
-    : Error("リストのインデックスが範囲を超えています (" + std::to_string(index) + ")"), index_(index)
+ListIndexError::ListIndexError(long index, const std::string& cp932Path)
+    : Error((cp932Path.empty() ? std::string() : "ファイル " + codec::toDisplay(cp932Path) + ": ")
+            + "リストのインデックスが範囲を超えています (" + std::to_string(index) + ")")
+    , index_(index)
 {
 }
 

@@ -6,10 +6,11 @@
 
 namespace pravik {
 
-// A list ran out of items: "リストのインデックスが範囲を超えています (%d)".
+// A list ran out of items: "リストのインデックスが範囲を超えています (%d)",
+// preceded by the file it was read from when there is one.
 class ListIndexError : public Error {
 public:
-    explicit ListIndexError(long index);
+    explicit ListIndexError(long index, const std::string& cp932Path = {});
     long index() const { return index_; }
 
 private:

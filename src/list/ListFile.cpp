@@ -65,13 +65,28 @@ bool hasLineBreak(std::string_view text)
     return findLineBreak(text, 0) != text.size();
 }
 
+// The 1-based line that holds the byte at `at`; CR LF is one line end.
+long lineNumberAt(std::string_view text, size_t at)
+{
+    long line = 1;
+    for (size_t i = findLineBreak(text, 0); i < at; i = findLineBreak(text, i)) {
+        if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n')
+            ++i;
+        ++line;
+        ++i;
+    }
+    return line;
+}
+
 } // namespace
 
 ListFileContent parseListFile(std::string_view bytes)
 {
-    if (const size_t nul = bytes.find('\0'); nul != std::string_view::npos)
-        bytes = bytes.substr(0, nul);
     ListFileContent content;
+    if (const size_t nul = bytes.find('\0'); nul != std::string_view::npos) {
+        content.nulLine = lineNumberAt(bytes, nul);
+        return content;
+    }
     content.entries.reserve(countLineFeeds(bytes) / PrintEntry::fieldCount + 1);
     PrintEntry pending;
     long lineCount = 0;
@@ -122,8 +137,9 @@ ListFileContent readListFile(const std::string& cp932Path)
         throw fileOpenError(cp932Path);
     }
     std::error_code ec;
-    if (std::filesystem::is_directory(osPath, ec))
-        throw fileOpenError(cp932Path);
+    const std::filesystem::file_status status = std::filesystem::status(osPath, ec);
+    if (std::filesystem::exists(status) && !std::filesystem::is_regular_file(status))
+        throw Error(formatMessage("ファイル %s は通常のファイルではないため開けません", codec::toDisplay(cp932Path)));
     std::ifstream in(osPath, std::ios::binary | std::ios::ate);
     if (!in)
         throw fileOpenError(cp932Path);
@@ -131,7 +147,11 @@ ListFileContent readListFile(const std::string& cp932Path)
     in.seekg(0);
     if (!in.read(bytes.data(), static_cast<std::streamsize>(bytes.size())))
         throw fileOpenError(cp932Path);
-    return parseListFile(bytes);
+    ListFileContent content = parseListFile(bytes);
+    if (content.nulLine)
+        throw Error(formatMessage("ファイル %s は壊れているため開けません", codec::toDisplay(cp932Path)) + "（"
+                    + std::to_string(*content.nulLine) + " 行目に NUL 文字があります）");
+    return content;
 }
 
 void writeListFile(const std::string& cp932Path, const std::vector<PrintEntry>& entries)

@@ -15,17 +15,23 @@ struct ListFileContent {
     std::vector<PrintEntry> entries; // the complete entries
     // Set when the last entry is incomplete: the first missing line index.
     std::optional<long> missingLineIndex;
+    // Set when the bytes hold a NUL: the line (1-based) of the first one.
+    // Such a file is damaged (a NUL-filled tail is what a crash leaves), and
+    // is never loaded in part.
+    std::optional<long> nulLine;
 };
 
-// Lines end at CR LF, lone CR or lone LF; the last line needs no line end;
-// a NUL byte ends the content.
+// Lines end at CR LF, lone CR or lone LF; the last line needs no line end.
+// Bytes holding a NUL give no entries, only `nulLine`.
 ListFileContent parseListFile(std::string_view bytes);
 
 // Throws Error when a field holds a line break: it would shift every later
 // field of the file by a line.
 std::string formatListFile(const std::vector<PrintEntry>& entries);
 
-// Throws Error "ファイル %s は開けません" when the file cannot be read.
+// Throws Error "ファイル %s は開けません" when the file cannot be read, and a
+// message naming the file when it is not a regular file (a FIFO or a device
+// would block the reader) or holds a NUL byte.
 ListFileContent readListFile(const std::string& cp932Path);
 
 // Replaces the file atomically: on failure (Error "ファイル %s を作成できません")

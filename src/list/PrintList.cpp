@@ -106,7 +106,7 @@ void PrintList::loadListFile(const std::string& cp932Path)
     ListFileContent content = readListFile(cp932Path);
     replaceAll(std::move(content.entries));
     if (content.missingLineIndex)
-        throw ListIndexError(*content.missingLineIndex);
+        throw ListIndexError(*content.missingLineIndex, cp932Path);
 }
 
 void PrintList::saveListFile(const std::string& cp932Path) const

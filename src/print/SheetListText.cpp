@@ -106,15 +106,13 @@ std::string pageRangeText(std::string_view typed)
 
 std::string pageRangesOf(std::string_view stored)
 {
-    if (stored.empty())
-        return {};
-    const std::size_t begin = charLength(stored, 0);
-    std::size_t lastStart = 0;
-    for (std::size_t i = 0; i < stored.size(); i += charLength(stored, i))
-        lastStart = i;
-    if (lastStart < begin)
-        return {};
-    return std::string(stored.substr(begin, lastStart - begin));
+    // A hand-written text may lack either quote; only a quote is removed, so
+    // "11-13" never turns into "1-1". A quote is never a CP932 trail byte.
+    if (stored.starts_with('"'))
+        stored.remove_prefix(1);
+    if (stored.ends_with('"'))
+        stored.remove_suffix(1);
+    return std::string(stored);
 }
 
 } // namespace pravik

@@ -61,9 +61,8 @@ std::vector<std::string> readSheetList(std::string_view text);
 // one double quote at each end.
 std::string pageRangeText(std::string_view typed);
 
-// The typed ranges of a stored page-range text: the first and the last
-// character removed, quotes or not. A double-byte character counts as one,
-// so a text that lost its quotes never yields half a character.
+// The typed ranges of a stored page-range text: the enclosing double quotes
+// removed, each only where it is there.
 std::string pageRangesOf(std::string_view stored);
 
 } // namespace pravik

@@ -202,6 +202,10 @@ TEST_F(IniFileTest, ValuesReadBackAsWritten)
         ini.writeString("S", "v", value);
         EXPECT_EQ(IniFile(path).readString("S", "v", "d"), value);
     }
+    // Blanks around names are no part of them, when writing as when reading.
+    ini.writeString(" S ", "k\t", "blank names");
+    EXPECT_EQ(IniFile(path).readString("S", "k", "d"), "blank names");
+    EXPECT_EQ(IniFile(path).readString(" S", " k ", "d"), "blank names");
 }
 
 TEST_F(IniFileTest, RefusesWhatWouldBreakTheFile)
@@ -211,8 +215,9 @@ TEST_F(IniFileTest, RefusesWhatWouldBreakTheFile)
     for (const auto& [section, key, value] : std::initializer_list<std::tuple<const char*, const char*, std::string>>{
              {"S", "k", "two\r\nlines"}, {"S", "k", "a\rb"}, {"S", "k\n", "v"}, {"S\r", "k", "v"},
              {"S", "a=b", "v"}, {"S]", "k", "v"}, {"S", "", "v"}, {" ", "k", "v"}, {"S", ";k", "v"},
-             {"S", "[k", "v"}, {"S", "k", std::string(2048, 'x')}}) {
-        EXPECT_NE(errorOf([&] { ini.writeString(section, key, value); }).find(" に書き込めません"),
+             {"S", "[k", "v"}, {"S", "k", std::string(2048, 'x')},
+             {"S\x81", "k", "v"}}) { // a half character would take the closing bracket
+        EXPECT_NE(errorOf([&, s = section, k = key, v = value] { ini.writeString(s, k, v); }).find(" に書き込めません"),
                   std::string::npos)
             << section << "/" << key;
     }
@@ -222,6 +227,13 @@ TEST_F(IniFileTest, RefusesWhatWouldBreakTheFile)
 
 TEST_F(IniFileTest, FailedWriteKeepsFileAndImage)
 {
+    put("[S]\nk=old\n");
+    ::chmod(path.c_str(), 0444);
+    IniFile readOnly(path);
+    EXPECT_EQ(errorOf([&] { readOnly.writeString("S", "k", "new"); }), path + " に書き込めません");
+    EXPECT_EQ(get(), "[S]\nk=old\n");
+    EXPECT_EQ(readOnly.readString("S", "k", "d"), "old");
+
     const std::string missing = (dir / "gone" / "main.ini").string();
     IniFile ini(missing);
     EXPECT_EQ(errorOf([&] { ini.writeString("S", "k", "v"); }), missing + " に書き込めません");
@@ -246,4 +258,13 @@ TEST_F(IniFileTest, UnreadableFileReadsAsDefaultsAndIsNeverReplaced)
     EXPECT_EQ(ini.readInteger("S", "k", 7), 7);
     EXPECT_NE(errorOf([&] { ini.writeString("S", "k", "1"); }).find("読み込めません"), std::string::npos);
     EXPECT_TRUE(fs::is_directory(path));
+}
+
+TEST_F(IniFileTest, PipeInThePlaceOfTheFileIsUnreadableWithoutBlocking)
+{
+    ASSERT_EQ(::mkfifo(path.c_str(), 0644), 0);
+    const IniFile ini(path);
+    EXPECT_TRUE(ini.unreadable());
+    EXPECT_FALSE(ini.missing());
+    EXPECT_TRUE(IniFile((dir / "none.ini").string()).missing());
 }

@@ -6,7 +6,9 @@
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <grp.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 namespace fs = std::filesystem;
@@ -111,4 +113,78 @@ TEST_F(AtomicFile, FailureToRenameRemovesTheTemporaryFile)
     EXPECT_FALSE(pravik::writeFileAtomically(dir / "main.ini", "new"));
     EXPECT_TRUE(fs::is_directory(dir / "main.ini"));
     EXPECT_EQ(entries(), 1u);
+}
+
+TEST_F(AtomicFile, ReadOnlyTargetIsRefusedAndLeftUntouched)
+{
+    const fs::path file = dir / "week.lst";
+    put(file, "old");
+    fs::permissions(file, fs::perms::owner_read | fs::perms::group_read);
+
+    errno = 0;
+    EXPECT_FALSE(pravik::writeFileAtomically(file, "new"));
+    EXPECT_EQ(errno, EACCES);
+    EXPECT_EQ(get(file), "old");
+    EXPECT_EQ(fs::status(file).permissions() & fs::perms::all, fs::perms::owner_read | fs::perms::group_read);
+    EXPECT_EQ(entries(), 1u);
+}
+
+TEST_F(AtomicFile, TargetThatIsNotARegularFileIsRefused)
+{
+    const fs::path fifo = dir / "pipe.lst";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0644), 0);
+    EXPECT_FALSE(pravik::writeFileAtomically(fifo, "new"));
+    EXPECT_EQ(fs::status(fifo).type(), fs::file_type::fifo);
+    EXPECT_EQ(entries(), 1u);
+}
+
+TEST_F(AtomicFile, ReplacedFileKeepsItsOwner)
+{
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "only root can give a file to another user";
+    const fs::path file = dir / "shared.lst";
+    put(file, "old");
+    ASSERT_EQ(::chown(file.c_str(), 4321, 4322), 0);
+
+    ASSERT_TRUE(pravik::writeFileAtomically(file, "new"));
+    struct stat after {};
+    ASSERT_EQ(::stat(file.c_str(), &after), 0);
+    EXPECT_EQ(after.st_uid, 4321u);
+    EXPECT_EQ(after.st_gid, 4322u);
+    EXPECT_EQ(get(file), "new");
+}
+
+// Run as another user (uid 1234, in no group of the files), the way a
+// colleague saves a list in a shared folder.
+TEST_F(AtomicFile, AnotherUsersFileIsRefusedWhileOurOwnIsSaved)
+{
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "only root can act as two users";
+    fs::permissions(dir, fs::perms::all);
+    const fs::path theirs = dir / "theirs.lst";
+    const fs::path mine = dir / "mine.lst";
+    put(theirs, "theirs");
+    put(mine, "mine");
+    fs::permissions(theirs, static_cast<fs::perms>(0666));
+    ASSERT_EQ(::chown(theirs.c_str(), 4321, 4322), 0);
+    ASSERT_EQ(::chown(mine.c_str(), 1234, 4322), 0);
+
+    const pid_t child = ::fork();
+    if (child == 0) {
+        if (::setgroups(0, nullptr) != 0 || ::setgid(1234) != 0 || ::setuid(1234) != 0)
+            ::_exit(10);
+        errno = 0;
+        if (pravik::writeFileAtomically(theirs, "new") || errno != EPERM)
+            ::_exit(11);
+        ::_exit(pravik::writeFileAtomically(mine, "new") ? 0 : 12);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+    EXPECT_EQ(get(theirs), "theirs");
+    EXPECT_EQ(get(mine), "new");
+    struct stat after {};
+    ASSERT_EQ(::stat(mine.c_str(), &after), 0);
+    EXPECT_EQ(after.st_uid, 1234u);
+    EXPECT_EQ(entries(), 2u);
 }

@@ -64,6 +64,20 @@ TEST_F(AddingEntriesTest, NameShiftJisCannotHoldIsRefusedAndTheOthersStillArrive
     EXPECT_TRUE(dialogs.errors[0].contains(QStringLiteral("café.doc")));
 }
 
+// Such a row could never be saved: every later Save would be refused.
+TEST_F(AddingEntriesTest, NameWithALineBreakIsRefusedWhereverItEnters)
+{
+    start();
+    dropFiles(viewport(), {"/docs/a.doc", "/docs/two\nlines.doc"});
+    dialogs.openFilesChoices = {{"/docs/b.doc", "/docs/c\r.doc"}};
+    button("btnAdd")->click();
+    ASSERT_EQ(rowCount(), 2);
+    EXPECT_EQ(fileNameAt(1), "b.doc");
+    ASSERT_EQ(dialogs.errors.size(), 2);
+    EXPECT_EQ(dialogs.errors[0], QStringLiteral("ファイル名 /docs/two\\nlines.doc には改行が含まれているため扱えません"));
+    EXPECT_TRUE(dialogs.errors[1].contains(QStringLiteral("/docs/c\\r.doc")));
+}
+
 TEST_F(AddingEntriesTest, DroppedJapaneseNameIsStoredAsShiftJis)
 {
     start();

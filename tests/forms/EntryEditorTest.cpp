@@ -91,6 +91,12 @@ TEST_F(EntryEditorTest, UpperCaseDocIsAWordRowWithItsPages)
     EXPECT_FALSE(editor->isVisible());
 }
 
+TEST_F(EntryEditorTest, HandWrittenPagesWithoutQuotesAreShownWhole)
+{
+    open({row("/d/report.doc", "15,30")});
+    EXPECT_EQ(field("edtPage")->text(), QStringLiteral("15,30"));
+}
+
 TEST_F(EntryEditorTest, OtherRowShowsNoGroupAndKeepsItsPagesField)
 {
     open({row("/d/notes.txt", "kept")});
@@ -303,6 +309,16 @@ TEST_F(EntryEditorTest, BrowsingForAnotherWorkbookEmptiesTheSheetsAndKeepsTheGro
     EXPECT_EQ(list->count(), 0);
     EXPECT_EQ(pushButton("btnAll")->text(), QStringLiteral("読込(&L)"));
     EXPECT_TRUE(child<QGroupBox>("grpExcel")->isVisible());
+}
+
+TEST_F(EntryEditorTest, BrowsedNameWithALineBreakIsRefusedAndThePathKept)
+{
+    open({row("/d/book.xls")});
+    dialogs.openFilesChoices = {{QStringLiteral("/d/two\nlines.xls")}};
+    pushButton("btnOpen")->click();
+    EXPECT_EQ(field("edtFilepass")->text(), QStringLiteral("/d/book.xls"));
+    ASSERT_EQ(dialogs.errors.size(), 1);
+    EXPECT_TRUE(dialogs.errors[0].contains(QStringLiteral("改行")));
 }
 
 TEST_F(EntryEditorTest, EnterMovesToTheNextFieldAndEscapeCancels)

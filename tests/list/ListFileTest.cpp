@@ -39,11 +39,14 @@ TEST(ListFileFormat, ReadsEveryLineEndAndNeedsNoneAtTheEnd)
     EXPECT_TRUE(parseListFile("").entries.empty());
 }
 
-TEST(ListFileFormat, NulEndsTheContent)
+TEST(ListFileFormat, NulAnywhereMarksTheWholeFileDamagedAtItsLine)
 {
-    const ListFileContent content = parseListFile(reportRecord + std::string("next\0\r\n\r\n\r\n\r\n\r\n\r\n", 19));
-    EXPECT_EQ(content.entries.size(), 1u);
-    EXPECT_EQ(content.missingLineIndex, 8);
+    const std::string nulLineAfterOneEntry = reportRecord + std::string("next\0\r\n\r\n\r\n\r\n\r\n\r\n", 17);
+    const ListFileContent content = parseListFile(nulLineAfterOneEntry);
+    EXPECT_TRUE(content.entries.empty());
+    EXPECT_EQ(content.nulLine, 8);
+    EXPECT_EQ(parseListFile(std::string("\0", 1)).nulLine, 1);
+    EXPECT_EQ(parseListFile(std::string("a\rb\nc\r\n\0", 9)).nulLine, 4);
 }
 
 TEST(ListFileFormat, SevenLinesWithoutFinalLineEndAreOneEntry)
@@ -124,7 +127,8 @@ TEST(ListFile, IncompleteFileKeepsTheCompleteEntriesAndReportsTheIndex)
         FAIL() << "no error";
     } catch (const ListIndexError& error) {
         EXPECT_EQ(error.index(), 10);
-        EXPECT_STREQ(error.what(), "リストのインデックスが範囲を超えています (10)");
+        EXPECT_EQ(std::string(error.what()),
+                  "ファイル " + dir.file("ten.lst") + ": リストのインデックスが範囲を超えています (10)");
     }
     ASSERT_EQ(list.size(), 1u);
     EXPECT_EQ(list.at(0), entry("Report.doc"));
@@ -163,6 +167,22 @@ TEST(ListFile, FailedSaveLeavesTheOldFileAsItWas)
     EXPECT_EQ(readBytes(dir.file("old.lst")), reportRecord);
 }
 
+TEST(ListFile, ReadOnlyListIsNotReplaced)
+{
+    TempDir dir;
+    writeBytes(dir.file("old.lst"), reportRecord);
+    ::chmod(dir.file("old.lst").c_str(), 0444);
+    PrintList list;
+    list.replaceAll({entry("new.doc")});
+    try {
+        list.saveListFile(dir.file("old.lst"));
+        FAIL() << "no error";
+    } catch (const Error& error) {
+        EXPECT_EQ(std::string(error.what()), "ファイル " + dir.file("old.lst") + " を作成できません");
+    }
+    EXPECT_EQ(readBytes(dir.file("old.lst")), reportRecord);
+}
+
 TEST(ListFile, SaveIntoAMissingFolderNamesTheFile)
 {
     TempDir dir;
@@ -183,4 +203,39 @@ TEST(ListFile, RefusedFieldLeavesTheOldFileAsItWas)
     list.replaceAll({entry("a.doc", "line\r\nbreak")});
     EXPECT_THROW(list.saveListFile(dir.file("old.lst")), Error);
     EXPECT_EQ(readBytes(dir.file("old.lst")), reportRecord);
+}
+
+TEST(ListFile, DamagedFileIsRefusedWholeNamingFileAndLine)
+{
+    TempDir dir;
+    writeBytes(dir.file("nul.lst"), reportRecord + reportRecord + std::string("x\0", 2));
+    PrintList list;
+    list.replaceAll({entry("keep.doc")});
+    try {
+        list.loadListFile(dir.file("nul.lst"));
+        FAIL() << "no error";
+    } catch (const Error& error) {
+        EXPECT_EQ(std::string(error.what()),
+                  "ファイル " + dir.file("nul.lst") + " は壊れているため開けません（15 行目に NUL 文字があります）");
+    }
+    ASSERT_EQ(list.size(), 1u);
+    EXPECT_EQ(list.at(0).fileName, "keep.doc");
+}
+
+// A FIFO would block the reader for ever; a folder is no list either.
+TEST(ListFile, OnlyRegularFilesAreRead)
+{
+    TempDir dir;
+    ASSERT_EQ(::mkfifo(dir.file("pipe.lst").c_str(), 0644), 0);
+    PrintList list;
+    list.replaceAll({entry("keep.doc")});
+    for (const std::string& path : {dir.file("pipe.lst"), dir.path().string()}) {
+        try {
+            list.loadListFile(path);
+            FAIL() << "no error for " << path;
+        } catch (const Error& error) {
+            EXPECT_EQ(std::string(error.what()), "ファイル " + path + " は通常のファイルではないため開けません");
+        }
+    }
+    EXPECT_EQ(list.size(), 1u);
 }

@@ -10,6 +10,8 @@
 #include <utility>
 #include <sstream>
 
+#include <sys/stat.h>
+
 namespace pravik::test {
 namespace {
 
@@ -184,6 +186,40 @@ TEST(HeadlessArguments, TimeoutTakesWholePositiveSeconds)
     for (const char* wrong : {"0", "-5", "10s", "", "1.5", "99999999999"})
         EXPECT_THROW(parseHeadlessArguments({"--print", "a.lst", "--timeout", wrong}), Error) << wrong;
     EXPECT_THROW(parseHeadlessArguments({"--print", "a.lst", "--timeout"}), Error);
+}
+
+TEST_F(HeadlessRunTest, ANamedIniThatIsMissingAFolderOrAPipeStopsTheRun)
+{
+    writeListFile(dir.file("list.lst"), {entry("a.doc")});
+    ASSERT_EQ(::mkfifo(dir.file("pipe.ini").c_str(), 0644), 0);
+    for (const std::string& ini : {dir.file("missing.ini"), dir.path().string(), dir.file("pipe.ini")}) {
+        progress.str("");
+        EXPECT_EQ(runHeadless({PrintMode::Print, dir.file("list.lst"), ini}, services(), results, progress),
+                  kRunImpossible);
+        EXPECT_TRUE(progress.str().starts_with("pravik: 設定ファイル " + ini)) << progress.str();
+        EXPECT_TRUE(progress.str().ends_with("\n"));
+    }
+    EXPECT_TRUE(jobs.calls.empty());
+}
+
+TEST_F(HeadlessRunTest, AnEmptyListSaysSoAndPrintsNothing)
+{
+    EXPECT_EQ(run({}), kAllRowsPrinted);
+    EXPECT_EQ(progress.str(), "pravik: リスト " + dir.file("list.lst") + " には行がないため、何も印刷しません\n");
+    EXPECT_TRUE(results.str().empty());
+}
+
+TEST(HeadlessErrors, EveryErrorIsOneLineEndedOnce)
+{
+    try {
+        parseHeadlessArguments({"--print", "/home/caf\xC3\xA9.lst"}); // no Shift-JIS form
+        FAIL() << "no error";
+    } catch (const Error& error) {
+        const std::string line = headlessErrorLine(error.what());
+        EXPECT_TRUE(line.starts_with("pravik: ファイル名 /home/caf"));
+        EXPECT_TRUE(line.ends_with("扱えません\n"));
+    }
+    EXPECT_EQ(headlessErrorLine("usage\n"), "pravik: usage\n");
 }
 
 TEST(HeadlessArguments, SelectTheModeTheListAndTheSettings)

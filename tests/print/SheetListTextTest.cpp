@@ -97,11 +97,17 @@ TEST(PageRangeText, QuotedOnWriteAndStrippedOnRead)
     EXPECT_EQ(pageRangeText("1-10,15-30"), "\"1-10,15-30\"");
     EXPECT_EQ(pageRangesOf(""), "");
     EXPECT_EQ(pageRangesOf("\"1-10,15-30\""), "1-10,15-30");
-    EXPECT_EQ(pageRangesOf("1-3"), "-"); // no quotes: the ends go all the same
-    EXPECT_EQ(pageRangesOf("x"), "");
     EXPECT_EQ(pageRangesOf("\"\""), "");
-    // Double-byte ends are removed whole, never leaving half a character.
-    EXPECT_EQ(pageRangesOf(sjis("１-３")), "-");
     EXPECT_EQ(pageRangesOf(pageRangeText(sjis("１-３"))), sjis("１-３"));
-    EXPECT_EQ(pageRangesOf(sjis("１")), "");
+}
+
+// A hand-written 11-13 must print pages 11 to 13, not page 1.
+TEST(PageRangeText, OnlyQuotesThatAreThereAreRemoved)
+{
+    EXPECT_EQ(pageRangesOf("11-13"), "11-13");
+    EXPECT_EQ(pageRangesOf("15,30"), "15,30");
+    EXPECT_EQ(pageRangesOf("\"1-3"), "1-3");
+    EXPECT_EQ(pageRangesOf("1-3\""), "1-3");
+    EXPECT_EQ(pageRangesOf("\""), "");
+    EXPECT_EQ(pageRangesOf(sjis("１-３")), sjis("１-３"));
 }

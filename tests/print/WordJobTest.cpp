@@ -78,9 +78,9 @@ TEST(PrintWordFile, PrintsThePageRangesWithoutTheirQuotes)
                             {"ActiveWindow proc PrintOut(Range:=4, Item:=0, Pages:=\"1-10,15-30\", "
                              "PageType:=0, Copies:=\"3\") cmd"}),
                      kAfterPrint));
-    // Without quotes the ends are cut all the same.
-    EXPECT_EQ(runWord({wordRow("1-3")}, PrintMode::Print)[10],
-              "ActiveWindow proc PrintOut(Range:=4, Item:=0, Pages:=\"-\", PageType:=0, "
+    // A hand-written text without quotes is passed whole.
+    EXPECT_EQ(runWord({wordRow("11-13")}, PrintMode::Print)[10],
+              "ActiveWindow proc PrintOut(Range:=4, Item:=0, Pages:=\"11-13\", PageType:=0, "
               "Copies:=\"3\") cmd");
 }
 

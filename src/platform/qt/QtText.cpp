@@ -16,6 +16,13 @@ std::string fromQString(const QString& text)
 
 std::string pathFromQString(const QString& path)
 {
+    // A list file holds one field per line: a line break would shift every
+    // later field, so such a name is refused before it becomes a row.
+    if (path.contains(QLatin1Char('\n')) || path.contains(QLatin1Char('\r'))) {
+        QString shown = path;
+        shown.replace(QLatin1Char('\n'), QLatin1String("\\n")).replace(QLatin1Char('\r'), QLatin1String("\\r"));
+        throw codec::ConversionError("ファイル名 " + shown.toStdString() + " には改行が含まれているため扱えません");
+    }
     return codec::fromOsPath(std::filesystem::path(path.toStdU16String()));
 }
 

@@ -13,7 +13,7 @@ QString toQString(std::string_view cp932);
 // What the user typed: throws codec::ConversionError when CP932 can't hold it.
 std::string fromQString(const QString& text);
 // A file name the system gave (dialog, drop): throws codec::ConversionError
-// naming the file when CP932 can't hold it.
+// naming the file when CP932 can't hold it or it holds a line break.
 std::string pathFromQString(const QString& path);
 // A stored path for Qt's file functions.
 QString pathToQString(std::string_view cp932Path);
