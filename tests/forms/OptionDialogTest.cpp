@@ -89,14 +89,15 @@ TEST_F(OptionDialogTest, CloseWritesNothingAndTheNextOpeningShowsTheFileAgain)
     EXPECT_TRUE(checked("chkOnaji"));
 }
 
-TEST_F(OptionDialogTest, AFailedWriteShowsTheErrorWithoutConfirmationAndKeepsTheDialogOpen)
+TEST_F(OptionDialogTest, AReadOnlyMainIniShowsTheErrorWithoutConfirmationAndKeepsTheFile)
 {
-    // A main.ini that cannot be read cannot be rewritten either.
-    std::filesystem::create_directory(dir.file("main.ini"));
-    dialog.show();
+    open("[MAIN]\r\nONAJI=0\r\n");
+    std::filesystem::permissions(dir.file("main.ini"), std::filesystem::perms::owner_read);
+    control<QCheckBox>("chkOnaji")->setChecked(true);
     press("btnOk");
     ASSERT_EQ(dialogs.errors.size(), 1);
     EXPECT_TRUE(dialogs.errors[0].contains(QStringLiteral("に書き込めません"))) << dialogs.errors[0].toStdString();
     EXPECT_TRUE(dialogs.messages.isEmpty());
     EXPECT_TRUE(dialog.isVisible());
+    EXPECT_EQ(ini(), "[MAIN]\r\nONAJI=0\r\n");
 }
