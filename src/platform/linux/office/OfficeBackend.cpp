@@ -17,6 +17,10 @@ namespace {
 
 constexpr const char* kSource = "LibreOffice";
 
+// Offices are separate processes with separate profiles; more than this
+// many only compete for memory.
+constexpr int kMaxOfficeLanes = 8;
+
 std::atomic<int> recycleLimit{Settings().officeRecycle};
 
 // An office found dead is replaced here, so that the job after a crash
@@ -73,9 +77,13 @@ ObjectRef OfficeBackend::createObject(const std::string& progId)
     return object;
 }
 
+int OfficeBackend::parallelInstances() const { return kMaxOfficeLanes; }
+
+void OfficeBackend::enterThread() { usePrintLane(lane_); }
+
 void OfficeBackend::abandon()
 {
-    abandonEngines();
+    abandonLane(lane_);
 }
 
 Variant OfficeBackend::invoke(const ObjectRef& target, const Invocation& call)

@@ -308,21 +308,19 @@ void OfficeEngine::connect(const std::string& pipeName)
 
 namespace {
 
-std::unique_ptr<OfficeEngine>& engineSlot(EngineKind kind)
-{
-    static std::unique_ptr<OfficeEngine> print;
-    static std::unique_ptr<OfficeEngine> preview;
-    return kind == EngineKind::Print ? print : preview;
-}
+// The print offices by lane; the one preview office.
+std::vector<std::unique_ptr<OfficeEngine>> printEngines;
+std::unique_ptr<OfficeEngine> previewSlot;
 
-// The slots are filled on the automation thread and read by abandonEngines()
+// The lane whose print office this thread's calls use.
+thread_local int currentLane = 0;
+
+// The slots are filled on the automation threads and read by abandonEngines()
 // on another.
 std::mutex slotMutex;
 
-OfficeEngine& engine(EngineKind kind)
+OfficeEngine& engine(std::unique_ptr<OfficeEngine>& slot, EngineKind kind)
 {
-    std::lock_guard lock(slotMutex);
-    std::unique_ptr<OfficeEngine>& slot = engineSlot(kind);
     if (!slot) {
         slot = std::make_unique<OfficeEngine>(kind);
         // Registered after the engine's statics exist, so this runs before
@@ -335,24 +333,51 @@ OfficeEngine& engine(EngineKind kind)
 
 } // namespace
 
-OfficeEngine& printEngine() { return engine(EngineKind::Print); }
-OfficeEngine& previewEngine() { return engine(EngineKind::Preview); }
+void usePrintLane(int lane) { currentLane = lane < 0 ? 0 : lane; }
+
+OfficeEngine& printEngine()
+{
+    std::lock_guard lock(slotMutex);
+    if (printEngines.size() <= static_cast<size_t>(currentLane))
+        printEngines.resize(static_cast<size_t>(currentLane) + 1);
+    return engine(printEngines[static_cast<size_t>(currentLane)], EngineKind::Print);
+}
+
+OfficeEngine& previewEngine()
+{
+    std::lock_guard lock(slotMutex);
+    return engine(previewSlot, EngineKind::Preview);
+}
 
 void shutdownEngines()
 {
-    for (EngineKind kind : {EngineKind::Preview, EngineKind::Print}) {
-        if (std::unique_ptr<OfficeEngine>& slot = engineSlot(kind))
+    // Each office has its own thread of work at most; ending them one after
+    // another costs a few seconds only when they do not quit when asked.
+    if (previewSlot)
+        previewSlot->shutdown();
+    for (std::unique_ptr<OfficeEngine>& slot : printEngines)
+        if (slot)
             slot->shutdown();
-    }
 }
 
 void abandonEngines()
 {
     std::lock_guard lock(slotMutex);
-    for (EngineKind kind : {EngineKind::Preview, EngineKind::Print}) {
-        if (std::unique_ptr<OfficeEngine>& slot = engineSlot(kind))
+    if (previewSlot)
+        previewSlot->abandon();
+    for (std::unique_ptr<OfficeEngine>& slot : printEngines)
+        if (slot)
             slot->abandon();
-    }
+}
+
+void abandonLane(int lane)
+{
+    std::lock_guard lock(slotMutex);
+    // The preview office serves the first lane only.
+    if (lane == 0 && previewSlot)
+        previewSlot->abandon();
+    if (lane >= 0 && static_cast<size_t>(lane) < printEngines.size() && printEngines[static_cast<size_t>(lane)])
+        printEngines[static_cast<size_t>(lane)]->abandon();
 }
 
 void setIdleHook(std::function<void()> hook) { idleHook() = std::move(hook); }
