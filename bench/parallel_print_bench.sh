@@ -15,9 +15,10 @@ pravik="$(realpath "${1:-$root/build/bin/pravik}")"
 count="${2:-20}"
 work="$(mktemp -d /tmp/pravik-bench-XXXXXX)"
 session="$work/session"
-floor_pid=
+pipe="pravik-bench-floor-$$"
 cleanup() {
-  [[ -n "$floor_pid" ]] && kill "$floor_pid" 2>/dev/null && wait "$floor_pid" 2>/dev/null
+  # The floor's office, found by its own pipe's name.
+  for pid in $(pgrep -f "pipe,name=$pipe;" || true); do kill "$pid" 2>/dev/null || true; done
   "$root/tests/engine/session.sh" stop "$session"
   rm -rf "$work"
 }
@@ -80,11 +81,9 @@ echo "Warming the profiles..."
 "$pravik" --print "$list" --ini "$work/main.ini" --engines 4 >/dev/null 2>&1 || true
 drain
 
-pipe="pravik-bench-floor-$$"
 /usr/lib/libreoffice/program/soffice "-env:UserInstallation=file://$work/floor-profile" \
   --headless --invisible --nologo --nodefault --norestore --nolockcheck \
   "--accept=pipe,name=$pipe;urp;StarOffice.ComponentContext" >/dev/null 2>&1 &
-floor_pid=$!
 for ((i = 0; i < 600; i++)); do
   python3 "$here/uno_print_loop.py" "$pipe" Bench 2>/dev/null && break # connects once it answers
   sleep 0.1
@@ -96,8 +95,12 @@ start=$(now)
 python3 "$here/uno_print_loop.py" "$pipe" Bench "${files[@]}"
 drain
 floor=$(since "$start")
+floor_mb=0
+for pid in $(pgrep -f "soffice.bin.*pipe,name=$pipe;" || true); do
+  floor_mb=$(awk '/^VmHWM/ { printf "%d", $2 / 1024 }' "/proc/$pid/status")
+done
 
-printf '%-46s %8s s\n' "floor: bare UNO loop, one running office" "$floor"
+printf '%-46s %8s s  (office peak %s MB)\n' "floor: bare UNO loop, one running office" "$floor" "$floor_mb"
 for engines in 1 2 4; do
   read -r seconds printed peak < <(pravik_run "$engines")
   ratio=$(awk -v a="$seconds" -v b="$floor" 'BEGIN { printf "%.2f", a / b }')

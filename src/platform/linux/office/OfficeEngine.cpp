@@ -70,6 +70,19 @@ std::string lastLines(const std::filesystem::path& file, size_t count)
     return text;
 }
 
+// Ends the orphaned offices of the slot's profile and removes what they left.
+void clearProfile(const ProfileSlot& slot)
+{
+    rtl::OUString url;
+    if (osl::FileBase::getFileURLFromSystemPath(fromUtf8(slot.profileDir().string()), url)
+        != osl::FileBase::E_None)
+        return;
+    endOrphans(toUtf8(url));
+    removePipeSockets(singleInstancePipe(toUtf8(url)));
+    std::error_code ec;
+    std::filesystem::remove_all(slot.scratchDir(), ec);
+}
+
 } // namespace
 
 std::string singleInstancePipe(const std::string& profileUrlUtf8)
@@ -141,15 +154,21 @@ void OfficeEngine::shutdown()
         std::lock_guard lock(groupMutex_);
         group_ = -1;
     }
+    const bool ran = process_ != nullptr;
     if (process_) {
         if (desktop_.is() && process_->running())
             askToQuit();
         process_->stop();
         process_.reset();
     }
-    // A group killed outright had no time to remove them.
+    // A group killed outright had no time to remove them, its guardian's
+    // scratch folder included; nothing of the office runs any more.
     for (const std::string& file : leftovers_)
         ::unlink(file.c_str());
+    if (ran && slot_) {
+        std::error_code ec;
+        std::filesystem::remove_all(slot_->scratchDir(), ec);
+    }
     leftovers_.clear();
     desktop_.clear();
     context_.clear();
@@ -220,11 +239,13 @@ void OfficeEngine::start()
     // An office of an earlier copy of this program, killed together with
     // its guardian, still runs on this profile: a new office would hand its
     // work to it. It is ended, and what it left is cleared.
-    endOrphans(toUtf8(profileUrl));
+    clearProfile(*slot_);
+    // A killed copy that ran several offices left some on slots this copy
+    // may never use: they are ended too, once.
+    static std::once_flag sweptFreeSlots[2];
+    std::call_once(sweptFreeSlots[kind_ == EngineKind::Print ? 0 : 1], [this] { ProfileSlot::forEachFreeSlot(kindName(kind_), clearProfile); });
     const std::string singleInstance = singleInstancePipe(toUtf8(profileUrl));
-    removePipeSockets(singleInstance);
     std::error_code ec;
-    std::filesystem::remove_all(scratch, ec);
     if (!std::filesystem::create_directory(scratch, ec) || ec)
         throw Error(startFailure("一時フォルダ " + scratch.string() + " を作成できません"));
     std::filesystem::permissions(scratch, std::filesystem::perms::owner_all, ec);
