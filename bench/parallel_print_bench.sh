@@ -16,6 +16,9 @@ count="${2:-20}"
 work="$(mktemp -d /tmp/pravik-bench-XXXXXX)"
 session="$work/session"
 pipe="pravik-bench-floor-$$"
+# The office's bridge belongs to the system's Python, whatever else is first
+# on the PATH.
+python=/usr/bin/python3
 cleanup() {
   # The floor's office, found by its own pipe's name.
   for pid in $(pgrep -f "pipe,name=$pipe;" || true); do kill "$pid" 2>/dev/null || true; done
@@ -85,14 +88,14 @@ drain
   --headless --invisible --nologo --nodefault --norestore --nolockcheck \
   "--accept=pipe,name=$pipe;urp;StarOffice.ComponentContext" >/dev/null 2>&1 &
 for ((i = 0; i < 600; i++)); do
-  python3 "$here/uno_print_loop.py" "$pipe" Bench 2>/dev/null && break # connects once it answers
+  "$python" "$here/uno_print_loop.py" "$pipe" Bench 2>/dev/null && break # connects once it answers
   sleep 0.1
 done
-python3 "$here/uno_print_loop.py" "$pipe" Bench "${files[0]}" "${files[1]}" # warm
+"$python" "$here/uno_print_loop.py" "$pipe" Bench "${files[0]}" "${files[1]}" # warm
 drain
 
 start=$(now)
-python3 "$here/uno_print_loop.py" "$pipe" Bench "${files[@]}"
+"$python" "$here/uno_print_loop.py" "$pipe" Bench "${files[@]}"
 drain
 floor=$(since "$start")
 floor_mb=0

@@ -1,4 +1,4 @@
-#!/usr/bin/env python3
+#!/usr/bin/python3
 """The bare floor: one office that is already running loads each document
 hidden, prints it to the queue with Wait, and closes it. Nothing else.
    uno_print_loop.py PIPE-NAME QUEUE FILE..."""
