@@ -24,6 +24,9 @@ if [[ "${1:-}" == "--tests" ]]; then
   packages+=(libgtest-dev libgmock-dev googletest libbenchmark-dev clang libclang-rt-14-dev)
   # Reading back what was printed, and a display for the previews.
   packages+=(poppler-utils ghostscript xvfb xauth)
+  # The office's Python bridge, for the bare print loop the benchmark
+  # measures against.
+  packages+=(python3-uno)
 fi
 
 missing=()

@@ -37,6 +37,13 @@ public:
         });
     }
 
+    int roomAhead() const override { return jobs_.roomAhead(); }
+    void startAhead(const PrintEntry& entry, PrintMode mode, const std::string& currentPrinter) override
+    {
+        jobs_.startAhead(entry, mode, currentPrinter);
+    }
+    void discardAhead() override { jobs_.discardAhead(); }
+
     RowResult take(std::string& detail)
     {
         const RowResult result = result_;
@@ -171,14 +178,15 @@ private:
     bool allPrinted_ = true;
 };
 
-// A count of seconds as typed after --timeout: digits only, 1 or more.
-int positiveSeconds(const std::string& text)
+// A count as typed after `option` (--timeout, --engines): digits only, 1 or
+// more. `what` names the count in the message.
+int positiveCount(const std::string& text, const std::string& option, const std::string& what)
 {
     int value = 0;
     const char* end = text.data() + text.size();
     const auto result = std::from_chars(text.data(), end, value);
     if (text.empty() || result.ec != std::errc() || result.ptr != end || value < 1)
-        throw Error("--timeout の秒数 '" + text + "' は 1 以上の整数ではありません\n" + headlessUsage());
+        throw Error(option + " の" + what + " '" + text + "' は 1 以上の整数ではありません\n" + headlessUsage());
     return value;
 }
 
@@ -186,11 +194,12 @@ int positiveSeconds(const std::string& text)
 
 const char* headlessUsage()
 {
-    return "使い方: pravik [--print | --preview] リストファイル.lst [--ini 設定ファイル] [--timeout 秒数]\n"
+    return "使い方: pravik [--print | --preview] リストファイル.lst [--ini 設定ファイル] [--timeout 秒数] [--engines 数]\n"
            "  --print    リストのすべての行を印刷します（ウィンドウは開きません）\n"
            "  --preview  リストのすべての行を印刷プレビューします\n"
            "  --ini      main.ini の代わりに使う設定ファイル\n"
-           "  --timeout  一つのファイルの処理に待つ秒数の上限（既定 300）\n";
+           "  --timeout  一つのファイルの処理に待つ秒数の上限（既定 300）\n"
+           "  --engines  同時に使う印刷用オフィスの数（既定 CPU の数、最大 4）\n";
 }
 
 std::string headlessErrorLine(std::string_view text)
@@ -225,7 +234,11 @@ std::optional<HeadlessOptions> parseHeadlessArguments(const std::vector<std::str
         } else if (arg == "--timeout") {
             if (++i == args.size())
                 throw Error(std::string("--timeout の後に秒数を指定してください\n") + headlessUsage());
-            options.timeoutSeconds = positiveSeconds(args[i]);
+            options.timeoutSeconds = positiveCount(args[i], "--timeout", "秒数");
+        } else if (arg == "--engines") {
+            if (++i == args.size())
+                throw Error(std::string("--engines の後に数を指定してください\n") + headlessUsage());
+            options.engines = positiveCount(args[i], "--engines", "数");
         } else if (!arg.empty() && arg[0] == '-') {
             throw Error("不明なオプション " + arg + "\n" + headlessUsage());
         } else if (!haveList) {
@@ -253,6 +266,8 @@ int runHeadless(const HeadlessOptions& options, const HeadlessServices& services
                                            : readNamedSettings(options.iniFile);
         if (options.timeoutSeconds)
             settings.officeTimeout = *options.timeoutSeconds;
+        if (options.engines)
+            settings.officeEngines = *options.engines;
         list.loadListFile(options.listFile);
         jobs = services.makeJobs(settings);
     } catch (const std::exception& error) {

@@ -22,6 +22,8 @@ struct HeadlessOptions {
     std::string iniFile;  // CP932; empty: main.ini beside the executable
     // Seconds an office job may take; replaces "TIMEOUT" of main.ini.
     std::optional<int> timeoutSeconds;
+    // Print offices side by side; replaces "ENGINES" of main.ini.
+    std::optional<int> engines = std::nullopt;
 };
 
 // Exit statuses of a headless run.

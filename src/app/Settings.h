@@ -24,6 +24,9 @@ struct Settings {
     // "TIMEOUT" of section "OFFICE": the seconds an office job may take
     // before it is given up (below 1: the default).
     int officeTimeout = 300;
+    // "ENGINES" of section "OFFICE": how many print offices render side by
+    // side (below 1: the number of cores, at most 4).
+    int officeEngines = 0;
 };
 
 } // namespace pravik

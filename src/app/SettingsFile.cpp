@@ -97,6 +97,7 @@ void readValues(const IniFile& ini, Settings& settings)
     settings.collateCopies = ini.readBool(mainSection, "SORT", false);
     settings.officeRecycle = ini.readInteger("OFFICE", "RECYCLE", Settings().officeRecycle);
     settings.officeTimeout = ini.readInteger("OFFICE", "TIMEOUT", settings.officeTimeout);
+    settings.officeEngines = ini.readInteger("OFFICE", "ENGINES", settings.officeEngines);
 }
 
 } // namespace

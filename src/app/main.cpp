@@ -12,7 +12,7 @@
 #include "Startup.h"
 #include "SystemAutomation.h"
 #include "UMain.h"
-#include "WorkerPrintJobs.h"
+#include "PrintLanes.h"
 
 #include <QApplication>
 
@@ -64,32 +64,45 @@ void onQtMessage(QtMsgType type, const QMessageLogContext& context, const QStrin
         std::cerr << qFormatLogMessage(type, context, text).toStdString() << std::endl;
 }
 
-// The jobs on their own automation thread, each within the deadline; this
-// thread just waits.
+// The jobs on their own automation threads, one per print office, each
+// within the deadline; this thread just waits.
 class HeadlessJobs final : public pravik::PrintJobs {
 public:
     explicit HeadlessJobs(const pravik::Settings& settings)
         : worker_(pravik::makeSystemAutomationBackend()), direct_(worker_.backend(), settings)
-        , jobs_(direct_, worker_, wait_, pravik::officeDeadline(settings.officeTimeout))
+        , lanes_(direct_, worker_, pravik::printLaneCount(settings.officeEngines, worker_.backend().get()),
+                 [&settings](int lane) {
+                     auto backend = pravik::makeSystemAutomationBackend(lane);
+                     auto jobs = std::make_unique<pravik::AutomationPrintJobs>(backend, settings);
+                     return pravik::PrintLane{std::move(backend), std::move(jobs)};
+                 },
+                 wait_, pravik::officeDeadline(settings.officeTimeout))
     {
     }
 
     pravik::JobOutcome printExcel(const pravik::PrintEntry& entry, pravik::PrintMode mode) override
     {
-        return jobs_.printExcel(entry, mode);
+        return lanes_.printExcel(entry, mode);
     }
     void printWord(const pravik::PrintEntry& entry, pravik::PrintMode mode,
                    const std::string& currentPrinter) override
     {
-        jobs_.printWord(entry, mode, currentPrinter);
+        lanes_.printWord(entry, mode, currentPrinter);
     }
-    std::vector<std::string> takeNotes() override { return jobs_.takeNotes(); }
+    std::vector<std::string> takeNotes() override { return lanes_.takeNotes(); }
+    int roomAhead() const override { return lanes_.roomAhead(); }
+    void startAhead(const pravik::PrintEntry& entry, pravik::PrintMode mode,
+                    const std::string& currentPrinter) override
+    {
+        lanes_.startAhead(entry, mode, currentPrinter);
+    }
+    void discardAhead() override { lanes_.discardAhead(); }
 
 private:
     pravik::AutomationWorker worker_;
     pravik::AutomationPrintJobs direct_;
     pravik::BlockingWait wait_;
-    pravik::WorkerPrintJobs jobs_;
+    pravik::PrintLanes lanes_;
 };
 
 int runWindows(int argc, char** argv)

@@ -46,6 +46,10 @@ struct MainServices {
     // empty when it was handed over, otherwise why not (UTF-8).
     std::function<std::string(const std::string&)> openDocument = openWithDesktop;
 
+    // The backend of a further print office (lane 1 and up) rendering beside
+    // `automation`; empty: printing uses `automation` alone.
+    std::function<std::shared_ptr<AutomationBackend>(int lane)> laneAutomation = {};
+
     static std::string openWithDesktop(const std::string& cp932Path);
 
     // The system's printers and office engine.

@@ -10,7 +10,7 @@
 #include "SystemAutomation.h"
 #include "UDialog.h"
 #include "UEdit.h"
-#include "WorkerPrintJobs.h"
+#include "PrintLanes.h"
 
 #include <QCoreApplication>
 #include <QItemSelectionModel>
@@ -104,8 +104,10 @@ private:
 
 MainServices MainServices::system()
 {
-    return {[] { return printers::currentPrinterName(); }, [] { return printers::printerNames(); },
-            makeSystemAutomationBackend()};
+    MainServices services{[] { return printers::currentPrinterName(); },
+                          [] { return printers::printerNames(); }, makeSystemAutomationBackend()};
+    services.laneAutomation = [](int lane) { return makeSystemAutomationBackend(lane); };
+    return services;
 }
 
 void TFmMain::btnPrtClick()
@@ -137,7 +139,20 @@ void TFmMain::PrintFiles(int mode)
         MainWindowPrintHost host(*this);
         AutomationPrintJobs direct(services_.automation, settings_);
         EventLoopWait wait;
-        WorkerPrintJobs jobs(direct, *worker_, wait, officeDeadline(settings_.officeTimeout));
+        // The first office is the window's own; the others start when a
+        // second row is waiting and end their threads with the run (their
+        // offices keep running for the next one).
+        const int lanes = services_.laneAutomation
+                              ? printLaneCount(settings_.officeEngines, services_.automation.get())
+                              : 1;
+        PrintLanes jobs(
+            direct, *worker_, lanes,
+            [this](int lane) {
+                std::shared_ptr<AutomationBackend> backend = services_.laneAutomation(lane);
+                auto laneJobs = std::make_unique<AutomationPrintJobs>(backend, settings_);
+                return PrintLane{std::move(backend), std::move(laneJobs)};
+            },
+            wait, officeDeadline(settings_.officeTimeout));
         PrintRun(host, jobs, settings_.printTarget).printFiles(static_cast<PrintMode>(mode));
     });
 }

@@ -73,6 +73,11 @@ public:
     // substituted character would name another sheet, or none).
     virtual Variant invoke(const ObjectRef& target, const Invocation& call) = 0;
 
+    // How many instances of this backend may work side by side, each on its
+    // own thread with its own servers. One unless the servers are known not
+    // to get in each other's way.
+    virtual int parallelInstances() const { return 1; }
+
     // The settings of the run about to use this backend.
     virtual void applySettings(const Settings&) {}
 

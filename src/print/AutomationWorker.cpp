@@ -118,13 +118,23 @@ void AutomationWorker::loop()
 
 void AutomationWorker::run(std::function<void()> work, WorkWait& wait, std::chrono::seconds deadline)
 {
+    await(post(std::move(work)), wait, deadline);
+}
+
+std::shared_ptr<WorkItem> AutomationWorker::post(std::function<void()> work)
+{
     auto item = std::make_shared<WorkItem>();
     {
         std::lock_guard lock(mutex_);
         tasks_.push_back({std::move(work), item});
     }
     queued_.notify_all();
+    return item;
+}
 
+void AutomationWorker::await(const std::shared_ptr<WorkItem>& item, WorkWait& wait,
+                             std::chrono::seconds deadline)
+{
     for (;;) {
         const std::optional<WorkClock::time_point> since = item->serverWaitSince();
         const WorkClock::time_point until = since ? *since + deadline : WorkClock::now() + kUserWaitRecheck;

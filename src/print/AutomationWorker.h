@@ -95,6 +95,12 @@ public:
     // own error.
     void run(std::function<void()> work, WorkWait& wait, std::chrono::seconds deadline);
 
+    // run() in two halves, for work that goes on while the caller does
+    // other things: post() hands the work over and returns at once; await()
+    // waits for it as run() does, deadline included.
+    std::shared_ptr<WorkItem> post(std::function<void()> work);
+    void await(const std::shared_ptr<WorkItem>& item, WorkWait& wait, std::chrono::seconds deadline);
+
 private:
     struct Task {
         std::function<void()> work;

@@ -6,7 +6,8 @@
 // What the layers under a print job learn about the job in hand besides
 // success or failure: that the print system has accepted a job for it, and
 // anything the user should be told although it printed. The backend reports;
-// the print jobs take it after every job. Safe to use from any thread.
+// the print jobs take it after every job, on the thread that ran it: each
+// thread keeps its own, as each runs its own job.
 namespace pravik::jobnotes {
 
 void reportAccepted();

@@ -26,6 +26,17 @@ public:
     // printed (a stopped queue, a failure after the print system had
     // accepted the job); taking them clears them.
     virtual std::vector<std::string> takeNotes() { return {}; }
+
+    // Jobs with several offices render rows before the run asks for them.
+    // How many more rows they would start now (0: they run each job when
+    // asked). startAhead() starts the row the run will ask for next after
+    // those already started, so the run's later call for it only waits for
+    // its end; its hand-over to the print system still waits for that call.
+    virtual int roomAhead() const { return 0; }
+    virtual void startAhead(const PrintEntry&, PrintMode, const std::string& /*currentPrinter*/) {}
+    // The run stops: the rows started ahead are never handed to the print
+    // system. Returns once they have ended.
+    virtual void discardAhead() {}
 };
 
 } // namespace pravik

@@ -69,6 +69,25 @@ private:
     bool done_ = false;
 };
 
+// Discards the rows started ahead however the run ends.
+class AheadEnd {
+public:
+    explicit AheadEnd(PrintJobs& jobs) : jobs_(jobs) {}
+    AheadEnd(const AheadEnd&) = delete;
+    AheadEnd& operator=(const AheadEnd&) = delete;
+    ~AheadEnd()
+    {
+        try {
+            jobs_.discardAhead();
+        } catch (...) {
+            // Discarded rows have nothing left to say.
+        }
+    }
+
+private:
+    PrintJobs& jobs_;
+};
+
 } // namespace
 
 PrintRun::PrintRun(PrintRunHost& host, PrintJobs& jobs, int printTarget)
@@ -111,6 +130,9 @@ void PrintRun::runRows(PrintMode mode, const std::string& printer)
     if (!host_.confirm(texts.confirmText, texts.confirmCaption))
         return;
 
+    // Rows started ahead that the run does not reach are never printed.
+    const AheadEnd aheadEnd(jobs_);
+    int handedAhead = -1; // the last row offered to the jobs ahead of time
     for (int row = host_.firstSelectedRow(); row >= 0; row = host_.nextSelectedBelow(row)) {
         host_.setBusyCursor(true);
         host_.setMainWindowEnabled(false);
@@ -124,6 +146,21 @@ void PrintRun::runRows(PrintMode mode, const std::string& printer)
         if (host_.abortFlag() == 1)
             return;
 
+        // A preview waits for the user, so only printing runs ahead.
+        if (mode == PrintMode::Print && jobs_.roomAhead() > 0) {
+            if (handedAhead < row) {
+                handedAhead = row;
+                startAhead(entry, mode, printer);
+            }
+            while (jobs_.roomAhead() > 0) {
+                const int next = host_.nextSelectedBelow(handedAhead);
+                if (next < 0)
+                    break;
+                handedAhead = next;
+                startAhead(host_.entry(next), mode, printer);
+            }
+        }
+
         if (runJob(entry, mode, printer) == RowEnd::Stop)
             return;
         // A click on Abort while the job ran: showing the dialog again for
@@ -131,6 +168,13 @@ void PrintRun::runRows(PrintMode mode, const std::string& printer)
         if (host_.abortFlag() == 1)
             return;
     }
+}
+
+void PrintRun::startAhead(const PrintEntry& entry, PrintMode mode, const std::string& printer)
+{
+    const DocumentKind kind = documentKindOfExtension(entry.extension);
+    if (kind == DocumentKind::Excel || kind == DocumentKind::Word)
+        jobs_.startAhead(entry, mode, printer);
 }
 
 PrintRun::RowEnd PrintRun::runJob(const PrintEntry& entry, PrintMode mode,

@@ -77,6 +77,7 @@ private:
     enum class RowEnd { Next, Stop };
 
     void runRows(PrintMode mode, const std::string& printer);
+    void startAhead(const PrintEntry& entry, PrintMode mode, const std::string& printer);
     RowEnd runJob(const PrintEntry& entry, PrintMode mode, const std::string& printer);
     void reportFailures(PrintMode mode);
 

@@ -54,7 +54,9 @@ TEST(EngineLifetime, AStalledEngineFailsItsRowAtTheDeadlineAndTheNextRowPrints)
     std::chrono::steady_clock::time_point stoppedAt;
     std::chrono::steady_clock::time_point nextRowAt;
     // Long enough for a warm office on a busy machine, short for a test.
-    const PravikRun run = runPravik({"--print", list, "--ini", writeIni("stall.ini", ""), "--timeout", "20"},
+    // One office: every office of the program is stopped.
+    const PravikRun run = runPravik({"--print", list, "--ini", writeIni("stall.ini", ""), "--timeout", "20",
+                                     "--engines", "1"},
                                     [&](const std::string& line, pid_t pravik) {
         if (line.starts_with("[3/3]"))
             nextRowAt = std::chrono::steady_clock::now();

@@ -2,11 +2,16 @@
 // the private print system; what came out is read back page by page.
 #include "EngineSession.h"
 
+#include <cups/cups.h>
 #include <gtest/gtest.h>
+
+#include <fstream>
+#include <iterator>
 
 #include <filesystem>
 #include <pwd.h>
 #include <unistd.h>
+#include <memory>
 #include <set>
 
 namespace pravik::test {
@@ -130,6 +135,81 @@ TEST(PrintList, RowsThatCannotPrintAreReportedAndTheRestPrints)
     EXPECT_EQ(fields(run.results[7])[0], "printed");
     EXPECT_EQ(queue.completedJobs(), 0); // nothing of a failed row comes out
     EXPECT_EQ(last.printedMarkers(), pages({1}));
+}
+
+// The id of the one completed job of the queue, -1 when it has none or more.
+int onlyJobOf(const std::string& queue)
+{
+    waitForQueue(queue);
+    cups_job_t* jobs = nullptr;
+    const int count = cupsGetJobs2(CUPS_HTTP_DEFAULT, &jobs, queue.c_str(), 0, CUPS_WHICHJOBS_COMPLETED);
+    const int id = count == 1 ? jobs[0].id : -1;
+    cupsFreeJobs(count, jobs);
+    return id;
+}
+
+// The offices the program runs now, told apart by their pipes.
+std::set<std::string> officesOf(pid_t pravik)
+{
+    std::set<std::string> pipes;
+    for (pid_t pid : officeProcessesOf(pravik)) {
+        std::ifstream in("/proc/" + std::to_string(pid) + "/cmdline", std::ios::binary);
+        const std::string cmdline{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+        const size_t at = cmdline.find("pipe,name=");
+        if (at != std::string::npos)
+            pipes.insert(cmdline.substr(at, cmdline.find(';', at) - at));
+    }
+    return pipes;
+}
+
+TEST(PrintList, RowsRenderedOnTwoOfficesReachThePrintSystemInListOrder)
+{
+    struct Expected {
+        PrintEntry entry;
+        Markers out;
+    };
+    std::vector<std::unique_ptr<PdfQueue>> queues;
+    const auto queue = [&] {
+        queues.push_back(std::make_unique<PdfQueue>("ordered_" + std::to_string(queues.size() + 1)));
+        return queues.back()->name();
+    };
+    const std::vector<Expected> expected = {
+        {row("pages.doc", "\"2-3\"", "1", queue()), pages({2, 3})},
+        {row("sheets.xls", "\"First\"", "2", queue()), {kFirst, kFirst}},
+        {row("template.dot", "", "1", queue()), pages({1, 2}, "TEMPLATE-MARK-")},
+        {row("sheets.xlt", "\"Second\",\"Q1, Sales\"", "1", queue()), {kSecond, kQ1Sales}},
+        {row("pages.doc", "\"5\"", "2", queue()), pages({5, 5})},
+        {row("sheets.xls", "\"集計 表\"", "1", queue()), {kShuukei}},
+        {row("pages.doc", "", "1", queue()), pages({1, 2, 3, 4, 5})},
+        {row("sheets.xlt", "\"First\"", "1", queue()), {kFirst}},
+        {row("template.dot", "\"2\"", "2", queue()), pages({2, 2}, "TEMPLATE-MARK-")},
+        {row("sheets.xls", "\"Q1, Sales\",\"First\"", "1", queue()), {kFirst, kQ1Sales}},
+        {row("pages.doc", "\"1,4\"", "1", queue()), pages({1, 4})},
+        {row("sheets.xls", "\"Second\"", "1", queue()), {kSecond}},
+    };
+    std::vector<PrintEntry> rows;
+    for (const Expected& e : expected)
+        rows.push_back(e.entry);
+
+    size_t mostOffices = 0;
+    const PravikRun run = runPravik(
+        {"--print", writeList("ordered.lst", rows), "--ini", writeIni("ordered.ini", "SORT=0\r\n"),
+         "--engines", "2"},
+        [&](const std::string&, pid_t pid) { mostOffices = std::max(mostOffices, officesOf(pid).size()); });
+
+    EXPECT_EQ(run.status, 0) << run.progress;
+    ASSERT_EQ(run.results.size(), expected.size()) << run.progress;
+    EXPECT_EQ(mostOffices, 2u) << "two offices rendered side by side";
+    int previous = 0;
+    for (size_t i = 0; i < expected.size(); ++i) {
+        SCOPED_TRACE("row " + std::to_string(i + 1));
+        EXPECT_EQ(fields(run.results[i])[0], "printed") << run.results[i];
+        const int job = onlyJobOf(queues[i]->name());
+        EXPECT_GT(job, previous) << "a later row's job reached the print system first";
+        previous = job;
+        EXPECT_EQ(queues[i]->printedMarkers(), expected[i].out);
+    }
+    EXPECT_EQ(leftoversOf({run.pid}), std::vector<std::string>{});
 }
 
 TEST(PrintList, ACupsPdfQueueWritesThePdfFile)

@@ -164,16 +164,18 @@ TEST_F(HeadlessRunTest, AListThatCannotBeReadPrintsNothing)
     EXPECT_TRUE(results.str().empty());
 }
 
-TEST_F(HeadlessRunTest, TimeoutOnTheCommandLineOverridesTheSettings)
+TEST_F(HeadlessRunTest, TimeoutAndEnginesOnTheCommandLineOverrideTheSettings)
 {
     writeListFile(dir.file("list.lst"), {entry("a.doc")});
-    writeBytes(dir.file("main.ini"), "[OFFICE]\r\nTIMEOUT=40\r\n");
+    writeBytes(dir.file("main.ini"), "[OFFICE]\r\nTIMEOUT=40\r\nENGINES=3\r\n");
     runHeadless({PrintMode::Print, dir.file("list.lst"), dir.file("main.ini"), {}}, services(), results,
                 progress);
     EXPECT_EQ(seenSettings.officeTimeout, 40);
-    runHeadless({PrintMode::Print, dir.file("list.lst"), dir.file("main.ini"), 7}, services(), results,
+    EXPECT_EQ(seenSettings.officeEngines, 3);
+    runHeadless({PrintMode::Print, dir.file("list.lst"), dir.file("main.ini"), 7, 2}, services(), results,
                 progress);
     EXPECT_EQ(seenSettings.officeTimeout, 7);
+    EXPECT_EQ(seenSettings.officeEngines, 2);
 }
 
 TEST(HeadlessArguments, TimeoutTakesWholePositiveSeconds)
@@ -186,6 +188,10 @@ TEST(HeadlessArguments, TimeoutTakesWholePositiveSeconds)
     for (const char* wrong : {"0", "-5", "10s", "", "1.5", "99999999999"})
         EXPECT_THROW(parseHeadlessArguments({"--print", "a.lst", "--timeout", wrong}), Error) << wrong;
     EXPECT_THROW(parseHeadlessArguments({"--print", "a.lst", "--timeout"}), Error);
+
+    EXPECT_EQ(parseHeadlessArguments({"--print", "a.lst", "--engines", "2"})->engines, 2);
+    EXPECT_THROW(parseHeadlessArguments({"--print", "a.lst", "--engines", "0"}), Error);
+    EXPECT_THROW(parseHeadlessArguments({"--print", "a.lst", "--engines"}), Error);
 }
 
 TEST_F(HeadlessRunTest, ANamedIniThatIsMissingAFolderOrAPipeStopsTheRun)

@@ -1,5 +1,8 @@
 #include "PrintRun.h"
 
+#include "PrintLanes.h"
+#include "SubmissionGate.h"
+
 #include "Error.h"
 #include "Settings.h"
 #include "TextCodec.h"
@@ -7,6 +10,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
+#include <condition_variable>
+#include <memory>
+#include <mutex>
 #include <functional>
 #include <map>
 #include <set>
@@ -388,6 +395,195 @@ TEST_F(PrintRunTest, UnexpectedHostErrorStillRestoresTheWindowAndReports)
     EXPECT_THROW(run(), std::runtime_error);
     EXPECT_TRUE(host.restored());
     EXPECT_EQ(host.reports.size(), 1u);
+}
+
+// What the offices of several lanes did, in the order they did it. Each job
+// renders, waits for the events its file was told to wait for (so rows can
+// be made to finish out of order), then hands its job over at its turn.
+class OfficeLog {
+public:
+    std::map<std::string, Names> waits; // file -> events its rendering ends after
+    std::set<std::string> failing;      // files whose rendering fails
+
+    void note(std::string event)
+    {
+        {
+            std::lock_guard lock(mutex_);
+            events_.push_back(std::move(event));
+        }
+        changed_.notify_all();
+    }
+    bool waitFor(const std::string& event)
+    {
+        std::unique_lock lock(mutex_);
+        return changed_.wait_for(lock, std::chrono::seconds(10), [&] {
+            return std::find(events_.begin(), events_.end(), event) != events_.end();
+        });
+    }
+    Names events() const
+    {
+        std::lock_guard lock(mutex_);
+        return events_;
+    }
+    // The files of the events that start with `what` ("submit "), in order.
+    Names files(const std::string& what) const
+    {
+        Names found;
+        for (const std::string& event : events())
+            if (event.rfind(what, 0) == 0)
+                found.push_back(event.substr(what.size()));
+        return found;
+    }
+    // Position of an event; the end when it never happened.
+    std::ptrdiff_t at(const std::string& event) const
+    {
+        const Names all = events();
+        return std::find(all.begin(), all.end(), event) - all.begin();
+    }
+
+private:
+    mutable std::mutex mutex_;
+    std::condition_variable changed_;
+    Names events_;
+};
+
+class LaneJobs : public PrintJobs {
+public:
+    explicit LaneJobs(OfficeLog& log) : log_(log) {}
+
+    JobOutcome printExcel(const PrintEntry& entry, PrintMode) override
+    {
+        job(entry);
+        return JobOutcome::Done;
+    }
+    void printWord(const PrintEntry& entry, PrintMode, const std::string&) override { job(entry); }
+
+private:
+    void job(const PrintEntry& entry)
+    {
+        const std::string& file = entry.fileName;
+        log_.note("render " + file);
+        if (auto w = log_.waits.find(file); w != log_.waits.end())
+            for (const std::string& event : w->second)
+                if (!log_.waitFor(event))
+                    throw Error("timed out waiting for " + event);
+        if (log_.failing.count(file)) {
+            log_.note("failed " + file);
+            throw Error("cannot open");
+        }
+        log_.note("rendered " + file);
+        try {
+            awaitSubmissionTurn();
+        } catch (const SubmissionWithdrawn&) {
+            log_.note("withdrawn " + file); // where the office removes its spool file
+            throw;
+        }
+        log_.note("submit " + file);
+    }
+
+    OfficeLog& log_;
+};
+
+class PrintLanesTest : public ::testing::Test {
+protected:
+    FakeHost host;
+    OfficeLog log;
+    LaneJobs firstJobs{log};
+    AutomationWorker firstWorker{nullptr};
+    BlockingWait wait;
+
+    std::unique_ptr<PrintLanes> lanes(int size)
+    {
+        return std::make_unique<PrintLanes>(
+            firstJobs, firstWorker, size,
+            [this](int) { return PrintLane{nullptr, std::make_unique<LaneJobs>(log)}; }, wait,
+            std::chrono::seconds(30));
+    }
+    void run(PrintLanes& jobs, PrintMode mode = PrintMode::Print)
+    {
+        PrintRun(host, jobs, SelectedRows).printFiles(mode);
+    }
+    void rows(std::vector<PrintEntry> entries)
+    {
+        host.setRows(std::move(entries), {});
+        host.selectAllRows();
+    }
+};
+
+TEST_F(PrintLanesTest, RowsFinishingOutOfOrderStillHandTheirJobsOverInListOrder)
+{
+    rows({row("a.xls", "xls"), row("b.doc", "doc"), row("c.xlt", "xlt"), row("d.dot", "dot"),
+          row("e.doc", "doc")});
+    // a renders last of the first three, d after e.
+    log.waits["a.xls"] = {"rendered b.doc", "rendered c.xlt"};
+    log.waits["d.dot"] = {"rendered e.doc"};
+    const auto jobs = lanes(3);
+    run(*jobs);
+
+    EXPECT_EQ(log.files("submit "), (Names{"a.xls", "b.doc", "c.xlt", "d.dot", "e.doc"}));
+    EXPECT_LT(log.at("rendered c.xlt"), log.at("submit a.xls")) << "rows did not render ahead";
+    EXPECT_EQ(jobs->lanesStarted(), 3);
+    ASSERT_EQ(host.progress.size(), 5u);
+    EXPECT_EQ(host.progress[3].second, "d.dot") << "the row being handed over is on show";
+    EXPECT_TRUE(host.reports.empty());
+    EXPECT_TRUE(host.restored());
+}
+
+TEST_F(PrintLanesTest, FurtherLanesStartOnlyWhenASecondRowWaitsAndPreviewsUseOne)
+{
+    rows({row("a.doc", "doc")});
+    const auto single = lanes(4);
+    run(*single);
+    EXPECT_EQ(single->lanesStarted(), 1);
+
+    rows({row("a.doc", "doc"), row("b.doc", "doc"), row("c.doc", "doc")});
+    const auto preview = lanes(4);
+    run(*preview, PrintMode::Preview);
+    EXPECT_EQ(preview->lanesStarted(), 1);
+    EXPECT_EQ(log.files("submit "), (Names{"a.doc", "a.doc", "b.doc", "c.doc"}));
+}
+
+TEST_F(PrintLanesTest, AbortStopsBeforeTheNextHandOverAndDiscardsRowsRenderedAhead)
+{
+    rows({row("a.doc", "doc"), row("b.doc", "doc"), row("c.xls", "xls"), row("d.doc", "doc"),
+          row("e.doc", "doc")});
+    // a hands over only once b and c wait at the gate.
+    log.waits["a.doc"] = {"rendered b.doc", "rendered c.xls"};
+    host.onEvents = [&](int r, int) {
+        if (r == 1)
+            host.pressAbort();
+    };
+    const auto jobs = lanes(3);
+    run(*jobs);
+
+    EXPECT_EQ(log.files("submit "), (Names{"a.doc"}));
+    // The lanes run side by side: which of them got there first is theirs.
+    const auto sorted = [](Names names) {
+        std::sort(names.begin(), names.end());
+        return names;
+    };
+    EXPECT_EQ(sorted(log.files("withdrawn ")), (Names{"b.doc", "c.xls"}));
+    EXPECT_EQ(sorted(log.files("render ")), (Names{"a.doc", "b.doc", "c.xls"}))
+        << "nothing started after the stop";
+    EXPECT_TRUE(host.reports.empty()) << "discarded rows are not failures";
+    EXPECT_TRUE(host.restored());
+}
+
+TEST_F(PrintLanesTest, FailuresOfRowsRunningAheadAreReportedInListOrderAndLaterRowsStillPrint)
+{
+    rows({row("a.doc", "doc"), row("b.xls", "xls"), row("c.doc", "doc"), row("d.doc", "doc"),
+          row("e.doc", "doc")});
+    log.failing = {"b.xls", "d.doc"};
+    // d fails before b, and both before a hands over.
+    log.waits["b.xls"] = {"failed d.doc"};
+    log.waits["a.doc"] = {"failed b.xls"};
+    const auto jobs = lanes(4);
+    run(*jobs);
+
+    EXPECT_EQ(log.files("submit "), (Names{"a.doc", "c.doc", "e.doc"}));
+    ASSERT_EQ(host.reports.size(), 1u);
+    EXPECT_EQ(host.reports[0].first,
+              "次のファイルを印刷できませんでした。\nb.xls: cannot open\nd.doc: cannot open");
 }
 
 } // namespace

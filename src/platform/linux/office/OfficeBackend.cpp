@@ -17,6 +17,10 @@ namespace {
 
 constexpr const char* kSource = "LibreOffice";
 
+// Offices are separate processes with separate profiles; more than this
+// many only compete for memory.
+constexpr int kMaxOfficeLanes = 8;
+
 std::atomic<int> recycleLimit{Settings().officeRecycle};
 
 // An office found dead is replaced here, so that the job after a crash
@@ -24,11 +28,12 @@ std::atomic<int> recycleLimit{Settings().officeRecycle};
 // a printer added since it started, and one that has opened so many
 // documents that what it keeps of each adds up. An office that has never
 // run is left to start when the first document is opened.
-void reviveEngine()
+void reviveEngine(bool withPreview)
 {
     // A dead preview office is only cleared away: the next preview starts a
-    // fresh one, and a print job does not need it.
-    if (OfficeEngine& preview = previewEngine(); preview.started())
+    // fresh one, and a print job does not need it. Only the first lane
+    // previews, so only its thread touches the preview office.
+    if (OfficeEngine& preview = previewEngine(); withPreview && preview.started())
         preview.checkAlive();
 
     OfficeEngine& engine = printEngine();
@@ -42,10 +47,10 @@ void reviveEngine()
     engine.context();
 }
 
-std::string officeFailure(const css::uno::Exception& error)
+std::string officeFailure(const css::uno::Exception& error, bool withPreview)
 {
     const bool printAlive = !printEngine().started() || printEngine().checkAlive();
-    const bool previewAlive = !previewEngine().started() || previewEngine().checkAlive();
+    const bool previewAlive = !withPreview || !previewEngine().started() || previewEngine().checkAlive();
     if (!printAlive || !previewAlive)
         return "オフィス エンジン (LibreOffice) が処理中に終了しました";
     return describe(error);
@@ -66,16 +71,20 @@ ObjectRef OfficeBackend::createObject(const std::string& progId)
         throw EOleSysError(olecode::ClassString,
                            "オートメーション サーバー '" + codec::toDisplay(progId) + "' はありません");
     try {
-        reviveEngine();
+        reviveEngine(lane_ == 0);
     } catch (const Error& error) {
         throw EOleSysError(olecode::ClassNotRegistered, error.what());
     }
     return object;
 }
 
+int OfficeBackend::parallelInstances() const { return kMaxOfficeLanes; }
+
+void OfficeBackend::enterThread() { usePrintLane(lane_); }
+
 void OfficeBackend::abandon()
 {
-    abandonEngines();
+    abandonLane(lane_);
 }
 
 Variant OfficeBackend::invoke(const ObjectRef& target, const Invocation& call)
@@ -90,7 +99,7 @@ Variant OfficeBackend::invoke(const ObjectRef& target, const Invocation& call)
     } catch (const Error& error) {
         throwServerException(call.form, error.what(), kSource);
     } catch (const css::uno::Exception& error) {
-        throwServerException(call.form, officeFailure(error), kSource);
+        throwServerException(call.form, officeFailure(error, lane_ == 0), kSource);
     }
 }
 

@@ -10,6 +10,13 @@ namespace pravik::office {
 // errors with a text the user can act on.
 class OfficeBackend final : public AutomationBackend {
 public:
+    // The backend of one lane of print offices; lane 0 also previews.
+    explicit OfficeBackend(int lane = 0) : lane_(lane) {}
+
+    // Each instance drives its own office process and profile.
+    int parallelInstances() const override;
+    void enterThread() override;
+
     ObjectRef createObject(const std::string& progId) override;
     Variant invoke(const ObjectRef& target, const Invocation& call) override;
     // Takes the number of documents after which the print office restarts.
@@ -17,6 +24,9 @@ public:
 
     // Ends the offices at once; the next object created starts fresh ones.
     void abandon() override;
+
+private:
+    int lane_;
 };
 
 } // namespace pravik::office

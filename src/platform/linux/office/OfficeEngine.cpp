@@ -70,6 +70,19 @@ std::string lastLines(const std::filesystem::path& file, size_t count)
     return text;
 }
 
+// Ends the orphaned offices of the slot's profile and removes what they left.
+void clearProfile(const ProfileSlot& slot)
+{
+    rtl::OUString url;
+    if (osl::FileBase::getFileURLFromSystemPath(fromUtf8(slot.profileDir().string()), url)
+        != osl::FileBase::E_None)
+        return;
+    endOrphans(toUtf8(url));
+    removePipeSockets(singleInstancePipe(toUtf8(url)));
+    std::error_code ec;
+    std::filesystem::remove_all(slot.scratchDir(), ec);
+}
+
 } // namespace
 
 std::string singleInstancePipe(const std::string& profileUrlUtf8)
@@ -141,15 +154,21 @@ void OfficeEngine::shutdown()
         std::lock_guard lock(groupMutex_);
         group_ = -1;
     }
+    const bool ran = process_ != nullptr;
     if (process_) {
         if (desktop_.is() && process_->running())
             askToQuit();
         process_->stop();
         process_.reset();
     }
-    // A group killed outright had no time to remove them.
+    // A group killed outright had no time to remove them, its guardian's
+    // scratch folder included; nothing of the office runs any more.
     for (const std::string& file : leftovers_)
         ::unlink(file.c_str());
+    if (ran && slot_) {
+        std::error_code ec;
+        std::filesystem::remove_all(slot_->scratchDir(), ec);
+    }
     leftovers_.clear();
     desktop_.clear();
     context_.clear();
@@ -220,11 +239,13 @@ void OfficeEngine::start()
     // An office of an earlier copy of this program, killed together with
     // its guardian, still runs on this profile: a new office would hand its
     // work to it. It is ended, and what it left is cleared.
-    endOrphans(toUtf8(profileUrl));
+    clearProfile(*slot_);
+    // A killed copy that ran several offices left some on slots this copy
+    // may never use: they are ended too, once.
+    static std::once_flag sweptFreeSlots[2];
+    std::call_once(sweptFreeSlots[kind_ == EngineKind::Print ? 0 : 1], [this] { ProfileSlot::forEachFreeSlot(kindName(kind_), clearProfile); });
     const std::string singleInstance = singleInstancePipe(toUtf8(profileUrl));
-    removePipeSockets(singleInstance);
     std::error_code ec;
-    std::filesystem::remove_all(scratch, ec);
     if (!std::filesystem::create_directory(scratch, ec) || ec)
         throw Error(startFailure("一時フォルダ " + scratch.string() + " を作成できません"));
     std::filesystem::permissions(scratch, std::filesystem::perms::owner_all, ec);
@@ -308,21 +329,19 @@ void OfficeEngine::connect(const std::string& pipeName)
 
 namespace {
 
-std::unique_ptr<OfficeEngine>& engineSlot(EngineKind kind)
-{
-    static std::unique_ptr<OfficeEngine> print;
-    static std::unique_ptr<OfficeEngine> preview;
-    return kind == EngineKind::Print ? print : preview;
-}
+// The print offices by lane; the one preview office.
+std::vector<std::unique_ptr<OfficeEngine>> printEngines;
+std::unique_ptr<OfficeEngine> previewSlot;
 
-// The slots are filled on the automation thread and read by abandonEngines()
+// The lane whose print office this thread's calls use.
+thread_local int currentLane = 0;
+
+// The slots are filled on the automation threads and read by abandonEngines()
 // on another.
 std::mutex slotMutex;
 
-OfficeEngine& engine(EngineKind kind)
+OfficeEngine& engine(std::unique_ptr<OfficeEngine>& slot, EngineKind kind)
 {
-    std::lock_guard lock(slotMutex);
-    std::unique_ptr<OfficeEngine>& slot = engineSlot(kind);
     if (!slot) {
         slot = std::make_unique<OfficeEngine>(kind);
         // Registered after the engine's statics exist, so this runs before
@@ -335,24 +354,51 @@ OfficeEngine& engine(EngineKind kind)
 
 } // namespace
 
-OfficeEngine& printEngine() { return engine(EngineKind::Print); }
-OfficeEngine& previewEngine() { return engine(EngineKind::Preview); }
+void usePrintLane(int lane) { currentLane = lane < 0 ? 0 : lane; }
+
+OfficeEngine& printEngine()
+{
+    std::lock_guard lock(slotMutex);
+    if (printEngines.size() <= static_cast<size_t>(currentLane))
+        printEngines.resize(static_cast<size_t>(currentLane) + 1);
+    return engine(printEngines[static_cast<size_t>(currentLane)], EngineKind::Print);
+}
+
+OfficeEngine& previewEngine()
+{
+    std::lock_guard lock(slotMutex);
+    return engine(previewSlot, EngineKind::Preview);
+}
 
 void shutdownEngines()
 {
-    for (EngineKind kind : {EngineKind::Preview, EngineKind::Print}) {
-        if (std::unique_ptr<OfficeEngine>& slot = engineSlot(kind))
+    // Each office has its own thread of work at most; ending them one after
+    // another costs a few seconds only when they do not quit when asked.
+    if (previewSlot)
+        previewSlot->shutdown();
+    for (std::unique_ptr<OfficeEngine>& slot : printEngines)
+        if (slot)
             slot->shutdown();
-    }
 }
 
 void abandonEngines()
 {
     std::lock_guard lock(slotMutex);
-    for (EngineKind kind : {EngineKind::Preview, EngineKind::Print}) {
-        if (std::unique_ptr<OfficeEngine>& slot = engineSlot(kind))
+    if (previewSlot)
+        previewSlot->abandon();
+    for (std::unique_ptr<OfficeEngine>& slot : printEngines)
+        if (slot)
             slot->abandon();
-    }
+}
+
+void abandonLane(int lane)
+{
+    std::lock_guard lock(slotMutex);
+    // The preview office serves the first lane only.
+    if (lane == 0 && previewSlot)
+        previewSlot->abandon();
+    if (lane >= 0 && static_cast<size_t>(lane) < printEngines.size() && printEngines[static_cast<size_t>(lane)])
+        printEngines[static_cast<size_t>(lane)]->abandon();
 }
 
 void setIdleHook(std::function<void()> hook) { idleHook() = std::move(hook); }

@@ -82,10 +82,15 @@ private:
     pid_t group_ = -1;
 };
 
-// The program's two engines, made on first use and ended by shutdownEngines()
-// (also run at exit).
+// The program's engines, made on first use and ended by shutdownEngines()
+// (also run at exit): a print office for each lane, each with its own
+// profile slot, and one preview office. printEngine() is the print office of
+// the lane the calling thread works for.
 OfficeEngine& printEngine();
 OfficeEngine& previewEngine();
+
+// The calling thread's calls go to the print office of `lane` from now on.
+void usePrintLane(int lane);
 
 // The office keeps one more pipe for each profile (URL, UTF-8), named by a
 // digest of the URL, through which a second start on the same profile hands
@@ -94,6 +99,9 @@ std::string singleInstancePipe(const std::string& profileUrl);
 
 // abandon() on each engine that exists, from any thread.
 void abandonEngines();
+// abandon() on the print office of `lane` (and, for lane 0, the preview
+// office), from any thread; the other lanes' offices go on.
+void abandonLane(int lane);
 
 // Runs the hook set with setIdleHook, if any.
 void runIdleHook();

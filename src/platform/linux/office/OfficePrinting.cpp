@@ -4,6 +4,7 @@
 #include "Error.h"
 #include "JobNotes.h"
 #include "OfficeLifetime.h"
+#include "SubmissionGate.h"
 #include "TextCodec.h"
 
 #include <com/sun/star/view/XPrintable.hpp>
@@ -33,9 +34,11 @@ rtl::OUString printerNameOf(const Reference<css::view::XPrintable>& printable)
     return {};
 }
 
-// The spool file in hand, for a signal handler that ends the program.
-char spoolPath[4096];
-std::atomic<bool> spoolInUse{false};
+// The spool files in hand (one per office rendering side by side), for a
+// signal handler that ends the program.
+constexpr int kSpoolSlots = 16;
+char spoolPaths[kSpoolSlots][4096];
+std::atomic<bool> spoolInUse[kSpoolSlots];
 
 // The rendered job between the office and the print system; removed however
 // printing ends.
@@ -53,16 +56,24 @@ public:
             throw Error("印刷用の一時ファイルを作成できません: " + std::string(std::strerror(errno)));
         ::close(fd);
         path_ = pattern;
-        if (path_.size() < sizeof spoolPath && !spoolInUse) {
-            std::memcpy(spoolPath, path_.c_str(), path_.size() + 1);
-            spoolInUse = true;
-            registered_ = true;
+        if (path_.size() >= sizeof spoolPaths[0])
+            return;
+        for (int slot = 0; slot < kSpoolSlots; ++slot) {
+            // Claimed by this thread alone, then filled, then shown.
+            if (claimed_[slot].exchange(true))
+                continue;
+            std::memcpy(spoolPaths[slot], path_.c_str(), path_.size() + 1);
+            spoolInUse[slot] = true;
+            slot_ = slot;
+            break;
         }
     }
     ~SpoolFile()
     {
-        if (registered_)
-            spoolInUse = false;
+        if (slot_ >= 0) {
+            spoolInUse[slot_] = false;
+            claimed_[slot_] = false;
+        }
         ::unlink(path_.c_str());
     }
     SpoolFile(const SpoolFile&) = delete;
@@ -82,9 +93,13 @@ public:
     }
 
 private:
+    static std::atomic<bool> claimed_[kSpoolSlots];
+
     std::string path_;
-    bool registered_ = false;
+    int slot_ = -1;
 };
+
+std::atomic<bool> SpoolFile::claimed_[kSpoolSlots];
 
 std::string jobTitle(const OfficeDocument& document)
 {
@@ -95,8 +110,9 @@ std::string jobTitle(const OfficeDocument& document)
 
 void removeSpoolFileNow()
 {
-    if (spoolInUse)
-        ::unlink(spoolPath);
+    for (int slot = 0; slot < kSpoolSlots; ++slot)
+        if (spoolInUse[slot])
+            ::unlink(spoolPaths[slot]);
 }
 
 std::string checkedQueue(const std::string& cp932Printer)
@@ -145,6 +161,9 @@ int printDocument(const OfficeDocument& document, const PrintRequest& request)
     if (spool.empty())
         throw Error("文書 " + shownPath(document.path()) + " には印刷するページがありません");
 
+    // Rendered ahead of earlier rows, it waits here for their jobs to leave
+    // first; a stopped run removes it unsent.
+    awaitSubmissionTurn();
     const int job = printers::submitPrintFile({queue, spool.path(), jobTitle(document), request.copies,
                                                request.collate});
     jobnotes::reportAccepted();

@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <functional>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <unistd.h>
@@ -51,6 +52,26 @@ ProfileSlot ProfileSlot::acquire(const std::string& kind)
                         + std::strerror(error));
     }
     throw Error("オフィス エンジンのプロファイルがすべて使用中です (" + folder.string() + ")");
+}
+
+void ProfileSlot::forEachFreeSlot(const std::string& kind,
+                                  const std::function<void(const ProfileSlot&)>& visit)
+{
+    const std::filesystem::path folder = cacheFolder() / "office";
+    for (int slot = 0; slot < kSlots; ++slot) {
+        const std::string name = kind + "-" + std::to_string(slot);
+        const std::filesystem::path lockPath = folder / (name + ".lock");
+        // A slot never used has no lock file and nothing to clear.
+        const int fd = ::open(lockPath.c_str(), O_RDWR | O_CLOEXEC);
+        if (fd < 0)
+            continue;
+        if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+            ::close(fd);
+            continue;
+        }
+        const ProfileSlot held(folder / name, fd); // unlocked again when it goes
+        visit(held);
+    }
 }
 
 ProfileSlot::ProfileSlot(std::filesystem::path profileDir, int lockFd)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <filesystem>
+#include <functional>
 #include <string>
 
 namespace pravik::office {
@@ -15,6 +16,11 @@ public:
     // The first free slot of `kind` ("print", "preview"). Throws pravik::Error
     // when the cache folder cannot be used or every slot is taken.
     static ProfileSlot acquire(const std::string& kind);
+
+    // Runs `visit` on each slot of `kind` that was used before and that no
+    // running copy holds now, holding it meanwhile.
+    static void forEachFreeSlot(const std::string& kind,
+                                const std::function<void(const ProfileSlot&)>& visit);
 
     ProfileSlot(ProfileSlot&& other) noexcept;
     ProfileSlot& operator=(ProfileSlot&& other) noexcept;

@@ -4,9 +4,9 @@
 
 namespace pravik {
 
-std::shared_ptr<AutomationBackend> makeSystemAutomationBackend()
+std::shared_ptr<AutomationBackend> makeSystemAutomationBackend(int lane)
 {
-    return std::make_shared<office::OfficeBackend>();
+    return std::make_shared<office::OfficeBackend>(lane);
 }
 
 } // namespace pravik

@@ -1,0 +1,113 @@
+#!/usr/bin/env bash
+# Side by side in one run, on one private print queue (never the system's
+# CUPS): the bare floor (one office already running, a loop that loads each
+# document hidden, prints it with Wait and closes it) against
+# `pravik --print` with 1, 2 and 4 print offices. COUNT documents, a quarter
+# each of a 5-page .doc, a 4-sheet .xls, a .dot and a .xlt. Each side counts
+# until the last job has left the queue; pravik's offices' peak resident
+# memory (all of them together) is sampled every 0.1 s. All profiles are
+# warm, as on a machine in use.
+#   bench/parallel_print_bench.sh [build/bin/pravik] [COUNT=20]
+set -euo pipefail
+here="$(cd "$(dirname "$0")" && pwd)"
+root="$(dirname "$here")"
+pravik="$(realpath "${1:-$root/build/bin/pravik}")"
+count="${2:-20}"
+work="$(mktemp -d /tmp/pravik-bench-XXXXXX)"
+session="$work/session"
+pipe="pravik-bench-floor-$$"
+# The office's bridge belongs to the system's Python, whatever else is first
+# on the PATH.
+python=/usr/bin/python3
+cleanup() {
+  # The floor's office, found by its own pipe's name.
+  for pid in $(pgrep -f "pipe,name=$pipe;" || true); do kill "$pid" 2>/dev/null || true; done
+  "$root/tests/engine/session.sh" stop "$session"
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+echo "Starting a private print system and making the documents..."
+"$root/tests/engine/session.sh" start "$session" "$root/tests/engine/docs" </dev/null
+value() { sed -n "s/^$1=//p" "$session/session.env" | head -n1; }
+export CUPS_SERVER="$(value CUPS_SERVER)"
+export XDG_CACHE_HOME="$work/cache"
+docs="$(value PRAVIK_TEST_DOCS)"
+lpadmin -p Bench -E -v file:///dev/null -m raw 2>/dev/null \
+  || lpadmin -p Bench -E -v file:///dev/null -m lsb/usr/cupsfilters/Generic-PDF_Printer-PDF.ppd
+
+files=()
+list="$work/bench.lst"
+: >"$list"
+for ((i = 0; i < count / 4; i++)); do
+  for source in pages.doc sheets.xls template.dot sheets.xlt; do
+    file="$work/docs/$i-$source"
+    mkdir -p "$work/docs"
+    cp "$docs/$source" "$file"
+    files+=("$file")
+    printf '%s\r\n\r\n\r\n%s\r\n1\r\nBench\r\n%s\r\n' "$(basename "$file")" "${file##*.}" "$file" >>"$list"
+  done
+done
+# Every sheet of a workbook, as the floor prints it.
+printf '[MAIN]\r\nEXCEL=1\r\n' >"$work/main.ini"
+
+drain() { while [[ -n "$(lpstat -o Bench 2>/dev/null)" ]]; do sleep 0.05; done; }
+now() { date +%s.%N; }
+since() { awk -v a="$(now)" -v b="$1" 'BEGIN { printf "%.2f", a - b }'; }
+
+offices_rss_kb() {
+  local total=0 pid kb
+  for pid in $(pgrep -f "soffice.bin.*pipe,name=pravik-$1-print" || true); do
+    kb="$(awk '/^VmRSS/ { print $2 }' "/proc/$pid/status" 2>/dev/null || true)"
+    total=$((total + ${kb:-0}))
+  done
+  echo "$total"
+}
+
+# Runs pravik with N offices; prints "seconds printed-rows peak-MB".
+pravik_run() {
+  local start pid peak=0 rss
+  start=$(now)
+  "$pravik" --print "$list" --ini "$work/main.ini" --engines "$1" >"$work/pravik.out" 2>/dev/null &
+  pid=$!
+  while kill -0 "$pid" 2>/dev/null; do
+    rss=$(offices_rss_kb "$pid")
+    ((rss > peak)) && peak=$rss
+    sleep 0.1
+  done
+  wait "$pid" || true
+  drain
+  echo "$(since "$start") $(grep -c '^printed' "$work/pravik.out" || true) $((peak / 1024))"
+}
+
+echo "Warming the profiles..."
+"$pravik" --print "$list" --ini "$work/main.ini" --engines 4 >/dev/null 2>&1 || true
+drain
+
+/usr/lib/libreoffice/program/soffice "-env:UserInstallation=file://$work/floor-profile" \
+  --headless --invisible --nologo --nodefault --norestore --nolockcheck \
+  "--accept=pipe,name=$pipe;urp;StarOffice.ComponentContext" >/dev/null 2>&1 &
+for ((i = 0; i < 600; i++)); do
+  "$python" "$here/uno_print_loop.py" "$pipe" Bench 2>/dev/null && break # connects once it answers
+  sleep 0.1
+done
+"$python" "$here/uno_print_loop.py" "$pipe" Bench "${files[0]}" "${files[1]}" # warm
+drain
+
+start=$(now)
+"$python" "$here/uno_print_loop.py" "$pipe" Bench "${files[@]}"
+drain
+floor=$(since "$start")
+floor_mb=0
+for pid in $(pgrep -f "soffice.bin.*pipe,name=$pipe;" || true); do
+  floor_mb=$(awk '/^VmHWM/ { printf "%d", $2 / 1024 }' "/proc/$pid/status")
+done
+
+printf '%-46s %8s s  (office peak %s MB)\n' "floor: bare UNO loop, one running office" "$floor" "$floor_mb"
+for engines in 1 2 4; do
+  read -r seconds printed peak < <(pravik_run "$engines")
+  ratio=$(awk -v a="$seconds" -v b="$floor" 'BEGIN { printf "%.2f", a / b }')
+  printf '%-46s %8s s  %sx floor  (%s of %s printed, offices peak %s MB)\n' \
+    "pravik --print --engines $engines" "$seconds" "$ratio" "$printed" "$count" "$peak"
+done
+echo "(cores: $(nproc); timings are as noisy as the machine is shared)"

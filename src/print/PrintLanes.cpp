@@ -1,0 +1,149 @@
+#include "PrintLanes.h"
+
+#include "DocumentKind.h"
+
+#include <algorithm>
+#include <thread>
+#include <utility>
+
+namespace pravik {
+
+int printLaneCount(int engines, const AutomationBackend* backend)
+{
+    int count = engines;
+    if (count < 1)
+        count = std::clamp(static_cast<int>(std::thread::hardware_concurrency()), 1, 4);
+    count = std::min(count, kMaxPrintLanes);
+    const int allowed = backend ? std::max(backend->parallelInstances(), 1) : 1;
+    return std::min(count, allowed);
+}
+
+PrintLanes::PrintLanes(PrintJobs& first, AutomationWorker& firstWorker, int size, MakeLane makeLane,
+                       WorkWait& wait, std::chrono::seconds deadline)
+    : size_(std::max(size, 1)), makeLane_(std::move(makeLane)), wait_(wait), deadline_(deadline)
+{
+    auto lane = std::make_unique<Lane>();
+    lane->worker = &firstWorker;
+    lane->jobs = &first;
+    lanes_.push_back(std::move(lane));
+}
+
+PrintLanes::~PrintLanes()
+{
+    try {
+        discardAhead();
+    } catch (...) {
+        // Nothing of a discarded row is worth more than ending cleanly.
+    }
+}
+
+PrintLanes::Lane& PrintLanes::lane(int index)
+{
+    while (static_cast<int>(lanes_.size()) <= index) {
+        auto lane = std::make_unique<Lane>();
+        lane->made = makeLane_(static_cast<int>(lanes_.size()));
+        lane->ownWorker = std::make_unique<AutomationWorker>(lane->made.backend);
+        lane->worker = lane->ownWorker.get();
+        lane->jobs = lane->made.jobs.get();
+        lanes_.push_back(std::move(lane));
+    }
+    return *lanes_[static_cast<size_t>(index)];
+}
+
+int PrintLanes::roomAhead() const
+{
+    if (size_ < 2)
+        return 0;
+    return size_ - static_cast<int>(ahead_.size());
+}
+
+void PrintLanes::startAhead(const PrintEntry& entry, PrintMode mode, const std::string& currentPrinter)
+{
+    // At most size_ rows are in hand and they end in ticket order, so the
+    // lane of a new ticket is free.
+    const int ticket = nextTicket_++;
+    Lane& target = lane(ticket % size_);
+    auto result = std::make_shared<Result>();
+    PrintJobs& jobs = *target.jobs;
+    SubmissionGate& gate = gate_;
+    const bool excel = documentKindOfExtension(entry.extension) == DocumentKind::Excel;
+    auto item = target.worker->post([&jobs, &gate, ticket, entry, mode, currentPrinter, excel, result] {
+        // Stopped before it began: not even opened.
+        if (gate.refused(ticket))
+            throw SubmissionWithdrawn();
+        const SubmissionTurn turn(gate, ticket);
+        try {
+            if (excel)
+                result->outcome = jobs.printExcel(entry, mode);
+            else
+                jobs.printWord(entry, mode, currentPrinter);
+        } catch (...) {
+            jobs.takeNotes(); // a failed row's notes must not reach the lane's next row
+            throw;
+        }
+        result->notes = jobs.takeNotes();
+    });
+    ahead_.push_back({ticket, entry, std::move(item), std::move(result), target.worker});
+}
+
+JobOutcome PrintLanes::run(const PrintEntry& entry, PrintMode mode, const std::string& currentPrinter,
+                           bool excel)
+{
+    notes_.clear();
+    if (!ahead_.empty() && !(ahead_.front().entry == entry))
+        discardAhead(); // not the row expected: nothing started ahead may leave
+    if (ahead_.empty()) {
+        Lane& first = *lanes_.front();
+        JobOutcome outcome = JobOutcome::Done;
+        first.worker->run(
+            [&] {
+                if (excel)
+                    outcome = first.jobs->printExcel(entry, mode);
+                else
+                    first.jobs->printWord(entry, mode, currentPrinter);
+            },
+            wait_, deadline_);
+        notes_ = first.jobs->takeNotes();
+        return outcome;
+    }
+
+    const Started started = std::move(ahead_.front());
+    ahead_.pop_front();
+    gate_.letThrough(started.ticket);
+    started.worker->await(started.item, wait_, deadline_);
+    notes_ = std::move(started.result->notes);
+    return started.result->outcome;
+}
+
+JobOutcome PrintLanes::printExcel(const PrintEntry& entry, PrintMode mode)
+{
+    return run(entry, mode, {}, true);
+}
+
+void PrintLanes::printWord(const PrintEntry& entry, PrintMode mode, const std::string& currentPrinter)
+{
+    run(entry, mode, currentPrinter, false);
+}
+
+std::vector<std::string> PrintLanes::takeNotes()
+{
+    return std::exchange(notes_, {});
+}
+
+void PrintLanes::discardAhead()
+{
+    if (ahead_.empty())
+        return;
+    gate_.refuseThrough(nextTicket_ - 1);
+    while (!ahead_.empty()) {
+        const Started started = std::move(ahead_.front());
+        ahead_.pop_front();
+        try {
+            started.worker->await(started.item, wait_, deadline_);
+        } catch (...) {
+            // Discarded: what became of it no longer matters to anyone.
+        }
+    }
+}
+
+} // namespace pravik
