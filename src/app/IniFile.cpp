@@ -8,9 +8,9 @@
 #include <cerrno>
 #include <climits>
 #include <cstdint>
-#include <fcntl.h>
+#include <fstream>
+#include <iterator>
 #include <optional>
-#include <unistd.h>
 
 namespace pravik {
 
@@ -184,24 +184,17 @@ std::optional<std::string> readFile(const std::string& path)
     } catch (const codec::ConversionError&) {
         return std::nullopt;
     }
-    const int fd = ::open(osPath.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
-        return errno == ENOENT ? std::optional<std::string>("") : std::nullopt;
-    std::string bytes;
-    char buffer[8192];
-    for (;;) {
-        const ssize_t n = ::read(fd, buffer, sizeof buffer);
-        if (n == 0)
-            break;
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0) {
-            ::close(fd);
-            return std::nullopt;
-        }
-        bytes.append(buffer, static_cast<size_t>(n));
-    }
-    ::close(fd);
+    std::error_code ec;
+    if (!std::filesystem::exists(osPath, ec))
+        return ec ? std::nullopt : std::optional<std::string>("");
+    if (!std::filesystem::is_regular_file(osPath, ec))
+        return std::nullopt; // a folder or a device is no settings file
+    std::ifstream in(osPath, std::ios::binary);
+    if (!in)
+        return std::nullopt;
+    std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    if (in.bad())
+        return std::nullopt;
     return bytes;
 }
 

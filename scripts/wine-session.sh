@@ -1,0 +1,37 @@
+#!/usr/bin/env bash
+# Starts or stops the Wine that runs a Windows build's tests:
+#   wine-session.sh start BUILD_DIR   makes the private prefix BUILD_DIR/wine-prefix
+#                                     and keeps Wine running for the tests
+#   wine-session.sh stop BUILD_DIR    ends every Wine process of that prefix
+# Wine's processes get /dev/null for all their standard streams, so none of
+# them holds a pipe that ctest waits on.
+set -euo pipefail
+action="$1"
+build="$(cd "$2" && pwd)"
+export WINEPREFIX="$build/wine-prefix"
+export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml,winemenubuilder.exe="
+unset DISPLAY WAYLAND_DISPLAY
+
+case "$action" in
+start)
+  mkdir -p "$WINEPREFIX"
+  wineserver -p </dev/null >/dev/null 2>&1
+  wine wineboot -i </dev/null >/dev/null 2>&1
+  # A printer for the runs that need a current printer: Wine takes the
+  # machine's printers from CUPS, and a test machine may have none.
+  wine reg add 'HKCU\Software\Microsoft\Windows NT\CurrentVersion\Windows' /v Device \
+    /d 'Pravik Test Printer,winspool,FILE:' /f </dev/null >/dev/null 2>&1
+  keeper="$build/bin/wine_keeper.exe"
+  if [[ -f "$keeper" ]]; then
+    nohup wine "$keeper" </dev/null >/dev/null 2>&1 &
+  fi
+  ;;
+stop)
+  wineserver -k </dev/null >/dev/null 2>&1 || true
+  wineserver -w </dev/null >/dev/null 2>&1 || true
+  ;;
+*)
+  echo "usage: $0 start|stop BUILD_DIR" >&2
+  exit 2
+  ;;
+esac
