@@ -23,7 +23,8 @@ start)
     /d 'Pravik Test Printer,winspool,FILE:' /f </dev/null >/dev/null 2>&1
   keeper="$build/bin/wine_keeper.exe"
   if [[ -f "$keeper" ]]; then
-    nohup wine "$keeper" </dev/null >/dev/null 2>&1 &
+    # In its own session: it must outlive the shell that started it.
+    setsid -f wine "$keeper" </dev/null >/dev/null 2>&1
   fi
   ;;
 stop)
