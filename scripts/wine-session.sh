@@ -18,9 +18,18 @@ start)
   wineserver -p </dev/null >/dev/null 2>&1
   wine wineboot -i </dev/null >/dev/null 2>&1
   # A printer for the runs that need a current printer: Wine takes the
-  # machine's printers from CUPS, and a test machine may have none.
-  wine reg add 'HKCU\Software\Microsoft\Windows NT\CurrentVersion\Windows' /v Device \
-    /d 'Pravik Test Printer,winspool,FILE:' /f </dev/null >/dev/null 2>&1
+  # machine's printers from CUPS, and a test machine may have none. The
+  # spooler lists the printers of this key; the default is "Device".
+  printer='Pravik Test Printer'
+  key="HKLM\\System\\CurrentControlSet\\Control\\Print\\Printers\\$printer"
+  {
+    wine reg add "$key" /v Name /d "$printer" /f
+    wine reg add "$key" /v Port /d 'FILE:' /f
+    wine reg add "$key" /v 'Printer Driver' /d 'Wine PostScript Driver' /f
+    wine reg add "$key" /v Attributes /t REG_DWORD /d 64 /f
+    wine reg add 'HKCU\Software\Microsoft\Windows NT\CurrentVersion\Windows' /v Device \
+      /d "$printer,winspool,FILE:" /f
+  } </dev/null >/dev/null 2>&1
   keeper="$build/bin/wine_keeper.exe"
   if [[ -f "$keeper" ]]; then
     # In its own session: it must outlive the shell that started it.
