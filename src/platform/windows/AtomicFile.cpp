@@ -37,6 +37,13 @@ std::wstring temporaryName(const std::filesystem::path& target)
 
 bool writeFileAtomically(const std::filesystem::path& target, std::string_view bytes)
 {
+    // A read-only file stays as it is, as Windows itself keeps it (not every
+    // implementation of the rename refuses it).
+    const DWORD attributes = ::GetFileAttributesW(target.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) {
+        errno = EACCES;
+        return false;
+    }
     const std::wstring temp = temporaryName(target);
     HANDLE file = ::CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                 FILE_ATTRIBUTE_NORMAL, nullptr);

@@ -3,6 +3,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <array>
 #include <optional>
 
@@ -26,8 +27,13 @@ size_t unitLength(std::string_view s)
                : 1;
 }
 
+// Single bytes Windows maps to the private use area and some code page 932
+// tables (Wine's) lack; taken here so every system reads them alike.
+constexpr std::array<std::pair<char, wchar_t>, 4> privateBytes{{
+    {'\xA0', L'\xF8F0'}, {'\xFD', L'\xF8F1'}, {'\xFE', L'\xF8F2'}, {'\xFF', L'\xF8F3'}}};
+
 // nullopt when some byte has no Unicode form.
-std::optional<std::wstring> decodeStrict(std::string_view cp932)
+std::optional<std::wstring> decodeRun(std::string_view cp932)
 {
     if (cp932.empty())
         return std::wstring();
@@ -39,6 +45,30 @@ std::optional<std::wstring> decodeStrict(std::string_view cp932)
     std::wstring wide(static_cast<size_t>(length), L'\0');
     ::MultiByteToWideChar(kShiftJis, MB_ERR_INVALID_CHARS, cp932.data(), size, wide.data(), length);
     return wide;
+}
+
+std::optional<std::wstring> decodeStrict(std::string_view cp932)
+{
+    std::wstring out;
+    size_t start = 0;
+    for (size_t i = 0; i < cp932.size();) {
+        const size_t length = unitLength(cp932.substr(i));
+        const auto special = std::find_if(privateBytes.begin(), privateBytes.end(),
+                                          [&](const auto& p) { return length == 1 && p.first == cp932[i]; });
+        i += length;
+        if (special == privateBytes.end())
+            continue;
+        auto run = decodeRun(cp932.substr(start, i - 1 - start));
+        if (!run)
+            return std::nullopt;
+        out += *run;
+        out += special->second;
+        start = i;
+    }
+    auto run = decodeRun(cp932.substr(start));
+    if (!run)
+        return std::nullopt;
+    return out + *run;
 }
 
 void appendEscaped(std::string& out, std::string_view bytes)
@@ -120,9 +150,9 @@ void appendUtf16(std::wstring& out, char32_t cp)
     out += static_cast<wchar_t>(0xDC00 + (cp & 0x3FF));
 }
 
-// CP932 of one UTF-16 character (one or two units), or nullopt when code
-// page 932 has no exact form for it.
-std::optional<std::string> encodeExactly(std::wstring_view wide)
+// CP932 of UTF-16 text with none of the private bytes' characters, or
+// nullopt when code page 932 has no exact form for some character.
+std::optional<std::string> encodeRun(std::wstring_view wide)
 {
     if (wide.empty())
         return std::string();
@@ -136,10 +166,32 @@ std::optional<std::string> encodeExactly(std::wstring_view wide)
     ::WideCharToMultiByte(kShiftJis, WC_NO_BEST_FIT_CHARS, wide.data(), size, out.data(), length,
                           nullptr, &usedDefault);
     // Some characters are taken one way only; they would come back as others.
-    const auto back = decodeStrict(out);
+    const auto back = decodeRun(out);
     if (usedDefault || !back || *back != wide)
         return std::nullopt;
     return out;
+}
+
+std::optional<std::string> encodeExactly(std::wstring_view wide)
+{
+    std::string out;
+    size_t start = 0;
+    for (size_t i = 0; i < wide.size(); ++i) {
+        const auto special = std::find_if(privateBytes.begin(), privateBytes.end(),
+                                          [&](const auto& p) { return p.second == wide[i]; });
+        if (special == privateBytes.end())
+            continue;
+        auto run = encodeRun(wide.substr(start, i - start));
+        if (!run)
+            return std::nullopt;
+        out += *run;
+        out += special->first;
+        start = i + 1;
+    }
+    auto run = encodeRun(wide.substr(start));
+    if (!run)
+        return std::nullopt;
+    return out + *run;
 }
 
 ConversionError unencodable(std::string_view utf8, std::string_view character)
