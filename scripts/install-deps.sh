@@ -20,6 +20,8 @@ if [[ "${1:-}" == "--tests" ]]; then
   packages+=(libgtest-dev libgmock-dev googletest libbenchmark-dev clang libclang-rt-14-dev)
   # Reading back what was printed, and a display for the previews.
   packages+=(poppler-utils ghostscript xvfb xauth)
+  # The Windows build, cross-compiled and tested under Wine.
+  packages+=(g++-mingw-w64-x86-64-posix wine wine64)
 fi
 
 missing=()

@@ -32,8 +32,13 @@ start)
   } </dev/null >/dev/null 2>&1
   keeper="$build/bin/wine_keeper.exe"
   if [[ -f "$keeper" ]]; then
-    # In its own session: it must outlive the shell that started it.
-    setsid -f wine "$keeper" </dev/null >/dev/null 2>&1
+    # In its own session: it must outlive the shell that started it. A
+    # prefix just made may not take a window yet; try again until it stays.
+    for attempt in 1 2 3 4 5; do
+      setsid -f wine "$keeper" </dev/null >/dev/null 2>&1
+      sleep 2
+      pgrep -f "$keeper" >/dev/null && break
+    done
   fi
   ;;
 stop)

@@ -8,11 +8,37 @@
 
 #ifdef _WIN32
 #include "ComApartment.h"
+#include "WideText.h"
 
 #include <windows.h>
+
+#include <shellapi.h>
 #endif
 
 #include <iostream>
+
+namespace {
+
+// The arguments as UTF-8: on Windows from the wide command line, since the
+// ANSI one loses every character outside the system's code page.
+std::vector<std::string> arguments(int argc, char** argv)
+{
+#ifdef _WIN32
+    (void)argc;
+    (void)argv;
+    int count = 0;
+    wchar_t** wide = ::CommandLineToArgvW(::GetCommandLineW(), &count);
+    std::vector<std::string> args;
+    for (int i = 1; wide && i < count; ++i)
+        args.push_back(pravik::win::utf8Of(wide[i]));
+    ::LocalFree(wide);
+    return args;
+#else
+    return std::vector<std::string>(argv + 1, argv + argc);
+#endif
+}
+
+} // namespace
 
 int main(int argc, char** argv)
 {
@@ -23,7 +49,7 @@ int main(int argc, char** argv)
 #endif
     std::optional<pravik::HeadlessOptions> options;
     try {
-        options = pravik::parseHeadlessArguments(std::vector<std::string>(argv + 1, argv + argc));
+        options = pravik::parseHeadlessArguments(arguments(argc, argv));
     } catch (const std::exception& error) {
         std::cerr << "pravik: " << error.what();
         return pravik::kRunImpossible;

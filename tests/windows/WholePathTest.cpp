@@ -83,7 +83,7 @@ protected:
         wchar_t temp[MAX_PATH];
         ::GetTempPathW(MAX_PATH, temp);
         dir_ = std::filesystem::path(temp)
-            / (L"pravik-whole-" + std::to_wstring(::GetCurrentProcessId()));
+            / (L"pravik-\u5370\u5237-" + std::to_wstring(::GetCurrentProcessId())); // 印刷: on the command line too
         std::filesystem::create_directories(dir_);
         registerServer("Excel.Application", kTestExcelClsid, L"");
         registerServer("Word.Application", kTestWordClsid, L"");
