@@ -83,7 +83,7 @@ protected:
         wchar_t temp[MAX_PATH];
         ::GetTempPathW(MAX_PATH, temp);
         dir_ = std::filesystem::path(temp)
-            / (L"pravik-\u5370\u5237-" + std::to_wstring(::GetCurrentProcessId())); // 印刷: on the command line too
+            / (L"pravik-whole-" + std::to_wstring(::GetCurrentProcessId()));
         std::filesystem::create_directories(dir_);
         registerServer("Excel.Application", kTestExcelClsid, L"");
         registerServer("Word.Application", kTestWordClsid, L"");
@@ -137,7 +137,11 @@ protected:
         }
         ::CloseHandle(out);
         DWORD status = 0;
-        EXPECT_EQ(::WaitForSingleObject(process.hProcess, 120000), WAIT_OBJECT_0);
+        if (::WaitForSingleObject(process.hProcess, 60000) != WAIT_OBJECT_0) {
+            ADD_FAILURE() << "pravik.exe did not end within a minute";
+            ::TerminateProcess(process.hProcess, 3);
+            ::WaitForSingleObject(process.hProcess, 5000);
+        }
         ::GetExitCodeProcess(process.hProcess, &status);
         ::CloseHandle(process.hProcess);
         ::CloseHandle(process.hThread);

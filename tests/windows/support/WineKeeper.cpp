@@ -1,15 +1,17 @@
-// Keeps one hidden window open for as long as the test session runs, so that
-// Wine starts its desktop process once rather than for every test.
+// Keeps Wine's desktop and COM services up for as long as the test session
+// runs, so that they start once rather than for every test. Without a
+// display no window can be made; holding COM and a message queue is enough.
+#include <objbase.h>
 #include <windows.h>
 
 int main()
 {
-    HWND window = ::CreateWindowExW(0, L"STATIC", L"pravik-wine-keeper", 0, 0, 0, 0, 0, nullptr,
-                                    nullptr, ::GetModuleHandleW(nullptr), nullptr);
-    if (!window)
-        return 1;
+    ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
     MSG message;
-    while (::GetMessageW(&message, nullptr, 0, 0) > 0)
-        ::DispatchMessageW(&message);
-    return 0;
+    ::PeekMessageW(&message, nullptr, 0, 0, PM_NOREMOVE); // the thread's queue
+    for (;;) {
+        while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE))
+            ::DispatchMessageW(&message);
+        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, INFINITE, QS_ALLINPUT);
+    }
 }
