@@ -27,6 +27,8 @@ if [[ "${1:-}" == "--tests" ]]; then
   # The office's Python bridge, for the bare print loop the benchmark
   # measures against.
   packages+=(python3-uno)
+  # The Windows build, cross-compiled and tested under Wine.
+  packages+=(g++-mingw-w64-x86-64-posix wine wine64)
 fi
 
 missing=()

@@ -190,6 +190,14 @@ int positiveCount(const std::string& text, const std::string& option, const std:
     return value;
 }
 
+// An argument as a path. Arguments are the system's narrow text: the bytes
+// of the file name on Linux, UTF-8 on Windows (where the program hands on
+// its wide command line as UTF-8, as the ANSI one could not name every file).
+std::filesystem::path argumentPath(const std::string& argument)
+{
+    return std::filesystem::path(std::u8string(argument.begin(), argument.end()));
+}
+
 } // namespace
 
 const char* headlessUsage()
@@ -230,7 +238,7 @@ std::optional<HeadlessOptions> parseHeadlessArguments(const std::vector<std::str
         } else if (arg == "--ini") {
             if (++i == args.size())
                 throw Error(std::string("--ini の後に設定ファイルを指定してください\n") + headlessUsage());
-            options.iniFile = codec::fromOsPath(args[i]);
+            options.iniFile = codec::fromOsPath(argumentPath(args[i]));
         } else if (arg == "--timeout") {
             if (++i == args.size())
                 throw Error(std::string("--timeout の後に秒数を指定してください\n") + headlessUsage());
@@ -242,7 +250,7 @@ std::optional<HeadlessOptions> parseHeadlessArguments(const std::vector<std::str
         } else if (!arg.empty() && arg[0] == '-') {
             throw Error("不明なオプション " + arg + "\n" + headlessUsage());
         } else if (!haveList) {
-            options.listFile = codec::fromOsPath(arg);
+            options.listFile = codec::fromOsPath(argumentPath(arg));
             haveList = true;
         } else {
             throw Error("リストファイルは一つだけ指定してください\n" + std::string(headlessUsage()));

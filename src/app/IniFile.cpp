@@ -8,10 +8,10 @@
 #include <cerrno>
 #include <climits>
 #include <cstdint>
-#include <fcntl.h>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <optional>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace pravik {
 
@@ -190,31 +190,21 @@ std::optional<std::string> readFile(const std::string& path, bool& missing)
     } catch (const codec::ConversionError&) {
         return std::nullopt;
     }
-    // Not blocking on open: a FIFO in the file's place must not hang the program.
-    const int fd = ::open(osPath.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    missing = fd < 0 && errno == ENOENT;
-    if (fd < 0)
+    std::error_code ec;
+    const bool exists = std::filesystem::exists(osPath, ec);
+    missing = !exists && !ec;
+    if (!exists)
         return missing ? std::optional<std::string>("") : std::nullopt;
-    struct stat status {};
-    if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) {
-        ::close(fd);
+    // Checked before opening: a FIFO in the file's place must not hang the
+    // program, and a folder or a device is no settings file.
+    if (!std::filesystem::is_regular_file(osPath, ec))
         return std::nullopt;
-    }
-    std::string bytes;
-    char buffer[8192];
-    for (;;) {
-        const ssize_t n = ::read(fd, buffer, sizeof buffer);
-        if (n == 0)
-            break;
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0) {
-            ::close(fd);
-            return std::nullopt;
-        }
-        bytes.append(buffer, static_cast<size_t>(n));
-    }
-    ::close(fd);
+    std::ifstream in(osPath, std::ios::binary);
+    if (!in)
+        return std::nullopt;
+    std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    if (in.bad())
+        return std::nullopt;
     return bytes;
 }
 

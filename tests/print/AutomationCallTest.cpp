@@ -194,6 +194,7 @@ TEST(SystemAutomation, ServesOnlyTheTwoOfficeServers)
     }
 }
 
+#ifndef _WIN32 // the office engine's own check; Windows leaves files to Office
 TEST(SystemAutomation, AMissingFileFailsTheRowWithItsName)
 {
     // Reported before any office is started, so this needs none.
@@ -211,3 +212,4 @@ TEST(SystemAutomation, AMissingFileFailsTheRowWithItsName)
     entry.filePath = "/nonexistent/pravik/a.doc";
     EXPECT_THROW(jobs.printWord(entry, PrintMode::Print, "P"), AutomationError);
 }
+#endif

@@ -1,3 +1,4 @@
+#include "ExpectedCalls.h"
 #include "JobHarness.h"
 #include "OfficeJobs.h"
 #include "TextCodec.h"
@@ -10,20 +11,9 @@ using Lines = std::vector<std::string>;
 
 namespace {
 
-const Lines kOpen{
-    "create Excel.Application",
-    "Excel.Application put DisplayAlerts(\"False\") short",
-    "Excel.Application get Workbooks() short",
-    "Workbooks call Open(\"C:\\docs\\book.xls\") short",
-    "Book get WorkSheets() short",
-};
-const std::string kQuit = "Excel.Application proc Quit() short";
-
-Lines concat(Lines a, const Lines& b)
-{
-    a.insert(a.end(), b.begin(), b.end());
-    return a;
-}
+const Lines kOpen = expected::excelOpening("C:\\docs\\book.xls");
+const std::string kQuit = expected::excelQuit();
+using expected::concat;
 
 PrintEntry excelRow(std::string sheets)
 {
@@ -54,7 +44,9 @@ struct ExcelRun {
     std::shared_ptr<RecordingBackend> backend = std::make_shared<RecordingBackend>();
     JobOutcome outcome{};
 
-    ExcelRun(const PrintEntry& row, PrintMode mode, const Settings& settings)
+    PrintEntry row;
+
+    ExcelRun(const PrintEntry& row, PrintMode mode, const Settings& settings) : row(row)
     {
         script(*backend);
         AutomationCall automation(backend);
@@ -71,14 +63,7 @@ TEST(PrintExcelFile, PrintsTheNamedSheets)
     ExcelRun run(excelRow("\"Sheet1\",\"" + shuukei + "\",\"A, B\""), PrintMode::Print,
                  rules(ActiveSheet));
     EXPECT_EQ(run.outcome, JobOutcome::Done);
-    EXPECT_EQ(run.lines(),
-              concat(kOpen, {
-                                "Book get Sheets([\"Sheet1\",\"" + shuukei + "\",\"A, B\"]) short",
-                                "Sheets call Select() short",
-                                "Sheets proc PrintOut(Copies:=\"2\", ActivePrinter:=\"PrinterA\", "
-                                "Collate:=\"False\") cmd",
-                                kQuit,
-                            }));
+    EXPECT_EQ(run.lines(), expected::excelPrintSheets(run.row, {"Sheet1", shuukei, "A, B"}, false));
     EXPECT_EQ(run.backend->calls()[5].args.size(), 1u); // one array, not three texts
     EXPECT_EQ(run.backend->liveObjects(), 0);
 }

@@ -1,3 +1,4 @@
+#include "ExpectedCalls.h"
 #include "JobHarness.h"
 #include "JobNotes.h"
 #include "OfficeJobs.h"
@@ -12,32 +13,12 @@ namespace {
 
 Lines opening(const std::string& printer)
 {
-    return {
-        "create Word.Application",
-        "Word.Application put DisplayAlerts(false) short",
-        "Word.Application get Documents() cmd",
-        "Documents proc Open(\"C:\\docs\\memo.doc\") cmd",
-        "Word.Application get ActiveDocument() cmd",
-        "ActiveDocument get ActiveWindow() cmd",
-        "Word.Application put ActivePrinter(\"" + printer + "\") cmd",
-        "Word.Application get Options() cmd",
-        "Options put UpdateFieldsAtPrint(true) cmd",
-        "Options put PrintBackground(false) cmd",
-    };
+    return expected::wordOpening("C:\\docs\\memo.doc", printer);
 }
 
-Lines concat(Lines a, const Lines& b)
-{
-    a.insert(a.end(), b.begin(), b.end());
-    return a;
-}
+using expected::concat;
 
-const Lines kAfterPrint{
-    "Word.Application put ActivePrinter(\"Default\") cmd",
-    "Documents proc Save() cmd",
-    "ActiveDocument proc Close() cmd",
-    "Word.Application proc Quit() short",
-};
+const Lines kAfterPrint = expected::wordAfterPrint("Default");
 
 PrintEntry wordRow(std::string pages, std::string printer = "PrinterB")
 {
@@ -66,18 +47,13 @@ Lines runWord(const std::vector<PrintEntry>& rows, PrintMode mode,
 TEST(PrintWordFile, PrintsAllPagesInTheBackground)
 {
     EXPECT_EQ(runWord({wordRow("")}, PrintMode::Print),
-              concat(concat(opening("PrinterB"),
-                            {"ActiveWindow proc PrintOut(Background:=false, Copies:=\"3\") cmd"}),
-                     kAfterPrint));
+              expected::wordPrintAll(wordRow(""), "Default"));
 }
 
 TEST(PrintWordFile, PrintsThePageRangesWithoutTheirQuotes)
 {
     EXPECT_EQ(runWord({wordRow("\"1-10,15-30\"")}, PrintMode::Print),
-              concat(concat(opening("PrinterB"),
-                            {"ActiveWindow proc PrintOut(Range:=4, Item:=0, Pages:=\"1-10,15-30\", "
-                             "PageType:=0, Copies:=\"3\") cmd"}),
-                     kAfterPrint));
+              expected::wordPrintPages(wordRow(""), "1-10,15-30", "Default"));
     // A hand-written text without quotes is passed whole.
     EXPECT_EQ(runWord({wordRow("11-13")}, PrintMode::Print)[10],
               "ActiveWindow proc PrintOut(Range:=4, Item:=0, Pages:=\"11-13\", PageType:=0, "

@@ -1,0 +1,14 @@
+#pragma once
+
+#include <functional>
+
+// What the program's entry needs of the office servers. On Windows the
+// servers are Office's own processes: the program starts none it must end.
+namespace pravik::office {
+
+void shutdownEngines();
+void setIdleHook(std::function<void()> hook);
+// Returns at once: a preview stays with Office, which the user closes.
+void waitUntilPreviewsClosed();
+
+} // namespace pravik::office

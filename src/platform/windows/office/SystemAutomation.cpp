@@ -1,0 +1,12 @@
+#include "SystemAutomation.h"
+
+#include "ComBackend.h"
+
+namespace pravik {
+
+std::shared_ptr<AutomationBackend> makeSystemAutomationBackend()
+{
+    return std::make_shared<win::ComBackend>();
+}
+
+} // namespace pravik

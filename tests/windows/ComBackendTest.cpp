@@ -1,0 +1,227 @@
+#include "AutomationCall.h"
+#include "ComApartment.h"
+#include "ComBackend.h"
+#include "RecordingDispatch.h"
+#include "TextCodec.h"
+
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+using namespace pravik;
+using namespace pravik::test;
+
+namespace {
+
+const wchar_t* const kProgId = L"Pravik.Recorder";
+
+struct ComBackendTest : ::testing::Test {
+    win::ComApartment apartment;
+    std::shared_ptr<Recording> recording = std::make_shared<Recording>();
+    RegisteredRecorder registration{kProgId, recording};
+    AutomationCall automation{std::make_shared<win::ComBackend>()};
+
+    const InvokeRecord& last() const { return recording->invokes.back(); }
+};
+
+std::wstring bstr(const VARIANT& v)
+{
+    return v.vt == VT_BSTR ? std::wstring(v.bstrVal, ::SysStringLen(v.bstrVal)) : L"<not a BSTR>";
+}
+
+} // namespace
+
+TEST_F(ComBackendTest, CommandFormPutsNamedArgumentsFirstThenPositionalOnesInReverse)
+{
+    const Variant app = automation.createObject("Pravik.Recorder");
+    automation.execute(app, AutoCmd(CallKind::Procedure, "PrintOut")
+                                .arg(Variant::fromInt(1))
+                                .arg(Variant::fromText("two"))
+                                .named("Copies", Variant::fromText("3"))
+                                .named("Collate", Variant::fromBool(true)));
+
+    // One lookup for the member and its named arguments, in the thread's locale.
+    ASSERT_EQ(recording->lookups.size(), 1u);
+    EXPECT_EQ(recording->lookups[0].first,
+              (std::vector<std::wstring>{L"PrintOut", L"Copies", L"Collate"}));
+    EXPECT_EQ(recording->lookups[0].second, ::GetThreadLocale());
+
+    const InvokeRecord& call = last();
+    EXPECT_EQ(call.locale, 0u);
+    EXPECT_EQ(call.flags, DISPATCH_METHOD);
+    EXPECT_FALSE(call.resultSlot);
+    ASSERT_EQ(call.args.size(), 4u);
+    EXPECT_EQ(bstr(call.args[0]), L"3");
+    EXPECT_EQ(call.args[1].vt, VT_BOOL);
+    EXPECT_EQ(call.args[1].boolVal, VARIANT_TRUE);
+    EXPECT_EQ(bstr(call.args[2]), L"two");
+    EXPECT_EQ(call.args[3].vt, VT_I4);
+    EXPECT_EQ(call.args[3].lVal, 1);
+    EXPECT_EQ(call.namedNames, (std::vector<std::wstring>{L"Copies", L"Collate"}));
+}
+
+TEST_F(ComBackendTest, PropertyWriteCarriesOneArgumentNamedPropertyPutInEitherForm)
+{
+    const Variant app = automation.createObject("Pravik.Recorder");
+    automation.setProperty(app, "DisplayAlerts", Variant::fromText("False"));
+    automation.execute(app, std::move(AutoCmd(CallKind::PropertySet, "Visible").arg(Variant::fromBool(false))));
+
+    ASSERT_EQ(recording->invokes.size(), 2u);
+    const struct {
+        LCID lookup, invoke;
+    } locales[] = {{0x0800, 0x0800}, {::GetThreadLocale(), 0}};
+    for (size_t i = 0; i < 2; ++i) {
+        const InvokeRecord& put = recording->invokes[i];
+        EXPECT_EQ(put.flags, DISPATCH_PROPERTYPUT);
+        EXPECT_EQ(put.namedIds, std::vector<DISPID>{DISPID_PROPERTYPUT});
+        EXPECT_EQ(put.args.size(), 1u);
+        EXPECT_FALSE(put.resultSlot);
+        EXPECT_EQ(put.lookupLocale, locales[i].lookup);
+        EXPECT_EQ(put.locale, locales[i].invoke);
+    }
+    // The text "False" stays a text: the server coerces it.
+    EXPECT_EQ(bstr(recording->invokes[0].args[0]), L"False");
+    EXPECT_EQ(recording->invokes[1].args[0].vt, VT_BOOL);
+}
+
+TEST_F(ComBackendTest, SheetNamesArriveAsOneArrayFromZeroAndEveryObjectIsReleased)
+{
+    {
+        const Variant app = automation.createObject("Pravik.Recorder");
+        const Variant sheets = automation.getProperty(
+            app, "Sheets", {Variant::fromTextArray({"Sheet1", codec::fromUtf8("集計表"), "A, B"})});
+        automation.callFunction(sheets, "Select");
+
+        const InvokeRecord& get = recording->invokes[0];
+        EXPECT_EQ(get.flags, DISPATCH_PROPERTYGET);
+        EXPECT_TRUE(get.resultSlot);
+        EXPECT_EQ(get.lookupLocale, 0x0800u);
+        EXPECT_EQ(get.locale, 0x0800u);
+        ASSERT_EQ(get.args.size(), 1u);
+        ASSERT_EQ(get.args[0].vt, VT_ARRAY | VT_VARIANT);
+        SAFEARRAY* array = get.args[0].parray;
+        LONG lower = -1, upper = -1;
+        EXPECT_EQ(::SafeArrayGetDim(array), 1u);
+        ::SafeArrayGetLBound(array, 1, &lower);
+        ::SafeArrayGetUBound(array, 1, &upper);
+        EXPECT_EQ(lower, 0);
+        EXPECT_EQ(upper, 2);
+        VARIANT item;
+        ::VariantInit(&item);
+        LONG index = 1;
+        ::SafeArrayGetElement(array, &index, &item);
+        EXPECT_EQ(bstr(item), L"\u96C6\u8A08\u8868"); // 集計表
+        ::VariantClear(&item);
+
+        EXPECT_EQ(last().member, L"Select");
+        EXPECT_TRUE(last().resultSlot);
+        EXPECT_GT(recording->liveObjects, 0);
+    }
+    EXPECT_EQ(recording->liveObjects, 0);
+}
+
+TEST_F(ComBackendTest, ResultsComeBackAsTheLayersValues)
+{
+    const Variant app = automation.createObject("Pravik.Recorder");
+    const auto answer = [&](VARIANT value) {
+        recording->answerValue(L"Value", value);
+        ::VariantClear(&value);
+        return automation.getProperty(app, "Value");
+    };
+    VARIANT v;
+    v.vt = VT_BSTR;
+    v.bstrVal = ::SysAllocString(L"\u96C6\u8A08");
+    EXPECT_EQ(answer(v), Variant::fromText(codec::fromUtf8("集計")));
+    v.vt = VT_I2;
+    v.iVal = 7;
+    EXPECT_EQ(answer(v), Variant::fromInt(7));
+    v.vt = VT_R8;
+    v.dblVal = 3.0;
+    EXPECT_EQ(answer(v), Variant::fromInt(3));
+    v.vt = VT_BOOL;
+    v.boolVal = VARIANT_TRUE;
+    EXPECT_EQ(answer(v), Variant::fromBool(true));
+    v.vt = VT_EMPTY;
+    EXPECT_EQ(answer(v), Variant());
+
+    // Nothing is made up: no lookalike text, no number for Null or an error.
+    const auto refusedCode = [&](VARIANT value) -> std::int32_t {
+        try {
+            answer(value);
+        } catch (const EOleSysError& e) {
+            return e.code();
+        }
+        return 0;
+    };
+    v.vt = VT_BSTR;
+    v.bstrVal = ::SysAllocString(L"caf\u00E9");
+    EXPECT_EQ(refusedCode(v), olecode::TypeMismatch);
+    v.vt = VT_NULL;
+    EXPECT_EQ(refusedCode(v), olecode::TypeMismatch);
+    v.vt = VT_R8;
+    v.dblVal = 1e12;
+    EXPECT_EQ(refusedCode(v), olecode::Overflow);
+    v.vt = VT_ERROR;
+    v.scode = static_cast<SCODE>(0x800A03ECu);
+    EXPECT_EQ(refusedCode(v), olecode::make(0x800A03ECu));
+}
+
+TEST_F(ComBackendTest, ErrorsTakeTheClassOfTheForm)
+{
+    const Variant app = automation.createObject("Pravik.Recorder");
+    recording->unknownNames = {L"Nothing", L"NoSuchArgument"};
+    recording->answerCode(L"Broken", static_cast<HRESULT>(0x80004005u));
+    recording->answerException(L"Raises", L"\u958B\u3051\u307E\u305B\u3093", L"Recorder"); // 開けません
+
+    // Unknown names.
+    try {
+        automation.callProcedure(app, "Nothing");
+        ADD_FAILURE();
+    } catch (const EOleSysError& e) {
+        EXPECT_EQ(e.code(), olecode::UnknownName);
+    }
+    try {
+        automation.execute(app, AutoCmd(CallKind::Procedure, "Nothing"));
+        ADD_FAILURE();
+    } catch (const EOleError& e) {
+        EXPECT_EQ(e.member(), "Nothing");
+    }
+    try {
+        automation.execute(app, AutoCmd(CallKind::Procedure, "PrintOut")
+                                    .named("NoSuchArgument", Variant::fromInt(1)));
+        ADD_FAILURE();
+    } catch (const EOleError& e) {
+        EXPECT_EQ(e.member(), "NoSuchArgument");
+    }
+    EXPECT_TRUE(recording->invokes.empty()); // an unknown name is never invoked
+
+    // A failing code.
+    for (const bool command : {false, true}) {
+        try {
+            if (command)
+                automation.execute(app, AutoCmd(CallKind::Procedure, "Broken"));
+            else
+                automation.callProcedure(app, "Broken");
+            ADD_FAILURE();
+        } catch (const EOleSysError& e) {
+            EXPECT_EQ(e.code(), olecode::make(0x80004005u));
+            EXPECT_FALSE(std::string(e.what()).empty());
+        }
+    }
+
+    // A server exception.
+    try {
+        automation.execute(app, AutoCmd(CallKind::Procedure, "Raises"));
+        ADD_FAILURE();
+    } catch (const EOleException& e) {
+        EXPECT_EQ(e.description(), "開けません");
+        EXPECT_EQ(e.source(), "Recorder");
+    }
+    try {
+        automation.callProcedure(app, "Raises");
+        ADD_FAILURE();
+    } catch (const EOleSysError& e) {
+        EXPECT_EQ(e.code(), olecode::Exception);
+        EXPECT_STREQ(e.what(), "開けません");
+    }
+}

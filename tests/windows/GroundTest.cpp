@@ -1,0 +1,81 @@
+// The ground's Windows calls: paths, file replacement, the executable's folder.
+#include "AtomicFile.h"
+#include "ExecutablePath.h"
+#include "TextCodec.h"
+
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+using namespace pravik;
+
+namespace {
+
+struct TempFolder {
+    std::filesystem::path path;
+    TempFolder()
+    {
+        wchar_t temp[MAX_PATH];
+        ::GetTempPathW(MAX_PATH, temp);
+        path = std::filesystem::path(temp) / (L"pravik-ground-" + std::to_wstring(::GetCurrentProcessId()));
+        std::filesystem::create_directories(path);
+    }
+    ~TempFolder()
+    {
+        std::error_code ec;
+        std::filesystem::remove_all(path, ec);
+    }
+};
+
+std::string contents(const std::filesystem::path& file)
+{
+    std::ifstream in(file, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+} // namespace
+
+TEST(WindowsGround, PathsAreCp932BothWays)
+{
+    // 日本\表.doc: the trail byte 0x5C of 表 is not a separator.
+    const std::string cp932 = "C:\\\x93\xFA\x96\x7B\\\x95\x5C.doc";
+    const std::filesystem::path os = codec::toOsPath(cp932);
+    EXPECT_EQ(os.native(), L"C:\\\u65E5\u672C\\\u8868.doc");
+    EXPECT_EQ(os.filename().native(), L"\u8868.doc");
+    EXPECT_EQ(codec::fromOsPath(os), cp932);
+    // A path must come back as the same file name: no lookalikes.
+    EXPECT_THROW(codec::fromOsPath(L"C:\\caf\u00E9.doc"), codec::ConversionError);
+    EXPECT_THROW(codec::fromOsPath(L"C:\\\u301C.doc"), codec::ConversionError);
+    EXPECT_THROW(codec::toOsPath("C:\\\x85\x40"), codec::ConversionError);
+}
+
+TEST(WindowsGround, ReplacesAFileWholeAndKeepsAReadOnlyOne)
+{
+    TempFolder folder;
+    const std::filesystem::path target = folder.path / L"\u4E00\u89A7.lst"; // 一覧.lst
+    ASSERT_TRUE(writeFileAtomically(target, "old"));
+    ASSERT_TRUE(writeFileAtomically(target, std::string("new\0bytes", 9)));
+    EXPECT_EQ(contents(target), std::string("new\0bytes", 9));
+
+    ::SetFileAttributesW(target.c_str(), FILE_ATTRIBUTE_READONLY);
+    EXPECT_FALSE(writeFileAtomically(target, "lost"));
+    ::SetFileAttributesW(target.c_str(), FILE_ATTRIBUTE_NORMAL);
+    EXPECT_EQ(contents(target), std::string("new\0bytes", 9));
+    // No temporary file is left behind.
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.path),
+                            std::filesystem::directory_iterator()),
+              1);
+}
+
+TEST(WindowsGround, SettingsLiveBesideTheExecutable)
+{
+    wchar_t module[MAX_PATH];
+    ::GetModuleFileNameW(nullptr, module, MAX_PATH);
+    const std::string dir = executableDir();
+    EXPECT_EQ(codec::toOsPath(dir), std::filesystem::path(module).parent_path());
+    EXPECT_EQ(settingsFilePath(), dir + "\\main.ini");
+}

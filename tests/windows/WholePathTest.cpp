@@ -1,0 +1,222 @@
+// `pravik.exe --print` over COM against a test server registered as the
+// office servers' local server: what the server receives must be exactly
+// what the job tests expect of the jobs.
+#include "ExpectedCalls.h"
+#include "PrintEntry.h"
+#include "ListFile.h"
+#include "ServerClasses.h"
+#include "SystemPrinters.h"
+#include "TextCodec.h"
+#include "WideText.h"
+
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+using namespace pravik;
+using namespace pravik::test;
+using expected::concat;
+using expected::Lines;
+
+namespace {
+
+// A Linux path of the build as Wine shows it.
+std::wstring windowsPath(const std::string& unixPath)
+{
+    std::wstring path = L"Z:" + win::widen(unixPath);
+    for (wchar_t& c : path)
+        if (c == L'/')
+            c = L'\\';
+    return path;
+}
+
+std::wstring clsidText(const CLSID& clsid)
+{
+    wchar_t text[40];
+    ::StringFromGUID2(clsid, text, 40);
+    return text;
+}
+
+void setDefault(const std::wstring& key, const std::wstring& value)
+{
+    HKEY handle = nullptr;
+    ASSERT_EQ(::RegCreateKeyExW(HKEY_CLASSES_ROOT, key.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr,
+                                &handle, nullptr),
+              ERROR_SUCCESS);
+    ::RegSetValueExW(handle, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+                     static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
+    ::RegCloseKey(handle);
+}
+
+Lines readLines(const std::filesystem::path& file)
+{
+    std::ifstream in(file, std::ios::binary);
+    Lines lines;
+    for (std::string line; std::getline(in, line);) {
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        lines.push_back(line);
+    }
+    return lines;
+}
+
+// Across processes a method call always carries a result slot (the proxy
+// supplies one), so a server cannot tell a procedure from a function: both
+// arrive as calls.
+Lines acrossProcesses(Lines lines)
+{
+    for (std::string& line : lines)
+        if (const size_t at = line.find(" proc "); at != std::string::npos)
+            line.replace(at, 6, " call ");
+    return lines;
+}
+
+// Both office servers registered as the test server, in a folder of its own.
+class WholePath : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        wchar_t temp[MAX_PATH];
+        ::GetTempPathW(MAX_PATH, temp);
+        dir_ = std::filesystem::path(temp)
+            / (L"pravik-whole-" + std::to_wstring(::GetCurrentProcessId()));
+        std::filesystem::create_directories(dir_);
+        registerServer("Excel.Application", kTestExcelClsid, L"");
+        registerServer("Word.Application", kTestWordClsid, L"");
+    }
+    void TearDown() override
+    {
+        for (const wchar_t* progId : {L"Excel.Application", L"Word.Application"})
+            ::RegDeleteTreeW(HKEY_CLASSES_ROOT, progId);
+        for (const CLSID* clsid : {&kTestExcelClsid, &kTestWordClsid})
+            ::RegDeleteTreeW(HKEY_CLASSES_ROOT, (L"CLSID\\" + clsidText(*clsid)).c_str());
+        std::error_code ec;
+        std::filesystem::remove_all(dir_, ec);
+    }
+
+    // failing: "" or L"MEMBER code|exception".
+    void registerServer(const std::string& progId, const CLSID& clsid, const std::wstring& failing)
+    {
+        const std::wstring id = win::widen(progId);
+        setDefault(id + L"\\CLSID", clsidText(clsid));
+        setDefault(L"CLSID\\" + clsidText(clsid) + L"\\LocalServer32",
+                   L"\"" + windowsPath(PRAVIK_TEST_SERVER) + L"\" " + id + L" \""
+                       + transcript().wstring() + L"\" " + failing);
+    }
+
+    std::filesystem::path transcript() const { return dir_ / L"transcript.txt"; }
+
+    // Runs `pravik.exe --print` over the rows; returns its exit status and
+    // keeps its result lines.
+    int print(const std::vector<PrintEntry>& rows)
+    {
+        const std::filesystem::path list = dir_ / L"rows.lst";
+        writeListFile(codec::fromOsPath(list), rows);
+        const std::filesystem::path output = dir_ / L"results.txt";
+
+        SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+        HANDLE out = ::CreateFileW(output.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit,
+                                   CREATE_ALWAYS, 0, nullptr);
+        STARTUPINFOW startup{};
+        startup.cb = sizeof startup;
+        startup.dwFlags = STARTF_USESTDHANDLES;
+        startup.hStdOutput = out;
+        startup.hStdError = out;
+        startup.hStdInput = nullptr;
+        std::wstring command = L"\"" + windowsPath(PRAVIK_EXE) + L"\" --print \"" + list.wstring() + L"\"";
+        PROCESS_INFORMATION process{};
+        if (!::CreateProcessW(nullptr, command.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr,
+                              &startup, &process)) {
+            ::CloseHandle(out);
+            ADD_FAILURE() << "pravik.exe does not start";
+            return -1;
+        }
+        ::CloseHandle(out);
+        DWORD status = 0;
+        if (::WaitForSingleObject(process.hProcess, 60000) != WAIT_OBJECT_0) {
+            ADD_FAILURE() << "pravik.exe did not end within a minute";
+            ::TerminateProcess(process.hProcess, 3);
+            ::WaitForSingleObject(process.hProcess, 5000);
+        }
+        ::GetExitCodeProcess(process.hProcess, &status);
+        ::CloseHandle(process.hProcess);
+        ::CloseHandle(process.hThread);
+        results_ = readLines(output);
+        return static_cast<int>(status);
+    }
+
+    // The result lines' first fields.
+    Lines outcomes() const
+    {
+        Lines found;
+        for (const std::string& line : results_)
+            if (line.starts_with("printed\t") || line.starts_with("failed\t"))
+                found.push_back(line.substr(0, line.find('\t')));
+        return found;
+    }
+
+    std::string results() const
+    {
+        std::string all;
+        for (const std::string& line : results_)
+            all += line + "\n";
+        return all;
+    }
+
+    PrintEntry row(const std::string& name, const std::string& pagesOrSheets)
+    {
+        PrintEntry e;
+        e.fileName = name;
+        e.extension = name.substr(name.rfind('.') + 1);
+        e.pagesOrSheets = pagesOrSheets;
+        e.copies = "2";
+        e.printer = printers::currentPrinterName();
+        e.filePath = codec::fromOsPath(dir_ / win::widen(name));
+        std::ofstream(dir_ / win::widen(name)) << "not a real document";
+        return e;
+    }
+
+    std::filesystem::path dir_;
+    Lines results_;
+};
+
+} // namespace
+
+TEST_F(WholePath, TheServersReceiveExactlyTheCallsTheJobsMake)
+{
+    const std::string shuukei = codec::fromUtf8("集計表");
+    const PrintEntry memo = row("memo.doc", "");
+    const PrintEntry book = row("book.xls", "\"Sheet1\",\"" + shuukei + "\"");
+    const PrintEntry pages = row("pages.doc", "\"1-2,5\"");
+    const std::string current = printers::currentPrinterName();
+
+    EXPECT_EQ(print({memo, book, pages}), 0) << results();
+    EXPECT_EQ(outcomes(), (Lines{"printed", "printed", "printed"})) << results();
+    EXPECT_EQ(readLines(transcript()),
+              acrossProcesses(concat(concat(expected::wordPrintAll(memo, current),
+                                            expected::excelPrintSheets(book, {"Sheet1", shuukei}, false)),
+                                     expected::wordPrintPages(pages, "1-2,5", current))));
+}
+
+TEST_F(WholePath, AFailingServerFailsItsRowAndTheRunGoesOn)
+{
+    registerServer("Word.Application", kTestWordClsid, L"Open code");
+    registerServer("Excel.Application", kTestExcelClsid, L"PrintOut exception");
+    const PrintEntry memo = row("memo.doc", "");
+    const PrintEntry book = row("book.xls", "\"Sheet1\"");
+    const std::string current = printers::currentPrinterName();
+
+    EXPECT_EQ(print({memo, book}), 1) << results();
+    EXPECT_EQ(outcomes(), (Lines{"failed", "failed"})) << results();
+    EXPECT_NE(results().find("scripted exception"), std::string::npos) << results();
+
+    const Lines word = expected::wordPrintAll(memo, current);
+    const Lines excel = expected::excelPrintSheets(book, {"Sheet1"}, false);
+    EXPECT_EQ(readLines(transcript()),
+              acrossProcesses(concat(Lines(word.begin(), word.begin() + 4),
+                                     Lines(excel.begin(), excel.end() - 1))));
+}
