@@ -46,11 +46,18 @@ TEST(OfficeLeftovers, AnOrphanOnTheProfileIsEndedAndItsPipeRemoved)
     const std::string pipe = unpredictablePipeName("pravik-test-");
     const std::string profileArg = "-env:UserInstallation=" + profile;
     const std::string acceptArg = "--accept=pipe,name=" + pipe + ";urp;StarOffice.ComponentContext";
+    // The shell waits in a builtin on a pipe nobody writes to: a command it
+    // forked would carry the same arguments for a moment and count twice.
+    int input[2];
+    ASSERT_EQ(::pipe(input), 0);
     const pid_t orphan = ::fork();
     if (orphan == 0) {
-        ::execl("/bin/sh", "sh", "-c", "sleep 60", "sh", profileArg.c_str(), acceptArg.c_str(), nullptr);
+        ::dup2(input[0], STDIN_FILENO);
+        ::close(input[1]);
+        ::execl("/bin/sh", "sh", "-c", "read line", "sh", profileArg.c_str(), acceptArg.c_str(), nullptr);
         ::_exit(127);
     }
+    ::close(input[0]);
     bindSocket(pipeSocketPaths(pipe)[0]);
     for (int i = 0; i < 200 && processesUsingProfile(profile).empty(); ++i)
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
@@ -62,6 +69,7 @@ TEST(OfficeLeftovers, AnOrphanOnTheProfileIsEndedAndItsPipeRemoved)
     EXPECT_TRUE(WIFSIGNALED(status));
     EXPECT_EQ(pipeOwner(pipe), PipeOwner::Missing);
     EXPECT_EQ(endOrphans(profile), 0);
+    ::close(input[1]);
 }
 
 } // namespace
