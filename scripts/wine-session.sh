@@ -15,8 +15,16 @@ unset DISPLAY WAYLAND_DISPLAY
 case "$action" in
 start)
   mkdir -p "$WINEPREFIX"
-  wineserver -p </dev/null >/dev/null 2>&1
+  # The boot that makes or updates a prefix leaves two service managers
+  # running in Wine 8.0; neither can then start RpcSs, and every activation
+  # of a local COM server hangs. So make the prefix, end that Wine, and start
+  # it again on the finished prefix, with RpcSs up before the first test.
   wine wineboot -i </dev/null >/dev/null 2>&1
+  wineserver -k </dev/null >/dev/null 2>&1 || true
+  wineserver -w </dev/null >/dev/null 2>&1 || true
+  wineserver -p </dev/null >/dev/null 2>&1
+  wine wineboot </dev/null >/dev/null 2>&1
+  wine net start RpcSs </dev/null >/dev/null 2>&1 || true
   # A printer for the runs that need a current printer: Wine takes the
   # machine's printers from CUPS, and a test machine may have none. The
   # spooler lists the printers of this key; the default is "Device".
