@@ -12,6 +12,22 @@ export WINEPREFIX="$build/wine-prefix"
 export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml,winemenubuilder.exe="
 unset DISPLAY WAYLAND_DISPLAY
 
+# Ends Wine as a whole, then any process of this prefix that was still
+# starting while Wine ended and so was not attached to it (seen with a
+# device host during the first boot of a prefix).
+end_wine() {
+  wineserver -k </dev/null >/dev/null 2>&1 || true
+  wineserver -w </dev/null >/dev/null 2>&1 || true
+  local environ pid
+  for environ in /proc/[0-9]*/environ; do
+    pid="${environ#/proc/}"; pid="${pid%/environ}"
+    [[ "$pid" != "$$" && "$(readlink "/proc/$pid/exe" 2>/dev/null)" == /usr/lib/wine/* ]] || continue
+    if tr '\0' '\n' <"$environ" 2>/dev/null | grep -qxF "WINEPREFIX=$WINEPREFIX"; then
+      kill "$pid" 2>/dev/null || true
+    fi
+  done
+}
+
 case "$action" in
 start)
   mkdir -p "$WINEPREFIX"
@@ -20,8 +36,7 @@ start)
   # of a local COM server hangs. So make the prefix, end that Wine, and start
   # it again on the finished prefix, with RpcSs up before the first test.
   wine wineboot -i </dev/null >/dev/null 2>&1
-  wineserver -k </dev/null >/dev/null 2>&1 || true
-  wineserver -w </dev/null >/dev/null 2>&1 || true
+  end_wine
   wineserver -p </dev/null >/dev/null 2>&1
   wine wineboot </dev/null >/dev/null 2>&1
   wine net start RpcSs </dev/null >/dev/null 2>&1 || true
@@ -50,8 +65,7 @@ start)
   fi
   ;;
 stop)
-  wineserver -k </dev/null >/dev/null 2>&1 || true
-  wineserver -w </dev/null >/dev/null 2>&1 || true
+  end_wine
   ;;
 *)
   echo "usage: $0 start|stop BUILD_DIR" >&2
