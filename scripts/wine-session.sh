@@ -12,11 +12,34 @@ export WINEPREFIX="$build/wine-prefix"
 export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml,winemenubuilder.exe="
 unset DISPLAY WAYLAND_DISPLAY
 
+# Ends Wine as a whole, then any process of this prefix that was still
+# starting while Wine ended and so was not attached to it (seen with a
+# device host during the first boot of a prefix).
+end_wine() {
+  wineserver -k </dev/null >/dev/null 2>&1 || true
+  wineserver -w </dev/null >/dev/null 2>&1 || true
+  local environ pid
+  for environ in /proc/[0-9]*/environ; do
+    pid="${environ#/proc/}"; pid="${pid%/environ}"
+    [[ "$pid" != "$$" && "$(readlink "/proc/$pid/exe" 2>/dev/null)" == /usr/lib/wine/* ]] || continue
+    if tr '\0' '\n' <"$environ" 2>/dev/null | grep -qxF "WINEPREFIX=$WINEPREFIX"; then
+      kill "$pid" 2>/dev/null || true
+    fi
+  done
+}
+
 case "$action" in
 start)
   mkdir -p "$WINEPREFIX"
-  wineserver -p </dev/null >/dev/null 2>&1
+  # The boot that makes or updates a prefix leaves two service managers
+  # running in Wine 8.0; neither can then start RpcSs, and every activation
+  # of a local COM server hangs. So make the prefix, end that Wine, and start
+  # it again on the finished prefix, with RpcSs up before the first test.
   wine wineboot -i </dev/null >/dev/null 2>&1
+  end_wine
+  wineserver -p </dev/null >/dev/null 2>&1
+  wine wineboot </dev/null >/dev/null 2>&1
+  wine net start RpcSs </dev/null >/dev/null 2>&1 || true
   # A printer for the runs that need a current printer: Wine takes the
   # machine's printers from CUPS, and a test machine may have none. The
   # spooler lists the printers of this key; the default is "Device".
@@ -42,8 +65,7 @@ start)
   fi
   ;;
 stop)
-  wineserver -k </dev/null >/dev/null 2>&1 || true
-  wineserver -w </dev/null >/dev/null 2>&1 || true
+  end_wine
   ;;
 *)
   echo "usage: $0 start|stop BUILD_DIR" >&2
