@@ -21,7 +21,7 @@ struct HeadlessOptions {
     std::string listFile; // CP932
     std::string iniFile;  // CP932; empty: main.ini beside the executable
     // Seconds an office job may take; replaces "TIMEOUT" of main.ini.
-    std::optional<int> timeoutSeconds;
+    std::optional<int> timeoutSeconds = std::nullopt;
     // Print offices side by side; replaces "ENGINES" of main.ini.
     std::optional<int> engines = std::nullopt;
 };

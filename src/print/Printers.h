@@ -14,7 +14,7 @@ struct PrinterQuery {
     std::string defaultName;
     // Not empty when the print system could not be reached: why (UTF-8).
     // There are no names then, and no default.
-    std::string unreachable;
+    std::string unreachable = {};
 };
 
 // The system's printer list. query() throws pravik::Error with the system's
