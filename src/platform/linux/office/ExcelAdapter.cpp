@@ -36,15 +36,15 @@ struct ExcelState {
 
 struct Workbook {
     OfficeDocument document;
-    int activeSheet = 0;
     // Read once: the workbook is open read-only, and asking the office for
     // every name again would make listing many sheets slow.
     std::vector<rtl::OUString> sheetNames;
+    int activeSheet = 0;
 
     explicit Workbook(const std::string& path)
         : document(printEngine(), path, DocumentKind::Workbook, false)
-        , activeSheet(document.activeSheet())
         , sheetNames(document.sheetNames())
+        , activeSheet(document.activeSheet(sheetNames))
     {
     }
 };

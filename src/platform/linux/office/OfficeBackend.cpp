@@ -2,6 +2,7 @@
 
 #include "AdapterCall.h"
 #include "AutomationErrors.h"
+#include "CupsQueues.h"
 #include "ExcelAdapter.h"
 #include "OfficeEngine.h"
 #include "TextCodec.h"
@@ -47,6 +48,13 @@ void reviveEngine(bool withPreview)
     engine.context();
 }
 
+// An application object together with its job's reading of the print
+// system, which lasts as long as the object does.
+struct WithPrinterSnapshot {
+    printers::PrinterSnapshot printers;
+    ObjectRef object;
+};
+
 std::string officeFailure(const css::uno::Exception& error, bool withPreview)
 {
     const bool printAlive = !printEngine().started() || printEngine().checkAlive();
@@ -62,20 +70,18 @@ void OfficeBackend::applySettings(const Settings& settings) { recycleLimit = set
 
 ObjectRef OfficeBackend::createObject(const std::string& progId)
 {
-    ObjectRef object;
-    if (sameName(progId, "Excel.Application"))
-        object = makeExcelApplication();
-    else if (sameName(progId, "Word.Application"))
-        object = makeWordApplication();
-    else
+    const bool excel = sameName(progId, "Excel.Application");
+    if (!excel && !sameName(progId, "Word.Application"))
         throw EOleSysError(olecode::ClassString,
                            "オートメーション サーバー '" + codec::toDisplay(progId) + "' はありません");
+    auto held = std::make_shared<WithPrinterSnapshot>();
+    held->object = excel ? makeExcelApplication() : makeWordApplication();
     try {
         reviveEngine(lane_ == 0);
     } catch (const Error& error) {
         throw EOleSysError(olecode::ClassNotRegistered, error.what());
     }
-    return object;
+    return ObjectRef(held, held->object.get());
 }
 
 int OfficeBackend::parallelInstances() const { return kMaxOfficeLanes; }

@@ -3,7 +3,6 @@
 #include "Error.h"
 #include "TextCodec.h"
 
-#include <com/sun/star/container/XIndexAccess.hpp>
 #include <com/sun/star/container/XNamed.hpp>
 #include <com/sun/star/document/MacroExecMode.hpp>
 #include <com/sun/star/document/UpdateDocMode.hpp>
@@ -15,6 +14,7 @@
 #include <com/sun/star/lang/XServiceInfo.hpp>
 #include <com/sun/star/sheet/XSpreadsheet.hpp>
 #include <com/sun/star/sheet/XSpreadsheetDocument.hpp>
+#include <com/sun/star/sheet/XSpreadsheets.hpp>
 #include <com/sun/star/sheet/XSpreadsheetView.hpp>
 #include <com/sun/star/task/PasswordRequest.hpp>
 #include <com/sun/star/task/XInteractionAbort.hpp>
@@ -24,6 +24,7 @@
 #include <cppuhelper/implbase1.hxx>
 #include <rtl/ref.hxx>
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <cstring>
@@ -72,12 +73,6 @@ bool isOfKind(const Reference<css::lang::XServiceInfo>& info, DocumentKind kind)
 const char* kindText(DocumentKind kind)
 {
     return kind == DocumentKind::Workbook ? "Excel のブック" : "Word の文書";
-}
-
-Reference<css::container::XIndexAccess> sheetsOf(const Reference<css::frame::XModel>& model)
-{
-    const Reference<css::sheet::XSpreadsheetDocument> workbook(model, UNO_QUERY_THROW);
-    return Reference<css::container::XIndexAccess>(workbook->getSheets(), UNO_QUERY_THROW);
 }
 
 // Answers every question the office asks while loading with "abort", as no
@@ -214,17 +209,13 @@ const Reference<css::frame::XModel>& OfficeDocument::model() const
 
 std::vector<rtl::OUString> OfficeDocument::sheetNames() const
 {
-    const Reference<css::container::XIndexAccess> sheets = sheetsOf(model());
-    std::vector<rtl::OUString> names;
-    const sal_Int32 count = sheets->getCount();
-    for (sal_Int32 i = 0; i < count; ++i) {
-        const Reference<css::container::XNamed> sheet(sheets->getByIndex(i), UNO_QUERY_THROW);
-        names.push_back(sheet->getName());
-    }
-    return names;
+    // One round trip: the names come in the workbook's order.
+    const Reference<css::sheet::XSpreadsheetDocument> workbook(model(), UNO_QUERY_THROW);
+    const Sequence<rtl::OUString> names = workbook->getSheets()->getElementNames();
+    return {names.begin(), names.end()};
 }
 
-int OfficeDocument::activeSheet() const
+int OfficeDocument::activeSheet(const std::vector<rtl::OUString>& names) const
 {
     const Reference<css::sheet::XSpreadsheetView> view(model()->getCurrentController(), UNO_QUERY);
     if (!view.is())
@@ -232,12 +223,8 @@ int OfficeDocument::activeSheet() const
     const Reference<css::container::XNamed> active(view->getActiveSheet(), UNO_QUERY);
     if (!active.is())
         return 0;
-    const rtl::OUString name = active->getName();
-    const std::vector<rtl::OUString> names = sheetNames();
-    for (size_t i = 0; i < names.size(); ++i)
-        if (names[i] == name)
-            return static_cast<int>(i);
-    return 0;
+    const auto found = std::find(names.begin(), names.end(), active->getName());
+    return found == names.end() ? 0 : static_cast<int>(found - names.begin());
 }
 
 void OfficeDocument::selectSheets(const std::vector<int>& sheets) const

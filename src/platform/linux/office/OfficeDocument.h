@@ -36,9 +36,9 @@ public:
     const std::string& path() const { return path_; }
 
     // Workbooks: sheet names in workbook order (UTF-16), and the sheet shown
-    // when the file was saved (0-based).
+    // when the file was saved (0-based) among those names.
     std::vector<rtl::OUString> sheetNames() const;
-    int activeSheet() const;
+    int activeSheet(const std::vector<rtl::OUString>& names) const;
     // Makes the sheets (0-based) the selected ones, which is what the office
     // prints and previews of a workbook.
     void selectSheets(const std::vector<int>& sheets) const;

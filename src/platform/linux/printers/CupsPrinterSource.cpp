@@ -31,13 +31,14 @@ class CupsPrinterSource : public PrinterSource {
 public:
     PrinterQuery query() override
     {
-        const Dests dests;
+        const std::shared_ptr<const Dests> reading = currentDests();
+        const Dests& dests = *reading;
         if (dests.count() == 0) {
-            const ipp_status_t status = cupsLastError();
+            const ipp_status_t status = dests.status();
             if (status == IPP_STATUS_ERROR_SERVICE_UNAVAILABLE)
-                return {{}, {}, unreachableText()};
+                return {{}, {}, unreachableText(dests.errorText())};
             if (!meansNoPrinters(status))
-                throw Error(cupsLastErrorString());
+                throw Error(dests.errorText());
             return {};
         }
 

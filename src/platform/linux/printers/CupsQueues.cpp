@@ -40,11 +40,22 @@ std::vector<std::pair<std::string, std::string>> instanceOptions(const Dests& de
     return options;
 }
 
+thread_local std::weak_ptr<const Dests> heldDests;
+
 } // namespace
 
-std::string unreachableText()
+std::shared_ptr<const Dests> currentDests()
 {
-    return "印刷システム (CUPS) に接続できません: " + std::string(cupsLastErrorString());
+    if (std::shared_ptr<const Dests> held = heldDests.lock())
+        return held;
+    return std::make_shared<const Dests>();
+}
+
+PrinterSnapshot::PrinterSnapshot() : dests_(std::make_shared<const Dests>()) { heldDests = dests_; }
+
+std::string unreachableText(const std::string& reason)
+{
+    return "印刷システム (CUPS) に接続できません: " + reason;
 }
 
 std::optional<Queue> findQueue(const std::string& name)
@@ -55,9 +66,10 @@ std::optional<Queue> findQueue(const std::string& name)
     const std::string queue = name.substr(0, slash);
     const std::string instance = slash == std::string::npos ? "" : name.substr(slash + 1);
 
-    const Dests dests;
-    if (dests.count() == 0 && meansNoServer(cupsLastError()))
-        throw Error(unreachableText());
+    const std::shared_ptr<const Dests> reading = currentDests();
+    const Dests& dests = *reading;
+    if (dests.count() == 0 && meansNoServer(dests.status()))
+        throw Error(unreachableText(dests.errorText()));
     // An exact spelling first: two queues may differ only in letter case.
     for (bool exact : {true, false})
         for (int i = 0; i < dests.count(); ++i) {
@@ -82,7 +94,7 @@ std::string defaultQueue()
     cups_dest_t* dest = cupsGetNamedDest(CUPS_HTTP_DEFAULT, nullptr, nullptr);
     if (!dest) {
         if (meansNoServer(cupsLastError()))
-            throw Error(unreachableText());
+            throw Error(unreachableText(cupsLastErrorString()));
         return {};
     }
     std::string name = dest->name;
@@ -94,14 +106,16 @@ std::string defaultQueue()
 
 bool queueStopped(const std::string& name)
 {
-    const size_t slash = name.find('/');
-    cups_dest_t* dest = cupsGetNamedDest(CUPS_HTTP_DEFAULT, name.substr(0, slash).c_str(), nullptr);
-    if (!dest)
-        return false;
-    const char* state = cupsGetOption("printer-state", dest->num_options, dest->options);
-    const bool stopped = state && std::string(state) == std::to_string(IPP_PSTATE_STOPPED);
-    cupsFreeDests(1, dest);
-    return stopped;
+    const std::string queue = name.substr(0, name.find('/'));
+    const std::shared_ptr<const Dests> reading = currentDests();
+    for (int i = 0; i < reading->count(); ++i) {
+        const cups_dest_t& dest = (*reading)[i];
+        if (dest.instance || !sameName(dest.name, queue))
+            continue;
+        const char* state = cupsGetOption("printer-state", dest.num_options, dest.options);
+        return state && std::string(state) == std::to_string(IPP_PSTATE_STOPPED);
+    }
+    return false;
 }
 
 int submitPrintFile(const SubmitRequest& request)
@@ -120,7 +134,7 @@ int submitPrintFile(const SubmitRequest& request)
     cupsFreeOptions(count, options);
     if (job <= 0) {
         if (meansNoServer(cupsLastError()))
-            throw Error(unreachableText());
+            throw Error(unreachableText(cupsLastErrorString()));
         throw Error("プリンタ " + request.queue + " が印刷ジョブを受け付けませんでした: "
                     + cupsLastErrorString());
     }

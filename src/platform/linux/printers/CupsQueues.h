@@ -1,5 +1,6 @@
 #pragma once
 
+#include <memory>
 #include <optional>
 #include <string>
 #include <utility>
@@ -16,6 +17,23 @@ struct Queue {
 
     // "queue" or "queue/instance".
     std::string shownName() const { return instance.empty() ? name : name + "/" + instance; }
+};
+
+class Dests;
+
+// While one lives, lookups on the thread that made it (findQueue,
+// queueStopped, submitPrintFile, the printer list) use the print system's
+// destinations as read when it was made. A job looks its printers up several
+// times, and each reading is a round trip to the scheduler; one reading per
+// job also gives every step of it the same view.
+class PrinterSnapshot {
+public:
+    PrinterSnapshot();
+    PrinterSnapshot(const PrinterSnapshot&) = delete;
+    PrinterSnapshot& operator=(const PrinterSnapshot&) = delete;
+
+private:
+    std::shared_ptr<const Dests> dests_;
 };
 
 // The queue a printer name (UTF-8, "queue" or "queue/instance") stands for,
@@ -48,7 +66,8 @@ struct SubmitRequest {
 // accepted it. Throws pravik::Error with the system's reason when it refuses.
 int submitPrintFile(const SubmitRequest& request);
 
-// The message for a print system that cannot be reached.
-std::string unreachableText();
+// The message for a print system that cannot be reached, with libcups'
+// reason.
+std::string unreachableText(const std::string& reason);
 
 } // namespace pravik::printers
