@@ -42,7 +42,7 @@ struct Workbook {
     int activeSheet = 0;
 
     explicit Workbook(const std::string& path)
-        : document(printEngine(), path, DocumentKind::Workbook, false)
+        : document(printEngine(), path, DocumentKind::Workbook, DocumentView::Bare)
         , sheetNames(document.sheetNames())
         , activeSheet(document.activeSheet(sheetNames))
     {

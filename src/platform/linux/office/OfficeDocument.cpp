@@ -6,7 +6,10 @@
 #include <com/sun/star/container/XNamed.hpp>
 #include <com/sun/star/document/MacroExecMode.hpp>
 #include <com/sun/star/document/UpdateDocMode.hpp>
+#include <com/sun/star/beans/NamedValue.hpp>
+#include <com/sun/star/beans/XPropertySet.hpp>
 #include <com/sun/star/frame/DispatchHelper.hpp>
+#include <com/sun/star/frame/TaskCreator.hpp>
 #include <com/sun/star/frame/XComponentLoader.hpp>
 #include <com/sun/star/frame/XController.hpp>
 #include <com/sun/star/frame/XDispatchProvider.hpp>
@@ -127,6 +130,25 @@ void closeComponent(const Reference<css::uno::XInterface>& component) noexcept
     }
 }
 
+// A frame without a layout manager: a view that selects sheets as a shown
+// one does, without the toolbars and sidebar that would cost about as much
+// as loading the workbook. Closing its document closes it too.
+Reference<css::frame::XFrame> bareFrame(const Reference<css::uno::XComponentContext>& context)
+{
+    const Any invisible(css::beans::NamedValue("MakeVisible", Any(false)));
+    // The task creator is a factory of the older kind, marked deprecated, and
+    // the only way to a frame that is not the desktop's default.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
+    const Reference<css::frame::XFrame> frame(
+        css::frame::TaskCreator::create(context)->createInstanceWithArguments(Sequence<Any>(&invisible, 1)),
+        UNO_QUERY_THROW);
+#pragma GCC diagnostic pop
+    Reference<css::beans::XPropertySet>(frame, UNO_QUERY_THROW)
+        ->setPropertyValue("LayoutManager", Any(Reference<css::uno::XInterface>()));
+    return frame;
+}
+
 Error passwordProtected(const std::string& cp932Path)
 {
     return Error("ファイル " + shownPath(cp932Path) + " はパスワードで保護されているため開けません");
@@ -137,12 +159,22 @@ Error passwordProtected(const std::string& cp932Path)
 std::string shownPath(const std::string& cp932Path) { return codec::toDisplay(cp932Path); }
 
 OfficeDocument::OfficeDocument(OfficeEngine& engine, const std::string& cp932Path,
-                               DocumentKind kind, bool hidden)
+                               DocumentKind kind, DocumentView view)
     : engine_(engine), path_(cp932Path)
 {
     checkReadable(cp932Path);
     const rtl::OUString url = fileUrl(cp932Path);
-    const Reference<css::frame::XComponentLoader> loader(engine.desktop(), UNO_QUERY_THROW);
+    Reference<css::frame::XComponentLoader> loader(engine.desktop(), UNO_QUERY_THROW);
+    Reference<css::frame::XFrame> frame;
+    if (view == DocumentView::Bare) {
+        frame = bareFrame(engine.context());
+        loader.set(frame, UNO_QUERY_THROW);
+    }
+    // Left behind empty when nothing was loaded into it.
+    struct FrameGuard {
+        Reference<css::frame::XFrame>& frame;
+        ~FrameGuard() { closeComponent(frame); }
+    } unusedFrame{frame};
     generation_ = engine.generation();
     engine.noteDocumentOpened();
 
@@ -150,7 +182,7 @@ OfficeDocument::OfficeDocument(OfficeEngine& engine, const std::string& cp932Pat
     const auto arguments = properties({
         {"InteractionHandler", Any(Reference<css::task::XInteractionHandler>(questions.get()))},
         {"ReadOnly", Any(true)},
-        {"Hidden", Any(hidden)},
+        {"Hidden", Any(view == DocumentView::Hidden)},
         // Someone else's document: run none of its macros, fetch none of its links.
         {"MacroExecutionMode", Any(css::document::MacroExecMode::NEVER_EXECUTE)},
         {"UpdateDocMode", Any(css::document::UpdateDocMode::NO_UPDATE)},
@@ -159,7 +191,8 @@ OfficeDocument::OfficeDocument(OfficeEngine& engine, const std::string& cp932Pat
     });
     Reference<css::lang::XComponent> component;
     try {
-        component = loader->loadComponentFromURL(url, "_blank", 0, arguments);
+        component = loader->loadComponentFromURL(
+            url, rtl::OUString::createFromAscii(frame.is() ? "_self" : "_blank"), 0, arguments);
     } catch (const css::uno::RuntimeException&) {
         throw; // the office itself is in trouble: the caller tells that apart
     } catch (const css::uno::Exception& error) {
@@ -171,6 +204,7 @@ OfficeDocument::OfficeDocument(OfficeEngine& engine, const std::string& cp932Pat
         throw passwordProtected(cp932Path);
     if (!component.is())
         throw Error("ファイル " + shownPath(cp932Path) + " を開けません（読み込める形式ではありません）");
+    frame.clear(); // closed with its document from now on
     model_.set(component, UNO_QUERY);
     const Reference<css::lang::XServiceInfo> info(component, UNO_QUERY);
     if (!model_.is() || !info.is()

@@ -11,6 +11,11 @@ namespace pravik::office {
 
 enum class DocumentKind { Workbook, WordDocument };
 
+// How a document is shown: not at all; in a bare view (no toolbars or
+// sidebar), which is what choosing a workbook's sheets needs; or in a full
+// view for the user.
+enum class DocumentView { Hidden, Bare, Full };
+
 // A document opened in one of the engines. Closing it (or destroying the
 // last copy) discards it: it was opened read-only and nothing of the user's
 // file is ever written back.
@@ -20,7 +25,7 @@ public:
     // stored. Throws pravik::Error: missing or unreadable file, a file the
     // office cannot read, or one of the other kind.
     OfficeDocument(OfficeEngine& engine, const std::string& cp932Path, DocumentKind kind,
-                   bool hidden);
+                   DocumentView view);
     ~OfficeDocument();
     OfficeDocument(const OfficeDocument&) = delete;
     OfficeDocument& operator=(const OfficeDocument&) = delete;

@@ -54,7 +54,7 @@ rtl::OUString viewKind(const Reference<css::frame::XController>& controller)
 
 Preview::Preview(const std::string& cp932Path, DocumentKind kind, const std::vector<int>& sheets)
 {
-    document_ = std::make_unique<OfficeDocument>(previewEngine(), cp932Path, kind, false);
+    document_ = std::make_unique<OfficeDocument>(previewEngine(), cp932Path, kind, DocumentView::Full);
     const Reference<css::frame::XModel>& model = document_->model();
     if (kind == DocumentKind::Workbook && !sheets.empty())
         document_->selectSheets(sheets);

@@ -196,7 +196,7 @@ public:
             call.expect(Shape::Method, 1, 1);
             word_->checkRunning();
             auto document = std::make_shared<OfficeDocument>(
-                printEngine(), toText(call.arg(0), "ファイル名 (Open)"), DocumentKind::WordDocument, true);
+                printEngine(), toText(call.arg(0), "ファイル名 (Open)"), DocumentKind::WordDocument, DocumentView::Hidden);
             word_->documents.push_back(document);
             word_->active = document;
             return Variant::fromObject(std::make_shared<DocumentAdapter>(word_, document));
