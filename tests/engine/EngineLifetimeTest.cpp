@@ -21,7 +21,9 @@ TEST(EngineLifetime, AKilledEngineFailsItsRowAndTheNextRowStartsANewOne)
         row("pages.doc", "\"2\"", "1", next.name()),
     });
     int killedProcesses = 0;
-    const PravikRun run = runPravik({"--print", list, "--ini", writeIni("kill.ini", "")},
+    // One office: the next row must not be rendering on a second one when
+    // every office of the program is killed.
+    const PravikRun run = runPravik({"--print", list, "--ini", writeIni("kill.ini", ""), "--engines", "1"},
                                     [&](const std::string& line, pid_t pravik) {
         if (!line.starts_with("[2/3]"))
             return;

@@ -372,13 +372,27 @@ OfficeEngine& previewEngine()
 
 void shutdownEngines()
 {
-    // Each office has its own thread of work at most; ending them one after
-    // another costs a few seconds only when they do not quit when asked.
+    // All at once: each office takes a moment to quit, and a stalled one
+    // its full limit, which the others need not wait behind.
+    std::vector<OfficeEngine*> engines;
     if (previewSlot)
-        previewSlot->shutdown();
+        engines.push_back(previewSlot.get());
     for (std::unique_ptr<OfficeEngine>& slot : printEngines)
         if (slot)
-            slot->shutdown();
+            engines.push_back(slot.get());
+    std::vector<std::thread> ending;
+    for (size_t i = 1; i < engines.size(); ++i)
+        ending.emplace_back([engine = engines[i]] {
+            try {
+                engine->shutdown();
+            } catch (...) {
+                // Its guardian ends it all the same once this program is gone.
+            }
+        });
+    if (!engines.empty())
+        engines.front()->shutdown();
+    for (std::thread& thread : ending)
+        thread.join();
 }
 
 void abandonEngines()

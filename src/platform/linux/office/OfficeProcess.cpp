@@ -53,6 +53,8 @@ void napMilliseconds(long ms)
     nanosleep(&pause, nullptr);
 }
 
+void wakeUp(int) {}
+
 constexpr int kLifelineFd = 3;
 constexpr int kHighFd = 100;
 
@@ -100,15 +102,14 @@ constexpr int kHighFd = 100;
     closeFrom(kLifelineFd + 1, maxFd);
 
     if (office > 0) {
+        // The office's end wakes the wait at once: the program that asked it
+        // to quit is waiting for this guardian to finish.
+        sigset_t childEnded;
+        sigemptyset(&childEnded);
+        sigaddset(&childEnded, SIGCHLD);
+        sigprocmask(SIG_BLOCK, &childEnded, nullptr);
+        setDisposition(SIGCHLD, wakeUp);
         for (;;) {
-            pollfd watch {kLifelineFd, POLLIN, 0};
-            const int ready = poll(&watch, 1, 200);
-            if (ready > 0) {
-                char byte;
-                const ssize_t got = read(kLifelineFd, &byte, 1);
-                if (got == 0 || (got < 0 && errno != EINTR && errno != EAGAIN))
-                    break; // the program let go or died
-            }
             bool officeEnded = false;
             int status;
             pid_t ended;
@@ -116,6 +117,15 @@ constexpr int kHighFd = 100;
                 officeEnded = officeEnded || ended == office;
             if (officeEnded)
                 break;
+            pollfd watch {kLifelineFd, POLLIN, 0};
+            const timespec limit {0, 200 * 1000000L};
+            const int ready = ppoll(&watch, 1, &limit, &none);
+            if (ready > 0) {
+                char byte;
+                const ssize_t got = read(kLifelineFd, &byte, 1);
+                if (got == 0 || (got < 0 && errno != EINTR && errno != EAGAIN))
+                    break; // the program let go or died
+            }
         }
     }
 
