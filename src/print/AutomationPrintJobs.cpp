@@ -31,7 +31,7 @@ JobOutcome AutomationPrintJobs::noted(Job job)
         // failed would have it printed twice by whoever prints the failed
         // rows again, so it counts as printed and the failure is told.
         notes_ = std::move(taken.notes);
-        notes_.push_back(std::string("印刷ジョブの受け付け後にエラーが発生しました: ") + error.what());
+        notes_.push_back(jobnotes::failedAfterAcceptance(error.what()));
         return JobOutcome::Done;
     }
 }

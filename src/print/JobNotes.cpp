@@ -26,4 +26,9 @@ Taken take()
     return std::exchange(pending, {});
 }
 
+std::string failedAfterAcceptance(const std::string& error)
+{
+    return "印刷ジョブの受け付け後にエラーが発生しました: " + error;
+}
+
 } // namespace pravik::jobnotes

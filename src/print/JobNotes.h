@@ -20,4 +20,8 @@ struct Taken {
 // Everything reported since the last take, and forgets it.
 Taken take();
 
+// The note of a row whose job failed once the print system had it: the row
+// counts as printed, since printing it again would print it twice.
+std::string failedAfterAcceptance(const std::string& error);
+
 } // namespace pravik::jobnotes

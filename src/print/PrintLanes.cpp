@@ -1,6 +1,7 @@
 #include "PrintLanes.h"
 
 #include "DocumentKind.h"
+#include "JobNotes.h"
 
 #include <algorithm>
 #include <thread>
@@ -50,19 +51,38 @@ PrintLanes::Lane& PrintLanes::lane(int index)
     return *lanes_[static_cast<size_t>(index)];
 }
 
+namespace {
+
+// Rows in hand per lane: a lane that rendered a row goes on with the next one
+// while the earlier rows' jobs are still to leave.
+constexpr int kRowsAheadPerLane = 2;
+
+} // namespace
+
 int PrintLanes::roomAhead() const
 {
     if (size_ < 2)
         return 0;
-    return size_ - static_cast<int>(ahead_.size());
+    return size_ * kRowsAheadPerLane - static_cast<int>(ahead_.size());
+}
+
+int PrintLanes::leastBusyLane() const
+{
+    std::vector<int> unfinished(static_cast<size_t>(size_), 0);
+    for (const Started& started : ahead_)
+        if (!started.item->done())
+            for (int index = 0; index < static_cast<int>(lanes_.size()); ++index)
+                if (lanes_[static_cast<size_t>(index)]->worker == started.worker)
+                    ++unfinished[static_cast<size_t>(index)];
+    // The first of the least busy: a lane not made yet is made only when
+    // every one made so far has a row in hand.
+    return static_cast<int>(std::min_element(unfinished.begin(), unfinished.end()) - unfinished.begin());
 }
 
 void PrintLanes::startAhead(const PrintEntry& entry, PrintMode mode, const std::string& currentPrinter)
 {
-    // At most size_ rows are in hand and they end in ticket order, so the
-    // lane of a new ticket is free.
     const int ticket = nextTicket_++;
-    Lane& target = lane(ticket % size_);
+    Lane& target = lane(leastBusyLane());
     auto result = std::make_shared<Result>();
     PrintJobs& jobs = *target.jobs;
     SubmissionGate& gate = gate_;
@@ -71,7 +91,7 @@ void PrintLanes::startAhead(const PrintEntry& entry, PrintMode mode, const std::
         // Stopped before it began: not even opened.
         if (gate.refused(ticket))
             throw SubmissionWithdrawn();
-        const SubmissionTurn turn(gate, ticket);
+        SubmissionTurn turn;
         try {
             if (excel)
                 result->outcome = jobs.printExcel(entry, mode);
@@ -79,9 +99,12 @@ void PrintLanes::startAhead(const PrintEntry& entry, PrintMode mode, const std::
                 jobs.printWord(entry, mode, currentPrinter);
         } catch (...) {
             jobs.takeNotes(); // a failed row's notes must not reach the lane's next row
+            // What it rendered before failing still goes at its turn.
+            result->handOvers = turn.take();
             throw;
         }
         result->notes = jobs.takeNotes();
+        result->handOvers = turn.take();
     });
     ahead_.push_back({ticket, entry, std::move(item), std::move(result), target.worker});
 }
@@ -107,12 +130,52 @@ JobOutcome PrintLanes::run(const PrintEntry& entry, PrintMode mode, const std::s
         return outcome;
     }
 
-    const Started started = std::move(ahead_.front());
+    Started started = std::move(ahead_.front());
     ahead_.pop_front();
-    gate_.letThrough(started.ticket);
-    started.worker->await(started.item, wait_, deadline_);
-    notes_ = std::move(started.result->notes);
-    return started.result->outcome;
+    return collect(std::move(started));
+}
+
+JobOutcome PrintLanes::collect(Started started)
+{
+    Result& result = *started.result;
+    std::exception_ptr failure;
+    try {
+        started.worker->await(started.item, wait_, deadline_);
+    } catch (...) {
+        failure = std::current_exception();
+    }
+    if (result.handOvers.empty()) {
+        if (failure)
+            std::rethrow_exception(failure);
+        notes_ = std::move(result.notes);
+        return result.outcome;
+    }
+
+    if (!handOverWorker_)
+        handOverWorker_ = std::make_unique<AutomationWorker>(nullptr);
+    std::vector<std::string> handOverNotes;
+    handOverWorker_->run(
+        [&] {
+            jobnotes::take();
+            for (HandOver& handOver : result.handOvers)
+                handOver();
+            handOverNotes = jobnotes::take().notes;
+        },
+        wait_, deadline_);
+    result.handOvers.clear(); // the rendered files are the print system's now
+
+    notes_ = std::move(handOverNotes);
+    notes_.insert(notes_.end(), result.notes.begin(), result.notes.end());
+    if (failure) {
+        try {
+            std::rethrow_exception(failure);
+        } catch (const std::exception& error) {
+            notes_.push_back(jobnotes::failedAfterAcceptance(error.what()));
+        } catch (...) {
+            notes_.push_back(jobnotes::failedAfterAcceptance("原因不明のエラーが発生しました。"));
+        }
+    }
+    return result.outcome;
 }
 
 JobOutcome PrintLanes::printExcel(const PrintEntry& entry, PrintMode mode)

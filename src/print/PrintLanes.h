@@ -27,10 +27,11 @@ struct PrintLane {
 };
 
 // The jobs of a run spread over several offices, each with its own thread.
-// Rows started ahead render at once; each hands its job to the print system
-// only when the run asks for that row, so jobs leave in list order. Without
-// rows started ahead (a preview, a single lane) each job runs on the first
-// lane when asked, one at a time.
+// Rows started ahead run their jobs at once, each on the office with the
+// least work in hand; a rendered job is handed to the print system only when
+// the run asks for that row, so jobs leave in list order while the offices
+// go on with later rows. Without rows started ahead (a preview, a single
+// lane) each job runs on the first lane when asked, one at a time.
 class PrintLanes final : public PrintJobs {
 public:
     using MakeLane = std::function<PrintLane(int index)>;
@@ -65,6 +66,7 @@ private:
     struct Result {
         JobOutcome outcome = JobOutcome::Done;
         std::vector<std::string> notes;
+        std::vector<HandOver> handOvers; // rendered, waiting for the row's turn
     };
     struct Started {
         int ticket;
@@ -75,6 +77,11 @@ private:
     };
 
     Lane& lane(int index);
+    // The lane for the next row started ahead: the one with the fewest
+    // unfinished rows, so a lane with quick rows takes more of them.
+    int leastBusyLane() const;
+    // A row that ran ahead: its job's end, then its hand-over.
+    JobOutcome collect(Started started);
     // The row's job: collected when it was started ahead, else run now.
     JobOutcome run(const PrintEntry& entry, PrintMode mode, const std::string& currentPrinter,
                    bool excel);
@@ -88,6 +95,9 @@ private:
     int nextTicket_ = 0;
     std::deque<Started> ahead_;
     std::vector<std::string> notes_;
+    // Hands rows over to the print system, so that a print system that does
+    // not answer keeps no window waiting and meets the deadline.
+    std::unique_ptr<AutomationWorker> handOverWorker_;
 };
 
 } // namespace pravik

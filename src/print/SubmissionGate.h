@@ -2,59 +2,59 @@
 
 #include "Error.h"
 
-#include <condition_variable>
+#include <functional>
 #include <mutex>
+#include <vector>
 
 namespace pravik {
 
+// A rendered job's hand-over to the print system. Whatever it holds (the
+// rendered file) goes when it is dropped unused.
+using HandOver = std::function<void()>;
+
 // Rows rendered ahead on several offices hand their jobs to the print system
-// one at a time, in list order: each row holds a ticket, and a ticket may
-// hand over only once the run has let it through. The run lets a row through
-// only after every earlier row was handed over or failed, so the queue
-// receives the jobs in list order, as with one office.
+// in list order: each row holds a ticket, and the run hands a row's job over
+// only when it reaches that row, after every earlier row's. Tickets the run
+// will never reach are refused.
 class SubmissionGate {
 public:
-    // Ticket `ticket` may hand over now.
-    void letThrough(int ticket);
-    // Every ticket up to `ticket` is refused: waiting ones and later arrivals.
+    // Every ticket up to `ticket` is refused: later arrivals do not start.
     void refuseThrough(int ticket);
     bool refused(int ticket) const;
-    // Blocks until the ticket is let through (true) or refused (false).
-    bool awaitTurn(int ticket);
 
 private:
     mutable std::mutex mutex_;
-    std::condition_variable changed_;
-    int letThrough_ = -1;
     int refusedThrough_ = -1;
 };
 
-// Binds the job running on this thread to its ticket while alive.
+// While alive, the job running on this thread renders ahead of its turn: its
+// hand-overs are kept here for the run instead of made at once.
 class SubmissionTurn {
 public:
-    SubmissionTurn(SubmissionGate& gate, int ticket);
+    SubmissionTurn();
     ~SubmissionTurn();
     SubmissionTurn(const SubmissionTurn&) = delete;
     SubmissionTurn& operator=(const SubmissionTurn&) = delete;
 
+    // The hand-overs the job made, in its order; taking them clears them.
+    std::vector<HandOver> take();
+
 private:
+    friend void handOverInTurn(HandOver handOver);
     SubmissionTurn* outer_;
-    friend void awaitSubmissionTurn();
-    SubmissionGate& gate_;
-    int ticket_;
+    std::vector<HandOver> handOvers_;
 };
 
-// The run was stopped while this row waited for its turn: nothing of it was
+// The run stopped before a row started ahead was reached: nothing of it was
 // handed to the print system.
 class SubmissionWithdrawn : public Error {
 public:
     SubmissionWithdrawn();
 };
 
-// Called right before a rendered job is handed to the print system: returns
-// when it is the job's turn (at once for a job without a ticket), throws
-// SubmissionWithdrawn when the run stopped first. The wait is on the run, not
-// on the server, so no deadline counts it.
-void awaitSubmissionTurn();
+// Called with a rendered job: hands it over now, or, for a job rendering
+// ahead of its turn, keeps it for the run. The office that rendered it is
+// then free for the next row while the earlier rows' jobs leave first.
+void handOverInTurn(HandOver handOver);
 
 } // namespace pravik

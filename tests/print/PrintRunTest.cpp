@@ -400,10 +400,12 @@ TEST_F(PrintRunTest, UnexpectedHostErrorStillRestoresTheWindowAndReports)
 // What the offices of several lanes did, in the order they did it. Each job
 // renders, waits for the events its file was told to wait for (so rows can
 // be made to finish out of order), then hands its job over at its turn.
+// A rendered job dropped unsent is "withdrawn", as a spool file is removed.
 class OfficeLog {
 public:
     std::map<std::string, Names> waits; // file -> events its rendering ends after
     std::set<std::string> failing;      // files whose rendering fails
+    std::set<std::string> failingLater; // files whose job fails once rendered
 
     void note(std::string event)
     {
@@ -472,13 +474,22 @@ private:
             throw Error("cannot open");
         }
         log_.note("rendered " + file);
-        try {
-            awaitSubmissionTurn();
-        } catch (const SubmissionWithdrawn&) {
-            log_.note("withdrawn " + file); // where the office removes its spool file
-            throw;
-        }
-        log_.note("submit " + file);
+        struct Rendered {
+            OfficeLog& log;
+            std::string file;
+            bool sent = false;
+            ~Rendered()
+            {
+                if (!sent)
+                    log.note("withdrawn " + file);
+            }
+        };
+        handOverInTurn([rendered = std::make_shared<Rendered>(log_, file)] {
+            rendered->sent = true;
+            rendered->log.note("submit " + rendered->file);
+        });
+        if (log_.failingLater.count(file))
+            throw Error("cannot close");
     }
 
     OfficeLog& log_;
@@ -545,9 +556,10 @@ TEST_F(PrintLanesTest, FurtherLanesStartOnlyWhenASecondRowWaitsAndPreviewsUseOne
 
 TEST_F(PrintLanesTest, AbortStopsBeforeTheNextHandOverAndDiscardsRowsRenderedAhead)
 {
+    // Three lanes hold six rows; the last two are reached only after a.
     rows({row("a.doc", "doc"), row("b.doc", "doc"), row("c.xls", "xls"), row("d.doc", "doc"),
-          row("e.doc", "doc")});
-    // a hands over only once b and c wait at the gate.
+          row("e.doc", "doc"), row("f.doc", "doc"), row("g.doc", "doc"), row("h.doc", "doc")});
+    // a hands over only once b and c wait for their turn.
     log.waits["a.doc"] = {"rendered b.doc", "rendered c.xls"};
     host.onEvents = [&](int r, int) {
         if (r == 1)
@@ -562,9 +574,12 @@ TEST_F(PrintLanesTest, AbortStopsBeforeTheNextHandOverAndDiscardsRowsRenderedAhe
         std::sort(names.begin(), names.end());
         return names;
     };
-    EXPECT_EQ(sorted(log.files("withdrawn ")), (Names{"b.doc", "c.xls"}));
-    EXPECT_EQ(sorted(log.files("render ")), (Names{"a.doc", "b.doc", "c.xls"}))
-        << "nothing started after the stop";
+    Names renderedAhead = sorted(log.files("rendered "));
+    renderedAhead.erase(renderedAhead.begin()); // a.doc
+    EXPECT_EQ(sorted(log.files("withdrawn ")), renderedAhead);
+    EXPECT_EQ(log.files("render ").size(), log.files("rendered ").size()) << "a row left half done";
+    EXPECT_EQ(log.at("render g.doc"), log.at("never")) << "a row started after the stop";
+    EXPECT_EQ(log.at("render h.doc"), log.at("never"));
     EXPECT_TRUE(host.reports.empty()) << "discarded rows are not failures";
     EXPECT_TRUE(host.restored());
 }
@@ -574,6 +589,7 @@ TEST_F(PrintLanesTest, FailuresOfRowsRunningAheadAreReportedInListOrderAndLaterR
     rows({row("a.doc", "doc"), row("b.xls", "xls"), row("c.doc", "doc"), row("d.doc", "doc"),
           row("e.doc", "doc")});
     log.failing = {"b.xls", "d.doc"};
+    log.failingLater = {"e.doc"};
     // d fails before b, and both before a hands over.
     log.waits["b.xls"] = {"failed d.doc"};
     log.waits["a.doc"] = {"failed b.xls"};
@@ -583,7 +599,10 @@ TEST_F(PrintLanesTest, FailuresOfRowsRunningAheadAreReportedInListOrderAndLaterR
     EXPECT_EQ(log.files("submit "), (Names{"a.doc", "c.doc", "e.doc"}));
     ASSERT_EQ(host.reports.size(), 1u);
     EXPECT_EQ(host.reports[0].first,
-              "次のファイルを印刷できませんでした。\nb.xls: cannot open\nd.doc: cannot open");
+              "次のファイルを印刷できませんでした。\nb.xls: cannot open\nd.doc: cannot open\n\n"
+              "次のファイルは印刷しましたが、お知らせがあります。\n"
+              "e.doc: 印刷ジョブの受け付け後にエラーが発生しました: cannot close")
+        << "what was rendered still prints, once";
 }
 
 } // namespace

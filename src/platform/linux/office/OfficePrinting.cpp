@@ -34,9 +34,9 @@ rtl::OUString printerNameOf(const Reference<css::view::XPrintable>& printable)
     return {};
 }
 
-// The spool files in hand (one per office rendering side by side), for a
+// The spool files in hand (rendered ahead, and waiting for their turn), for a
 // signal handler that ends the program.
-constexpr int kSpoolSlots = 16;
+constexpr int kSpoolSlots = 40;
 char spoolPaths[kSpoolSlots][4096];
 std::atomic<bool> spoolInUse[kSpoolSlots];
 
@@ -132,7 +132,7 @@ std::string checkedQueue(const std::string& cp932Printer)
     return found->shownName();
 }
 
-int printDocument(const OfficeDocument& document, const PrintRequest& request)
+void printDocument(const OfficeDocument& document, const PrintRequest& request)
 {
     const std::string named = request.printer.empty() ? printers::defaultQueue() : request.printer;
     if (named.empty())
@@ -153,27 +153,30 @@ int printDocument(const OfficeDocument& document, const PrintRequest& request)
 
     // Copies and collation are the print system's to make; the office
     // renders each page once.
-    const SpoolFile spool;
-    std::vector<Property> options = {{"FileName", Any(spool.url())}, {"Wait", Any(true)}};
+    auto spool = std::make_shared<const SpoolFile>();
+    std::vector<Property> options = {{"FileName", Any(spool->url())}, {"Wait", Any(true)}};
     if (!request.pages.empty())
         options.push_back({"Pages", Any(fromUtf8(request.pages))});
     printable->print(properties(options));
-    if (spool.empty())
+    if (spool->empty())
         throw Error("文書 " + shownPath(document.path()) + " には印刷するページがありません");
 
-    // Rendered ahead of earlier rows, it waits here for their jobs to leave
-    // first; a stopped run removes it unsent.
-    awaitSubmissionTurn();
-    const int job = printers::submitPrintFile({queue, spool.path(), jobTitle(document), request.copies,
-                                               request.collate});
-    jobnotes::reportAccepted();
+    bool stopped = false;
     try {
-        if (printers::queueStopped(queue))
-            jobnotes::report("プリンタ " + queue + " は停止中です（ジョブは待ち行列に入りました。プリンタが再開されると印刷されます）");
+        stopped = printers::queueStopped(queue); // as the job's reading of the printers saw it
     } catch (...) {
         // Only a remark: the job is accepted whatever its queue's state.
     }
-    return job;
+    // Rendered ahead of earlier rows, it leaves after their jobs; a stopped
+    // run drops it unsent, and the file with it.
+    handOverInTurn([spool, job = printers::SubmitRequest{queue, spool->path(), jobTitle(document),
+                                                        request.copies, request.collate},
+                    stopped] {
+        printers::submitPrintFile(job);
+        jobnotes::reportAccepted();
+        if (stopped)
+            jobnotes::report("プリンタ " + job.queue + " は停止中です（ジョブは待ち行列に入りました。プリンタが再開されると印刷されます）");
+    });
 }
 
 } // namespace pravik::office

@@ -14,12 +14,13 @@ struct PrintRequest {
 };
 
 // Prints what the document has selected (its pages, or a workbook's selected
-// sheets) and returns the print system's job id once it has accepted the
-// job. The office lays the pages out for the printer and renders them; the
-// job is handed over here, so a refusal is known and reported rather than
-// lost inside the office. Throws pravik::Error: unknown printer, a printer
-// the office cannot use, nothing to print, or the print system refusing.
-int printDocument(const OfficeDocument& document, const PrintRequest& request);
+// sheets). The office lays the pages out for the printer and renders them;
+// the job is handed to the print system by this program, so a refusal is
+// known and reported rather than lost inside the office: at once, or at the
+// row's turn when it renders ahead (handOverInTurn). Throws pravik::Error:
+// unknown printer, a printer the office cannot use, nothing to print, or the
+// print system refusing.
+void printDocument(const OfficeDocument& document, const PrintRequest& request);
 
 // The print queue a printer name (CP932) stands for, checked with the print
 // system. Throws pravik::Error when there is no such printer.
