@@ -169,13 +169,13 @@ void printDocument(const OfficeDocument& document, const PrintRequest& request)
     }
     // Rendered ahead of earlier rows, it leaves after their jobs; a stopped
     // run drops it unsent, and the file with it.
-    handOverInTurn([spool, job = printers::SubmitRequest{queue, spool->path(), jobTitle(document),
+    handOverInTurn([spool, job = printers::SubmitRequest{*found, spool->path(), jobTitle(document),
                                                         request.copies, request.collate},
                     stopped] {
         printers::submitPrintFile(job);
         jobnotes::reportAccepted();
         if (stopped)
-            jobnotes::report("プリンタ " + job.queue + " は停止中です（ジョブは待ち行列に入りました。プリンタが再開されると印刷されます）");
+            jobnotes::report("プリンタ " + job.queue.shownName() + " は停止中です（ジョブは待ち行列に入りました。プリンタが再開されると印刷されます）");
     });
 }
 

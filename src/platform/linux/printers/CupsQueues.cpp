@@ -120,22 +120,20 @@ bool queueStopped(const std::string& name)
 
 int submitPrintFile(const SubmitRequest& request)
 {
-    const std::optional<Queue> queue = findQueue(request.queue);
-    if (!queue)
-        throw Error("プリンタ " + request.queue + " が見つかりません");
+    const Queue& queue = request.queue;
     cups_option_t* options = nullptr;
     int count = 0;
-    for (const auto& [name, value] : queue->options)
+    for (const auto& [name, value] : queue.options)
         count = cupsAddOption(name.c_str(), value.c_str(), count, &options);
     count = cupsAddOption("copies", std::to_string(request.copies).c_str(), count, &options);
     count = cupsAddOption("collate", request.collate ? "true" : "false", count, &options);
-    const int job = cupsPrintFile2(CUPS_HTTP_DEFAULT, queue->name.c_str(), request.file.c_str(),
+    const int job = cupsPrintFile2(CUPS_HTTP_DEFAULT, queue.name.c_str(), request.file.c_str(),
                                    request.title.c_str(), count, options);
     cupsFreeOptions(count, options);
     if (job <= 0) {
         if (meansNoServer(cupsLastError()))
             throw Error(unreachableText(cupsLastErrorString()));
-        throw Error("プリンタ " + request.queue + " が印刷ジョブを受け付けませんでした: "
+        throw Error("プリンタ " + queue.shownName() + " が印刷ジョブを受け付けませんでした: "
                     + cupsLastErrorString());
     }
     return job;

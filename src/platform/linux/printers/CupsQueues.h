@@ -22,8 +22,8 @@ struct Queue {
 class Dests;
 
 // While one lives, lookups on the thread that made it (findQueue,
-// queueStopped, submitPrintFile, the printer list) use the print system's
-// destinations as read when it was made. A job looks its printers up several
+// queueStopped, the printer list) use the print system's destinations as
+// read when it was made. A job looks its printers up several
 // times, and each reading is a round trip to the scheduler; one reading per
 // job also gives every step of it the same view.
 class PrinterSnapshot {
@@ -54,7 +54,7 @@ std::string defaultQueue();
 bool queueStopped(const std::string& name);
 
 struct SubmitRequest {
-    std::string queue;    // UTF-8, "queue" or "queue/instance"
+    Queue queue;          // as found: the job may leave on a thread that reads the printers anew
     std::string file;     // the document to print, in a format the print system takes
     std::string title;    // the job's name in the queue (UTF-8)
     int copies = 1;
