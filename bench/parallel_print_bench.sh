@@ -3,7 +3,10 @@
 # CUPS): the bare floor (one office already running, a loop that loads each
 # document hidden, prints it with Wait and closes it) against
 # `pravik --print` with 1, 2 and 4 print offices. COUNT documents, a quarter
-# each of a 5-page .doc, a 4-sheet .xls, a .dot and a .xlt. Each side counts
+# each of a 5-page .doc, a 4-sheet .xls, a .dot and a .xlt. Both sides print
+# the same pages (checked before the timing): left to itself, the floor's
+# office prints the sheets a workbook file keeps selected, here "First" and
+# "Second", so the list's workbook rows choose those two. Each side counts
 # until the last job has left the queue; pravik's offices' peak resident
 # memory (all of them together) is sampled every 0.1 s. All profiles are
 # warm, as on a machine in use.
@@ -45,11 +48,12 @@ for ((i = 0; i < count / 4; i++)); do
     mkdir -p "$work/docs"
     cp "$docs/$source" "$file"
     files+=("$file")
-    printf '%s\r\n\r\n\r\n%s\r\n1\r\nBench\r\n%s\r\n' "$(basename "$file")" "${file##*.}" "$file" >>"$list"
+    sheets=""
+    [[ "$source" == *.xl? ]] && sheets='"First","Second"'
+    printf '%s\r\n\r\n%s\r\n%s\r\n1\r\nBench\r\n%s\r\n' "$(basename "$file")" "$sheets" "${file##*.}" "$file" >>"$list"
   done
 done
-# Every sheet of a workbook, as the floor prints it.
-printf '[MAIN]\r\nEXCEL=1\r\n' >"$work/main.ini"
+: >"$work/main.ini"
 
 drain() { while [[ -n "$(lpstat -o Bench 2>/dev/null)" ]]; do sleep 0.05; done; }
 now() { date +%s.%N; }
@@ -93,6 +97,27 @@ for ((i = 0; i < 600; i++)); do
 done
 "$python" "$here/uno_print_loop.py" "$pipe" Bench "${files[0]}" "${files[1]}" # warm
 drain
+
+# The same pages from both sides, for each kind of document.
+check_out="$(value PRAVIK_TEST_ROOT)/out/bench-check.pdf"
+lpadmin -p BenchCheck -E -v "file://$check_out" -m lsb/usr/cupsfilters/Generic-PDF_Printer-PDF.ppd 2>/dev/null
+printed_marks() {
+  while [[ -n "$(lpstat -o BenchCheck 2>/dev/null)" ]]; do sleep 0.05; done
+  pdftotext "$check_out" - | grep -o '[A-Z0-9]*-MARK-[A-Z0-9-]*' | tr '\n' ' '
+  rm -f "$check_out"
+}
+for ((k = 0; k < 4 && k < ${#files[@]}; k++)); do
+  "$python" "$here/uno_print_loop.py" "$pipe" BenchCheck "${files[k]}"
+  floor_marks="$(printed_marks)"
+  head -n $((7 * (k + 1))) "$list" | tail -n 7 | sed 's/Bench\r$/BenchCheck\r/' >"$work/check.lst"
+  "$pravik" --print "$work/check.lst" --ini "$work/main.ini" >/dev/null 2>&1 || true
+  pravik_marks="$(printed_marks)"
+  if [[ "$floor_marks" != "$pravik_marks" || -z "$floor_marks" ]]; then
+    echo "$(basename "${files[k]}"): the floor printed [$floor_marks], pravik [$pravik_marks]" >&2
+    exit 1
+  fi
+  echo "$(basename "${files[k]}"): both print $floor_marks"
+done
 
 start=$(now)
 "$python" "$here/uno_print_loop.py" "$pipe" Bench "${files[@]}"
