@@ -38,6 +38,10 @@ export XDG_CACHE_HOME="$work/cache"
 docs="$(value PRAVIK_TEST_DOCS)"
 lpadmin -p Bench -E -v file:///dev/null -m raw 2>/dev/null \
   || lpadmin -p Bench -E -v file:///dev/null -m lsb/usr/cupsfilters/Generic-PDF_Printer-PDF.ppd
+# Where both sides' pages are compared; made before any office starts, as an
+# office sees only the queues there were when it started.
+check_out="$(value PRAVIK_TEST_ROOT)/out/bench-check.pdf"
+lpadmin -p BenchCheck -E -v "file://$check_out" -m lsb/usr/cupsfilters/Generic-PDF_Printer-PDF.ppd 2>/dev/null
 
 files=()
 list="$work/bench.lst"
@@ -99,8 +103,6 @@ done
 drain
 
 # The same pages from both sides, for each kind of document.
-check_out="$(value PRAVIK_TEST_ROOT)/out/bench-check.pdf"
-lpadmin -p BenchCheck -E -v "file://$check_out" -m lsb/usr/cupsfilters/Generic-PDF_Printer-PDF.ppd 2>/dev/null
 printed_marks() {
   while [[ -n "$(lpstat -o BenchCheck 2>/dev/null)" ]]; do sleep 0.05; done
   pdftotext "$check_out" - | grep -o '[A-Z0-9]*-MARK-[A-Z0-9-]*' | tr '\n' ' '

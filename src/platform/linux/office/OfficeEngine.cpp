@@ -323,7 +323,7 @@ void OfficeEngine::connect(const std::string& pipeName)
         if (std::chrono::steady_clock::now() >= deadline)
             throw Error(startFailure("応答がありません (" + problem + ")"));
         runIdleHook();
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
 }
 
