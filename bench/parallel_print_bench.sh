@@ -2,7 +2,7 @@
 # Side by side in one run, on one private print queue (never the system's
 # CUPS): the bare floor (one office already running, a loop that loads each
 # document hidden, prints it with Wait and closes it) against
-# `pravik --print` with 1, 2 and 4 print offices. COUNT documents, a quarter
+# `pravik --print` with 1 to 4 print offices. COUNT documents, a quarter
 # each of a 5-page .doc, a 4-sheet .xls, a .dot and a .xlt. Both sides print
 # the same pages (checked before the timing): left to itself, the floor's
 # office prints the sheets a workbook file keeps selected, here "First" and
@@ -10,7 +10,8 @@
 # until the last job has left the queue; pravik's offices' peak resident
 # memory (all of them together) is sampled every 0.1 s. All profiles are
 # warm, as on a machine in use.
-#   bench/parallel_print_bench.sh [build/bin/pravik] [COUNT=20]
+#   [ROUNDS=N] bench/parallel_print_bench.sh [build/bin/pravik] [COUNT=20]
+# (ROUNDS: 3 up to 40 documents, else 1)
 set -euo pipefail
 here="$(cd "$(dirname "$0")" && pwd)"
 root="$(dirname "$here")"
@@ -121,20 +122,39 @@ for ((k = 0; k < 4 && k < ${#files[@]}; k++)); do
   echo "$(basename "${files[k]}"): both print $floor_marks"
 done
 
-start=$(now)
-"$python" "$here/uno_print_loop.py" "$pipe" Bench "${files[@]}"
-drain
-floor=$(since "$start")
+# Small runs are noisy: each side runs ROUNDS times, in turn, and its median
+# counts.
+rounds="${ROUNDS:-$((count <= 40 ? 3 : 1))}"
+median() { tr ' ' '\n' | grep . | sort -n | awk '{ a[NR] = $1 } END { print a[int((NR + 1) / 2)] }'; }
+floor_times=""
+declare -A times peaks printed_rows
+for ((round = 0; round < rounds; round++)); do
+  start=$(now)
+  "$python" "$here/uno_print_loop.py" "$pipe" Bench "${files[@]}"
+  drain
+  floor_times+="$(since "$start") "
+  for engines in 1 2 3 4; do
+    read -r seconds printed peak < <(pravik_run "$engines")
+    times[$engines]+="$seconds "
+    printed_rows[$engines]="$printed"
+    ((peak > ${peaks[$engines]:-0})) && peaks[$engines]=$peak
+  done
+done
+floor=$(echo "$floor_times" | median)
 floor_mb=0
 for pid in $(pgrep -f "soffice.bin.*pipe,name=$pipe;" || true); do
   floor_mb=$(awk '/^VmHWM/ { printf "%d", $2 / 1024 }' "/proc/$pid/status")
 done
 
+default_engines=$(($(nproc) + 1))
+((default_engines > 4)) && default_engines=4
 printf '%-46s %8s s  (office peak %s MB)\n' "floor: bare UNO loop, one running office" "$floor" "$floor_mb"
-for engines in 1 2 4; do
-  read -r seconds printed peak < <(pravik_run "$engines")
+for engines in 1 2 3 4; do
+  seconds=$(echo "${times[$engines]}" | median)
   ratio=$(awk -v a="$seconds" -v b="$floor" 'BEGIN { printf "%.2f", a / b }')
+  label="pravik --print --engines $engines"
+  ((engines == default_engines)) && label+=" (default)"
   printf '%-46s %8s s  %sx floor  (%s of %s printed, offices peak %s MB)\n' \
-    "pravik --print --engines $engines" "$seconds" "$ratio" "$printed" "$count" "$peak"
+    "$label" "$seconds" "$ratio" "${printed_rows[$engines]}" "$count" "${peaks[$engines]}"
 done
-echo "(cores: $(nproc); timings are as noisy as the machine is shared)"
+echo "(median of $rounds; cores: $(nproc); timings are as noisy as the machine is shared)"

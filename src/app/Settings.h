@@ -25,7 +25,7 @@ struct Settings {
     // before it is given up (below 1: the default).
     int officeTimeout = 300;
     // "ENGINES" of section "OFFICE": how many print offices render side by
-    // side (below 1: the number of cores, at most 4).
+    // side (below 1: one more than the cores, at most 4).
     int officeEngines = 0;
 };
 

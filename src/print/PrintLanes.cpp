@@ -12,8 +12,10 @@ namespace pravik {
 int printLaneCount(int engines, const AutomationBackend* backend)
 {
     int count = engines;
+    // Part of each row an office waits (on the print system, on this
+    // program's calls), so one more office than cores keeps the cores busy.
     if (count < 1)
-        count = std::clamp(static_cast<int>(std::thread::hardware_concurrency()), 1, 4);
+        count = std::clamp(static_cast<int>(std::thread::hardware_concurrency()) + 1, 2, 4);
     count = std::min(count, kMaxPrintLanes);
     const int allowed = backend ? std::max(backend->parallelInstances(), 1) : 1;
     return std::min(count, allowed);

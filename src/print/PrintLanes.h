@@ -15,8 +15,8 @@ namespace pravik {
 // The most offices a run may use side by side, whatever main.ini says.
 inline constexpr int kMaxPrintLanes = 8;
 
-// The number of lanes for the "ENGINES" setting (below 1: the default, the
-// number of cores up to 4), as far as the backend allows.
+// The number of lanes for the "ENGINES" setting (below 1: the default, one
+// more than the cores, at most 4), as far as the backend allows.
 int printLaneCount(int engines, const AutomationBackend* backend);
 
 // One more office for a run: the backend its jobs call (told to abandon a job
