@@ -96,24 +96,38 @@ void AutomationWorker::loop()
             task = std::move(tasks_.front());
             tasks_.pop_front();
         }
-        {
-            std::lock_guard lock(task.item->mutex_);
-            task.item->since_ = WorkClock::now();
-        }
-        currentItem = task.item.get();
-        std::exception_ptr error;
-        try {
-            task.work();
-        } catch (...) {
-            error = std::current_exception();
-        }
-        // The work's own objects are gone before it counts as done.
-        task.work = nullptr;
-        currentItem = nullptr;
-        task.item->finish(std::move(error));
+        runItem(*task.item, std::move(task.work));
     }
     if (backend_)
         backend_->leaveThread();
+}
+
+std::shared_ptr<WorkItem> AutomationWorker::queuedItem()
+{
+    auto item = std::make_shared<WorkItem>();
+    item->userWaits_ = 1; // no deadline runs until a worker takes it
+    return item;
+}
+
+void AutomationWorker::runItem(WorkItem& item, std::function<void()> work)
+{
+    {
+        std::lock_guard lock(item.mutex_);
+        item.userWaits_ = 0;
+        item.since_ = WorkClock::now();
+    }
+    WorkItem* const outer = currentItem;
+    currentItem = &item;
+    std::exception_ptr error;
+    try {
+        work();
+    } catch (...) {
+        error = std::current_exception();
+    }
+    // The work's own objects are gone before it counts as done.
+    work = nullptr;
+    currentItem = outer;
+    item.finish(std::move(error));
 }
 
 void AutomationWorker::run(std::function<void()> work, WorkWait& wait, std::chrono::seconds deadline)
@@ -135,6 +149,15 @@ std::shared_ptr<WorkItem> AutomationWorker::post(std::function<void()> work)
 void AutomationWorker::await(const std::shared_ptr<WorkItem>& item, WorkWait& wait,
                              std::chrono::seconds deadline)
 {
+    awaitItem(item, wait, deadline, [this] {
+        if (backend_)
+            backend_->abandon();
+    });
+}
+
+void AutomationWorker::awaitItem(const std::shared_ptr<WorkItem>& item, WorkWait& wait,
+                                 std::chrono::seconds deadline, const std::function<void()>& abandon)
+{
     for (;;) {
         const std::optional<WorkClock::time_point> since = item->serverWaitSince();
         const WorkClock::time_point until = since ? *since + deadline : WorkClock::now() + kUserWaitRecheck;
@@ -153,8 +176,7 @@ void AutomationWorker::await(const std::shared_ptr<WorkItem>& item, WorkWait& wa
         }
     }
 
-    if (backend_)
-        backend_->abandon();
+    abandon();
     // The blocked call returns with an error once its server is gone; what
     // the work then throws says less than the deadline does.
     while (!item->done())

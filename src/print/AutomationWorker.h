@@ -101,6 +101,15 @@ public:
     std::shared_ptr<WorkItem> post(std::function<void()> work);
     void await(const std::shared_ptr<WorkItem>& item, WorkWait& wait, std::chrono::seconds deadline);
 
+    // Work that waits where whichever of several workers is free first takes
+    // it: its item, whose deadline counts only from when a worker runs it
+    // with runItem() (inside work handed to that worker). awaitItem() waits
+    // for it as await() does and calls `abandon` at the deadline.
+    static std::shared_ptr<WorkItem> queuedItem();
+    static void runItem(WorkItem& item, std::function<void()> work);
+    static void awaitItem(const std::shared_ptr<WorkItem>& item, WorkWait& wait,
+                          std::chrono::seconds deadline, const std::function<void()>& abandon);
+
 private:
     struct Task {
         std::function<void()> work;

@@ -23,7 +23,11 @@ int printLaneCount(int engines, const AutomationBackend* backend)
 
 PrintLanes::PrintLanes(PrintJobs& first, AutomationWorker& firstWorker, int size, MakeLane makeLane,
                        WorkWait& wait, std::chrono::seconds deadline)
-    : size_(std::max(size, 1)), makeLane_(std::move(makeLane)), wait_(wait), deadline_(deadline)
+    : size_(std::max(size, 1))
+    , makeLane_(std::move(makeLane))
+    , wait_(wait)
+    , deadline_(deadline)
+    , taking_(static_cast<size_t>(size_), false)
 {
     auto lane = std::make_unique<Lane>();
     lane->worker = &firstWorker;
@@ -38,6 +42,10 @@ PrintLanes::~PrintLanes()
     } catch (...) {
         // Nothing of a discarded row is worth more than ending cleanly.
     }
+    // The first lane's thread and jobs are not ours: nothing of this run
+    // may be left in its queue.
+    for (const std::shared_ptr<WorkItem>& taker : takers_)
+        taker->waitUntil(WorkClock::time_point::max());
 }
 
 PrintLanes::Lane& PrintLanes::lane(int index)
@@ -68,54 +76,92 @@ int PrintLanes::roomAhead() const
     return size_ * kRowsAheadPerLane - static_cast<int>(ahead_.size());
 }
 
-int PrintLanes::leastBusyLane() const
-{
-    std::vector<int> unfinished(static_cast<size_t>(size_), 0);
-    for (const Started& started : ahead_)
-        if (!started.item->done())
-            for (int index = 0; index < static_cast<int>(lanes_.size()); ++index)
-                if (lanes_[static_cast<size_t>(index)]->worker == started.worker)
-                    ++unfinished[static_cast<size_t>(index)];
-    // The first of the least busy: a lane not made yet is made only when
-    // every one made so far has a row in hand.
-    return static_cast<int>(std::min_element(unfinished.begin(), unfinished.end()) - unfinished.begin());
-}
-
 void PrintLanes::startAhead(const PrintEntry& entry, PrintMode mode, const std::string& currentPrinter)
 {
-    const int ticket = nextTicket_++;
-    Lane& target = lane(leastBusyLane());
-    auto result = std::make_shared<Result>();
-    PrintJobs& jobs = *target.jobs;
-    SubmissionGate& gate = gate_;
-    const bool excel = documentKindOfExtension(entry.extension) == DocumentKind::Excel;
-    auto item = target.worker->post([&jobs, &gate, ticket, entry, mode, currentPrinter, excel, result] {
-        // Stopped before it began: not even opened.
-        if (gate.refused(ticket))
-            throw SubmissionWithdrawn();
-        SubmissionTurn turn;
-        try {
-            if (excel)
-                result->outcome = jobs.printExcel(entry, mode);
-            else
-                jobs.printWord(entry, mode, currentPrinter);
-        } catch (...) {
-            jobs.takeNotes(); // a failed row's notes must not reach the lane's next row
-            // What it rendered before failing still goes at its turn.
-            result->handOvers = turn.take();
-            throw;
+    auto row = std::make_shared<AheadRow>();
+    row->ticket = nextTicket_++;
+    row->entry = entry;
+    row->mode = mode;
+    row->currentPrinter = currentPrinter;
+    ahead_.push_back(row);
+
+    int idle = -1;
+    {
+        std::lock_guard lock(takeMutex_);
+        waiting_.push_back(row);
+        for (size_t index = 0; index < lanes_.size() && idle < 0; ++index)
+            if (!taking_[index])
+                idle = static_cast<int>(index);
+        // A further office starts only when every one there is has a row.
+        if (idle < 0 && static_cast<int>(lanes_.size()) < size_)
+            idle = static_cast<int>(lanes_.size());
+        if (idle >= 0)
+            taking_[static_cast<size_t>(idle)] = true;
+    }
+    if (idle < 0)
+        return;
+    std::erase_if(takers_, [](const std::shared_ptr<WorkItem>& taker) { return taker->done(); });
+    Lane& taker = lane(idle);
+    takers_.push_back(taker.worker->post([this, idle, &jobs = *taker.jobs] { takeRows(idle, jobs); }));
+}
+
+void PrintLanes::takeRows(int index, PrintJobs& jobs)
+{
+    for (;;) {
+        std::shared_ptr<AheadRow> row;
+        {
+            std::lock_guard lock(takeMutex_);
+            if (waiting_.empty()) {
+                taking_[static_cast<size_t>(index)] = false;
+                return;
+            }
+            row = std::move(waiting_.front());
+            waiting_.pop_front();
+            row->lane = index;
         }
-        result->notes = jobs.takeNotes();
-        result->handOvers = turn.take();
-    });
-    ahead_.push_back({ticket, entry, std::move(item), std::move(result), target.worker});
+        AutomationWorker::runItem(*row->item, [this, &row, &jobs] { runAhead(*row, jobs); });
+    }
+}
+
+void PrintLanes::runAhead(AheadRow& row, PrintJobs& jobs)
+{
+    // Stopped before it began: not even opened.
+    if (gate_.refused(row.ticket))
+        throw SubmissionWithdrawn();
+    SubmissionTurn turn;
+    try {
+        if (documentKindOfExtension(row.entry.extension) == DocumentKind::Excel)
+            row.outcome = jobs.printExcel(row.entry, row.mode);
+        else
+            jobs.printWord(row.entry, row.mode, row.currentPrinter);
+    } catch (...) {
+        jobs.takeNotes(); // a failed row's notes must not reach the lane's next row
+        // What it rendered before failing still goes at its turn.
+        row.handOvers = turn.take();
+        throw;
+    }
+    row.notes = jobs.takeNotes();
+    row.handOvers = turn.take();
+}
+
+void PrintLanes::abandonLaneOf(const AheadRow& row)
+{
+    int index;
+    {
+        std::lock_guard lock(takeMutex_);
+        index = row.lane;
+    }
+    if (index < 0)
+        return; // not begun: no office to stop
+    if (const std::shared_ptr<AutomationBackend>& backend = lanes_[static_cast<size_t>(index)]->worker->backend())
+        backend->abandon();
 }
 
 JobOutcome PrintLanes::run(const PrintEntry& entry, PrintMode mode, const std::string& currentPrinter,
                            bool excel)
 {
     notes_.clear();
-    if (!ahead_.empty() && !(ahead_.front().entry == entry))
+    if (!ahead_.empty() && !(ahead_.front()->entry == entry))
         discardAhead(); // not the row expected: nothing started ahead may leave
     if (ahead_.empty()) {
         Lane& first = *lanes_.front();
@@ -132,25 +178,24 @@ JobOutcome PrintLanes::run(const PrintEntry& entry, PrintMode mode, const std::s
         return outcome;
     }
 
-    Started started = std::move(ahead_.front());
+    const std::shared_ptr<AheadRow> row = std::move(ahead_.front());
     ahead_.pop_front();
-    return collect(std::move(started));
+    return collect(*row);
 }
 
-JobOutcome PrintLanes::collect(Started started)
+JobOutcome PrintLanes::collect(AheadRow& row)
 {
-    Result& result = *started.result;
     std::exception_ptr failure;
     try {
-        started.worker->await(started.item, wait_, deadline_);
+        AutomationWorker::awaitItem(row.item, wait_, deadline_, [&] { abandonLaneOf(row); });
     } catch (...) {
         failure = std::current_exception();
     }
-    if (result.handOvers.empty()) {
+    if (row.handOvers.empty()) {
         if (failure)
             std::rethrow_exception(failure);
-        notes_ = std::move(result.notes);
-        return result.outcome;
+        notes_ = std::move(row.notes);
+        return row.outcome;
     }
 
     if (!handOverWorker_)
@@ -159,15 +204,15 @@ JobOutcome PrintLanes::collect(Started started)
     handOverWorker_->run(
         [&] {
             jobnotes::take();
-            for (HandOver& handOver : result.handOvers)
+            for (HandOver& handOver : row.handOvers)
                 handOver();
             handOverNotes = jobnotes::take().notes;
         },
         wait_, deadline_);
-    result.handOvers.clear(); // the rendered files are the print system's now
+    row.handOvers.clear(); // the rendered files are the print system's now
 
     notes_ = std::move(handOverNotes);
-    notes_.insert(notes_.end(), result.notes.begin(), result.notes.end());
+    notes_.insert(notes_.end(), row.notes.begin(), row.notes.end());
     if (failure) {
         try {
             std::rethrow_exception(failure);
@@ -177,7 +222,7 @@ JobOutcome PrintLanes::collect(Started started)
             notes_.push_back(jobnotes::failedAfterAcceptance("原因不明のエラーが発生しました。"));
         }
     }
-    return result.outcome;
+    return row.outcome;
 }
 
 JobOutcome PrintLanes::printExcel(const PrintEntry& entry, PrintMode mode)
@@ -201,10 +246,10 @@ void PrintLanes::discardAhead()
         return;
     gate_.refuseThrough(nextTicket_ - 1);
     while (!ahead_.empty()) {
-        const Started started = std::move(ahead_.front());
+        const std::shared_ptr<AheadRow> row = std::move(ahead_.front());
         ahead_.pop_front();
         try {
-            started.worker->await(started.item, wait_, deadline_);
+            AutomationWorker::awaitItem(row->item, wait_, deadline_, [&] { abandonLaneOf(*row); });
         } catch (...) {
             // Discarded: what became of it no longer matters to anyone.
         }

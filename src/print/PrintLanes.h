@@ -8,6 +8,7 @@
 #include <deque>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <vector>
 
 namespace pravik {
@@ -27,8 +28,8 @@ struct PrintLane {
 };
 
 // The jobs of a run spread over several offices, each with its own thread.
-// Rows started ahead run their jobs at once, each on the office with the
-// least work in hand; a rendered job is handed to the print system only when
+// Rows started ahead wait in one line, and each office that is free takes
+// the first of them; a rendered job is handed to the print system only when
 // the run asks for that row, so jobs leave in list order while the offices
 // go on with later rows. Without rows started ahead (a preview, a single
 // lane) each job runs on the first lane when asked, one at a time.
@@ -63,25 +64,28 @@ private:
         AutomationWorker* worker = nullptr;
         PrintJobs* jobs = nullptr;
     };
-    struct Result {
+    // A row started ahead, from its start to its hand-over.
+    struct AheadRow {
+        int ticket = 0;
+        PrintEntry entry;
+        PrintMode mode = PrintMode::Print;
+        std::string currentPrinter;
+        std::shared_ptr<WorkItem> item = AutomationWorker::queuedItem();
+        int lane = -1; // the lane that took it; under takeMutex_
+        // Written by that lane before the item is done.
         JobOutcome outcome = JobOutcome::Done;
         std::vector<std::string> notes;
         std::vector<HandOver> handOvers; // rendered, waiting for the row's turn
     };
-    struct Started {
-        int ticket;
-        PrintEntry entry;
-        std::shared_ptr<WorkItem> item;
-        std::shared_ptr<Result> result;
-        AutomationWorker* worker;
-    };
 
     Lane& lane(int index);
-    // The lane for the next row started ahead: the one with the fewest
-    // unfinished rows, so a lane with quick rows takes more of them.
-    int leastBusyLane() const;
+    // On lane `index`'s thread: takes the waiting rows one by one, first
+    // come first, until none waits.
+    void takeRows(int index, PrintJobs& jobs);
+    void runAhead(AheadRow& row, PrintJobs& jobs);
+    void abandonLaneOf(const AheadRow& row);
     // A row that ran ahead: its job's end, then its hand-over.
-    JobOutcome collect(Started started);
+    JobOutcome collect(AheadRow& row);
     // The row's job: collected when it was started ahead, else run now.
     JobOutcome run(const PrintEntry& entry, PrintMode mode, const std::string& currentPrinter,
                    bool excel);
@@ -93,7 +97,11 @@ private:
     std::chrono::seconds deadline_;
     SubmissionGate gate_;
     int nextTicket_ = 0;
-    std::deque<Started> ahead_;
+    std::deque<std::shared_ptr<AheadRow>> ahead_; // in list order
+    std::mutex takeMutex_;
+    std::deque<std::shared_ptr<AheadRow>> waiting_; // started, not yet taken
+    std::vector<bool> taking_;                       // by lane: taking rows
+    std::vector<std::shared_ptr<WorkItem>> takers_;  // the lanes' takeRows work
     std::vector<std::string> notes_;
     // Hands rows over to the print system, so that a print system that does
     // not answer keeps no window waiting and meets the deadline.

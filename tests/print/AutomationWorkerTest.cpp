@@ -1,6 +1,7 @@
 #include "AutomationWorker.h"
 
 #include "GatedBackend.h"
+#include "PrintLanes.h"
 #include "OfficeJobs.h"
 #include "WorkerPrintJobs.h"
 
@@ -71,6 +72,43 @@ TEST_F(AutomationWorkerTest, AStalledJobIsAbandonedAtTheDeadlineAndTheNextJobRun
 
     EXPECT_NO_THROW(jobs.printWord(wordRow("next.doc"), PrintMode::Print, "LP"));
     EXPECT_EQ(backend->abandons(), 1);
+}
+
+TEST_F(AutomationWorkerTest, ARowStalledAheadIsAbandonedOnItsOwnOfficeWhileAFreeOfficeTakesTheNext)
+{
+    auto second = std::make_shared<GatedBackend>();
+    AutomationWorker worker(backend);
+    AutomationPrintJobs direct(backend, settings);
+    PrintLanes lanes(
+        direct, worker, 2,
+        [&](int) { return PrintLane{second, std::make_unique<AutomationPrintJobs>(second, settings)}; },
+        wait, std::chrono::seconds(1));
+
+    // a and b keep both offices busy, in whichever order the offices took
+    // them; the second office's row then stalls.
+    backend->holdNextCreation();
+    second->holdNextCreation();
+    for (const char* name : {"a.doc", "b.doc", "c.doc"})
+        lanes.startAhead(wordRow(name), PrintMode::Print, "LP");
+    for (int i = 0; i < 500 && !(backend->holding() && second->holding()); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    ASSERT_TRUE(backend->holding() && second->holding());
+    backend->openGate();
+
+    int stalled = 0;
+    for (const char* name : {"a.doc", "b.doc"}) {
+        try {
+            lanes.printWord(wordRow(name), PrintMode::Print, "LP");
+        } catch (const DeadlineExceeded&) {
+            ++stalled;
+        }
+    }
+    EXPECT_EQ(stalled, 1);
+    EXPECT_NO_THROW(lanes.printWord(wordRow("c.doc"), PrintMode::Print, "LP"));
+    EXPECT_EQ(second->abandons(), 1);
+    EXPECT_EQ(backend->abandons(), 0);
+    EXPECT_EQ(second->recording->objectsMade(), 0)
+        << "c waited for the stalled office instead of taking the free one";
 }
 
 TEST_F(AutomationWorkerTest, TimeSpentWaitingOnTheUserDoesNotCount)
