@@ -45,7 +45,8 @@ PrintLanes::~PrintLanes()
     // The first lane's thread and jobs are not ours: nothing of this run
     // may be left in its queue.
     for (const std::shared_ptr<WorkItem>& taker : takers_)
-        taker->waitUntil(WorkClock::time_point::max());
+        while (!taker->waitUntil(WorkClock::now() + std::chrono::hours(1))) {
+        }
 }
 
 PrintLanes::Lane& PrintLanes::lane(int index)
