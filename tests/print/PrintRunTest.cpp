@@ -475,6 +475,7 @@ private:
         }
         log_.note("rendered " + file);
         struct Rendered {
+            Rendered(OfficeLog& log, std::string file) : log(log), file(std::move(file)) {}
             OfficeLog& log;
             std::string file;
             bool sent = false;
