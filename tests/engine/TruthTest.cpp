@@ -131,6 +131,18 @@ TEST(Truth, AStoppedQueuePrintsAndSaysItIsStopped)
     EXPECT_TRUE(contains(run.progress, "停止中")) << run.progress;
 }
 
+TEST(Truth, AQueueRefusingJobsFailsItsRowWithThePrintSystemsReason)
+{
+    const PdfQueue queue("refusing_queue");
+    shell("cupsreject " + queue.name());
+    const PravikRun run = printRows("refusing", {row("pages.doc", "\"1\"", "1", queue.name())});
+    EXPECT_EQ(run.status, 1) << run.progress;
+    ASSERT_EQ(run.results.size(), 1u) << run.progress;
+    EXPECT_EQ(fields(run.results[0])[0], "failed");
+    EXPECT_TRUE(contains(run.results[0], "受け付けませんでした")) << run.results[0];
+    EXPECT_EQ(queue.completedJobs(), 0);
+}
+
 TEST(Truth, AnUnreachablePrintSystemIsNamedAsSuch)
 {
     const std::string server = EngineSession::get().cupsServer;

@@ -79,9 +79,11 @@ std::optional<Queue> findQueue(const std::string& name)
                                                : sameName(dest.instance, instance);
             if (!nameMatches || !instanceMatches)
                 continue;
-            Queue found{dest.name, dest.instance ? dest.instance : "", {}};
+            Queue found{dest.name, dest.instance ? dest.instance : "", {}, {}};
             if (dest.instance)
                 found.options = instanceOptions(dests, dest);
+            if (const char* uri = cupsGetOption("printer-uri-supported", dest.num_options, dest.options))
+                found.uri = uri;
             return found;
         }
     return std::nullopt;
@@ -127,16 +129,36 @@ int submitPrintFile(const SubmitRequest& request)
         count = cupsAddOption(name.c_str(), value.c_str(), count, &options);
     count = cupsAddOption("copies", std::to_string(request.copies).c_str(), count, &options);
     count = cupsAddOption("collate", request.collate ? "true" : "false", count, &options);
-    const int job = cupsPrintFile2(CUPS_HTTP_DEFAULT, queue.name.c_str(), request.file.c_str(),
-                                   request.title.c_str(), count, options);
+
+    // One Print-Job request. cupsPrintFile2 first reads every attribute of
+    // the printer, which costs the scheduler and this program several times
+    // what the job itself does.
+    std::string uri = queue.uri;
+    if (uri.empty()) {
+        char local[HTTP_MAX_URI];
+        httpAssembleURIf(HTTP_URI_CODING_ALL, local, sizeof local, "ipp", nullptr, "localhost", ippPort(),
+                         "/printers/%s", queue.name.c_str());
+        uri = local;
+    }
+    ipp_t* job = ippNewRequest(IPP_OP_PRINT_JOB);
+    ippAddString(job, IPP_TAG_OPERATION, IPP_TAG_URI, "printer-uri", nullptr, uri.c_str());
+    ippAddString(job, IPP_TAG_OPERATION, IPP_TAG_NAME, "requesting-user-name", nullptr, cupsUser());
+    ippAddString(job, IPP_TAG_OPERATION, IPP_TAG_NAME, "job-name", nullptr, request.title.c_str());
+    cupsEncodeOptions2(job, count, options, IPP_TAG_OPERATION);
+    cupsEncodeOptions2(job, count, options, IPP_TAG_JOB);
     cupsFreeOptions(count, options);
-    if (job <= 0) {
+    const std::string resource = "/printers/" + queue.name;
+    ipp_t* answer = cupsDoFileRequest(CUPS_HTTP_DEFAULT, job, resource.c_str(), request.file.c_str());
+    ipp_attribute_t* id = answer ? ippFindAttribute(answer, "job-id", IPP_TAG_INTEGER) : nullptr;
+    const int jobId = cupsLastError() <= IPP_STATUS_OK_CONFLICTING && id ? ippGetInteger(id, 0) : 0;
+    ippDelete(answer);
+    if (jobId <= 0) {
         if (meansNoServer(cupsLastError()))
             throw Error(unreachableText(cupsLastErrorString()));
         throw Error("プリンタ " + queue.shownName() + " が印刷ジョブを受け付けませんでした: "
                     + cupsLastErrorString());
     }
-    return job;
+    return jobId;
 }
 
 } // namespace pravik::printers

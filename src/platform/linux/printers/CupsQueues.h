@@ -14,6 +14,7 @@ struct Queue {
     std::string name;     // the queue's own spelling (UTF-8)
     std::string instance; // empty: the queue itself
     std::vector<std::pair<std::string, std::string>> options; // the instance's
+    std::string uri; // where jobs for it go; empty: the local scheduler's usual one
 
     // "queue" or "queue/instance".
     std::string shownName() const { return instance.empty() ? name : name + "/" + instance; }
