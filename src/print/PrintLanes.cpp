@@ -145,6 +145,11 @@ void PrintLanes::runAhead(AheadRow& row, PrintJobs& jobs)
     row.handOvers = turn.take();
 }
 
+void PrintLanes::awaitRow(const AheadRow& row)
+{
+    AutomationWorker::awaitItem(row.item, wait_, deadline_, [&] { abandonLaneOf(row); });
+}
+
 void PrintLanes::abandonLaneOf(const AheadRow& row)
 {
     int index;
@@ -188,7 +193,7 @@ JobOutcome PrintLanes::collect(AheadRow& row)
 {
     std::exception_ptr failure;
     try {
-        AutomationWorker::awaitItem(row.item, wait_, deadline_, [&] { abandonLaneOf(row); });
+        awaitRow(row);
     } catch (...) {
         failure = std::current_exception();
     }
@@ -250,7 +255,7 @@ void PrintLanes::discardAhead()
         const std::shared_ptr<AheadRow> row = std::move(ahead_.front());
         ahead_.pop_front();
         try {
-            AutomationWorker::awaitItem(row->item, wait_, deadline_, [&] { abandonLaneOf(*row); });
+            awaitRow(*row);
         } catch (...) {
             // Discarded: what became of it no longer matters to anyone.
         }

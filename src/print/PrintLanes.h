@@ -83,6 +83,8 @@ private:
     // come first, until none waits.
     void takeRows(int index, PrintJobs& jobs);
     void runAhead(AheadRow& row, PrintJobs& jobs);
+    // Waits for the row's job, abandoning it on its office at the deadline.
+    void awaitRow(const AheadRow& row);
     void abandonLaneOf(const AheadRow& row);
     // A row that ran ahead: its job's end, then its hand-over.
     JobOutcome collect(AheadRow& row);

@@ -381,16 +381,14 @@ void shutdownEngines()
         if (slot)
             engines.push_back(slot.get());
     std::vector<std::thread> ending;
-    for (size_t i = 1; i < engines.size(); ++i)
-        ending.emplace_back([engine = engines[i]] {
+    for (OfficeEngine* engine : engines)
+        ending.emplace_back([engine] {
             try {
                 engine->shutdown();
             } catch (...) {
                 // Its guardian ends it all the same once this program is gone.
             }
         });
-    if (!engines.empty())
-        engines.front()->shutdown();
     for (std::thread& thread : ending)
         thread.join();
 }

@@ -24,9 +24,9 @@ class Dests;
 
 // While one lives, lookups on the thread that made it (findQueue,
 // queueStopped, the printer list) use the print system's destinations as
-// read when it was made. A job looks its printers up several
-// times, and each reading is a round trip to the scheduler; one reading per
-// job also gives every step of it the same view.
+// read when it was made. A job looks its printers up several times, and each
+// reading is a round trip to the scheduler; one reading per job also gives
+// every step of it the same view.
 class PrinterSnapshot {
 public:
     PrinterSnapshot();
