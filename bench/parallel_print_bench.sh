@@ -7,9 +7,9 @@
 # the same pages (checked before the timing): left to itself, the floor's
 # office prints the sheets a workbook file keeps selected, here "First" and
 # "Second", so the list's workbook rows choose those two. Each side counts
-# until the last job has left the queue; pravik's offices' peak resident
-# memory (all of them together) is sampled every 0.1 s. All profiles are
-# warm, as on a machine in use.
+# until the last job has left the queue, with nothing else running: the
+# offices' peak resident memory (all of them together) is taken in runs of
+# its own, untimed. All profiles are warm, as on a machine in use.
 #   [ROUNDS=N] bench/parallel_print_bench.sh [build/bin/pravik] [COUNT=20]
 # (ROUNDS: 3 up to 40 documents, else 1)
 set -euo pipefail
@@ -64,29 +64,41 @@ drain() { while [[ -n "$(lpstat -o Bench 2>/dev/null)" ]]; do sleep 0.05; done; 
 now() { date +%s.%N; }
 since() { awk -v a="$(now)" -v b="$1" 'BEGIN { printf "%.2f", a - b }'; }
 
-offices_rss_kb() {
+# The offices' peak resident memory, all of them together: each office's own
+# high-water mark, read until it ends.
+offices_peak_kb() {
   local total=0 pid kb
   for pid in $(pgrep -f "soffice.bin.*pipe,name=pravik-$1-print" || true); do
-    kb="$(awk '/^VmRSS/ { print $2 }' "/proc/$pid/status" 2>/dev/null || true)"
+    kb="$(awk '/^VmHWM/ { print $2 }' "/proc/$pid/status" 2>/dev/null || true)"
     total=$((total + ${kb:-0}))
   done
   echo "$total"
 }
 
-# Runs pravik with N offices; prints "seconds printed-rows peak-MB".
+# Runs pravik with N offices; prints "seconds printed-rows". Nothing else
+# runs meanwhile: sampling the offices' memory takes enough of a core to
+# slow several offices down.
 pravik_run() {
-  local start pid peak=0 rss
+  local start
   start=$(now)
-  "$pravik" --print "$list" --ini "$work/main.ini" --engines "$1" >"$work/pravik.out" 2>/dev/null &
+  "$pravik" --print "$list" --ini "$work/main.ini" --engines "$1" >"$work/pravik.out" 2>/dev/null || true
+  drain
+  echo "$(since "$start") $(grep -c '^printed' "$work/pravik.out" || true)"
+}
+
+# Runs pravik with N offices, untimed, sampling its offices; prints the peak MB.
+pravik_peak() {
+  local pid peak=0 kb
+  "$pravik" --print "$list" --ini "$work/main.ini" --engines "$1" >/dev/null 2>&1 &
   pid=$!
   while kill -0 "$pid" 2>/dev/null; do
-    rss=$(offices_rss_kb "$pid")
-    ((rss > peak)) && peak=$rss
-    sleep 0.1
+    kb=$(offices_peak_kb "$pid")
+    ((kb > peak)) && peak=$kb
+    sleep 0.05
   done
   wait "$pid" || true
   drain
-  echo "$(since "$start") $(grep -c '^printed' "$work/pravik.out" || true) $((peak / 1024))"
+  echo $((peak / 1024))
 }
 
 echo "Warming the profiles..."
@@ -134,11 +146,13 @@ for ((round = 0; round < rounds; round++)); do
   drain
   floor_times+="$(since "$start") "
   for engines in 1 2 3 4; do
-    read -r seconds printed peak < <(pravik_run "$engines")
+    read -r seconds printed < <(pravik_run "$engines")
     times[$engines]+="$seconds "
     printed_rows[$engines]="$printed"
-    ((peak > ${peaks[$engines]:-0})) && peaks[$engines]=$peak
   done
+done
+for engines in 1 2 3 4; do
+  peaks[$engines]=$(pravik_peak "$engines")
 done
 floor=$(echo "$floor_times" | median)
 floor_mb=0
