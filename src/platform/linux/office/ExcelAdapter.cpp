@@ -39,14 +39,36 @@ struct Workbook {
     // Read once: the workbook is open read-only, and asking the office for
     // every name again would make listing many sheets slow.
     std::vector<rtl::OUString> sheetNames;
-    int activeSheet = 0;
 
     explicit Workbook(const std::string& path)
         : document(printEngine(), path, DocumentKind::Workbook, DocumentView::Bare)
         , sheetNames(document.sheetNames())
-        , activeSheet(document.activeSheet(sheetNames))
     {
     }
+
+    // Asked only when the workbook itself is printed: most rows name their
+    // sheets, and each question is a round trip to the office.
+    int activeSheet()
+    {
+        if (!active_)
+            active_ = document.activeSheet(sheetNames);
+        return *active_;
+    }
+
+    // A job selects its sheets, then prints them: selecting them again would
+    // only cost the office another dispatch.
+    void select(const std::vector<int>& sheets)
+    {
+        if (selected_ == sheets)
+            return;
+        document.selectSheets(sheets);
+        selected_ = sheets;
+        active_.reset(); // the office may show another sheet now
+    }
+
+private:
+    std::optional<int> active_;
+    std::optional<std::vector<int>> selected_;
 };
 
 // Sheets as one print target: a workbook's active sheet, its worksheets, or
@@ -76,7 +98,7 @@ bool answersOutput(const MemberCall& call, const SheetSet& target)
         call.expect(Shape::Method, 0, 0, {"Copies", "ActivePrinter", "Collate"});
         target.excel->checkRunning();
         const PrintRequest request = printRequestFrom(call);
-        target.workbook->document.selectSheets(target.sheets);
+        target.workbook->select(target.sheets);
         printDocument(target.workbook->document, request);
         return true;
     }
@@ -143,7 +165,7 @@ public:
         if (call.is("Select")) {
             call.expect(Shape::Method, 0, 1, {"Replace"});
             set_.excel->checkRunning();
-            set_.workbook->document.selectSheets(set_.sheets);
+            set_.workbook->select(set_.sheets);
             return Variant();
         }
         if (answersOutput(call, set_))
@@ -176,7 +198,8 @@ public:
             return sheets(namedSheets(toNames(call.arg(0), "シート名 (Sheets)")));
         }
         // The workbook as a print target stands for its active sheet.
-        if (answersOutput(call, SheetSet{excel_, workbook_, {workbook_->activeSheet}}))
+        if ((call.is("PrintOut") || call.is("PrintPreview"))
+            && answersOutput(call, SheetSet{excel_, workbook_, {workbook_->activeSheet()}}))
             return Variant();
         call.unknownMember();
     }

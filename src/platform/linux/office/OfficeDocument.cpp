@@ -8,8 +8,6 @@
 #include <com/sun/star/container/XNamed.hpp>
 #include <com/sun/star/document/MacroExecMode.hpp>
 #include <com/sun/star/document/UpdateDocMode.hpp>
-#include <com/sun/star/frame/DispatchHelper.hpp>
-#include <com/sun/star/frame/TaskCreator.hpp>
 #include <com/sun/star/frame/XComponentLoader.hpp>
 #include <com/sun/star/frame/XController.hpp>
 #include <com/sun/star/frame/XDispatchProvider.hpp>
@@ -133,7 +131,7 @@ void closeComponent(const Reference<css::uno::XInterface>& component) noexcept
 // A frame without a layout manager: a view that selects sheets as a shown
 // one does, without the toolbars and sidebar that would cost about as much
 // as loading the workbook. Closing its document closes it too.
-Reference<css::frame::XFrame> bareFrame(const Reference<css::uno::XComponentContext>& context)
+Reference<css::frame::XFrame> bareFrame(OfficeEngine& engine)
 {
     const Any invisible(css::beans::NamedValue("MakeVisible", Any(false)));
     // The task creator is a factory of the older kind, marked deprecated, and
@@ -141,8 +139,7 @@ Reference<css::frame::XFrame> bareFrame(const Reference<css::uno::XComponentCont
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wdeprecated-declarations"
     const Reference<css::frame::XFrame> frame(
-        css::frame::TaskCreator::create(context)->createInstanceWithArguments(Sequence<Any>(&invisible, 1)),
-        UNO_QUERY_THROW);
+        engine.taskCreator()->createInstanceWithArguments(Sequence<Any>(&invisible, 1)), UNO_QUERY_THROW);
 #pragma GCC diagnostic pop
     Reference<css::beans::XPropertySet>(frame, UNO_QUERY_THROW)
         ->setPropertyValue("LayoutManager", Any(Reference<css::uno::XInterface>()));
@@ -167,7 +164,7 @@ OfficeDocument::OfficeDocument(OfficeEngine& engine, const std::string& cp932Pat
     Reference<css::frame::XComponentLoader> loader(engine.desktop(), UNO_QUERY_THROW);
     Reference<css::frame::XFrame> frame;
     if (view == DocumentView::Bare) {
-        frame = bareFrame(engine.context());
+        frame = bareFrame(engine);
         loader.set(frame, UNO_QUERY_THROW);
     }
     // Left behind empty when nothing was loaded into it.
@@ -273,8 +270,7 @@ void OfficeDocument::selectSheets(const std::vector<int>& sheets) const
         tables.getArray()[i] = sheets[i];
     // The dispatch reports failure even when it selects; what is printed
     // afterwards is the proof.
-    css::frame::DispatchHelper::create(engine_.context())
-        ->executeDispatch(frame, ".uno:SelectTables", "", 0, properties({{"Tables", Any(tables)}}));
+    engine_.dispatchHelper()->executeDispatch(frame, ".uno:SelectTables", "", 0, properties({{"Tables", Any(tables)}}));
 }
 
 int OfficeDocument::pageCount() const

@@ -6,6 +6,8 @@
 
 #include <com/sun/star/bridge/UnoUrlResolver.hpp>
 #include <com/sun/star/frame/Desktop.hpp>
+#include <com/sun/star/frame/DispatchHelper.hpp>
+#include <com/sun/star/frame/TaskCreator.hpp>
 #include <osl/file.hxx>
 #include <rtl/digest.h>
 
@@ -123,6 +125,22 @@ Reference<css::frame::XDesktop2> OfficeEngine::desktop()
     return desktop_;
 }
 
+Reference<css::frame::XDispatchHelper> OfficeEngine::dispatchHelper()
+{
+    const Reference<css::uno::XComponentContext> running = context();
+    if (!dispatchHelper_.is())
+        dispatchHelper_ = css::frame::DispatchHelper::create(running);
+    return dispatchHelper_;
+}
+
+Reference<css::lang::XSingleServiceFactory> OfficeEngine::taskCreator()
+{
+    const Reference<css::uno::XComponentContext> running = context();
+    if (!taskCreator_.is())
+        taskCreator_ = css::frame::TaskCreator::create(running);
+    return taskCreator_;
+}
+
 bool OfficeEngine::checkAlive()
 {
     if (!process_)
@@ -170,6 +188,8 @@ void OfficeEngine::shutdown()
         std::filesystem::remove_all(slot_->scratchDir(), ec);
     }
     leftovers_.clear();
+    dispatchHelper_.clear();
+    taskCreator_.clear();
     desktop_.clear();
     context_.clear();
 }

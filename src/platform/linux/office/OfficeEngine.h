@@ -6,6 +6,8 @@
 #include "UnoRuntime.h"
 
 #include <com/sun/star/frame/XDesktop2.hpp>
+#include <com/sun/star/frame/XDispatchHelper.hpp>
+#include <com/sun/star/lang/XSingleServiceFactory.hpp>
 
 #include <functional>
 #include <memory>
@@ -35,6 +37,10 @@ public:
     // when none runs. Throws pravik::Error when it cannot be started.
     Reference<css::uno::XComponentContext> context();
     Reference<css::frame::XDesktop2> desktop();
+    // Services that rows ask for again and again, made once for each office:
+    // making one takes round trips of its own.
+    Reference<css::frame::XDispatchHelper> dispatchHelper();
+    Reference<css::lang::XSingleServiceFactory> taskCreator();
 
     // True while an office started by this engine is running and answers.
     // A dead one is cleared away, so the next context() starts a new one.
@@ -73,6 +79,8 @@ private:
     std::unique_ptr<OfficeProcess> process_;
     Reference<css::uno::XComponentContext> context_;
     Reference<css::frame::XDesktop2> desktop_;
+    Reference<css::frame::XDispatchHelper> dispatchHelper_;
+    Reference<css::lang::XSingleServiceFactory> taskCreator_;
     int generation_ = 0;
     int documentsSinceStart_ = 0;
     std::vector<std::string> printersAtStart_;
