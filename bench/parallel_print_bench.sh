@@ -11,7 +11,7 @@
 # offices' peak resident memory (all of them together) is taken in runs of
 # its own, untimed. All profiles are warm, as on a machine in use.
 #   [ROUNDS=N] bench/parallel_print_bench.sh [build/bin/pravik] [COUNT=20]
-# (ROUNDS: 3 up to 40 documents, else 1)
+# (ROUNDS: 3 unless given)
 set -euo pipefail
 here="$(cd "$(dirname "$0")" && pwd)"
 root="$(dirname "$here")"
@@ -134,9 +134,9 @@ for ((k = 0; k < 4 && k < ${#files[@]}; k++)); do
   echo "$(basename "${files[k]}"): both print $floor_marks"
 done
 
-# Small runs are noisy: each side runs ROUNDS times, in turn, and its median
-# counts.
-rounds="${ROUNDS:-$((count <= 40 ? 3 : 1))}"
+# Runs are noisy on a shared machine: each side runs ROUNDS times, in turn,
+# and its median counts.
+rounds="${ROUNDS:-3}"
 median() { tr ' ' '\n' | grep . | sort -n | awk '{ a[NR] = $1 } END { print a[int((NR + 1) / 2)] }'; }
 floor_times=""
 declare -A times peaks printed_rows
