@@ -526,8 +526,10 @@ TEST_F(PrintLanesTest, RowsFinishingOutOfOrderStillHandTheirJobsOverInListOrder)
 {
     rows({row("a.xls", "xls"), row("b.doc", "doc"), row("c.xlt", "xlt"), row("d.dot", "dot"),
           row("e.doc", "doc")});
-    // a renders last of the first three, d after e.
+    // The first three render in reverse order, d after e. With a and b both
+    // waiting, c cannot go to a lane already there: a third one starts.
     log.waits["a.xls"] = {"rendered b.doc", "rendered c.xlt"};
+    log.waits["b.doc"] = {"rendered c.xlt"};
     log.waits["d.dot"] = {"rendered e.doc"};
     const auto jobs = lanes(3);
     run(*jobs);
