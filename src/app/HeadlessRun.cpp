@@ -72,7 +72,7 @@ private:
             throw;
         } catch (...) {
             result_ = RowResult::Failed;
-            detail_ = "原因不明のエラーが発生しました。";
+            detail_ = kUnknownErrorText;
             throw;
         }
     }

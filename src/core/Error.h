@@ -14,6 +14,9 @@ public:
     using std::runtime_error::runtime_error;
 };
 
+// What the user is told of a failure that carries no text of its own.
+inline constexpr const char* kUnknownErrorText = "原因不明のエラーが発生しました。";
+
 // A message text with its "%s" replaced by `argument`, as the messages are
 // written in their Windows form ("%s に書き込めません").
 inline std::string formatMessage(std::string_view format, std::string_view argument)

@@ -1,6 +1,7 @@
 #include "PrintLanes.h"
 
 #include "DocumentKind.h"
+#include "Error.h"
 #include "JobNotes.h"
 
 #include <algorithm>
@@ -225,7 +226,7 @@ JobOutcome PrintLanes::collect(AheadRow& row)
         } catch (const std::exception& error) {
             notes_.push_back(jobnotes::failedAfterAcceptance(error.what()));
         } catch (...) {
-            notes_.push_back(jobnotes::failedAfterAcceptance("原因不明のエラーが発生しました。"));
+            notes_.push_back(jobnotes::failedAfterAcceptance(kUnknownErrorText));
         }
     }
     return row.outcome;

@@ -1,6 +1,7 @@
 #include "PrintRun.h"
 
 #include "DocumentKind.h"
+#include "Error.h"
 
 #include "Settings.h"
 #include "TextCodec.h"
@@ -34,8 +35,6 @@ const ModeTexts& textsFor(PrintMode mode)
     };
     return mode == PrintMode::Preview ? preview : print;
 }
-
-constexpr const char* unknownErrorText = "原因不明のエラーが発生しました。";
 
 // Puts the main window back whichever way the run ends, an unexpected
 // exception included: a window left disabled would lock the user out.
@@ -197,7 +196,7 @@ PrintRun::RowEnd PrintRun::runJob(const PrintEntry& entry, PrintMode mode,
         failures_.push_back({codec::toDisplay(entry.fileName), e.what()});
         return RowEnd::Next;
     } catch (...) {
-        failures_.push_back({codec::toDisplay(entry.fileName), unknownErrorText});
+        failures_.push_back({codec::toDisplay(entry.fileName), kUnknownErrorText});
         return RowEnd::Next;
     }
     for (std::string& note : jobs_.takeNotes())
