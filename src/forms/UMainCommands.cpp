@@ -10,8 +10,6 @@
 #include "RowOrder.h"
 
 #include <QAction>
-#include <QClipboard>
-#include <QGuiApplication>
 #include <QItemSelectionModel>
 #include <QListView>
 #include <QMenu>
@@ -267,7 +265,7 @@ void TFmMain::putFilesOnClipboard(DropEffect effect)
             paths.push_back(list_.at(row).filePath);
         if (paths.empty())
             return;
-        QGuiApplication::clipboard()->setMimeData(fileListMimeData(paths, effect).release());
+        pravik::putFilesOnClipboard(paths, effect);
     });
 }
 

@@ -17,4 +17,10 @@ namespace pravik {
 // a stored path with no Unicode form.
 std::unique_ptr<QMimeData> fileListMimeData(const std::vector<std::string>& cp932Paths, DropEffect effect);
 
+// Puts the files on the system's clipboard as its file manager pastes them:
+// the list above, or on Windows the shell's own blocks (CF_HDROP and
+// "Preferred DropEffect"), which Explorer reads. Throws as the lists do, and
+// pravik::Error when the clipboard cannot be had.
+void putFilesOnClipboard(const std::vector<std::string>& cp932Paths, DropEffect effect);
+
 } // namespace pravik

@@ -20,5 +20,7 @@ void removeSpoolFileNow();
 // Returns when the preview office shows no document any more (at once when
 // no preview was ever shown).
 void waitUntilPreviewsClosed();
+// The previews are this program's office's: the program waits for them.
+inline constexpr bool kPreviewsEndWithProgram = true;
 
 } // namespace pravik::office

@@ -10,5 +10,8 @@ void shutdownEngines();
 void setIdleHook(std::function<void()> hook);
 // Returns at once: a preview stays with Office, which the user closes.
 void waitUntilPreviewsClosed();
+inline constexpr bool kPreviewsEndWithProgram = false;
+// Office spools its own jobs: there is no file of this program's to remove.
+inline void removeSpoolFileNow() {}
 
 } // namespace pravik::office

@@ -4,7 +4,7 @@
 
 namespace pravik {
 
-std::shared_ptr<AutomationBackend> makeSystemAutomationBackend()
+std::shared_ptr<AutomationBackend> makeSystemAutomationBackend(int)
 {
     return std::make_shared<win::ComBackend>();
 }

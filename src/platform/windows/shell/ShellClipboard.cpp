@@ -1,4 +1,4 @@
-#include "FileClipboard.h"
+#include "ShellClipboard.h"
 
 #include "Error.h"
 

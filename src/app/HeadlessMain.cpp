@@ -1,0 +1,76 @@
+#include "HeadlessMain.h"
+
+#include "OfficeJobs.h"
+#include "OfficeLifetime.h"
+#include "PrintLanes.h"
+#include "StopRequests.h"
+#include "SystemAutomation.h"
+#include "SystemPrinters.h"
+
+#include <iostream>
+
+namespace pravik {
+
+namespace {
+
+// The calling thread just waits while the lanes work.
+class HeadlessJobs final : public PrintJobs {
+public:
+    explicit HeadlessJobs(const Settings& settings)
+        : worker_(makeSystemAutomationBackend()), direct_(worker_.backend(), settings)
+        , lanes_(direct_, worker_, printLaneCount(settings.officeEngines, worker_.backend().get()),
+                 [&settings](int lane) {
+                     auto backend = makeSystemAutomationBackend(lane);
+                     auto jobs = std::make_unique<AutomationPrintJobs>(backend, settings);
+                     return PrintLane{std::move(backend), std::move(jobs)};
+                 },
+                 wait_, officeDeadline(settings.officeTimeout))
+    {
+    }
+
+    JobOutcome printExcel(const PrintEntry& entry, PrintMode mode) override
+    {
+        return lanes_.printExcel(entry, mode);
+    }
+    void printWord(const PrintEntry& entry, PrintMode mode, const std::string& currentPrinter) override
+    {
+        lanes_.printWord(entry, mode, currentPrinter);
+    }
+    std::vector<std::string> takeNotes() override { return lanes_.takeNotes(); }
+    int roomAhead() const override { return lanes_.roomAhead(); }
+    void startAhead(const PrintEntry& entry, PrintMode mode, const std::string& currentPrinter) override
+    {
+        lanes_.startAhead(entry, mode, currentPrinter);
+    }
+    void discardAhead() override { lanes_.discardAhead(); }
+
+private:
+    AutomationWorker worker_;
+    AutomationPrintJobs direct_;
+    BlockingWait wait_;
+    PrintLanes lanes_;
+};
+
+} // namespace
+
+int runWithoutWindows(const HeadlessOptions& options)
+{
+    HeadlessServices services;
+    services.currentPrinter = [] { return printers::currentPrinterName(); };
+    services.makeJobs = [](const Settings& settings) -> std::unique_ptr<PrintJobs> {
+        return std::make_unique<HeadlessJobs>(settings);
+    };
+    // A second request ends the program at once, still without a spool file left behind.
+    handleStopRequests(office::removeSpoolFileNow);
+    services.stopSignal = [] { return stopRequest(); };
+    services.afterPreview = [] {
+        if (office::kPreviewsEndWithProgram)
+            std::cerr << "プレビューのウィンドウをすべて閉じると終了します。" << std::endl;
+        office::waitUntilPreviewsClosed();
+    };
+    const int status = runHeadless(options, services, std::cout, std::cerr);
+    office::shutdownEngines();
+    return status;
+}
+
+} // namespace pravik

@@ -1,0 +1,48 @@
+#include "ProgramConsole.h"
+
+#include "WideText.h"
+
+#include <windows.h>
+
+#include <shellapi.h>
+
+#include <cstdio>
+
+namespace pravik {
+
+namespace {
+
+bool leadsSomewhere(DWORD stream)
+{
+    const HANDLE handle = ::GetStdHandle(stream);
+    return handle != nullptr && handle != INVALID_HANDLE_VALUE;
+}
+
+} // namespace
+
+std::vector<std::string> commandLineArguments(int, char**)
+{
+    int count = 0;
+    wchar_t** wide = ::CommandLineToArgvW(::GetCommandLineW(), &count);
+    std::vector<std::string> args;
+    for (int i = 1; wide && i < count; ++i)
+        args.push_back(win::utf8Of(wide[i]));
+    ::LocalFree(wide);
+    return args;
+}
+
+void useConsoleForOutput()
+{
+    // A stream the caller redirected (to a file, a pipe) stays where it goes.
+    const bool outputRedirected = leadsSomewhere(STD_OUTPUT_HANDLE);
+    const bool errorRedirected = leadsSomewhere(STD_ERROR_HANDLE);
+    if (::GetConsoleWindow() == nullptr && ::AttachConsole(ATTACH_PARENT_PROCESS)) {
+        if (!outputRedirected)
+            (void)std::freopen("CONOUT$", "w", stdout);
+        if (!errorRedirected)
+            (void)std::freopen("CONOUT$", "w", stderr);
+    }
+    ::SetConsoleOutputCP(CP_UTF8);
+}
+
+} // namespace pravik

@@ -1,0 +1,118 @@
+#!/usr/bin/env bash
+# The Windows program as a user gets it, under Wine on a virtual display:
+#   installed_program_test.sh BUILD SETUP.exe ZIP
+# The installer installs silently into a fresh prefix; the installed program
+# reopens the list named in main.ini (a Japanese name, in Shift-JIS), shows
+# its rows, opens the entry editor and the options dialog, and writes
+# main.ini back when its window closes; the silent uninstaller removes the
+# program and keeps main.ini. Screenshots go to BUILD/screenshots.
+set -euo pipefail
+build="$(cd "$1" && pwd)"
+setup="$(realpath "$2")"
+zip="$(realpath "$3")"
+shots="$build/screenshots"
+export WINEPREFIX="$build/wine-install-prefix"
+export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml,winemenubuilder.exe="
+rm -rf "$WINEPREFIX" "$shots"
+mkdir -p "$shots"
+
+fail() {
+  echo "installed program: $*" >&2
+  exit 1
+}
+
+# The zip holds the same program folder.
+for file in pravik.exe pravik.com main.ini Qt6Widgets.dll platforms/qwindows.dll translations/qtbase_ja.qm help/index.html; do
+  unzip -l "$zip" "Pravik/$file" >/dev/null || fail "the zip lacks $file"
+done
+
+# A display of its own, and Wine ended with it whatever happens.
+display=99
+while [[ -e /tmp/.X11-unix/X$display || -e /tmp/.X$display-lock ]]; do display=$((display + 1)); done
+Xvfb ":$display" -screen 0 1280x900x24 -nolisten tcp >/dev/null 2>&1 &
+xvfb=$!
+trap 'wineserver -k >/dev/null 2>&1 || true; kill $xvfb 2>/dev/null || true' EXIT
+export DISPLAY=":$display"
+for _ in $(seq 50); do [[ -e /tmp/.X11-unix/X$display ]] && break; sleep 0.1; done
+
+wine wineboot -i </dev/null >/dev/null 2>&1
+wine "$setup" /S </dev/null >/dev/null 2>&1 || fail "the silent install failed"
+home="$WINEPREFIX/drive_c/users/$(id -un)"
+program="$home/AppData/Local/Programs/Pravik"
+for file in pravik.exe pravik.com main.ini uninstall.exe platforms/qwindows.dll translations/qtbase_ja.qm; do
+  [[ -f "$program/$file" ]] || fail "not installed: $file"
+done
+[[ -f "$home/AppData/Roaming/Microsoft/Windows/Start Menu/Programs/Pravik.lnk" ]] || fail "no Start-menu entry"
+uninstall_key='HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\Pravik'
+wine reg query "$uninstall_key" /v QuietUninstallString </dev/null 2>/dev/null | grep -q 'uninstall.exe" /S' \
+  || fail "no entry in the installed programs"
+
+# A list of two rows with Japanese names, as the program stores it (CP932,
+# CR LF), named in main.ini as the last list.
+documents='C:\users\'"$(id -un)"'\Documents'
+mkdir -p "$home/Documents"
+list_name='週次の印刷.lst'
+{
+  printf '%s\r\n' '見積書.doc' '毎週月曜' '1-2' 'doc' '2' '' "$documents\\見積書.doc"
+  printf '%s\r\n' '売上.xls' '' '' 'xls' '1' '' "$documents\\売上.xls"
+} | iconv -f UTF-8 -t CP932 >"$home/Documents/$list_name"
+printf 'LASTLIST=%s\r\n' "$documents\\$list_name" | iconv -f UTF-8 -t CP932 >"$build/lastlist.tmp"
+sed -i "/^\[MAIN\]/r $build/lastlist.tmp" "$program/main.ini"
+rm "$build/lastlist.tmp"
+grep -q '^MEMORY=1' "$program/main.ini" || fail "the delivered main.ini does not reopen the last list"
+
+# Waits for a window whose title matches, and prints its id.
+window_named() {
+  local id
+  for _ in $(seq 120); do
+    id="$(xdotool search --onlyvisible --name "$1" 2>/dev/null | head -1)" && [[ -n "$id" ]] && { echo "$id"; return; }
+    sleep 0.5
+  done
+  fail "no window \"$1\""
+}
+shot() {
+  sleep 1.5
+  import -window root "$shots/$1.png"
+}
+
+(cd "$program" && exec wine pravik.exe </dev/null >/dev/null 2>&1) &
+pravik=$!
+main="$(window_named '週次の印刷')"
+xdotool windowfocus --sync "$main"
+shot main-window
+# The first row, then 設定 (Alt+O): the entry editor on it.
+xdotool key --window "$main" Down
+xdotool key --window "$main" alt+o
+editor="$(window_named '^設定$')"
+shot entry-editor
+xdotool key --window "$editor" Escape
+sleep 1
+# ファイル, then オプション (its letter S is shared with 保存: the second S).
+xdotool windowfocus --sync "$main"
+xdotool key --window "$main" alt+f
+sleep 0.5
+xdotool key s s Return
+options="$(window_named '^オプション$')"
+shot options-dialog
+xdotool key --window "$options" Escape
+sleep 1
+# ファイル, 終了: the window closes and writes main.ini back.
+xdotool windowfocus --sync "$main"
+xdotool key --window "$main" alt+f
+sleep 0.5
+xdotool key x
+for _ in $(seq 60); do kill -0 "$pravik" 2>/dev/null || break; sleep 0.5; done
+kill -0 "$pravik" 2>/dev/null && fail "the window did not close"
+grep -q '^FMWIDTH=' "$program/main.ini" || fail "main.ini was not written back when the window closed"
+iconv -f CP932 -t UTF-8 "$program/main.ini" | grep -qF "LASTLIST=$documents\\$list_name" \
+  || fail "main.ini no longer names the list"
+
+# The uninstaller runs from a copy of itself: wait for it to finish.
+wine "$program/uninstall.exe" /S </dev/null >/dev/null 2>&1 || fail "the silent uninstall failed"
+for _ in $(seq 60); do [[ -e "$program/pravik.exe" || -e "$program/uninstall.exe" ]] || break; sleep 0.5; done
+for file in pravik.exe pravik.com Qt6Core.dll uninstall.exe platforms; do
+  [[ ! -e "$program/$file" ]] || fail "left behind by the uninstaller: $file"
+done
+[[ -f "$program/main.ini" ]] || fail "the uninstaller removed main.ini"
+wine reg query "$uninstall_key" </dev/null >/dev/null 2>&1 && fail "the uninstaller left its entry"
+echo "installed program: installed, started, showed its list, wrote main.ini, uninstalled; screenshots in $shots"
