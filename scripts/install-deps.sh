@@ -27,8 +27,10 @@ if [[ "${1:-}" == "--tests" ]]; then
   # The office's Python bridge, for the bare print loop the benchmark
   # measures against.
   packages+=(python3-uno)
-  # The Windows build, cross-compiled and tested under Wine.
-  packages+=(g++-mingw-w64-x86-64-posix wine wine64)
+  # The Windows build, cross-compiled and tested under Wine (Qt for it from
+  # scripts/qt-mingw.sh, built with Debian's host tools of the same Qt), its
+  # zip and installer, and the installed program driven on a virtual display.
+  packages+=(g++-mingw-w64-x86-64-posix wine wine64 qt6-base-dev-tools zip unzip nsis xdotool imagemagick)
 fi
 
 missing=()

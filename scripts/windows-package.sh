@@ -12,6 +12,8 @@ out="$build/package"
 stage="$out/Pravik"
 rm -rf "$out"
 cmake --install "$build" --prefix "$stage" --strip >/dev/null
+# The DLLs are copied, not built here: --strip leaves them as they came.
+x86_64-w64-mingw32-strip --strip-unneeded "$stage"/*.dll "$stage"/*/*.dll
 
 base="Pravik-$version-windows-x64"
 (cd "$out" && zip -q -r -9 "$base.zip" Pravik)

@@ -2,7 +2,8 @@
 # Cross-builds the whole program for Windows (mingw-w64, with Qt from
 # scripts/qt-mingw.sh) into build-win/ and runs its tests under Wine: the
 # codec, the COM backend, the print jobs, `pravik.com --print` against a
-# stand-in office server, and the tests of the windows and controls.
+# stand-in office server, and the tests of the windows and controls. Then
+# makes the zip and the installer and tries them as a user would.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build=build-win
@@ -17,3 +18,10 @@ cmake --build "$build" --parallel "$(nproc)"
 trap 'scripts/wine-session.sh stop "$build"' EXIT
 scripts/wine-session.sh start "$build"
 ctest --test-dir "$build" --output-on-failure --parallel "$(nproc)"
+scripts/wine-session.sh stop "$build"
+trap - EXIT
+
+scripts/windows-package.sh "$build"
+version="$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build/CMakeCache.txt")"
+tests/windows/installed_program_test.sh "$build" "$build/package/Pravik-$version-windows-x64-setup.exe" \
+  "$build/package/Pravik-$version-windows-x64.zip"

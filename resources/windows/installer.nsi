@@ -3,7 +3,9 @@
 ; the user's to write. Made by scripts/windows-package.sh:
 ;   makensis -DVERSION=0.1.0 -DSTAGE=<installed folder> -DICON=pravik.ico -DOUTFILE=<setup.exe> installer.nsi
 ; Silent: setup.exe /S, and uninstall.exe /S.
-Unicode true
+; A 64-bit installer for a 64-bit program (and Wine without 32-bit support
+; runs it).
+Target amd64-unicode
 !include "MUI2.nsh"
 
 !ifndef VERSION | STAGE | ICON | OUTFILE
@@ -25,6 +27,7 @@ VIAddVersionKey /LANG=1041 "ProductName" "Pravik"
 VIAddVersionKey /LANG=1041 "FileDescription" "Pravik ${VERSION} のセットアップ"
 VIAddVersionKey /LANG=1041 "FileVersion" "${VERSION}"
 VIAddVersionKey /LANG=1041 "ProductVersion" "${VERSION}"
+VIAddVersionKey /LANG=1041 "LegalCopyright" "Pravik"
 
 !define MUI_ICON "${ICON}"
 !define MUI_UNICON "${ICON}"

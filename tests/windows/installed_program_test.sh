@@ -36,6 +36,12 @@ export DISPLAY=":$display"
 for _ in $(seq 50); do [[ -e /tmp/.X11-unix/X$display ]] && break; sleep 0.1; done
 
 wine wineboot -i </dev/null >/dev/null 2>&1
+# Japanese Windows has the fonts the windows are designed for; Wine has
+# none of them, so the host's IPA fonts, made to the same measures, stand in.
+for font in 'ＭＳ Ｐゴシック' 'MS PGothic' 'ＭＳ ゴシック' 'MS Gothic'; do
+  case "$font" in *Ｐ* | *PGothic) with=IPAPGothic ;; *) with=IPAGothic ;; esac
+  wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v "$font" /d "$with" /f </dev/null >/dev/null 2>&1
+done
 wine "$setup" /S </dev/null >/dev/null 2>&1 || fail "the silent install failed"
 home="$WINEPREFIX/drive_c/users/$(id -un)"
 program="$home/AppData/Local/Programs/Pravik"
@@ -78,27 +84,25 @@ shot() {
 (cd "$program" && exec wine pravik.exe </dev/null >/dev/null 2>&1) &
 pravik=$!
 main="$(window_named '週次の印刷')"
-xdotool windowfocus --sync "$main"
 shot main-window
-# The first row, then 設定 (Alt+O): the entry editor on it.
-xdotool key --window "$main" Down
-xdotool key --window "$main" alt+o
-editor="$(window_named '^設定$')"
+# Keys go through the X server's test extension: Wine ignores sent events.
+# A click on the list's empty part, Home for the first row, then 設定 (Alt+O).
+xdotool mousemove --window "$main" 300 240 click 1
+xdotool key Home alt+o
+window_named '^設定$' >/dev/null
 shot entry-editor
-xdotool key --window "$editor" Escape
+xdotool key Escape
 sleep 1
 # ファイル, then オプション (its letter S is shared with 保存: the second S).
-xdotool windowfocus --sync "$main"
-xdotool key --window "$main" alt+f
+xdotool key alt+f
 sleep 0.5
 xdotool key s s Return
-options="$(window_named '^オプション$')"
+window_named '^オプション$' >/dev/null
 shot options-dialog
-xdotool key --window "$options" Escape
+xdotool key Escape
 sleep 1
 # ファイル, 終了: the window closes and writes main.ini back.
-xdotool windowfocus --sync "$main"
-xdotool key --window "$main" alt+f
+xdotool key alt+f
 sleep 0.5
 xdotool key x
 for _ in $(seq 60); do kill -0 "$pravik" 2>/dev/null || break; sleep 0.5; done
