@@ -31,6 +31,9 @@ if [[ "${1:-}" == "--tests" ]]; then
   # scripts/qt-mingw.sh, built with Debian's host tools of the same Qt), its
   # zip and installer, and the installed program driven on a virtual display.
   packages+=(g++-mingw-w64-x86-64-posix wine wine64 qt6-base-dev-tools zip unzip nsis xdotool imagemagick)
+  # Wine runs the Windows tests as a Japanese Windows (code page 932), which
+  # takes the host's Japanese locale.
+  packages+=(locales)
 fi
 
 missing=()
@@ -41,4 +44,7 @@ if ((${#missing[@]})); then
   export DEBIAN_FRONTEND=noninteractive
   apt-get -o DPkg::Lock::Timeout=900 update -q
   apt-get -o DPkg::Lock::Timeout=900 install -y -q --no-install-recommends "${missing[@]}"
+fi
+if [[ "${1:-}" == "--tests" ]] && ! locale -a 2>/dev/null | grep -qix 'ja_JP.utf8'; then
+  localedef -i ja_JP -f UTF-8 ja_JP.UTF-8
 fi

@@ -10,6 +10,9 @@ if [[ -z "$prefix" ]]; then
   prefix="$dir/wine-prefix"
 fi
 export WINEPREFIX="$prefix"
+# As on a Japanese Windows, the home of the program's users: code page 932 is
+# the system's, as Explorer reads the clipboard's file names.
+export LC_ALL=ja_JP.UTF-8
 export WINEDEBUG="${WINEDEBUG:--all,err+module}"
 export WINEDLLOVERRIDES="mscoree,mshtml,winemenubuilder.exe="
 unset DISPLAY WAYLAND_DISPLAY

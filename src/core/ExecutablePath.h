@@ -12,4 +12,12 @@ std::string executableDir();
 // main.ini beside the executable.
 std::string settingsFilePath();
 
+// The separator of the paths this program makes, as the system writes them
+// (and shows them in messages).
+#ifdef _WIN32
+inline constexpr const char* kPathSeparator = "\\";
+#else
+inline constexpr const char* kPathSeparator = "/";
+#endif
+
 } // namespace pravik

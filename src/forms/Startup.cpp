@@ -1,5 +1,6 @@
 #include "Startup.h"
 
+#include "ExecutablePath.h"
 #include "ProgramIcon.h"
 #include "ShellOpen.h"
 #include "UDialog.h"
@@ -16,7 +17,7 @@ Windows::~Windows() = default;
 
 Windows createWindows(Dialogs& dialogs, const std::string& appFolder)
 {
-    const std::string iniPath = appFolder + "/main.ini";
+    const std::string iniPath = appFolder + kPathSeparator + "main.ini";
     Windows windows;
     windows.FmMain = std::make_unique<TFmMain>(dialogs, appFolder);
     windows.FmMain->setWindowIcon(programIcon());

@@ -2,6 +2,7 @@
 
 #include "Dialogs.h"
 #include "Dropdst.h"
+#include "ExecutablePath.h"
 #include "Fonts.h"
 #include "PrintListModel.h"
 #include "RowSelectionModel.h"
@@ -40,7 +41,7 @@ TFmMain::TFmMain(Dialogs& dialogs, std::string appFolder, MainServices services,
       dialogs_(dialogs),
       appFolder_(std::move(appFolder)),
       services_(std::move(services)),
-      fileCommands_(list_, *this, settings_.titlePrefix, appFolder_ + "/save/")
+      fileCommands_(list_, *this, settings_.titlePrefix, appFolder_ + kPathSeparator + "save" + kPathSeparator)
 {
     worker_ = std::make_unique<AutomationWorker>(services_.automation);
     setObjectName(QStringLiteral("FmMain"));

@@ -2,6 +2,7 @@
 #include "UMain.h"
 
 #include "Dialogs.h"
+#include "ExecutablePath.h"
 #include "PrintListModel.h"
 #include "QtText.h"
 #include "TextCodec.h"
@@ -19,7 +20,7 @@ namespace {
 
 const QString listFilter = QStringLiteral("リストファイル（*.lst） (*.lst);;全てのファイル (*)");
 
-std::string iniPathIn(const std::string& folder) { return folder + "/main.ini"; }
+std::string iniPathIn(const std::string& folder) { return folder + kPathSeparator + "main.ini"; }
 
 } // namespace
 

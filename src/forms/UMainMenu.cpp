@@ -2,6 +2,7 @@
 #include "UMain.h"
 
 #include "Dialogs.h"
+#include "ExecutablePath.h"
 #include "QtText.h"
 #include "UOption.h"
 #include "UVersion.h"
@@ -48,10 +49,11 @@ public:
 // first; the HTML guide serves where that is not installed.
 std::vector<std::string> helpFileCandidates(const std::string& appFolder)
 {
+    const std::string guide = appFolder + kPathSeparator + "help" + kPathSeparator + "index.html";
 #ifdef _WIN32
-    return {appFolder + "\\help.chm", appFolder + "\\help\\index.html"};
+    return {appFolder + "\\help.chm", guide};
 #else
-    return {appFolder + "/help/index.html"};
+    return {guide};
 #endif
 }
 
@@ -145,9 +147,10 @@ void TFmMain::openHelp()
                 this, QStringLiteral("ヘルプファイル %1 を開けません。\n%2").arg(path, QString::fromUtf8(reason)));
         return;
     }
-    // Named, so that the user knows what is missing and where.
+    // Named, so that the user knows what is missing and where: the guide
+    // every installation has.
     dialogs_.showError(
-        this, QStringLiteral("ヘルプファイル %1 が見つかりません").arg(pathToQString(candidates.front())));
+        this, QStringLiteral("ヘルプファイル %1 が見つかりません").arg(pathToQString(candidates.back())));
 }
 
 } // namespace pravik

@@ -13,10 +13,46 @@
 #include <QPushButton>
 #include <QTest>
 
+#ifdef _WIN32
+#include <windows.h>
+
+#include <oleidl.h>
+#include <shellapi.h>
+#endif
+
 using namespace pravik;
 using namespace pravik::test;
 
 namespace {
+
+#ifdef _WIN32
+// What Explorer pastes: the CF_HDROP file names and the "Preferred DropEffect".
+struct ShellFileList {
+    std::vector<std::wstring> files;
+    DWORD effect = 0;
+};
+
+ShellFileList shellFileList()
+{
+    ShellFileList list;
+    if (!::OpenClipboard(nullptr))
+        return list;
+    if (const auto drop = static_cast<HDROP>(::GetClipboardData(CF_HDROP))) {
+        const UINT count = ::DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
+        for (UINT i = 0; i < count; ++i) {
+            wchar_t name[MAX_PATH] = {};
+            ::DragQueryFileW(drop, i, name, MAX_PATH);
+            list.files.emplace_back(name);
+        }
+    }
+    if (const HANDLE effect = ::GetClipboardData(::RegisterClipboardFormatW(L"Preferred DropEffect"))) {
+        list.effect = *static_cast<const DWORD*>(::GlobalLock(effect));
+        ::GlobalUnlock(effect);
+    }
+    ::CloseClipboard();
+    return list;
+}
+#endif
 
 class ListCommandsTest : public MainWindowTest {
 protected:
@@ -226,6 +262,16 @@ TEST_F(ListCommandsTest, CopyAndCutPutTheFilesOnTheClipboardAsFileManagersPasteT
 {
     startWith({entry("a b.doc"), entry("\x95\x5C.doc"), entry("c.doc")}); // 表.doc
     select({0, 1});
+#ifdef _WIN32
+    // Explorer's own blocks, on the system's clipboard.
+    for (const auto& [effect, dropEffect] : {std::pair{DropEffect::Copy, DWORD{DROPEFFECT_COPY}},
+                                             std::pair{DropEffect::Move, DWORD{DROPEFFECT_MOVE}}}) {
+        window->putFilesOnClipboard(effect);
+        const ShellFileList pasted = shellFileList();
+        EXPECT_EQ(pasted.files, (std::vector<std::wstring>{L"/docs/a b.doc", L"/docs/\u8868.doc"}));
+        EXPECT_EQ(pasted.effect, dropEffect);
+    }
+#else
     const QByteArray uris = "file:///docs/a%20b.doc\r\nfile:///docs/%E8%A1%A8.doc\r\n";
     struct Case {
         DropEffect effect;
@@ -244,6 +290,7 @@ TEST_F(ListCommandsTest, CopyAndCutPutTheFilesOnTheClipboardAsFileManagersPasteT
         EXPECT_EQ(data->data(QStringLiteral("application/x-kde-cutselection")), c.kde);
         EXPECT_EQ(data->text(), QStringLiteral("/docs/a b.doc\n/docs/表.doc"));
     }
+#endif
     EXPECT_EQ(names().size(), 3u); // a cut leaves the rows where they are
     EXPECT_FALSE(window->printList().changed);
 }

@@ -3,10 +3,13 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <random>
 #include <string>
 #include <string_view>
 
+#ifndef _WIN32
 #include <unistd.h>
+#endif
 
 namespace pravik::test {
 
@@ -16,8 +19,16 @@ class TempDir {
 public:
     TempDir()
     {
+#ifdef _WIN32
+        // No mkdtemp: a random name, taken only when nobody has it yet.
+        std::random_device random;
+        do
+            path_ = std::filesystem::temp_directory_path() / ("pravik-test-" + std::to_string(random()));
+        while (!std::filesystem::create_directory(path_));
+#else
         std::string pattern = (std::filesystem::temp_directory_path() / "pravik-test-XXXXXX").string();
         path_ = ::mkdtemp(pattern.data());
+#endif
     }
     ~TempDir()
     {
@@ -31,8 +42,11 @@ public:
 
     const std::filesystem::path& path() const { return path_; }
     // A path inside the folder as a std::string (ASCII names in tests are
-    // the same bytes in CP932 and UTF-8).
-    std::string file(std::string_view name) const { return (path_ / name).string(); }
+    // the same bytes in CP932 and UTF-8), with the system's separators.
+    std::string file(std::string_view name) const
+    {
+        return (path_ / std::filesystem::path(name).make_preferred()).string();
+    }
 
 private:
     std::filesystem::path path_;

@@ -21,8 +21,9 @@ public:
     QString translate(const char* context, const char* sourceText, const char* disambiguation,
                       int n) const override
     {
-        static const std::array<std::pair<const char*, const char*>, 4> texts = {{
+        static const std::array<std::pair<const char*, const char*>, 5> texts = {{
             {"Folder", "フォルダー"},
+            {"File Folder", "ファイル フォルダー"}, // Windows, as Explorer says it
             {"File", "ファイル"},
             {"%1 File", "%1 ファイル"},
             {"Drive", "ドライブ"},
