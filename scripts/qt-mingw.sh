@@ -40,7 +40,10 @@ else
                -o "Dir::State::Lists=$apt/lists" -o "Dir::Cache::Archives=$apt/archives"
                -o "APT::Sandbox::User=root")
   apt-get "${apt_options[@]}" update -q >&2
-  (cd "$work" && apt-get "${apt_options[@]}" source -q --download-only "qt6-base=$version*" >&2)
+  # The very source of the host's Qt, whose moc, rcc and uic the build uses.
+  source_version="$(dpkg-query -W -f='${Version}' qt6-base-dev)"
+  [[ "$source_version" == "$version"+* ]] || { echo "qt-mingw: the host's Qt is $source_version, not $version" >&2; exit 1; }
+  (cd "$work" && apt-get "${apt_options[@]}" source -q --download-only "qt6-base=$source_version" >&2)
   (cd "$work" && dpkg-source -x --skip-debianization ./qt6-base_*.dsc source >&2)
   source="$work/source"
   # Debian's "+dfsg" source lacks the tablet driver's header (tablet events

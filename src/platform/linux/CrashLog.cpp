@@ -1,5 +1,7 @@
 #include "CrashLog.h"
 
+#include "CurrentException.h"
+
 #include <array>
 #include <csignal>
 #include <cstdlib>
@@ -114,16 +116,7 @@ void onFatalSignal(int signal)
 
 void onTerminate()
 {
-    std::string text = "terminated without an exception";
-    if (const std::exception_ptr error = std::current_exception()) {
-        try {
-            std::rethrow_exception(error);
-        } catch (const std::exception& e) {
-            text = e.what();
-        } catch (...) {
-            text = "an exception of unknown type";
-        }
-    }
+    const std::string text = currentExceptionText();
     report("uncaught exception", text.c_str());
     abortWithoutReportingAgain();
 }

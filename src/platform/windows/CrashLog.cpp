@@ -1,5 +1,6 @@
 #include "CrashLog.h"
 
+#include "CurrentException.h"
 #include "WideText.h"
 
 #include <windows.h>
@@ -295,16 +296,7 @@ void onAbortSignal(int)
 
 void onTerminate()
 {
-    std::string text = "terminated without an exception";
-    if (const std::exception_ptr error = std::current_exception()) {
-        try {
-            std::rethrow_exception(error);
-        } catch (const std::exception& e) {
-            text = e.what();
-        } catch (...) {
-            text = "an exception of unknown type";
-        }
-    }
+    const std::string text = currentExceptionText();
     reportHere("uncaught exception", text.c_str());
     endAsAborted();
 }
