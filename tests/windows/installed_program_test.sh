@@ -12,6 +12,8 @@ setup="$(realpath "$2")"
 zip="$(realpath "$3")"
 shots="$build/screenshots"
 export WINEPREFIX="$build/wine-install-prefix"
+# A Japanese Windows, as the program's users have.
+export LC_ALL=ja_JP.UTF-8
 export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml,winemenubuilder.exe="
 rm -rf "$WINEPREFIX" "$shots"
 mkdir -p "$shots"
