@@ -24,11 +24,14 @@ get_filename_component(qt_prefix "${Qt6_DIR}/../../.." ABSOLUTE)
 set(qt_dlls ${qt_prefix}/bin/Qt6Core.dll ${qt_prefix}/bin/Qt6Gui.dll ${qt_prefix}/bin/Qt6Widgets.dll)
 set(qt_platform ${qt_prefix}/plugins/platforms/qwindows.dll)
 set(qt_style ${qt_prefix}/plugins/styles/qwindowsvistastyle.dll)
-# Qt's translations are the same files for every system: Debian's.
-set(qt_japanese /usr/share/qt6/translations/qtbase_ja.qm)
-if(NOT EXISTS ${qt_japanese})
-  message(FATAL_ERROR "${qt_japanese} is missing: install qt6-translations-l10n")
+# Qt's translations are the same files for every system: Qt's own where it
+# has them, else Debian's (a cross-built Qt has none).
+find_file(PRAVIK_QT_JAPANESE qtbase_ja.qm PATHS ${qt_prefix}/translations /usr/share/qt6/translations
+          NO_DEFAULT_PATH NO_CMAKE_FIND_ROOT_PATH)
+if(NOT PRAVIK_QT_JAPANESE)
+  message(FATAL_ERROR "qtbase_ja.qm was not found: install qt6-translations-l10n")
 endif()
+set(qt_japanese ${PRAVIK_QT_JAPANESE})
 
 file(COPY ${qt_dlls} ${qt_prefix}/bin/Qt6Test.dll DESTINATION ${CMAKE_RUNTIME_OUTPUT_DIRECTORY})
 # The tests run on the offscreen platform.
