@@ -52,8 +52,7 @@ QString QtDialogs::chooseSaveFile(QWidget* parent, const QString& filter, const 
     QFileDialog dialog(parent, QString(), initialFolder, filter);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setDefaultSuffix(defaultSuffix);
-    // A chosen existing file is replaced without a question, as users of
-    // this program expect from its save dialog.
+    // The program asks itself, once the name has its extension.
     dialog.setOption(QFileDialog::DontConfirmOverwrite);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return {};

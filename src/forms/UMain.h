@@ -172,6 +172,7 @@ private:
     SaveAnswer askSaveChanges() override;
     std::optional<std::string> chooseListToOpen() override;
     std::optional<std::string> chooseListToSave(const std::string& initialFolder) override;
+    bool confirmReplace(const std::string& cp932Path) override;
     void setCaption(const std::string& caption) override;
     void setSaveEnabled(bool enabled) override;
 

@@ -127,6 +127,13 @@ std::optional<std::string> TFmMain::chooseListToSave(const std::string& initialF
     return pathFromQString(chosen);
 }
 
+bool TFmMain::confirmReplace(const std::string& cp932Path)
+{
+    return dialogs_.askYesNo(this,
+                             QStringLiteral("%1 は既に存在します。\n置き換えますか？").arg(pathToQString(cp932Path)),
+                             QStringLiteral("名前を付けて保存"));
+}
+
 void TFmMain::setCaption(const std::string& caption) { setWindowTitle(toQString(caption)); }
 void TFmMain::setSaveEnabled(bool enabled) { btnSave->setEnabled(enabled); }
 

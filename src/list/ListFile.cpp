@@ -128,6 +128,22 @@ std::string formatListFile(const std::vector<PrintEntry>& entries)
     return text;
 }
 
+namespace {
+
+// A Word document or an Excel workbook opened by mistake: the binary
+// formats' compound file, or the zip of the newer ones.
+bool isOfficeContainer(std::string_view bytes)
+{
+    return bytes.starts_with("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1") || bytes.starts_with("PK\x03\x04");
+}
+
+Error notAListError(const std::string& cp932Path)
+{
+    return Error(formatMessage("ファイル %s はリストファイルではありません", codec::toDisplay(cp932Path)));
+}
+
+} // namespace
+
 ListFileContent readListFile(const std::string& cp932Path)
 {
     std::filesystem::path osPath;
@@ -147,10 +163,15 @@ ListFileContent readListFile(const std::string& cp932Path)
     in.seekg(0);
     if (!in.read(bytes.data(), static_cast<std::streamsize>(bytes.size())))
         throw fileOpenError(cp932Path);
+    if (isOfficeContainer(bytes))
+        throw notAListError(cp932Path);
     ListFileContent content = parseListFile(bytes);
     if (content.nulLine)
         throw Error(formatMessage("ファイル %s は壊れているため開けません", codec::toDisplay(cp932Path)) + "（"
                     + std::to_string(*content.nulLine) + " 行目に NUL 文字があります）");
+    // Text without one whole entry is some other file, not a list cut short.
+    if (content.entries.empty() && content.missingLineIndex)
+        throw notAListError(cp932Path);
     return content;
 }
 

@@ -1,6 +1,10 @@
 #include "ListFileCommands.h"
 
+#include "ListFile.h"
 #include "PathParts.h"
+#include "TextCodec.h"
+
+#include <filesystem>
 
 namespace pravik {
 
@@ -16,9 +20,25 @@ void ListFileCommands::markSaved()
     ui_.setSaveEnabled(false);
 }
 
+namespace {
+
+bool fileExists(const std::string& cp932Path)
+{
+    std::error_code ec;
+    return std::filesystem::exists(codec::toOsPath(cp932Path), ec);
+}
+
+} // namespace
+
 bool ListFileCommands::saveThroughDialog()
 {
-    const std::optional<std::string> chosen = ui_.chooseListToSave(saveFolder_);
+    // The name as saved, with the extension the dialog may have added: an
+    // existing list is replaced only when the user says so; otherwise the
+    // dialog comes back for another name.
+    std::optional<std::string> chosen;
+    do
+        chosen = ui_.chooseListToSave(saveFolder_);
+    while (chosen && fileExists(*chosen) && !ui_.confirmReplace(*chosen));
     if (!chosen)
         return false;
     list_.saveListFile(*chosen);
@@ -70,9 +90,12 @@ void ListFileCommands::open()
     const std::optional<std::string> chosen = ui_.chooseListToOpen();
     if (!chosen)
         return;
+    // Read before anything changes: a file that is no list, or a damaged
+    // one, leaves the rows, the list's name and the caption as they were.
+    ListFileContent content = readListFile(*chosen);
     list_.listFileName.clear();
     list_.changed = false;
-    list_.loadListFile(*chosen);
+    list_.loadListContent(std::move(content), *chosen);
     list_.listFileName = *chosen;
     ui_.setCaption(titlePrefix_ + fileNamePart(*chosen));
 }

@@ -25,6 +25,8 @@ public:
     virtual std::optional<std::string> chooseListToOpen() = 0;
     // The save dialog, opened in `initialFolder`; empty when cancelled.
     virtual std::optional<std::string> chooseListToSave(const std::string& initialFolder) = 0;
+    // Whether the chosen file, which exists, may be replaced.
+    virtual bool confirmReplace(const std::string& cp932Path) = 0;
     virtual void setCaption(const std::string& caption) = 0;
     virtual void setSaveEnabled(bool enabled) = 0;
 };

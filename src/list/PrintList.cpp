@@ -103,7 +103,11 @@ void PrintList::reorder(const std::vector<size_t>& order)
 
 void PrintList::loadListFile(const std::string& cp932Path)
 {
-    ListFileContent content = readListFile(cp932Path);
+    loadListContent(readListFile(cp932Path), cp932Path);
+}
+
+void PrintList::loadListContent(ListFileContent content, const std::string& cp932Path)
+{
     replaceAll(std::move(content.entries));
     if (content.missingLineIndex)
         throw ListIndexError(*content.missingLineIndex, cp932Path);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ListFile.h"
 #include "PrintEntry.h"
 
 #include <string>
@@ -54,6 +55,8 @@ public:
     // complete entries are kept and ListIndexError is thrown. changed and
     // listFileName are the caller's business.
     void loadListFile(const std::string& cp932Path);
+    // The same for a file already read (`cp932Path` names it in the error).
+    void loadListContent(ListFileContent content, const std::string& cp932Path);
     void saveListFile(const std::string& cp932Path) const;
 
 private:

@@ -85,6 +85,31 @@ TEST_F(MainWindowTest, ToolbarSaveAndOpenNameTheListInTheCaption)
     EXPECT_EQ(window->listView()->model()->rowCount(), 0);
 }
 
+TEST_F(MainWindowTest, SaveAsOverAListAsksAndOpeningANonListKeepsTheRows)
+{
+    start();
+    changeRows();
+    writeBytes(dir.file("week.lst"), formatListFile({{"a.doc", "", "", "doc", "1", "", "/docs/a.doc"}}));
+    // No: the dialog comes back, and its cancel keeps the old list.
+    dialogs.saveChoices = {QString::fromStdString(dir.file("week.lst")), QString()};
+    dialogs.answers = {false};
+    window->saveListAs();
+    EXPECT_EQ(dialogs.questions,
+              QStringList{QStringLiteral("%1 は既に存在します。\n置き換えますか？").arg(QString::fromStdString(dir.file("week.lst")))});
+    EXPECT_EQ(readListFile(dir.file("week.lst")).entries.size(), 1u);
+
+    const QString before = caption();
+    const int rows = window->listView()->model()->rowCount();
+    writeBytes(dir.file("notes.txt"), "一行目\r\n二行目\r\n");
+    dialogs.openChoices = {QString::fromStdString(dir.file("notes.txt"))};
+    dialogs.answers = {false}; // do not save the changed rows first
+    button("btnOpen")->click();
+    ASSERT_EQ(dialogs.errors.size(), 1);
+    EXPECT_TRUE(dialogs.errors[0].endsWith(QStringLiteral("はリストファイルではありません"))) << dialogs.errors[0].toStdString();
+    EXPECT_EQ(caption(), before);
+    EXPECT_EQ(window->listView()->model()->rowCount(), rows);
+}
+
 TEST_F(MainWindowTest, OpenErrorGoesToTheErrorDisplay)
 {
     start();

@@ -20,6 +20,7 @@ public:
     std::deque<std::optional<bool>> saveAnswers; // nullopt: the question was dismissed
     std::deque<std::optional<std::string>> openChoices;
     std::deque<std::optional<std::string>> saveChoices;
+    std::deque<bool> replaceAnswers;
     int questions = 0;
     std::vector<std::string> saveDialogFolders;
     std::optional<std::string> caption;
@@ -37,6 +38,7 @@ public:
         saveDialogFolders.push_back(folder);
         return pop(saveChoices);
     }
+    bool confirmReplace(const std::string&) override { return pop(replaceAnswers); }
     void setCaption(const std::string& text) override { caption = text; }
     void setSaveEnabled(bool enabled) override { saveEnabled = enabled; }
 
@@ -176,7 +178,7 @@ TEST_F(ListFileCommandsTest, OpenOfAMissingFileKeepsTheRowsAndReportsIt)
     ui.openChoices = {dir.file("typed-but-missing.lst")};
     EXPECT_THROW(commands.open(), Error);
     EXPECT_EQ(list.size(), 1u);
-    EXPECT_EQ(list.listFileName, "");
+    EXPECT_EQ(list.listFileName, "/lists/old.lst");
     EXPECT_EQ(ui.caption, "before");
 }
 
@@ -218,8 +220,9 @@ TEST_F(ListFileCommandsTest, CancelledSaveOrSaveAsKeepsChangedAndTheButton)
 
 TEST_F(ListFileCommandsTest, SaveAsOfAnEmptyListWritesAnEmptyFile)
 {
-    writeBytes(dir.file("old.lst"), "replaced without a question");
+    writeBytes(dir.file("old.lst"), "replaced once the user agrees");
     ui.saveChoices = {dir.file("old.lst")};
+    ui.replaceAnswers = {true};
     commands.saveAs();
     EXPECT_EQ(readBytes(dir.file("old.lst")), "");
     EXPECT_EQ(ui.caption, prefix + "old.lst]");
@@ -265,4 +268,45 @@ TEST_F(ListFileCommandsTest, ListSavedFromTheCloseQuestionBecomesTheListsFile)
     EXPECT_EQ(list.listFileName, dir.file("closing.lst"));
     EXPECT_EQ(ui.caption, prefix + "closing.lst]");
     EXPECT_EQ(readBytes(dir.file("closing.lst")), formatListFile({entry("a.doc")}));
+}
+
+TEST_F(ListFileCommandsTest, SaveAsOverAnExistingListAsksAndNoBringsTheDialogBack)
+{
+    const std::string week = dir.file("week.lst");
+    writeListFile(week, {entry("1.doc"), entry("2.doc"), entry("3.doc")});
+    changeList();
+    ui.saveChoices = {week, dir.file("other.lst")};
+    ui.replaceAnswers = {false};
+    commands.saveAs();
+    EXPECT_EQ(readListFile(week).entries.size(), 3u);
+    EXPECT_EQ(list.listFileName, dir.file("other.lst"));
+
+    ui.saveChoices = {week};
+    ui.replaceAnswers = {true};
+    commands.saveAs();
+    EXPECT_EQ(readListFile(week).entries, std::vector<PrintEntry>{entry("a.doc")});
+    EXPECT_TRUE(ui.replaceAnswers.empty());
+}
+
+TEST_F(ListFileCommandsTest, OpeningAFileThatIsNoListKeepsTheRowsTheNameAndTheCaption)
+{
+    list.replaceAll({entry("a.doc")});
+    list.listFileName = "/lists/week.lst";
+    ui.caption = "Pravik - week.lst";
+    for (const std::string& bytes : {std::string("memo\r\nnot a list\r\n"),
+                                     std::string("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1\0\0", 10),
+                                     std::string("PK\x03\x04\x14\0", 6)}) {
+        writeBytes(dir.file("other"), bytes);
+        ui.openChoices = {dir.file("other")};
+        try {
+            commands.open();
+            ADD_FAILURE() << "opened: " << bytes;
+        } catch (const Error& error) {
+            EXPECT_NE(std::string(error.what()).find("はリストファイルではありません"), std::string::npos)
+                << error.what();
+        }
+        EXPECT_EQ(list.size(), 1u);
+        EXPECT_EQ(list.listFileName, "/lists/week.lst");
+        EXPECT_EQ(ui.caption, "Pravik - week.lst");
+    }
 }
