@@ -27,6 +27,7 @@ class QToolButton;
 
 namespace pravik {
 
+struct AddOutcome;
 class Dialogs;
 class TDropDst;
 class PrintListModel;
@@ -164,6 +165,8 @@ private:
     void addFilesFromDialog();
     void dropFileDrop(TDropDst* sender, const std::vector<std::string>& files, int x, int y);
     void markChangedAfterAdding(size_t firstNewRow);
+    // Says once that the added rows got no printer, and where to choose one.
+    void tellIfNoPrinter(const AddOutcome& outcome);
     void FormShow();
     bool FormClose();
     WindowState currentWindowState() const;

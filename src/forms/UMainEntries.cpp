@@ -19,19 +19,6 @@ AddRules addRulesFrom(const Settings& settings)
     return {settings.skipSameFile, settings.acceptOtherFiles, settings.defaultCopies};
 }
 
-// Runs `work`, then `after` however `work` ended.
-template <typename Work, typename After>
-void runThen(Work work, After after)
-{
-    try {
-        work();
-    } catch (...) {
-        after();
-        throw;
-    }
-    after();
-}
-
 } // namespace
 
 void TFmMain::btnAddClick(int tag)
@@ -89,22 +76,35 @@ void TFmMain::addFilesFromDialog()
         }
         const size_t firstNewRow = list_.size();
         // A confirmed dialog marks the list changed even when every file was
-        // skipped, and also when the batch ended early by an error.
-        runThen([&] { addFiles(list_, paths, AddSource::Dialog, addRulesFrom(settings_), services_.currentPrinter); },
-                [&] { markChangedAfterAdding(firstNewRow); });
+        // skipped.
+        const AddOutcome outcome =
+            addFiles(list_, paths, AddSource::Dialog, addRulesFrom(settings_), services_.currentPrinter);
+        markChangedAfterAdding(firstNewRow);
         if (!refused.isEmpty())
             dialogs_.showError(this, refused.join(QLatin1Char('\n')));
+        tellIfNoPrinter(outcome);
     });
 }
 
 void TFmMain::dropFileDrop(TDropDst*, const std::vector<std::string>& files, int, int)
 {
     const size_t firstNewRow = list_.size();
-    runThen([&] { addFiles(list_, files, AddSource::Drop, addRulesFrom(settings_), services_.currentPrinter); },
-            [&] {
-                if (list_.size() > firstNewRow)
-                    markChangedAfterAdding(firstNewRow);
-            });
+    const AddOutcome outcome =
+        addFiles(list_, files, AddSource::Drop, addRulesFrom(settings_), services_.currentPrinter);
+    if (outcome.appended > 0)
+        markChangedAfterAdding(firstNewRow);
+    tellIfNoPrinter(outcome);
+}
+
+void TFmMain::tellIfNoPrinter(const AddOutcome& outcome)
+{
+    if (!outcome.printerMissing)
+        return;
+    dialogs_.showWarning(this,
+                         QStringLiteral("既定のプリンタが見つからないため、追加した行のプリンタは空欄です。\n"
+                                        "プリンタは行ごとに「設定」で選べます。\n（%1）")
+                             .arg(QString::fromUtf8(*outcome.printerMissing)),
+                         QStringLiteral("追加"));
 }
 
 } // namespace pravik

@@ -48,18 +48,26 @@ public:
     }
 
     std::vector<PrintEntry>& rows() { return rows_; }
+    const std::optional<std::string>& printerMissing() const { return printerMissing_; }
 
 private:
     const std::string& printer()
     {
-        if (!printer_)
-            printer_ = currentPrinter_();
+        if (!printer_) {
+            try {
+                printer_ = currentPrinter_();
+            } catch (const std::exception& error) {
+                printerMissing_ = error.what();
+                printer_.emplace();
+            }
+        }
         return *printer_;
     }
 
     const AddRules& rules_;
     const CurrentPrinter& currentPrinter_;
     std::optional<std::string> printer_;
+    std::optional<std::string> printerMissing_;
     std::unordered_set<std::string> listedPaths_;
     std::vector<PrintEntry> rows_;
 };
@@ -84,22 +92,15 @@ std::string extensionField(std::string_view path)
     return extension.substr(0, length);
 }
 
-size_t addFiles(PrintList& list, const std::vector<std::string>& paths, AddSource source,
-                const AddRules& rules, const CurrentPrinter& currentPrinter)
+AddOutcome addFiles(PrintList& list, const std::vector<std::string>& paths, AddSource source,
+                    const AddRules& rules, const CurrentPrinter& currentPrinter)
 {
     Batch batch(list, rules, currentPrinter);
-    std::exception_ptr failure;
-    try {
-        for (const std::string& path : paths)
-            batch.add(path, source);
-    } catch (...) {
-        failure = std::current_exception();
-    }
-    const size_t appended = batch.rows().size();
+    for (const std::string& path : paths)
+        batch.add(path, source);
+    const AddOutcome outcome{batch.rows().size(), batch.printerMissing()};
     list.appendAll(std::move(batch.rows()));
-    if (failure)
-        std::rethrow_exception(failure);
-    return appended;
+    return outcome;
 }
 
 } // namespace pravik

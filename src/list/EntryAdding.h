@@ -3,6 +3,7 @@
 #include "PrintEntry.h"
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -30,12 +31,20 @@ using CurrentPrinter = std::function<std::string()>;
 
 enum class AddSource { Dialog, Drop };
 
+// What an add did.
+struct AddOutcome {
+    size_t appended = 0;
+    // Why the system's default printer could not be had, when it could not:
+    // the rows that needed it were added without a printer, which the user
+    // chooses per row in the entry editor.
+    std::optional<std::string> printerMissing;
+};
+
 // Appends the accepted paths, in order, as new rows under the duplicate and
-// foreign-file rules, and returns how many were appended. The rows are
-// appended in one step, so a long batch costs one view update. When the
-// printer lookup fails the rows built before it are still appended and the
-// error is passed on.
-size_t addFiles(PrintList& list, const std::vector<std::string>& paths, AddSource source,
-                const AddRules& rules, const CurrentPrinter& currentPrinter);
+// foreign-file rules. The rows are appended in one step, so a long batch
+// costs one view update. The default printer is asked once, when a row
+// first needs it.
+AddOutcome addFiles(PrintList& list, const std::vector<std::string>& paths, AddSource source,
+                    const AddRules& rules, const CurrentPrinter& currentPrinter);
 
 } // namespace pravik

@@ -112,7 +112,7 @@ TEST_F(AddingEntriesTest, CancelledAddDialogChangesNothing)
     EXPECT_FALSE(window->printList().changed);
 }
 
-TEST_F(AddingEntriesTest, MissingDefaultPrinterEndsTheBatchKeepingEarlierRows)
+TEST_F(AddingEntriesTest, MissingDefaultPrinterAddsTheRowsAndSaysWhereToChooseOne)
 {
     writeBytes(dir.file("main.ini"), designedIni + "ETCFILE=1\r\n");
     MainServices services{[]() -> std::string { throw Error("デフォルト プリンタが存在しません"); },
@@ -120,7 +120,10 @@ TEST_F(AddingEntriesTest, MissingDefaultPrinterEndsTheBatchKeepingEarlierRows)
     window = std::make_unique<TFmMain>(dialogs, dir.path().string(), services);
     window->show();
     dropFiles(viewport(), {"/docs/readme.txt", "/docs/a.doc", "/docs/b.doc"});
-    EXPECT_EQ(rowCount(), 1);
+    EXPECT_EQ(rowCount(), 3);
+    EXPECT_EQ(window->printList().at(2).printer, "");
     EXPECT_TRUE(window->printList().changed);
-    EXPECT_EQ(dialogs.errors, QStringList{QStringLiteral("デフォルト プリンタが存在しません")});
+    EXPECT_TRUE(dialogs.errors.isEmpty());
+    ASSERT_EQ(dialogs.warnings.size(), 1);
+    EXPECT_TRUE(dialogs.warnings[0].contains(QStringLiteral("「設定」で選べます"))) << dialogs.warnings[0].toStdString();
 }

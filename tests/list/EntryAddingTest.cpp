@@ -20,7 +20,7 @@ protected:
 
     size_t add(std::vector<std::string> paths, AddSource source = AddSource::Dialog)
     {
-        return addFiles(list, paths, source, rules, printer);
+        return addFiles(list, paths, source, rules, printer).appended;
     }
     std::vector<std::string> names() const
     {
@@ -99,10 +99,16 @@ TEST_F(EntryAddingTest, PrinterIsAskedOnlyWhenARowNeedsIt)
     EXPECT_EQ(printerLookups, 0);
 }
 
-TEST_F(EntryAddingTest, MissingDefaultPrinterKeepsTheRowsBuiltBeforeIt)
+TEST_F(EntryAddingTest, MissingDefaultPrinterAddsEveryRowWithoutAPrinterAndSaysWhyOnce)
 {
     rules.acceptOtherFiles = true;
-    printer = [] () -> std::string { throw Error("デフォルト プリンタが存在しません"); };
-    EXPECT_THROW(add({"a.txt", "b.doc", "c.doc"}, AddSource::Drop), Error);
-    EXPECT_EQ(names(), std::vector<std::string>{"a.txt"});
+    printer = [this]() -> std::string {
+        ++printerLookups;
+        throw Error("デフォルト プリンタが存在しません");
+    };
+    const AddOutcome outcome = addFiles(list, {"a.txt", "b.doc", "c.doc"}, AddSource::Drop, rules, printer);
+    EXPECT_EQ(outcome.appended, 3u);
+    EXPECT_EQ(outcome.printerMissing, "デフォルト プリンタが存在しません");
+    EXPECT_EQ(printerLookups, 1);
+    EXPECT_EQ(list.at(1), (PrintEntry{"b.doc", "", "", "doc", "1", "", "b.doc"}));
 }
