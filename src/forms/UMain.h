@@ -105,6 +105,9 @@ public:
     void deleteSelectedRows();
     void moveSelectedUp();
     void moveSelectedDown();
+    // Home and End: the first or the last row, alone selected and current.
+    void selectFirstRow();
+    void selectLastRow();
     void renameSelectedRows();
     void launchSelectedFiles();
     void launchFirstSelected();
@@ -161,6 +164,7 @@ private:
     void showViewMenu();
     void reorderRows(const std::vector<size_t>& order, const std::vector<size_t>& selectionAfter);
     void selectRows(const std::vector<size_t>& rows);
+    void goToRow(size_t row);
     void focusFirstSelected();
     void addFilesFromDialog();
     void dropFileDrop(TDropDst* sender, const std::vector<std::string>& files, int x, int y);

@@ -76,7 +76,9 @@ void TFmMain::buildMenus()
                 {QKeySequence(Qt::Key_Return), &TFmMain::launchFirstSelected},
                 {QKeySequence(Qt::Key_Enter), &TFmMain::launchFirstSelected},
                 {QKeySequence(Qt::CTRL | Qt::Key_Up), &TFmMain::moveSelectedUp},
-                {QKeySequence(Qt::CTRL | Qt::Key_Down), &TFmMain::moveSelectedDown}};
+                {QKeySequence(Qt::CTRL | Qt::Key_Down), &TFmMain::moveSelectedDown},
+                {QKeySequence(Qt::Key_Home), &TFmMain::selectFirstRow},
+                {QKeySequence(Qt::Key_End), &TFmMain::selectLastRow}};
     for (QWidget* view : {static_cast<QWidget*>(lstView), static_cast<QWidget*>(lstNames)}) {
         for (const auto& key : keys) {
             auto* shortcut = new QShortcut(key.key, view, nullptr, nullptr, Qt::WidgetWithChildrenShortcut);
@@ -131,6 +133,26 @@ std::vector<size_t> TFmMain::selectedRows() const
     std::sort(rows.begin(), rows.end());
     rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
     return rows;
+}
+
+void TFmMain::selectFirstRow()
+{
+    if (!list_.empty())
+        goToRow(0);
+}
+
+void TFmMain::selectLastRow()
+{
+    if (!list_.empty())
+        goToRow(list_.size() - 1);
+}
+
+void TFmMain::goToRow(size_t row)
+{
+    const QModelIndex index = model_->index(static_cast<int>(row), 0);
+    lstView->selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    lstView->scrollTo(index);
+    lstNames->scrollTo(index);
 }
 
 void TFmMain::selectRows(const std::vector<size_t>& rows)

@@ -23,6 +23,8 @@ struct MenuItem {
     const char* name;
     const char* caption; // UTF-8; empty for a separator
     int tag;
+    // The key every desktop program has for the command, beside the Alt keys.
+    QKeySequence key = {};
 };
 
 struct MenuTitle {
@@ -63,12 +65,14 @@ void TFmMain::buildMenu()
 {
     const MenuTitle titles[] = {
         {"File1", "ファイル(&F)",
-         {{"New1", "新規作成(&N)", 11}, separator, {"Open1", "開く(&O)", 12}, separator,
-          {"Save1", "上書き保存(&S)", 13}, {"SaveAs1", "名前を付けて保存(&A)", 14}, separator,
+         {{"New1", "新規作成(&N)", 11, QKeySequence::New}, separator,
+          {"Open1", "開く(&O)", 12, QKeySequence::Open}, separator,
+          {"Save1", "上書き保存(&S)", 13, QKeySequence::Save}, {"SaveAs1", "名前を付けて保存(&A)", 14}, separator,
           {"N6", "オプション(&S)", 15}, separator, {"Exit2", "終了(&X)", 16}}},
-        {"Print1", "印刷(&P)", {{"E1", "印刷開始(&R)", 21}, {"P7", "印刷プレビュー(&P)", 22}}},
+        {"Print1", "印刷(&P)", {{"E1", "印刷開始(&R)", 21, QKeySequence::Print}, {"P7", "印刷プレビュー(&P)", 22}}},
         {"Sort1", "ソート(&S)", {{"N7", "ファイル名でソート(&F)", 31}, {"T1", "拡張子でソート(&T)", 32}}},
-        {"Help1", "ヘルプ(&H)", {{"Help2", "ヘルプ(&H)", 41}, separator, {"About1", "バージョン情報(&V)", 42}}},
+        {"Help1", "ヘルプ(&H)",
+         {{"Help2", "ヘルプ(&H)", 41, QKeySequence(Qt::Key_F1)}, separator, {"About1", "バージョン情報(&V)", 42}}},
     };
 
     QMenuBar* bar = menuBar();
@@ -86,6 +90,7 @@ void TFmMain::buildMenu()
             QAction* action = menu->addAction(QString::fromUtf8(item.caption));
             action->setObjectName(QString::fromLatin1(item.name));
             action->setProperty("tag", item.tag);
+            action->setShortcut(item.key);
             connect(action, &QAction::triggered, this, [this, tag = item.tag] { MainMenuClick(tag); });
         }
     }

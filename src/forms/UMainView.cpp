@@ -16,6 +16,7 @@
 #include <QLabel>
 #include <QLayout>
 #include <QListView>
+#include <QActionGroup>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QStatusBar>
@@ -88,10 +89,15 @@ void TFmMain::buildStyleViews()
     } styles[] = {{"hyo1", QStringLiteral("詳細(&S)"), 1},
                   {"hyo2", QStringLiteral("一覧(&L)"), 2},
                   {"hyo3", QStringLiteral("アイコン（&M）"), 3}};
+    // The style in use carries the mark.
+    auto* choices = new QActionGroup(hpop);
     for (const auto& style : styles) {
         QAction* item = hpop->addAction(style.caption);
         item->setObjectName(QString::fromLatin1(style.name));
         item->setData(style.tag);
+        item->setCheckable(true);
+        item->setChecked(style.tag == 1);
+        choices->addAction(item);
         connect(item, &QAction::triggered, this, [this, tag = style.tag] { hyo1Click(tag); });
     }
 }
@@ -123,6 +129,8 @@ void TFmMain::setViewStyle(ViewStyle style)
         lstNames->setFlow(style == vsList ? QListView::TopToBottom : QListView::LeftToRight);
         lstNames->setSpacing(style == vsList ? 0 : 2);
     }
+    for (QAction* item : hpop->actions())
+        item->setChecked(item->data().toInt() == static_cast<int>(style) + 1);
     QAbstractItemView* now = currentView();
     if (now != before) {
         // The focus moves before the old view hides: a focused item view that

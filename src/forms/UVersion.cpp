@@ -79,6 +79,8 @@ void TFmVersion::showEvent(QShowEvent* event)
 {
     if (!event->spontaneous()) {
         FormShow();
+        // Enter closes the box: the link is one Tab away.
+        OKButton->setFocus();
         // Centred once more at the first opening, never off the top or left
         // edge; later openings keep where the user left it.
         if (!centred_) {

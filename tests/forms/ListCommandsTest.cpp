@@ -378,4 +378,23 @@ TEST_F(ListCommandsTest, KeysOnTheListReachTheCommands)
     dialogs.answers = {true};
     QTest::keyClick(view, Qt::Key_Delete);
     EXPECT_EQ(names(), (std::vector<std::string>{"0.doc", "1.doc", "3.doc", "4.doc"}));
+
+    QTest::keyClick(view, Qt::Key_End);
+    EXPECT_EQ(selected(), (std::vector<size_t>{3}));
+    EXPECT_EQ(view->currentIndex().row(), 3);
+    QTest::keyClick(view, Qt::Key_Home);
+    EXPECT_EQ(selected(), (std::vector<size_t>{0}));
+
+    // The keys every desktop program has: Ctrl+O and Ctrl+S reach their
+    // dialogs (cancelled here), F1 the guide (missing here).
+    dialogs.answers = {false}; // the deleted rows are not saved first
+    dialogs.openChoices = {QString()};
+    QTest::keyClick(view, Qt::Key_O, Qt::ControlModifier);
+    EXPECT_TRUE(dialogs.openChoices.empty());
+    dialogs.saveChoices = {QString()};
+    QTest::keyClick(view, Qt::Key_S, Qt::ControlModifier);
+    EXPECT_TRUE(dialogs.saveChoices.empty());
+    QTest::keyClick(view, Qt::Key_F1);
+    ASSERT_FALSE(dialogs.errors.isEmpty());
+    EXPECT_TRUE(dialogs.errors.last().startsWith(QStringLiteral("ヘルプファイル"))) << dialogs.errors.last().toStdString();
 }
