@@ -73,6 +73,8 @@ TFmMain::TFmMain(Dialogs& dialogs, std::string appFolder, MainServices services,
     stsText->setObjectName(QStringLiteral("stsText"));
     stsBar->addWidget(stsText, 1);
     setStatusBar(stsBar);
+    // Another list (or none): the text of the old one's cell would mislead.
+    connect(model_, &QAbstractItemModel::modelReset, stsText, &QLabel::clear);
 
     buildMenu();
 }

@@ -169,8 +169,12 @@ private:
     void addFilesFromDialog();
     void dropFileDrop(TDropDst* sender, const std::vector<std::string>& files, int x, int y);
     void markChangedAfterAdding(size_t firstNewRow);
-    // Says once that the added rows got no printer, and where to choose one.
-    void tellIfNoPrinter(const AddOutcome& outcome);
+    // Says what an add left out, and once that the added rows got no
+    // printer and where to choose one.
+    void tellAddOutcome(const AddOutcome& outcome);
+    // A short word to the user, in the status bar, for a command that had
+    // nothing to act on.
+    void tellInStatusBar(const QString& text);
     void FormShow();
     bool FormClose();
     WindowState currentWindowState() const;

@@ -194,8 +194,10 @@ void TFmMain::deleteSelectedRows()
 {
     guarded([this] {
         const std::vector<size_t> rows = selectedRows();
-        if (rows.empty())
+        if (rows.empty()) {
+            tellInStatusBar(QStringLiteral("削除する行を選んでください"));
             return;
+        }
         if (!dialogs_.confirmOkCancel(this, QStringLiteral("選択したファイルをリストから削除します。よろしいですか？"),
                                       QStringLiteral("削除確認")))
             return;

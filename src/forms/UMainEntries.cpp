@@ -40,7 +40,11 @@ void TFmMain::markListChanged()
 void TFmMain::openEditorOnSelection()
 {
     const QModelIndexList selected = lstView->selectionModel()->selectedRows();
-    if (selected.isEmpty() || !entryEditor_)
+    if (selected.isEmpty()) {
+        tellInStatusBar(QStringLiteral("設定する行を選んでください"));
+        return;
+    }
+    if (!entryEditor_)
         return;
     int first = selected.first().row();
     for (const QModelIndex& index : selected)
@@ -82,7 +86,7 @@ void TFmMain::addFilesFromDialog()
         markChangedAfterAdding(firstNewRow);
         if (!refused.isEmpty())
             dialogs_.showError(this, refused.join(QLatin1Char('\n')));
-        tellIfNoPrinter(outcome);
+        tellAddOutcome(outcome);
     });
 }
 
@@ -93,11 +97,18 @@ void TFmMain::dropFileDrop(TDropDst*, const std::vector<std::string>& files, int
         addFiles(list_, files, AddSource::Drop, addRulesFrom(settings_), services_.currentPrinter);
     if (outcome.appended > 0)
         markChangedAfterAdding(firstNewRow);
-    tellIfNoPrinter(outcome);
+    tellAddOutcome(outcome);
 }
 
-void TFmMain::tellIfNoPrinter(const AddOutcome& outcome)
+void TFmMain::tellAddOutcome(const AddOutcome& outcome)
 {
+    QStringList skipped;
+    if (outcome.skippedDuplicates > 0)
+        skipped << QStringLiteral("リストにある %1 件").arg(outcome.skippedDuplicates);
+    if (outcome.skippedOtherFiles > 0)
+        skipped << QStringLiteral("Word・Excel 以外の %1 件").arg(outcome.skippedOtherFiles);
+    if (!skipped.isEmpty())
+        tellInStatusBar(skipped.join(QStringLiteral("、")) + QStringLiteral("は追加しませんでした"));
     if (!outcome.printerMissing)
         return;
     dialogs_.showWarning(this,

@@ -134,6 +134,11 @@ private:
 
 void TFmMain::PrintFiles(int mode)
 {
+    if (list_.empty() || (settings_.printTarget != AllRows && selectedRows().empty())) {
+        tellInStatusBar(list_.empty() ? QStringLiteral("リストに行がありません")
+                                      : QStringLiteral("印刷する行を選んでください"));
+        return;
+    }
     guarded([this, mode] {
         const OfficeWorkScope busy(officeWorkRunning_);
         MainWindowPrintHost host(*this);

@@ -207,6 +207,11 @@ void TFmMain::lstViewMouseMove(int x, int y)
     stsText->setText(cellTextAt(x, y));
 }
 
+void TFmMain::tellInStatusBar(const QString& text)
+{
+    stsText->setText(text);
+}
+
 QString TFmMain::statusText() const
 {
     return stsText->text();

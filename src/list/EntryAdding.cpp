@@ -28,10 +28,14 @@ public:
     void add(const std::string& path, AddSource source)
     {
         const bool document = hasDocumentExtension(path);
-        if (!document && !rules_.acceptOtherFiles)
+        if (!document && !rules_.acceptOtherFiles) {
+            ++outcome_.skippedOtherFiles;
             return;
-        if (rules_.skipSameFile && listedPaths_.count(path))
+        }
+        if (rules_.skipSameFile && listedPaths_.count(path)) {
+            ++outcome_.skippedDuplicates;
             return;
+        }
         PrintEntry entry;
         entry.fileName = fileNamePart(path);
         entry.extension = extensionField(path);
@@ -48,7 +52,12 @@ public:
     }
 
     std::vector<PrintEntry>& rows() { return rows_; }
-    const std::optional<std::string>& printerMissing() const { return printerMissing_; }
+    AddOutcome outcome() const
+    {
+        AddOutcome outcome = outcome_;
+        outcome.appended = rows_.size();
+        return outcome;
+    }
 
 private:
     const std::string& printer()
@@ -57,7 +66,7 @@ private:
             try {
                 printer_ = currentPrinter_();
             } catch (const std::exception& error) {
-                printerMissing_ = error.what();
+                outcome_.printerMissing = error.what();
                 printer_.emplace();
             }
         }
@@ -67,7 +76,7 @@ private:
     const AddRules& rules_;
     const CurrentPrinter& currentPrinter_;
     std::optional<std::string> printer_;
-    std::optional<std::string> printerMissing_;
+    AddOutcome outcome_;
     std::unordered_set<std::string> listedPaths_;
     std::vector<PrintEntry> rows_;
 };
@@ -98,7 +107,7 @@ AddOutcome addFiles(PrintList& list, const std::vector<std::string>& paths, AddS
     Batch batch(list, rules, currentPrinter);
     for (const std::string& path : paths)
         batch.add(path, source);
-    const AddOutcome outcome{batch.rows().size(), batch.printerMissing()};
+    const AddOutcome outcome = batch.outcome();
     list.appendAll(std::move(batch.rows()));
     return outcome;
 }

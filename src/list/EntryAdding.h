@@ -34,6 +34,8 @@ enum class AddSource { Dialog, Drop };
 // What an add did.
 struct AddOutcome {
     size_t appended = 0;
+    size_t skippedDuplicates = 0; // listed already, under 同じファイルは追加しない
+    size_t skippedOtherFiles = 0; // neither Word nor Excel, with other files refused
     // Why the system's default printer could not be had, when it could not:
     // the rows that needed it were added without a printer, which the user
     // chooses per row in the entry editor.

@@ -398,3 +398,16 @@ TEST_F(ListCommandsTest, KeysOnTheListReachTheCommands)
     ASSERT_FALSE(dialogs.errors.isEmpty());
     EXPECT_TRUE(dialogs.errors.last().startsWith(QStringLiteral("ヘルプファイル"))) << dialogs.errors.last().toStdString();
 }
+
+TEST_F(ListCommandsTest, CommandsWithNothingToActOnSaySoInTheStatusBar)
+{
+    startWith(fiveRows());
+    select({});
+    window->PrintFiles(0);
+    EXPECT_EQ(window->statusText(), QStringLiteral("印刷する行を選んでください"));
+    window->openEditorOnSelection();
+    EXPECT_EQ(window->statusText(), QStringLiteral("設定する行を選んでください"));
+    window->deleteSelectedRows();
+    EXPECT_EQ(window->statusText(), QStringLiteral("削除する行を選んでください"));
+    EXPECT_EQ(names().size(), 5u);
+}

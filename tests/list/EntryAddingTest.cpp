@@ -85,7 +85,11 @@ TEST_F(EntryAddingTest, DuplicateRuleComparesBytesAndIncludesTheBatch)
 {
     rules.skipSameFile = true;
     add({"C:\\A\\x.doc"});
-    EXPECT_EQ(add({"C:\\A\\x.doc", "c:\\a\\x.doc", "c:\\a\\x.doc"}, AddSource::Drop), 1u);
+    const AddOutcome outcome =
+        addFiles(list, {"C:\\A\\x.doc", "c:\\a\\x.doc", "c:\\a\\x.doc", "x.docx"}, AddSource::Drop, rules, printer);
+    EXPECT_EQ(outcome.appended, 1u);
+    EXPECT_EQ(outcome.skippedDuplicates, 2u);
+    EXPECT_EQ(outcome.skippedOtherFiles, 1u);
     EXPECT_EQ(list.size(), 2u);
 
     rules.skipSameFile = false;
