@@ -144,11 +144,13 @@ void loadSettings(const std::string& iniPath, Settings& settings, StartupWindow&
     if (settings.reopenLastList && !lastList.empty()) {
         list.listFileName.clear();
         list.changed = false;
-        if (fileExists(lastList)) {
-            list.loadListFile(lastList);
-            list.listFileName = lastList;
-            window.setCaption(settings.titlePrefix + fileNamePart(lastList));
-        }
+        // Named when it has gone, so that an empty window is not a riddle.
+        if (!fileExists(lastList))
+            throw Error(formatMessage("前回のリスト %s が見つからないため、開けませんでした",
+                                      codec::toDisplay(lastList)));
+        list.loadListFile(lastList);
+        list.listFileName = lastList;
+        window.setCaption(settings.titlePrefix + fileNamePart(lastList));
     }
 }
 

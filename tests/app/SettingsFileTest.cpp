@@ -134,10 +134,15 @@ TEST_F(SettingsFileTest, ReopensTheLastListWhenAsked)
     EXPECT_EQ(window.caption, "Pravik - week.lst");
 }
 
-TEST_F(SettingsFileTest, DeletedLastListIsSkippedSilently)
+TEST_F(SettingsFileTest, DeletedLastListIsNamedAndTheWindowStaysEmpty)
 {
     writeBytes(ini, "[MAIN]\r\nMEMORY=1\r\n" + designedColumns + "LASTLIST=" + dir.file("gone.lst") + "\r\n");
-    load();
+    try {
+        load();
+        ADD_FAILURE() << "no word of the missing list";
+    } catch (const Error& error) {
+        EXPECT_NE(std::string(error.what()).find(dir.file("gone.lst")), std::string::npos) << error.what();
+    }
     EXPECT_TRUE(list.empty());
     EXPECT_EQ(list.listFileName, "");
     EXPECT_FALSE(window.caption);
