@@ -98,6 +98,7 @@ void PrintRun::printFiles(PrintMode mode)
 {
     failures_.clear();
     notes_.clear();
+    rowsLeftByStop_ = 0;
     // Taken before anything is shown: without a printer the run does not start.
     const std::string printer = host_.currentPrinter();
 
@@ -132,18 +133,25 @@ void PrintRun::runRows(PrintMode mode, const std::string& printer)
     // Rows started ahead that the run does not reach are never printed.
     const AheadEnd aheadEnd(jobs_);
     int handedAhead = -1; // the last row offered to the jobs ahead of time
+    const int total = host_.selectedCount();
+    int position = 0; // of the row in hand, from 1
     for (int row = host_.firstSelectedRow(); row >= 0; row = host_.nextSelectedBelow(row)) {
         host_.setBusyCursor(true);
         host_.setMainWindowEnabled(false);
 
         const PrintEntry entry = host_.entry(row);
-        host_.showProgress(texts.progressMessage, codec::toDisplay(entry.fileName));
+        ++position;
+        host_.showProgress(std::string(texts.progressMessage) + "（" + std::to_string(position) + " / "
+                               + std::to_string(total) + "）",
+                           codec::toDisplay(entry.fileName));
         // Twice, so that a click on Abort queued behind the repaint is seen.
         host_.processPendingEvents();
         host_.processPendingEvents();
         // A stop request is honoured between rows only: a job is never cut short.
-        if (host_.abortFlag() == 1)
+        if (host_.abortFlag() == 1) {
+            rowsLeftByStop_ = total - position + 1;
             return;
+        }
 
         // A preview waits for the user, so only printing runs ahead.
         if (mode == PrintMode::Print && jobs_.roomAhead() > 0) {
@@ -164,8 +172,10 @@ void PrintRun::runRows(PrintMode mode, const std::string& printer)
             return;
         // A click on Abort while the job ran: showing the dialog again for
         // the next row would clear it before it was seen.
-        if (host_.abortFlag() == 1)
+        if (host_.abortFlag() == 1) {
+            rowsLeftByStop_ = total - position;
             return;
+        }
     }
 }
 
@@ -208,13 +218,13 @@ PrintRun::RowEnd PrintRun::runJob(const PrintEntry& entry, PrintMode mode,
 
 void PrintRun::reportFailures(PrintMode mode)
 {
-    if (failures_.empty() && notes_.empty())
+    if (failures_.empty() && notes_.empty() && rowsLeftByStop_ == 0)
         return;
-    host_.reportFailures(failureMessage(mode, failures_, notes_), std::string(failureCaption));
+    host_.reportFailures(failureMessage(mode, failures_, notes_, rowsLeftByStop_), std::string(failureCaption));
 }
 
 std::string PrintRun::failureMessage(PrintMode mode, const std::vector<PrintFailure>& failures,
-                                     const std::vector<PrintFailure>& notes)
+                                     const std::vector<PrintFailure>& notes, int rowsLeftByStop)
 {
     const auto list = [](std::string& text, const std::vector<PrintFailure>& rows) {
         for (const PrintFailure& row : rows) {
@@ -234,6 +244,12 @@ std::string PrintRun::failureMessage(PrintMode mode, const std::vector<PrintFail
             text += "\n\n";
         text += "次のファイルは印刷しましたが、お知らせがあります。";
         list(text, notes);
+    }
+    if (rowsLeftByStop > 0) {
+        if (!text.empty())
+            text += "\n\n";
+        text += "中止したため、残りの " + std::to_string(rowsLeftByStop) + " 件は"
+            + (mode == PrintMode::Preview ? "プレビューしていません。" : "印刷していません。");
     }
     return text;
 }

@@ -70,7 +70,7 @@ public:
     // The one message shown after a run in which rows failed or printed
     // with a note.
     static std::string failureMessage(PrintMode mode, const std::vector<PrintFailure>& failures,
-                                      const std::vector<PrintFailure>& notes = {});
+                                      const std::vector<PrintFailure>& notes = {}, int rowsLeftByStop = 0);
     static constexpr std::string_view failureCaption = "印刷エラー";
 
 private:
@@ -86,6 +86,8 @@ private:
     int printTarget_;
     std::vector<PrintFailure> failures_;
     std::vector<PrintFailure> notes_;
+    // Rows a stop kept from running.
+    int rowsLeftByStop_ = 0;
 };
 
 } // namespace pravik

@@ -102,7 +102,7 @@ TEST_F(PrintThreadTest, WhileAJobRunsTheWindowsLiveAndAbortStopsBeforeTheNextRow
     EXPECT_EQ(backend->threads().count(std::this_thread::get_id()), 0u);
     EXPECT_TRUE(window->isEnabled());
     EXPECT_FALSE(progress->isVisible());
-    EXPECT_TRUE(dialogs.errors.isEmpty()) << dialogs.errors.join("\n").toStdString();
+    EXPECT_EQ(dialogs.errors, QStringList{QStringLiteral("中止したため、残りの 2 件は印刷していません。")});
 }
 
 } // namespace

@@ -240,8 +240,8 @@ TEST_F(PrintRunTest, TextsFollowTheMode)
     EXPECT_EQ(host.confirms[1].first, "選択したファイルを印刷プレビューします。よろしいですか？");
     EXPECT_EQ(host.confirms[1].second, "プレビュー確認");
     ASSERT_EQ(host.progress.size(), 2u);
-    EXPECT_EQ(host.progress[0].first, "ただいまファイルを印刷中です。しばらくお待ち下さい。");
-    EXPECT_EQ(host.progress[1].first, "ただいま印刷プレビュー中です。しばらくお待ち下さい。");
+    EXPECT_EQ(host.progress[0].first, "ただいまファイルを印刷中です。しばらくお待ち下さい。（1 / 1）");
+    EXPECT_EQ(host.progress[1].first, "ただいま印刷プレビュー中です。しばらくお待ち下さい。（1 / 1）");
 }
 
 TEST_F(PrintRunTest, SelectedRowsRunInListOrderAndOthersAreUntouched)
@@ -352,7 +352,8 @@ TEST_F(PrintRunTest, AbortDuringSecondRowStopsBeforeItsJob)
     EXPECT_EQ(host.progress.size(), 2u);
     EXPECT_TRUE(host.restored());
     ASSERT_EQ(host.reports.size(), 1u) << "rows that failed before the abort are still reported";
-    EXPECT_EQ(host.reports[0].first, "次のファイルを印刷できませんでした。\na.doc: missing");
+    EXPECT_EQ(host.reports[0].first,
+              "次のファイルを印刷できませんでした。\na.doc: missing\n\n中止したため、残りの 2 件は印刷していません。");
 }
 
 TEST_F(PrintRunTest, AbortClickedWhileAJobRunsStopsBeforeTheNextRow)
@@ -583,7 +584,8 @@ TEST_F(PrintLanesTest, AbortStopsBeforeTheNextHandOverAndDiscardsRowsRenderedAhe
     EXPECT_EQ(log.files("render ").size(), log.files("rendered ").size()) << "a row left half done";
     EXPECT_EQ(log.at("render g.doc"), log.at("never")) << "a row started after the stop";
     EXPECT_EQ(log.at("render h.doc"), log.at("never"));
-    EXPECT_TRUE(host.reports.empty()) << "discarded rows are not failures";
+    ASSERT_EQ(host.reports.size(), 1u);
+    EXPECT_TRUE(host.reports[0].first.starts_with("中止したため、残りの ")) << "discarded rows are not failures";
     EXPECT_TRUE(host.restored());
 }
 
