@@ -52,10 +52,10 @@ TEST(ValueCoercion, CountsAreDecimalAndWithinTheirRange)
 TEST(ValueCoercion, RefusalsNameWhatTheValueWasFor)
 {
     try {
-        toInteger(Variant::fromText("abc"), "部数 (Copies)", 1, 9999);
+        toInteger(Variant::fromText("abc"), "部数", 1, 9999);
         FAIL();
     } catch (const EOleSysError& e) {
-        EXPECT_STREQ(e.what(), "部数 (Copies) に 'abc' は使えません（型が一致しません）");
+        EXPECT_STREQ(e.what(), "部数 に 'abc' は使えません（型が一致しません）");
     }
 }
 

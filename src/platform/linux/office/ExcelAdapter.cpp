@@ -16,7 +16,8 @@ namespace pravik::office {
 
 namespace {
 
-constexpr int kMaxCopies = 9999;
+// As many as the entry editor's copies field takes (three digits).
+constexpr int kMaxCopies = 999;
 
 struct Workbook;
 
@@ -83,11 +84,11 @@ PrintRequest printRequestFrom(const MemberCall& call)
 {
     PrintRequest request;
     if (const Variant* copies = call.named("Copies"))
-        request.copies = toInteger(*copies, "部数 (Copies)", 1, kMaxCopies);
+        request.copies = toInteger(*copies, "部数", 1, kMaxCopies);
     if (const Variant* printer = call.named("ActivePrinter"))
-        request.printer = checkedQueue(toText(*printer, "プリンタ (ActivePrinter)"));
+        request.printer = checkedQueue(toText(*printer, "プリンタ"));
     if (const Variant* collate = call.named("Collate"))
-        request.collate = toBoolean(*collate, "部単位 (Collate)");
+        request.collate = toBoolean(*collate, "部単位");
     return request;
 }
 
@@ -156,7 +157,7 @@ public:
         }
         if (call.is("Item")) {
             call.expect(Shape::Get, 1, 1);
-            const int index = toInteger(call.arg(0), "シート番号 (Item)");
+            const int index = toInteger(call.arg(0), "シート番号");
             if (index < 1 || index > static_cast<int>(set_.sheets.size()))
                 throw Error("シート番号 " + std::to_string(index) + " が範囲を超えています");
             return Variant::fromObject(std::make_shared<SheetAdapter>(
@@ -195,7 +196,7 @@ public:
             call.expect(Shape::Get, 0, 1);
             if (call.argCount() == 0)
                 return sheets(allSheets());
-            return sheets(namedSheets(toNames(call.arg(0), "シート名 (Sheets)")));
+            return sheets(namedSheets(toNames(call.arg(0), "シート名")));
         }
         // The workbook as a print target stands for its active sheet.
         if ((call.is("PrintOut") || call.is("PrintPreview"))
@@ -256,7 +257,7 @@ public:
         if (call.is("Open")) {
             call.expect(Shape::Method, 1, 1);
             excel_->checkRunning();
-            const std::string& path = toText(call.arg(0), "ファイル名 (Open)");
+            const std::string& path = toText(call.arg(0), "ファイル名");
             auto workbook = std::make_shared<Workbook>(path);
             excel_->workbooks.push_back(workbook);
             return Variant::fromObject(std::make_shared<WorkbookAdapter>(excel_, workbook));

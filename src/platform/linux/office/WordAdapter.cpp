@@ -17,7 +17,8 @@ namespace pravik::office {
 
 namespace {
 
-constexpr int kMaxCopies = 9999;
+// As many as the entry editor's copies field takes (three digits).
+constexpr int kMaxCopies = 999;
 
 // Word's constants as the job passes them.
 constexpr int kPrintAllDocument = 0;  // wdPrintAllDocument
@@ -66,7 +67,7 @@ PrintRequest printRequestFrom(const MemberCall& call, const WordState& word,
     PrintRequest request;
     request.printer = word.activePrinter;
     if (const Variant* copies = call.named("Copies"))
-        request.copies = toInteger(*copies, "部数 (Copies)", 1, kMaxCopies);
+        request.copies = toInteger(*copies, "部数", 1, kMaxCopies);
     if (const Variant* background = call.named("Background"))
         toBoolean(*background, "Background"); // printing always waits for the print system
 
@@ -74,15 +75,15 @@ PrintRequest printRequestFrom(const MemberCall& call, const WordState& word,
     if (const Variant* given = call.named("Range"))
         range = toInteger(*given, "Range");
     if (const Variant* item = call.named("Item"); item && toInteger(*item, "Item") != kDocumentContent)
-        throw Error("文書の内容以外 (Item) は印刷できません");
+        throw Error("文書の内容以外は印刷できません");
     if (const Variant* type = call.named("PageType"); type && toInteger(*type, "PageType") != kAllPages)
         throw Error("奇数・偶数ページだけ (PageType) の印刷はできません");
 
     if (range == kPrintRangeOfPages) {
         const Variant* pages = call.named("Pages");
         if (!pages)
-            throw Error("印刷するページ (Pages) が指定されていません");
-        const std::vector<PageSpan> spans = parsePageRanges(toText(*pages, "ページ範囲 (Pages)"));
+            throw Error("印刷するページが指定されていません");
+        const std::vector<PageSpan> spans = parsePageRanges(toText(*pages, "ページ範囲"));
         const int pageCount = document.pageCount();
         if (!anyPageWithin(spans, pageCount))
             throw Error("ページ範囲 '" + officePageRanges(spans) + "' のページは文書 "
@@ -196,7 +197,7 @@ public:
             call.expect(Shape::Method, 1, 1);
             word_->checkRunning();
             auto document = std::make_shared<OfficeDocument>(
-                printEngine(), toText(call.arg(0), "ファイル名 (Open)"), DocumentKind::WordDocument, DocumentView::Hidden);
+                printEngine(), toText(call.arg(0), "ファイル名"), DocumentKind::WordDocument, DocumentView::Hidden);
             word_->documents.push_back(document);
             word_->active = document;
             return Variant::fromObject(std::make_shared<DocumentAdapter>(word_, document));
@@ -249,7 +250,7 @@ public:
         }
         if (call.is("ActivePrinter")) {
             call.expect(Shape::Put);
-            word_->activePrinter = checkedQueue(toText(call.arg(0), "プリンタ (ActivePrinter)"));
+            word_->activePrinter = checkedQueue(toText(call.arg(0), "プリンタ"));
             return Variant();
         }
         if (call.is("Options")) {
