@@ -46,6 +46,8 @@ Section "Pravik"
   File /r /x main.ini "${STAGE}\*.*"
   IfFileExists "$INSTDIR\main.ini" +2
     File "${STAGE}\main.ini"
+  ; Where the save dialog first opens.
+  CreateDirectory "$INSTDIR\save"
   WriteUninstaller "$INSTDIR\uninstall.exe"
 
   CreateShortcut "$SMPROGRAMS\Pravik.lnk" "$INSTDIR\pravik.exe"
@@ -74,6 +76,7 @@ Section "Uninstall"
   RMDir /r "$INSTDIR\translations"
   RMDir /r "$INSTDIR\help"
   Delete "$INSTDIR\uninstall.exe"
+  RMDir "$INSTDIR\save"
   RMDir "$INSTDIR"
   DeleteRegKey HKCU "${UNINSTALL_KEY}"
 SectionEnd

@@ -71,6 +71,12 @@ public:
     void showMessage(QWidget* parent, const QString& text, const QString& caption) override;
     QString inputBox(QWidget* parent, const QString& caption, const QString& prompt, const QString& initial,
                      int maxLength) override;
+
+private:
+    // The folder each file dialog was last left in.
+    QString openFolder_;
+    QString saveFolder_;
+    QString addFolder_;
 };
 
 // The application's title, shown on its error boxes.

@@ -1,6 +1,7 @@
 #include "Dialogs.h"
 
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QInputDialog>
 #include <QLineEdit>
 #include <QPushButton>
@@ -41,27 +42,57 @@ bool QtDialogs::confirmOkCancel(QWidget* parent, const QString& text, const QStr
            QMessageBox::Ok;
 }
 
+namespace {
+
+// The filters' names already show their patterns.
+constexpr QFileDialog::Options kFileDialogOptions = QFileDialog::HideNameFilterDetails;
+
+// A dialog starts in the folder last used with it, as Windows' own file
+// dialogs do; the first time where the caller says.
+QString startFolder(const QString& lastUsed, const QString& initialFolder)
+{
+    return lastUsed.isEmpty() ? initialFolder : lastUsed;
+}
+
+QString folderOf(const QString& file)
+{
+    return QFileInfo(file).absolutePath();
+}
+
+} // namespace
+
 QString QtDialogs::chooseOpenFile(QWidget* parent, const QString& filter, const QString& initialFolder)
 {
-    return QFileDialog::getOpenFileName(parent, QString(), initialFolder, filter);
+    const QString chosen = QFileDialog::getOpenFileName(parent, QString(), startFolder(openFolder_, initialFolder),
+                                                        filter, nullptr, kFileDialogOptions);
+    if (!chosen.isEmpty())
+        openFolder_ = folderOf(chosen);
+    return chosen;
 }
 
 QString QtDialogs::chooseSaveFile(QWidget* parent, const QString& filter, const QString& defaultSuffix,
                                   const QString& initialFolder)
 {
-    QFileDialog dialog(parent, QString(), initialFolder, filter);
+    QFileDialog dialog(parent, QString(), startFolder(saveFolder_, initialFolder), filter);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setDefaultSuffix(defaultSuffix);
+    dialog.setOptions(kFileDialogOptions);
     // The program asks itself, once the name has its extension.
     dialog.setOption(QFileDialog::DontConfirmOverwrite);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return {};
-    return dialog.selectedFiles().constFirst();
+    const QString chosen = dialog.selectedFiles().constFirst();
+    saveFolder_ = folderOf(chosen);
+    return chosen;
 }
 
 QStringList QtDialogs::chooseOpenFiles(QWidget* parent, const QString& filter)
 {
-    return QFileDialog::getOpenFileNames(parent, QString(), QString(), filter);
+    const QStringList chosen =
+        QFileDialog::getOpenFileNames(parent, QString(), addFolder_, filter, nullptr, kFileDialogOptions);
+    if (!chosen.isEmpty())
+        addFolder_ = folderOf(chosen.constFirst());
+    return chosen;
 }
 
 void QtDialogs::showError(QWidget* parent, const QString& text)
