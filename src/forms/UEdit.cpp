@@ -19,6 +19,7 @@
 #include <QTableView>
 #include <QTimer>
 
+#include <algorithm>
 #include <exception>
 
 namespace pravik {
@@ -145,9 +146,12 @@ void TFmEdit::buildLayout()
     for (const QString& text : {QStringLiteral("印刷するページ"), QStringLiteral("（複数ある場合はコンマで区切ります）"),
                                 QStringLiteral("（空欄の場合は全ページ印刷します）"), QStringLiteral("例： 1-10,15-30")}) {
         auto* label = new QLabel(text, grpWord);
+        // Wrapped inside the frame where a wider font would reach it.
+        label->setWordWrap(true);
+        label->setFixedWidth(grpWord->width() - 16 - 8);
         label->move(16, line);
         label->adjustSize();
-        line += 20;
+        line += std::max(20, label->height() + 4);
     }
     edtPage = place(new QLineEdit(grpWord), 24, 123, 153, 20);
     edtPage->setObjectName(QStringLiteral("edtPage"));
@@ -157,11 +161,12 @@ void TFmEdit::buildLayout()
     grpExcel = place(new QGroupBox(QStringLiteral("Excel印刷詳細"), panel), 348, 55, 209, 194);
     grpExcel->setObjectName(QStringLiteral("grpExcel"));
     auto* sheetsLabel = new QLabel(QStringLiteral("印刷するシート"), grpExcel);
-    sheetsLabel->move(16, 17);
+    sheetsLabel->move(16, 21);
     sheetsLabel->adjustSize();
-    btnAll = place(new QPushButton(grpExcel), 111, 11, 81, 24);
+    // Below the frame's top line, not on it.
+    btnAll = place(new QPushButton(grpExcel), 111, 16, 81, 24);
     btnAll->setObjectName(QStringLiteral("btnAll"));
-    chkLst = place(new QListWidget(grpExcel), 16, 40, 177, 145);
+    chkLst = place(new QListWidget(grpExcel), 16, 44, 177, 141);
     chkLst->setObjectName(QStringLiteral("chkLst"));
     grpExcel->hide();
     setSheetButtonToLoad(false);
