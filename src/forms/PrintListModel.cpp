@@ -5,6 +5,8 @@
 #include "QtText.h"
 #include "SettingsFile.h"
 
+#include <QColor>
+
 #include <unordered_set>
 
 namespace pravik {
@@ -43,11 +45,19 @@ QVariant PrintListModel::data(const QModelIndex& index, int role) const
     const PrintEntry& entry = list_.at(static_cast<size_t>(index.row()));
     switch (role) {
     case Qt::DisplayRole:
+        return toQString(entry.field(index.column()));
     case Qt::ToolTipRole:
+        if (index.column() == 0 && !existence_->exists(entry.filePath))
+            return QStringLiteral("ファイルが見つかりません: %1").arg(toQString(entry.filePath));
         return toQString(entry.field(index.column()));
     case Qt::DecorationRole:
         if (index.column() == 0 && existence_->exists(entry.filePath))
             return FileIcons::icon(documentKindOfPath(entry.filePath));
+        return {};
+    case Qt::ForegroundRole:
+        // A row whose file has gone is greyed, not merely iconless.
+        if (!existence_->exists(entry.filePath))
+            return QColor(Qt::gray);
         return {};
     case Qt::TextAlignmentRole:
         if (index.column() == extensionColumn || index.column() == copiesColumn)
@@ -97,8 +107,9 @@ void PrintListModel::iconsChanged(const std::vector<std::string>& paths)
     const std::unordered_set<std::string> changed(paths.begin(), paths.end());
     for (size_t row = 0; row < list_.size(); ++row) {
         if (changed.contains(list_.at(row).filePath)) {
-            const QModelIndex cell = index(static_cast<int>(row), 0);
-            emit dataChanged(cell, cell, {Qt::DecorationRole});
+            const int r = static_cast<int>(row);
+            emit dataChanged(index(r, 0), index(r, PrintEntry::fieldCount - 1),
+                             {Qt::DecorationRole, Qt::ForegroundRole, Qt::ToolTipRole});
         }
     }
 }

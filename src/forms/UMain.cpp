@@ -168,7 +168,8 @@ void TFmMain::buildListView()
     lstView->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     lstView->horizontalHeader()->setSectionsMovable(true);
     lstView->horizontalHeader()->setHighlightSections(false);
-    lstView->horizontalHeader()->setStretchLastSection(false);
+    // The last column (the path, unless moved) takes the window's extra width.
+    lstView->horizontalHeader()->setStretchLastSection(true);
     lstView->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     // Keep the selection visible when the list loses the focus.
     QPalette palette = lstView->palette();

@@ -5,6 +5,7 @@
 #include "RowOrder.h"
 
 #include <QAbstractItemModelTester>
+#include <QColor>
 #include <QItemSelectionModel>
 #include <QSignalSpy>
 #include <gtest/gtest.h>
@@ -100,8 +101,12 @@ TEST(PrintListModel, PaintingNeverWaitsForTheDisk)
     EXPECT_TRUE(model.data(model.index(0, 0), Qt::DecorationRole).isValid()); // still waiting
     release.set_value();
     ASSERT_TRUE(iconChanges.wait());
-    EXPECT_EQ(iconChanges.at(0).at(2).value<QList<int>>(), QList<int>{Qt::DecorationRole});
+    EXPECT_EQ(iconChanges.at(0).at(2).value<QList<int>>(),
+              (QList<int>{Qt::DecorationRole, Qt::ForegroundRole, Qt::ToolTipRole}));
     EXPECT_FALSE(model.data(model.index(0, 0), Qt::DecorationRole).isValid());
+    // The whole row says that its file has gone.
+    EXPECT_EQ(model.data(model.index(0, 3), Qt::ForegroundRole).value<QColor>(), QColor(Qt::gray));
+    EXPECT_TRUE(model.data(model.index(0, 0), Qt::ToolTipRole).toString().startsWith(QStringLiteral("ファイルが見つかりません")));
 }
 
 TEST(PrintListModel, SelectionFollowsRowsThroughRemovesMovesAndSorts)
