@@ -134,10 +134,14 @@ void loadSettings(const std::string& iniPath, Settings& settings, StartupWindow&
         window.setColumnWidth(column, columnWidthFrom(widths[static_cast<size_t>(column)]));
     }
 
-    window.setTop(ini.readInteger(mainSection, "FMTOP", 389));
-    window.setLeft(ini.readInteger(mainSection, "FMLEFT", 83));
-    window.setHeight(ini.readInteger(mainSection, "FMHEIGHT", 305));
-    window.setWidth(ini.readInteger(mainSection, "FMWIDTH", 624));
+    if (ini.readString(mainSection, "FMTOP", "").empty() && ini.readString(mainSection, "FMLEFT", "").empty()) {
+        window.placeForFirstStart();
+    } else {
+        window.setTop(ini.readInteger(mainSection, "FMTOP", 389));
+        window.setLeft(ini.readInteger(mainSection, "FMLEFT", 83));
+        window.setHeight(ini.readInteger(mainSection, "FMHEIGHT", 305));
+        window.setWidth(ini.readInteger(mainSection, "FMWIDTH", 624));
+    }
     window.centreSecondaryWindows();
 
     const std::string lastList = ini.readString(mainSection, "LASTLIST", "");

@@ -20,6 +20,9 @@ public:
     virtual void setLeft(int left) = 0;
     virtual void setHeight(int height) = 0;
     virtual void setWidth(int width) = 0;
+    // The first start, before main.ini knew the window: a size that shows
+    // the list's columns, in the middle of the screen.
+    virtual void placeForFirstStart() = 0;
     virtual void centreSecondaryWindows() = 0;
     virtual void setCaption(const std::string& caption) = 0; // CP932
 };

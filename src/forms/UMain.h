@@ -193,6 +193,7 @@ private:
     void setLeft(int left) override;
     void setHeight(int height) override;
     void setWidth(int width) override;
+    void placeForFirstStart() override;
     void centreSecondaryWindows() override;
 
     Dialogs& dialogs_;

@@ -14,6 +14,8 @@
 #include <QTableView>
 #include <QToolButton>
 
+#include <algorithm>
+
 namespace pravik {
 
 namespace {
@@ -142,6 +144,17 @@ void TFmMain::setTop(int top) { move(x(), top); }
 void TFmMain::setLeft(int left) { move(left, y()); }
 void TFmMain::setHeight(int height) { resize(width(), height); }
 void TFmMain::setWidth(int width) { resize(width, height()); }
+
+void TFmMain::placeForFirstStart()
+{
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    if (!screen)
+        return;
+    const QRect area = screen->availableGeometry();
+    // Wide enough for every column at its designed width.
+    resize(std::min(900, area.width() * 9 / 10), std::min(560, area.height() * 8 / 10));
+    move(area.center() - rect().center());
+}
 
 void TFmMain::centreSecondaryWindows()
 {

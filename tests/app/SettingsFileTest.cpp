@@ -20,6 +20,7 @@ public:
     std::map<int, int> widths;
     std::optional<int> top, left, height, width;
     int centred = 0;
+    int placedForFirstStart = 0;
     std::optional<std::string> caption;
 
     void setColumnWidth(int column, int w) override { widths[column] = w; }
@@ -27,6 +28,7 @@ public:
     void setLeft(int v) override { left = v; }
     void setHeight(int v) override { height = v; }
     void setWidth(int v) override { width = v; }
+    void placeForFirstStart() override { ++placedForFirstStart; }
     void centreSecondaryWindows() override { ++centred; }
     void setCaption(const std::string& text) override { caption = text; }
 };
@@ -80,6 +82,15 @@ TEST_F(SettingsFileTest, FileWithoutMainSectionStopsAtTheColumnsWithIndexZero)
     EXPECT_EQ(settings.defaultCopies, 1);
     EXPECT_FALSE(window.top);
     EXPECT_EQ(window.centred, 0);
+}
+
+TEST_F(SettingsFileTest, WindowUnknownToTheFileIsPlacedForAFirstStart)
+{
+    writeBytes(ini, "[MAIN]\r\n" + designedColumns);
+    load();
+    EXPECT_EQ(window.placedForFirstStart, 1);
+    EXPECT_FALSE(window.top);
+    EXPECT_FALSE(window.width);
 }
 
 TEST_F(SettingsFileTest, MissingFileGivesDefaultsAndAnEmptyTitle)
