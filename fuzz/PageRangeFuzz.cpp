@@ -22,14 +22,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         std::abort();
 
     try {
-        const auto spans = pravik::office::parsePageRanges(text);
+        const auto spans = pravik::parsePageRanges(text);
         for (const auto& span : spans)
             if (span.first < 1 || (span.last != 0 && span.last < span.first))
                 std::abort();
-        const std::string office = pravik::office::officePageRanges(spans);
-        if (!office.empty() && pravik::office::parsePageRanges(office) != spans)
+        const std::string office = pravik::officePageRanges(spans);
+        if (!office.empty() && pravik::parsePageRanges(office) != spans)
             std::abort();
-        (void)pravik::office::anyPageWithin(spans, static_cast<int>(size));
+        (void)pravik::anyPageWithin(spans, static_cast<int>(size));
     } catch (const pravik::Error&) {
     }
     return 0;

@@ -3,6 +3,7 @@
 #include "Dialogs.h"
 #include "Fonts.h"
 #include "OfficeJobs.h"
+#include "PageRanges.h"
 #include "PrintListModel.h"
 #include "QtText.h"
 #include "SaNumEdit.h"
@@ -335,6 +336,30 @@ void TFmEdit::SaveEntry()
     if (saved.sheetNameRefused)
         main_.dialogs().showWarning(this, QString::fromUtf8(kSheetNameQuoteMessage),
                                     QString::fromUtf8(kSheetNameQuoteCaption));
+    // Said now rather than when the run fails; the row keeps what was typed.
+    if (const QString problem = printProblem(saved.entry, fields.shownGroup); !problem.isEmpty())
+        main_.dialogs().showWarning(this, problem + QStringLiteral("\nこのままでは印刷できません。"),
+                                    QStringLiteral("設定の確認"));
+}
+
+QString TFmEdit::printProblem(const PrintEntry& entry, DocumentKind shownGroup)
+{
+    QStringList problems;
+    if (!entry.copies.empty()) {
+        const QString copies = toQString(entry.copies);
+        bool number = false;
+        const int count = copies.toInt(&number);
+        if (!number || count < 1 || count > 999)
+            problems << QStringLiteral("部数 %1 は使えません（1 から 999 まで）。").arg(copies);
+    }
+    if (shownGroup == DocumentKind::Word && !entry.pagesOrSheets.empty()) {
+        try {
+            (void)parsePageRanges(pageFieldOf(entry));
+        } catch (const std::exception& error) {
+            problems << QString::fromUtf8(error.what()) + QStringLiteral("。");
+        }
+    }
+    return problems.join(QLatin1Char('\n'));
 }
 
 void TFmEdit::btnAfterClick(int tag)

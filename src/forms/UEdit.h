@@ -41,6 +41,9 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // What the run would refuse in a written-back row, for the user now;
+    // empty when nothing.
+    static QString printProblem(const PrintEntry& entry, DocumentKind shownGroup);
     void buildLayout();
     void FormCreate();
     void FormShow();

@@ -91,6 +91,23 @@ TEST_F(EntryEditorTest, UpperCaseDocIsAWordRowWithItsPages)
     EXPECT_FALSE(editor->isVisible());
 }
 
+TEST_F(EntryEditorTest, PagesOrCopiesTheRunWouldRefuseAreToldAtWriteBackAndKept)
+{
+    for (const char* pages : {"5-3", "1,,2", "abc", "0"}) {
+        open({row("/d/report.doc")});
+        field("edtPage")->setText(QString::fromLatin1(pages));
+        pushButton("btnClose")->click();
+        ASSERT_FALSE(dialogs.warnings.isEmpty()) << pages;
+        EXPECT_TRUE(dialogs.warnings.last().contains(QString::fromLatin1(pages))) << dialogs.warnings.last().toStdString();
+        EXPECT_EQ(pageFieldOf(stored(0)), pages);
+    }
+    const qsizetype warned = dialogs.warnings.size();
+    open({row("/d/report.doc")});
+    field("edtPage")->setText(QStringLiteral("1-10,15-30"));
+    pushButton("btnClose")->click();
+    EXPECT_EQ(dialogs.warnings.size(), warned);
+}
+
 TEST_F(EntryEditorTest, HandWrittenPagesWithoutQuotesAreShownWhole)
 {
     open({row("/d/report.doc", "15,30")});

@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-namespace pravik::office {
+namespace pravik {
 namespace {
 
 TEST(PageRanges, ReadsTheFormsUsersType)
@@ -38,4 +38,4 @@ TEST(PageRanges, KnowsWhetherADocumentHasAnyOfThePages)
 }
 
 } // namespace
-} // namespace pravik::office
+} // namespace pravik

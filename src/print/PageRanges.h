@@ -4,7 +4,7 @@
 #include <string_view>
 #include <vector>
 
-namespace pravik::office {
+namespace pravik {
 
 // One range of a page-range text; `last` is 0 for "to the end".
 struct PageSpan {
@@ -25,4 +25,4 @@ std::string officePageRanges(const std::vector<PageSpan>& spans);
 // True when at least one page of the ranges lies within 1..pageCount.
 bool anyPageWithin(const std::vector<PageSpan>& spans, int pageCount);
 
-} // namespace pravik::office
+} // namespace pravik

@@ -6,7 +6,7 @@
 
 #include <charconv>
 
-namespace pravik::office {
+namespace pravik {
 
 namespace {
 
@@ -86,4 +86,4 @@ bool anyPageWithin(const std::vector<PageSpan>& spans, int pageCount)
     return false;
 }
 
-} // namespace pravik::office
+} // namespace pravik
