@@ -131,7 +131,7 @@ void TFmMain::buildToolbar()
     btnSet = addToolButton("btnSet", QStringLiteral("設定(&O)"), QStringLiteral("印刷設定を行います"), 3,
                            QStringLiteral("settings"));
     row->addWidget(groupDivider(pMenu));
-    btnHyouji = addToolButton("btnHyouji", QStringLiteral("表示(&V) ▼"),
+    btnHyouji = addToolButton("btnHyouji", QStringLiteral("表示 ▼"),
                               QStringLiteral("表示タイプを変更します"), 1, QStringLiteral("view"));
     btnUp = addToolButton("btnUp", QStringLiteral("上に移動"),
                           QStringLiteral("選択しているリストを上に移動します"), 2, QStringLiteral("up"));

@@ -64,6 +64,9 @@ void TFmMain::buildMenus()
 
     connect(btnDel, &QToolButton::clicked, this, [this] { btnAddClick(2); });
     connect(btnHyouji, &QToolButton::clicked, this, [this] { btnUpClick(1); });
+    // 表示's menu from the keyboard; its caption has no room for a letter.
+    auto* viewKey = new QShortcut(QKeySequence(Qt::ALT | Qt::Key_V), this);
+    connect(viewKey, &QShortcut::activated, this, [this] { btnUpClick(1); });
     connect(btnUp, &QToolButton::clicked, this, [this] { btnUpClick(2); });
     connect(btnDown, &QToolButton::clicked, this, [this] { btnUpClick(3); });
 
