@@ -185,6 +185,8 @@ OfficeDocument::OfficeDocument(OfficeEngine& engine, const std::string& cp932Pat
         {"UpdateDocMode", Any(css::document::UpdateDocMode::NO_UPDATE)},
         // A template is printed as it is, not turned into a new document.
         {"AsTemplate", Any(false)},
+        // Printed or previewed, never among the office's recent documents.
+        {"PickListEntry", Any(false)},
     });
     Reference<css::lang::XComponent> component;
     try {
