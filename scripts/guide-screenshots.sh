@@ -12,15 +12,12 @@ help="$PWD/resources/help"
 printer="$(lpstat -d 2>/dev/null | sed -n 's/^.*: *//p')"
 [[ -n "$printer" ]] || { echo "guide-screenshots: no default printer" >&2; exit 1; }
 
+source scripts/virtual-display.sh
 work="$(mktemp -d)"
 pravik=""
-display=99
-while [[ -e /tmp/.X11-unix/X$display || -e /tmp/.X$display-lock ]]; do display=$((display + 1)); done
-Xvfb ":$display" -screen 0 1280x900x24 -nolisten tcp >/dev/null 2>&1 &
-xvfb=$!
+xvfb=""
 trap 'kill $pravik $xvfb 2>/dev/null || true; rm -rf "$work" /home/yamada' EXIT
-export DISPLAY=":$display"
-for _ in $(seq 50); do [[ -e /tmp/.X11-unix/X$display ]] && break; sleep 0.1; done
+start_virtual_display
 
 # The user's home: a week's documents and the list of them, in an ordinary
 # home folder (made here, and removed again, when there is none).
@@ -48,14 +45,6 @@ sed -i "/^\[MAIN\]/r $work/lastlist" "$program/bin/main.ini"
 printf 'FMTOP=100\r\nFMLEFT=100\r\nFMHEIGHT=330\r\nFMWIDTH=760\r\n' >"$work/geometry"
 sed -i "/^\[MAIN\]/r $work/geometry" "$program/bin/main.ini"
 
-window_named() {
-  for _ in $(seq 100); do
-    id="$(xdotool search --onlyvisible --name "$1" 2>/dev/null | head -1)" && [[ -n "$id" ]] && { echo "$id"; return; }
-    sleep 0.2
-  done
-  echo "guide-screenshots: no window \"$1\"" >&2
-  exit 1
-}
 shoot() { sleep 1; import -window "$1" "$help/$2"; }
 
 HOME="$home" "$program/bin/pravik" >/dev/null 2>&1 &

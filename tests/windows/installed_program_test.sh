@@ -29,13 +29,10 @@ for file in pravik.exe pravik.com main.ini Qt6Widgets.dll platforms/qwindows.dll
 done
 
 # A display of its own, and Wine ended with it whatever happens.
-display=99
-while [[ -e /tmp/.X11-unix/X$display || -e /tmp/.X$display-lock ]]; do display=$((display + 1)); done
-Xvfb ":$display" -screen 0 1280x900x24 -nolisten tcp >/dev/null 2>&1 &
-xvfb=$!
+source "$(dirname "$0")/../../scripts/virtual-display.sh"
+xvfb=""
 trap 'wineserver -k >/dev/null 2>&1 || true; kill $xvfb 2>/dev/null || true' EXIT
-export DISPLAY=":$display"
-for _ in $(seq 50); do [[ -e /tmp/.X11-unix/X$display ]] && break; sleep 0.1; done
+start_virtual_display
 
 wine wineboot -i </dev/null >/dev/null 2>&1
 # Japanese Windows has the fonts the windows are designed for; Wine has
@@ -69,15 +66,6 @@ sed -i "/^\[MAIN\]/r $build/lastlist.tmp" "$program/main.ini"
 rm "$build/lastlist.tmp"
 grep -q '^MEMORY=1' "$program/main.ini" || fail "the delivered main.ini does not reopen the last list"
 
-# Waits for a window whose title matches, and prints its id.
-window_named() {
-  local id
-  for _ in $(seq 120); do
-    id="$(xdotool search --onlyvisible --name "$1" 2>/dev/null | head -1)" && [[ -n "$id" ]] && { echo "$id"; return; }
-    sleep 0.5
-  done
-  fail "no window \"$1\""
-}
 shot() {
   sleep 1.5
   import -window root "$shots/$1.png"
@@ -85,13 +73,13 @@ shot() {
 
 (cd "$program" && exec wine pravik.exe </dev/null >/dev/null 2>&1) &
 pravik=$!
-main="$(window_named '週次の印刷')"
+main="$(window_named '週次の印刷')" || fail "the main window did not open"
 shot main-window
 # Keys go through the X server's test extension: Wine ignores sent events.
 # A click on the list's empty part, Home for the first row, then 設定 (Alt+O).
 xdotool mousemove --window "$main" 300 240 click 1
 xdotool key Home alt+o
-window_named '^設定$' >/dev/null
+window_named '^設定$' >/dev/null || fail "the entry editor did not open"
 shot entry-editor
 xdotool key Escape
 sleep 1
@@ -99,7 +87,7 @@ sleep 1
 xdotool key alt+f
 sleep 0.5
 xdotool key s s Return
-window_named '^オプション$' >/dev/null
+window_named '^オプション$' >/dev/null || fail "the options dialog did not open"
 shot options-dialog
 xdotool key Escape
 sleep 1
