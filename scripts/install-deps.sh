@@ -16,6 +16,8 @@ packages=(
   # -nogui variants: they cannot print or preview), and the SDK to build
   # against it.
   libreoffice-writer libreoffice-calc libreoffice-dev
+  # Its menus in Japanese, for the previews the user sees.
+  libreoffice-l10n-ja
   # Printing, and the PDF printer set up on a machine without printers.
   cups cups-client cups-filters printer-driver-cups-pdf
 )

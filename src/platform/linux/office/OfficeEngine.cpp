@@ -13,6 +13,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <clocale>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -24,6 +25,15 @@
 namespace pravik::office {
 
 namespace {
+
+bool japaneseLocaleAvailable()
+{
+    const locale_t japanese = ::newlocale(LC_ALL_MASK, "ja_JP.UTF-8", static_cast<locale_t>(nullptr));
+    if (japanese == static_cast<locale_t>(nullptr))
+        return false;
+    ::freelocale(japanese);
+    return true;
+}
 
 std::vector<std::string> printerList()
 {
@@ -295,8 +305,14 @@ void OfficeEngine::start()
 
     printersAtStart_ = printerList();
     documentsSinceStart_ = 0;
-    process_ = std::make_unique<OfficeProcess>(program, args, slot_->logFile(), leftovers,
-                                               std::vector<std::string>{"TMPDIR=" + scratch.string()},
+    std::vector<std::string> environment = {"TMPDIR=" + scratch.string()};
+    // The user sees the preview office: its menus and buttons in Japanese,
+    // as the rest of the program (with the office's Japanese language pack).
+    // Only where the system has the locale: without it the office would
+    // lose its file names' encoding.
+    if (kind_ == EngineKind::Preview && japaneseLocaleAvailable())
+        environment.push_back("LC_ALL=ja_JP.UTF-8");
+    process_ = std::make_unique<OfficeProcess>(program, args, slot_->logFile(), leftovers, environment,
                                                scratch);
     leftovers_ = leftovers;
     {
