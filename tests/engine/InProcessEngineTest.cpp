@@ -170,6 +170,21 @@ TEST_F(InProcessEngine, AWordPreviewStaysOpenForTheUser)
     EXPECT_GE(polls, 3);
 }
 
+TEST_F(InProcessEngine, LeavingAWordPreviewClosesItsWindowAndLeavesNoStartScreen)
+{
+    if (EngineSession::get().display.empty())
+        GTEST_SKIP() << "no virtual display";
+    const PdfQueue queue("word_preview_closed");
+    PrintWordFile(row("pages.doc", "", "1", queue.name()), PrintMode::Preview, queue.name(), automation);
+    ASSERT_EQ(shownInPreviewEngine().previews, 1);
+
+    dispatchToEveryFrame(".uno:ClosePreview"); // the preview's own button
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    while (shownInPreviewEngine().documents > 0 && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    EXPECT_EQ(shownInPreviewEngine().documents, 0) << "a document window or the start screen stayed";
+}
+
 TEST_F(InProcessEngine, APreviewOfficeThatDiedIsReplacedForTheNextPreview)
 {
     if (EngineSession::get().display.empty())

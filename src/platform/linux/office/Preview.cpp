@@ -9,9 +9,14 @@
 #include <com/sun/star/frame/XController.hpp>
 #include <com/sun/star/frame/XDispatchProvider.hpp>
 #include <com/sun/star/frame/XFrame.hpp>
+#include <com/sun/star/frame/XFrameActionListener.hpp>
 #include <com/sun/star/frame/XFrames.hpp>
 #include <com/sun/star/lang/XServiceInfo.hpp>
+#include <com/sun/star/util/XCloseable.hpp>
+#include <cppuhelper/implbase1.hxx>
+#include <rtl/ref.hxx>
 
+#include <atomic>
 #include <thread>
 
 namespace pravik::office {
@@ -49,6 +54,42 @@ rtl::OUString viewKind(const Reference<css::frame::XController>& controller)
     const Reference<css::lang::XServiceInfo> info(controller, UNO_QUERY);
     return info.is() ? info->getImplementationName() : rtl::OUString();
 }
+
+// Closes a Word preview's window once the user leaves the preview. The
+// document was opened only to be previewed: "Close Preview" would otherwise
+// drop the user into it read-only, and closing that into the office's
+// start screen. The close runs on a thread of its own, never inside the
+// office's notification.
+class CloseWhenPreviewEnds : public cppu::WeakImplHelper1<css::frame::XFrameActionListener> {
+public:
+    explicit CloseWhenPreviewEnds(rtl::OUString normalViewKind) : normalViewKind_(std::move(normalViewKind)) {}
+
+    void SAL_CALL frameAction(const css::frame::FrameActionEvent& event) override
+    {
+        if (event.Action != css::frame::FrameAction_COMPONENT_REATTACHED
+            && event.Action != css::frame::FrameAction_COMPONENT_ATTACHED)
+            return;
+        const Reference<css::frame::XFrame> frame = event.Frame;
+        const rtl::Reference<CloseWhenPreviewEnds> self(this);
+        std::thread([self, frame] {
+            try {
+                if (self->closing_.load() || viewKind(frame->getController()) != self->normalViewKind_)
+                    return;
+                if (self->closing_.exchange(true))
+                    return;
+                frame->removeFrameActionListener(Reference<css::frame::XFrameActionListener>(self.get()));
+                Reference<css::util::XCloseable>(frame, UNO_QUERY_THROW)->close(true);
+            } catch (const css::uno::Exception&) {
+                // Closed by the user, or the office has gone: nothing left to close.
+            }
+        }).detach();
+    }
+    void SAL_CALL disposing(const css::lang::EventObject&) override {}
+
+private:
+    const rtl::OUString normalViewKind_;
+    std::atomic<bool> closing_{false};
+};
 
 } // namespace
 
@@ -113,6 +154,7 @@ void Preview::waitUntilClosed()
 
 void Preview::leaveOpen()
 {
+    frame_->addFrameActionListener(new CloseWhenPreviewEnds(normalViewKind_));
     document_->detach();
 }
 
