@@ -6,6 +6,7 @@
 #include "HeadlessMain.h"
 #include "JapaneseTexts.h"
 #include "OfficeLifetime.h"
+#include "PopupAccessibility.h"
 #include "ProgramConsole.h"
 #include "ProgramIcon.h"
 #include "Startup.h"
@@ -48,6 +49,7 @@ int runWindows(int argc, char** argv)
     QApplication::setWindowIcon(pravik::programIcon());
     pravik::installJapaneseFontSubstitutes();
     QApplication::setFont(pravik::windowFont());
+    pravik::exposeOpenPopupMenus();
     pravik::QtDialogs dialogs;
     try {
         pravik::Windows windows = pravik::createWindows(dialogs, pravik::executableDir());

@@ -1,9 +1,11 @@
 // The main window's commands on the selected rows, as the user reaches them.
 #include "MainWindowFixture.h"
+#include "PopupAccessibility.h"
 #include "UEdit.h"
 
 #include <QHeaderView>
 #include <QItemSelectionModel>
+#include <QAccessible>
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QListView>
@@ -410,4 +412,21 @@ TEST_F(ListCommandsTest, CommandsWithNothingToActOnSaySoInTheStatusBar)
     window->deleteSelectedRows();
     EXPECT_EQ(window->statusText(), QStringLiteral("削除する行を選んでください"));
     EXPECT_EQ(names().size(), 5u);
+}
+
+TEST_F(ListCommandsTest, OpenPopupMenusAreFoundUnderTheWindowAsScreenReadersLook)
+{
+    exposeOpenPopupMenus();
+    startWith(fiveRows());
+    button("btnHyouji")->click();
+    auto* views = window->findChild<QMenu*>(QStringLiteral("hpop"));
+    ASSERT_TRUE(views->isVisible());
+    QAccessibleInterface* root = QAccessible::queryAccessibleInterface(window.get());
+    QStringList found;
+    for (int i = 0; i < root->childCount(); ++i)
+        if (QAccessibleInterface* child = root->child(i); child && child->object() == views)
+            for (int item = 0; item < child->childCount(); ++item)
+                found << child->child(item)->text(QAccessible::Name);
+    EXPECT_EQ(found, (QStringList{QStringLiteral("詳細(S)"), QStringLiteral("一覧(L)"), QStringLiteral("アイコン（M）")}));
+    views->hide();
 }
