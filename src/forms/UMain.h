@@ -234,6 +234,7 @@ private:
     // window's other members go.
     std::unique_ptr<AutomationWorker> worker_;
     bool officeWorkRunning_ = false;
+    bool launchRunning_ = false;
 };
 
 } // namespace pravik

@@ -46,9 +46,9 @@ void TFmMain::FormShow()
 
 void TFmMain::closeEvent(QCloseEvent* event)
 {
-    // The run's loop is still on the stack: closing now would pull the
-    // window out from under it.
-    if (officeWorkRunning_) {
+    // A run's or a launch's loop is still on the stack: closing now would
+    // pull the window out from under it.
+    if (officeWorkRunning_ || launchRunning_) {
         event->ignore();
         return;
     }

@@ -4,6 +4,7 @@
 
 #include "Dialogs.h"
 #include "FileLaunch.h"
+#include "FlagScope.h"
 #include "ShellOpen.h"
 #include "UDialog.h"
 
@@ -81,6 +82,8 @@ void TFmMain::launchSelectedFiles()
         std::vector<PrintEntry> rows;
         for (const size_t row : selectedRows())
             rows.push_back(list_.at(row));
+        // The launch's loop is on the stack: the window must not close under it.
+        const FlagScope busy(launchRunning_);
         MainWindowLaunchHost host(*this);
         launchFiles(host, rows);
     });
@@ -92,8 +95,11 @@ void TFmMain::launchFirstSelected()
         const std::vector<size_t> rows = selectedRows();
         if (rows.empty())
             return;
+        // A copy: the events run before the file opens may change the list.
+        const PrintEntry row = list_.at(rows.front());
+        const FlagScope busy(launchRunning_);
         MainWindowLaunchHost host(*this);
-        launchFirstFile(host, list_.at(rows.front()));
+        launchFirstFile(host, row);
     });
 }
 

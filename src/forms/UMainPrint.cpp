@@ -4,6 +4,7 @@
 
 #include "Dialogs.h"
 #include "EventLoopWait.h"
+#include "FlagScope.h"
 #include "OfficeJobs.h"
 #include "PrintRun.h"
 #include "SystemPrinters.h"
@@ -115,23 +116,6 @@ void TFmMain::btnPrtClick()
     PrintFiles(0);
 }
 
-namespace {
-
-// Marks the window busy with office work however the work ends.
-class OfficeWorkScope {
-public:
-    explicit OfficeWorkScope(bool& running) : running_(running), outer_(running) { running_ = true; }
-    ~OfficeWorkScope() { running_ = outer_; }
-    OfficeWorkScope(const OfficeWorkScope&) = delete;
-    OfficeWorkScope& operator=(const OfficeWorkScope&) = delete;
-
-private:
-    bool& running_;
-    bool outer_;
-};
-
-} // namespace
-
 void TFmMain::PrintFiles(int mode)
 {
     if (list_.empty() || (settings_.printTarget != AllRows && selectedRows().empty())) {
@@ -140,7 +124,7 @@ void TFmMain::PrintFiles(int mode)
         return;
     }
     guarded([this, mode] {
-        const OfficeWorkScope busy(officeWorkRunning_);
+        const FlagScope busy(officeWorkRunning_);
         MainWindowPrintHost host(*this);
         AutomationPrintJobs direct(services_.automation, settings_);
         EventLoopWait wait;
@@ -164,7 +148,7 @@ void TFmMain::PrintFiles(int mode)
 
 void TFmMain::runOfficeWork(const std::function<void()>& work)
 {
-    const OfficeWorkScope busy(officeWorkRunning_);
+    const FlagScope busy(officeWorkRunning_);
     EventLoopWait wait;
     worker_->run(work, wait, officeDeadline(settings_.officeTimeout));
 }

@@ -14,6 +14,7 @@
 #include <QScrollBar>
 #include <QPushButton>
 #include <QTest>
+#include <QTimer>
 
 #ifdef _WIN32
 #include <windows.h>
@@ -429,4 +430,27 @@ TEST_F(ListCommandsTest, OpenPopupMenusAreFoundUnderTheWindowAsScreenReadersLook
                 found << child->child(item)->text(QAccessible::Name);
     EXPECT_EQ(found, (QStringList{QStringLiteral("詳細(S)"), QStringLiteral("一覧(L)"), QStringLiteral("アイコン（M）")}));
     views->hide();
+}
+
+TEST_F(ListCommandsTest, ALaunchKeepsItsRowsAndTheWindowWhateverHappensMeanwhile)
+{
+    startWith(fiveRows());
+    select({2});
+    // A new list arrives while the launch lets events through: the row in
+    // hand is the one chosen, not what now lies at its place.
+    QTimer::singleShot(0, window.get(), [this] { window->printList().replaceAll({entry("other.doc")}); });
+    window->launchFirstSelected();
+    EXPECT_EQ(opened, (std::vector<std::string>{"/docs/2.doc"}));
+
+    // Closing the window while the files open is refused until they have.
+    startWith(fiveRows());
+    select({0, 1});
+    openDocument = [this](const std::string& path) {
+        opened.push_back(path);
+        EXPECT_FALSE(window->close()) << "closed during the launch";
+        return std::string();
+    };
+    window->launchSelectedFiles();
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_TRUE(window->close());
 }
