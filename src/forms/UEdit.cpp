@@ -1,6 +1,7 @@
 #include "UEdit.h"
 
 #include "Dialogs.h"
+#include "FlagScope.h"
 #include "Fonts.h"
 #include "OfficeJobs.h"
 #include "PageRanges.h"
@@ -93,6 +94,27 @@ TFmEdit::TFmEdit(TFmMain& main)
     const QAbstractItemModel* model = main_.listView()->model();
     connect(model, &QAbstractItemModel::modelReset, this, &TFmEdit::closeIfRowIsGone);
     connect(model, &QAbstractItemModel::rowsRemoved, this, &TFmEdit::closeIfRowIsGone);
+    connect(model, &QAbstractItemModel::dataChanged, this, &TFmEdit::followRowChangedElsewhere);
+}
+
+void TFmEdit::followRowChangedElsewhere(const QModelIndex& first, const QModelIndex& last)
+{
+    if (savingRow_ || !isVisible() || !current_.isValid() || current_.row() < first.row()
+        || current_.row() > last.row())
+        return;
+    // A rename in the main window, say: a later write-back must not undo it.
+    // A field the user has typed in keeps what was typed.
+    const PrintEntry& row = main_.printList().at(static_cast<size_t>(current_.row()));
+    const auto follow = [](QLineEdit* field, ShownText& kept, std::string stored) {
+        if (field->isModified())
+            return;
+        kept = ShownText(std::move(stored));
+        field->setText(kept.shown());
+    };
+    follow(edtFile, fileText_, row.fileName);
+    follow(edtMemo, memoText_, row.memo);
+    follow(edtFilepass, pathText_, row.filePath);
+    follow(edtPage, pageText_, pageFieldOf(row));
 }
 
 void TFmEdit::buildLayout()
@@ -308,6 +330,7 @@ void TFmEdit::SaveEntry()
 {
     if (!current_.isValid())
         return;
+    const FlagScope saving(savingRow_);
     const auto row = static_cast<size_t>(current_.row());
     const PrintEntry before = main_.printList().at(row);
     SheetCheckList sheets(chkLst);

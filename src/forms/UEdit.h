@@ -41,6 +41,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    void followRowChangedElsewhere(const QModelIndex& first, const QModelIndex& last);
     // What the run would refuse in a written-back row, for the user now;
     // empty when nothing.
     static QString printProblem(const PrintEntry& entry, DocumentKind shownGroup);
@@ -59,6 +60,8 @@ private:
 
     TFmMain& main_;
     QPersistentModelIndex current_;
+    // While the editor writes its own row back: that change is not one made elsewhere.
+    bool savingRow_ = false;
     QString browseFilter_;
     bool sheetButtonLoads_ = false;
     // What the text fields were loaded from, so untouched text is written

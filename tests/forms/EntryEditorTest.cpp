@@ -108,6 +108,26 @@ TEST_F(EntryEditorTest, PagesOrCopiesTheRunWouldRefuseAreToldAtWriteBackAndKept)
     EXPECT_EQ(dialogs.warnings.size(), warned);
 }
 
+TEST_F(EntryEditorTest, ARenameInTheMainWindowIsNotUndoneByTheEditor)
+{
+    open({row("/d/report.doc"), row("/d/plan.doc")});
+    PrintEntry renamed = stored(0);
+    renamed.fileName = "week report.doc";
+    window->printList().setEntry(0, renamed);
+    EXPECT_EQ(field("edtFile")->text(), QStringLiteral("week report.doc"));
+    pushButton("btnClose")->click();
+    EXPECT_EQ(stored(0).fileName, "week report.doc");
+
+    // What the user typed in the editor wins over a change elsewhere.
+    open({row("/d/report.doc")});
+    QTest::keyClicks(field("edtMemo"), "typed");
+    PrintEntry changed = stored(0);
+    changed.memo = "from elsewhere";
+    window->printList().setEntry(0, changed);
+    pushButton("btnClose")->click();
+    EXPECT_EQ(stored(0).memo, "typed");
+}
+
 TEST_F(EntryEditorTest, HandWrittenPagesWithoutQuotesAreShownWhole)
 {
     open({row("/d/report.doc", "15,30")});
