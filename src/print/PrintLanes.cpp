@@ -260,6 +260,11 @@ void PrintLanes::discardAhead()
         } catch (...) {
             // Discarded: what became of it no longer matters to anyone.
         }
+        // Its rendered files go now, not when the lane's thread lets go of
+        // the row a moment later. A lane still busy with it (past its
+        // deadline) drops them itself.
+        if (row->item->done())
+            row->handOvers.clear();
     }
 }
 
