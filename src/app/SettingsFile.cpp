@@ -59,16 +59,6 @@ std::vector<std::string> splitAtCommas(const std::string& text)
     }
 }
 
-bool fileExists(const std::string& cp932Path)
-{
-    std::error_code ec;
-    try {
-        return std::filesystem::is_regular_file(codec::toOsPath(cp932Path), ec);
-    } catch (const codec::ConversionError&) {
-        return false;
-    }
-}
-
 } // namespace
 
 const std::vector<std::string>& designedHeadings()
@@ -149,7 +139,7 @@ void loadSettings(const std::string& iniPath, Settings& settings, StartupWindow&
         list.listFileName.clear();
         list.changed = false;
         // Named when it has gone, so that an empty window is not a riddle.
-        if (!fileExists(lastList))
+        if (!regularFileExists(lastList))
             throw Error(formatMessage("前回のリスト %s が見つからないため、開けませんでした",
                                       codec::toDisplay(lastList)));
         list.loadListFile(lastList);

@@ -372,8 +372,8 @@ QString TFmEdit::printProblem(const PrintEntry& entry, DocumentKind shownGroup)
         const QString copies = toQString(entry.copies);
         bool number = false;
         const int count = copies.toInt(&number);
-        if (!number || count < 1 || count > 999)
-            problems << QStringLiteral("部数 %1 は使えません（1 から 999 まで）。").arg(copies);
+        if (!number || count < 1 || count > kMaxCopies)
+            problems << QStringLiteral("部数 %1 は使えません（1 から %2 まで）。").arg(copies).arg(kMaxCopies);
     }
     if (shownGroup == DocumentKind::Word && !entry.pagesOrSheets.empty()) {
         try {

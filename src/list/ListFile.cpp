@@ -78,6 +78,18 @@ long lineNumberAt(std::string_view text, size_t at)
     return line;
 }
 
+// A Word document or an Excel workbook opened by mistake: the binary
+// formats' compound file, or the zip of the newer ones.
+bool isOfficeContainer(std::string_view bytes)
+{
+    return bytes.starts_with("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1") || bytes.starts_with("PK\x03\x04");
+}
+
+Error notAListError(const std::string& cp932Path)
+{
+    return Error(formatMessage("ファイル %s はリストファイルではありません", codec::toDisplay(cp932Path)));
+}
+
 } // namespace
 
 ListFileContent parseListFile(std::string_view bytes)
@@ -128,21 +140,15 @@ std::string formatListFile(const std::vector<PrintEntry>& entries)
     return text;
 }
 
-namespace {
-
-// A Word document or an Excel workbook opened by mistake: the binary
-// formats' compound file, or the zip of the newer ones.
-bool isOfficeContainer(std::string_view bytes)
+bool regularFileExists(const std::string& cp932Path)
 {
-    return bytes.starts_with("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1") || bytes.starts_with("PK\x03\x04");
+    std::error_code ec;
+    try {
+        return std::filesystem::is_regular_file(codec::toOsPath(cp932Path), ec);
+    } catch (const codec::ConversionError&) {
+        return false;
+    }
 }
-
-Error notAListError(const std::string& cp932Path)
-{
-    return Error(formatMessage("ファイル %s はリストファイルではありません", codec::toDisplay(cp932Path)));
-}
-
-} // namespace
 
 ListFileContent readListFile(const std::string& cp932Path)
 {

@@ -29,6 +29,10 @@ ListFileContent parseListFile(std::string_view bytes);
 // field of the file by a line.
 std::string formatListFile(const std::vector<PrintEntry>& entries);
 
+// Whether a regular file lies at the CP932 path (false for a path the
+// system cannot name).
+bool regularFileExists(const std::string& cp932Path);
+
 // Throws Error "ファイル %s は開けません" when the file cannot be read, and a
 // message naming the file when it is not a regular file (a FIFO or a device
 // would block the reader) or holds a NUL byte.

@@ -2,9 +2,6 @@
 
 #include "ListFile.h"
 #include "PathParts.h"
-#include "TextCodec.h"
-
-#include <filesystem>
 
 namespace pravik {
 
@@ -20,16 +17,6 @@ void ListFileCommands::markSaved()
     ui_.setSaveEnabled(false);
 }
 
-namespace {
-
-bool fileExists(const std::string& cp932Path)
-{
-    std::error_code ec;
-    return std::filesystem::exists(codec::toOsPath(cp932Path), ec);
-}
-
-} // namespace
-
 bool ListFileCommands::saveThroughDialog()
 {
     // The name as saved, with the extension the dialog may have added: an
@@ -38,7 +25,7 @@ bool ListFileCommands::saveThroughDialog()
     std::optional<std::string> chosen;
     do
         chosen = ui_.chooseListToSave(saveFolder_);
-    while (chosen && fileExists(*chosen) && !ui_.confirmReplace(*chosen));
+    while (chosen && regularFileExists(*chosen) && !ui_.confirmReplace(*chosen));
     if (!chosen)
         return false;
     list_.saveListFile(*chosen);

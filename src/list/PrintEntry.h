@@ -5,6 +5,10 @@
 
 namespace pravik {
 
+// The most copies a row may ask for: what the entry editor's three-digit
+// field takes, and what a run accepts.
+inline constexpr int kMaxCopies = 999;
+
 // One row of the print list. All fields are CP932 text, stored as the list
 // file stores them; the order is the list file's field order.
 struct PrintEntry {

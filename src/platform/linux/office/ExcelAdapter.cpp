@@ -5,6 +5,7 @@
 #include "OfficePrinting.h"
 #include "AutomationWorker.h"
 #include "Preview.h"
+#include "PrintEntry.h"
 #include "TextCodec.h"
 #include "ValueCoercion.h"
 
@@ -16,8 +17,6 @@ namespace pravik::office {
 
 namespace {
 
-// As many as the entry editor's copies field takes (three digits).
-constexpr int kMaxCopies = 999;
 
 struct Workbook;
 

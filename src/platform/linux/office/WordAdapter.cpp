@@ -4,6 +4,7 @@
 #include "OfficeDocument.h"
 #include "OfficePrinting.h"
 #include "PageRanges.h"
+#include "PrintEntry.h"
 #include "Preview.h"
 #include "ValueCoercion.h"
 
@@ -17,8 +18,6 @@ namespace pravik::office {
 
 namespace {
 
-// As many as the entry editor's copies field takes (three digits).
-constexpr int kMaxCopies = 999;
 
 // Word's constants as the job passes them.
 constexpr int kPrintAllDocument = 0;  // wdPrintAllDocument
