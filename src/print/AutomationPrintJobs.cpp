@@ -1,5 +1,6 @@
 #include "OfficeJobs.h"
 
+#include "AutomationWorker.h"
 #include "JobNotes.h"
 
 #include <utility>
@@ -31,7 +32,10 @@ JobOutcome AutomationPrintJobs::noted(Job job)
         // failed would have it printed twice by whoever prints the failed
         // rows again, so it counts as printed and the failure is told.
         notes_ = std::move(taken.notes);
-        notes_.push_back(jobnotes::failedAfterAcceptance(error.what()));
+        // Cut short at its deadline, the job's error is only the echo of that.
+        const std::optional<std::chrono::seconds> deadline = currentWorkAbandoned();
+        notes_.push_back(jobnotes::failedAfterAcceptance(deadline ? DeadlineExceeded(*deadline).what()
+                                                                  : error.what()));
         return JobOutcome::Done;
     }
 }

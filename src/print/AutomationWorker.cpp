@@ -9,6 +9,16 @@ thread_local WorkItem* currentItem = nullptr;
 // While the work waits on the user, the waiting side looks again this often
 // for the moment the server's clock starts again.
 constexpr auto kUserWaitRecheck = std::chrono::seconds(1);
+// Work given up is told again this often until it is back: an office being
+// restarted at the first attempt has a process to end at the next.
+constexpr auto kAbandonRepeat = std::chrono::seconds(1);
+
+std::function<void()> cutterOf(const std::shared_ptr<AutomationBackend>& backend)
+{
+    if (!backend)
+        return nullptr;
+    return [backend] { backend->abandon(); };
+}
 
 } // namespace
 
@@ -48,10 +58,45 @@ std::optional<WorkClock::time_point> WorkItem::serverWaitSince() const
     return since_;
 }
 
+void WorkItem::abandon(std::chrono::seconds deadline)
+{
+    std::lock_guard lock(mutex_);
+    if (done_)
+        return;
+    abandonedAt_ = deadline;
+    if (printSystemWaits_ > 0) {
+        cutInPrintSystem_ = true;
+        return;
+    }
+    // Under the lock: the work cannot end and its thread take other work
+    // in the meantime.
+    if (cutter_)
+        cutter_();
+}
+
+std::exception_ptr WorkItem::error() const
+{
+    std::lock_guard lock(mutex_);
+    return error_;
+}
+
+bool WorkItem::abandoned() const
+{
+    std::lock_guard lock(mutex_);
+    return abandonedAt_.has_value();
+}
+
+bool WorkItem::cutInPrintSystem() const
+{
+    std::lock_guard lock(mutex_);
+    return cutInPrintSystem_;
+}
+
 void WorkItem::finish(std::exception_ptr error)
 {
     std::lock_guard lock(mutex_);
     done_ = true;
+    cutter_ = nullptr;
     error_ = std::move(error);
     // Under the lock, so that a waiter that cancels its notice cannot have
     // it run afterwards.
@@ -96,7 +141,7 @@ void AutomationWorker::loop()
             task = std::move(tasks_.front());
             tasks_.pop_front();
         }
-        runItem(*task.item, std::move(task.work));
+        runItem(*task.item, std::move(task.work), backend_);
     }
     if (backend_)
         backend_->leaveThread();
@@ -109,12 +154,14 @@ std::shared_ptr<WorkItem> AutomationWorker::queuedItem()
     return item;
 }
 
-void AutomationWorker::runItem(WorkItem& item, std::function<void()> work)
+void AutomationWorker::runItem(WorkItem& item, std::function<void()> work,
+                               const std::shared_ptr<AutomationBackend>& backend)
 {
     {
         std::lock_guard lock(item.mutex_);
         item.userWaits_ = 0;
         item.since_ = WorkClock::now();
+        item.cutter_ = cutterOf(backend);
     }
     WorkItem* const outer = currentItem;
     currentItem = &item;
@@ -123,6 +170,11 @@ void AutomationWorker::runItem(WorkItem& item, std::function<void()> work)
         work();
     } catch (...) {
         error = std::current_exception();
+    }
+    {
+        // Whatever the work waited on is no longer this work's to end.
+        std::lock_guard lock(item.mutex_);
+        item.cutter_ = nullptr;
     }
     // The work's own objects are gone before it counts as done.
     work = nullptr;
@@ -149,39 +201,49 @@ std::shared_ptr<WorkItem> AutomationWorker::post(std::function<void()> work)
 void AutomationWorker::await(const std::shared_ptr<WorkItem>& item, WorkWait& wait,
                              std::chrono::seconds deadline)
 {
-    awaitItem(item, wait, deadline, [this] {
-        if (backend_)
-            backend_->abandon();
-    });
+    awaitItem(item, wait, deadline);
 }
 
 void AutomationWorker::awaitItem(const std::shared_ptr<WorkItem>& item, WorkWait& wait,
-                                 std::chrono::seconds deadline, const std::function<void()>& abandon)
+                                 std::chrono::seconds deadline)
 {
     for (;;) {
-        const std::optional<WorkClock::time_point> since = item->serverWaitSince();
-        const WorkClock::time_point until = since ? *since + deadline : WorkClock::now() + kUserWaitRecheck;
-        if (since && WorkClock::now() >= until && !item->done())
-            break;
-        wait.waitFor(*item, until);
         if (item->done()) {
-            std::exception_ptr error;
-            {
-                std::lock_guard lock(item->mutex_);
-                error = item->error_;
-            }
-            if (error)
+            if (std::exception_ptr error = item->error())
                 std::rethrow_exception(error);
             return;
         }
+        const std::optional<WorkClock::time_point> since = item->serverWaitSince();
+        const WorkClock::time_point until = since ? *since + deadline : WorkClock::now() + kUserWaitRecheck;
+        if ((since && WorkClock::now() >= until) || item->abandoned())
+            break;
+        wait.waitFor(*item, until);
     }
 
-    abandon();
-    // The blocked call returns with an error once its server is gone; what
-    // the work then throws says less than the deadline does.
-    while (!item->done())
-        wait.waitFor(*item, WorkClock::now() + std::chrono::hours(1));
+    while (!item->done()) {
+        item->abandon(deadline);
+        wait.waitFor(*item, WorkClock::now() + kAbandonRepeat);
+    }
+    const std::exception_ptr error = item->error();
+    // Its job reached the print system before the work was cut short: the
+    // row printed, and the work's notes say what happened after.
+    if (!error)
+        return;
+    // The print layer has found out what became of the job and says so.
+    if (item->cutInPrintSystem())
+        std::rethrow_exception(error);
+    // The blocked call returned with an error once its server was gone; what
+    // the work then threw says less than the deadline does.
     throw DeadlineExceeded(deadline);
+}
+
+std::optional<std::chrono::seconds> currentWorkAbandoned()
+{
+    WorkItem* const item = currentItem;
+    if (!item)
+        return std::nullopt;
+    std::lock_guard lock(item->mutex_);
+    return item->abandonedAt_;
 }
 
 UserWait::UserWait() : item_(currentItem)
@@ -199,6 +261,22 @@ UserWait::~UserWait()
     std::lock_guard lock(item_->mutex_);
     if (--item_->userWaits_ == 0)
         item_->since_ = WorkClock::now();
+}
+
+PrintSystemWait::PrintSystemWait() : item_(currentItem)
+{
+    if (!item_)
+        return;
+    std::lock_guard lock(item_->mutex_);
+    ++item_->printSystemWaits_;
+}
+
+PrintSystemWait::~PrintSystemWait()
+{
+    if (!item_)
+        return;
+    std::lock_guard lock(item_->mutex_);
+    --item_->printSystemWaits_;
 }
 
 } // namespace pravik

@@ -38,11 +38,25 @@ public:
     // on the user (a preview left open for reading), which no deadline limits.
     std::optional<WorkClock::time_point> serverWaitSince() const;
 
+    // Gives the work up once it has run past `deadline`, from any thread, as
+    // often as needed: while it waits on the print system, that call is cut
+    // short (the print layer looks at the flag); otherwise whatever the work
+    // waits on is ended. Nothing happens once the work is done, so a thread
+    // that has gone on to other work is never touched.
+    void abandon(std::chrono::seconds deadline);
+    bool abandoned() const;
+    // True when abandon() found the work waiting on the print system: what
+    // became of its job is the print layer's to say.
+    bool cutInPrintSystem() const;
+
 private:
     friend class AutomationWorker;
     friend class UserWait;
+    friend class PrintSystemWait;
+    friend std::optional<std::chrono::seconds> currentWorkAbandoned();
 
     void finish(std::exception_ptr error);
+    std::exception_ptr error() const;
 
     mutable std::mutex mutex_;
     mutable std::condition_variable changed_;
@@ -51,6 +65,11 @@ private:
     std::function<void()> notify_;
     int userWaits_ = 0;
     WorkClock::time_point since_ = WorkClock::now();
+    // Ends what the work waits on; set only while the work runs.
+    std::function<void()> cutter_;
+    std::optional<std::chrono::seconds> abandonedAt_;
+    int printSystemWaits_ = 0;
+    bool cutInPrintSystem_ = false;
 };
 
 // How the handing-over thread spends the wait: blocked (no window to keep
@@ -73,6 +92,10 @@ public:
     explicit DeadlineExceeded(std::chrono::seconds deadline);
 };
 
+// The deadline the work running on the calling thread was abandoned at;
+// nullopt while it may go on (and on a thread that runs no work).
+std::optional<std::chrono::seconds> currentWorkAbandoned();
+
 // The one thread that makes every call of a backend, started and ended with
 // it. Objects of a backend may belong to the thread that made them (a COM
 // apartment does), so all work that touches them runs here, one piece at a
@@ -90,9 +113,10 @@ public:
 
     // Runs work on the worker thread while `wait` passes the time, and
     // rethrows what the work threw. Work that has waited on the server for
-    // longer than `deadline` is given up: the backend is told to abandon it,
-    // and once the work is back, DeadlineExceeded is thrown instead of its
-    // own error.
+    // longer than `deadline` is given up: the backend is told to abandon it
+    // (again and again until the work is back), and DeadlineExceeded is
+    // thrown instead of the work's own error. Work that still ended well
+    // (its job was accepted before it was cut short) returns as usual.
     void run(std::function<void()> work, WorkWait& wait, std::chrono::seconds deadline);
 
     // run() in two halves, for work that goes on while the caller does
@@ -103,12 +127,13 @@ public:
 
     // Work that waits where whichever of several workers is free first takes
     // it: its item, whose deadline counts only from when a worker runs it
-    // with runItem() (inside work handed to that worker). awaitItem() waits
-    // for it as await() does and calls `abandon` at the deadline.
+    // with runItem() (inside work handed to that worker, whose backend is
+    // told to abandon it). awaitItem() waits for it as await() does.
     static std::shared_ptr<WorkItem> queuedItem();
-    static void runItem(WorkItem& item, std::function<void()> work);
+    static void runItem(WorkItem& item, std::function<void()> work,
+                        const std::shared_ptr<AutomationBackend>& backend);
     static void awaitItem(const std::shared_ptr<WorkItem>& item, WorkWait& wait,
-                          std::chrono::seconds deadline, const std::function<void()>& abandon);
+                          std::chrono::seconds deadline);
 
 private:
     struct Task {
@@ -134,6 +159,21 @@ public:
     ~UserWait();
     UserWait(const UserWait&) = delete;
     UserWait& operator=(const UserWait&) = delete;
+
+private:
+    WorkItem* item_;
+};
+
+// While alive on a worker thread, the work in hand waits on the print system:
+// an abandonment then leaves the office alone and lets the print layer cut
+// its own call short (it looks at currentWorkAbandoned()) and find out what
+// the print system received.
+class PrintSystemWait {
+public:
+    PrintSystemWait();
+    ~PrintSystemWait();
+    PrintSystemWait(const PrintSystemWait&) = delete;
+    PrintSystemWait& operator=(const PrintSystemWait&) = delete;
 
 private:
     WorkItem* item_;

@@ -104,10 +104,11 @@ void PrintLanes::startAhead(const PrintEntry& entry, PrintMode mode, const std::
         return;
     std::erase_if(takers_, [](const std::shared_ptr<WorkItem>& taker) { return taker->done(); });
     Lane& taker = lane(idle);
-    takers_.push_back(taker.worker->post([this, idle, &jobs = *taker.jobs] { takeRows(idle, jobs); }));
+    takers_.push_back(taker.worker->post(
+        [this, idle, &jobs = *taker.jobs, backend = taker.worker->backend()] { takeRows(idle, jobs, backend); }));
 }
 
-void PrintLanes::takeRows(int index, PrintJobs& jobs)
+void PrintLanes::takeRows(int index, PrintJobs& jobs, const std::shared_ptr<AutomationBackend>& backend)
 {
     for (;;) {
         std::shared_ptr<AheadRow> row;
@@ -119,9 +120,9 @@ void PrintLanes::takeRows(int index, PrintJobs& jobs)
             }
             row = std::move(waiting_.front());
             waiting_.pop_front();
-            row->lane = index;
         }
-        AutomationWorker::runItem(*row->item, [this, &row, &jobs] { runAhead(*row, jobs); });
+        // A deadline ends this row's office while it runs this row only.
+        AutomationWorker::runItem(*row->item, [this, &row, &jobs] { runAhead(*row, jobs); }, backend);
     }
 }
 
@@ -148,20 +149,7 @@ void PrintLanes::runAhead(AheadRow& row, PrintJobs& jobs)
 
 void PrintLanes::awaitRow(const AheadRow& row)
 {
-    AutomationWorker::awaitItem(row.item, wait_, deadline_, [&] { abandonLaneOf(row); });
-}
-
-void PrintLanes::abandonLaneOf(const AheadRow& row)
-{
-    int index;
-    {
-        std::lock_guard lock(takeMutex_);
-        index = row.lane;
-    }
-    if (index < 0)
-        return; // not begun: no office to stop
-    if (const std::shared_ptr<AutomationBackend>& backend = lanes_[static_cast<size_t>(index)]->worker->backend())
-        backend->abandon();
+    AutomationWorker::awaitItem(row.item, wait_, deadline_);
 }
 
 JobOutcome PrintLanes::run(const PrintEntry& entry, PrintMode mode, const std::string& currentPrinter,
@@ -252,6 +240,10 @@ void PrintLanes::discardAhead()
     if (ahead_.empty())
         return;
     gate_.refuseThrough(nextTicket_ - 1);
+    // Nobody waits for rows that will never print: those in flight are given
+    // up at once, their offices ended (rows not begun are refused above).
+    for (const std::shared_ptr<AheadRow>& row : ahead_)
+        row->item->abandon(deadline_);
     while (!ahead_.empty()) {
         const std::shared_ptr<AheadRow> row = std::move(ahead_.front());
         ahead_.pop_front();

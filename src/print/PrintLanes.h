@@ -71,7 +71,6 @@ private:
         PrintMode mode = PrintMode::Print;
         std::string currentPrinter;
         std::shared_ptr<WorkItem> item = AutomationWorker::queuedItem();
-        int lane = -1; // the lane that took it; under takeMutex_
         // Written by that lane before the item is done.
         JobOutcome outcome = JobOutcome::Done;
         std::vector<std::string> notes;
@@ -81,11 +80,10 @@ private:
     Lane& lane(int index);
     // On lane `index`'s thread: takes the waiting rows one by one, first
     // come first, until none waits.
-    void takeRows(int index, PrintJobs& jobs);
+    void takeRows(int index, PrintJobs& jobs, const std::shared_ptr<AutomationBackend>& backend);
     void runAhead(AheadRow& row, PrintJobs& jobs);
     // Waits for the row's job, abandoning it on its office at the deadline.
     void awaitRow(const AheadRow& row);
-    void abandonLaneOf(const AheadRow& row);
     // A row that ran ahead: its job's end, then its hand-over.
     JobOutcome collect(AheadRow& row);
     // The row's job: collected when it was started ahead, else run now.

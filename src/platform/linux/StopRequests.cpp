@@ -1,5 +1,6 @@
 #include "StopRequests.h"
 
+#include <atomic>
 #include <csignal>
 #include <initializer_list>
 #include <unistd.h>
@@ -8,17 +9,19 @@ namespace pravik {
 
 namespace {
 
-volatile std::sig_atomic_t firstRequest = 0;
+// Lock-free, so safe in a handler; exchanged, so that of two signals taken
+// by two threads at once exactly one is the first.
+std::atomic<int> firstRequest{0};
+static_assert(std::atomic<int>::is_always_lock_free);
 void (*immediateExit)() = nullptr;
 
 extern "C" void onStopSignal(int signal)
 {
-    if (firstRequest != 0) {
+    if (firstRequest.exchange(signal) != 0) {
         if (immediateExit)
             immediateExit();
         ::_exit(128 + signal);
     }
-    firstRequest = signal;
 }
 
 } // namespace
@@ -31,14 +34,17 @@ void handleStopRequests(void (*beforeImmediateExit)())
     // Whatever thread it lands on, a read from the office's pipe must go on,
     // not fail as if the office had gone.
     action.sa_flags = SA_RESTART;
+    // The three wait for each other on the thread that took one of them.
     sigemptyset(&action.sa_mask);
+    for (const int signal : {SIGTERM, SIGINT, SIGHUP})
+        sigaddset(&action.sa_mask, signal);
     for (const int signal : {SIGTERM, SIGINT, SIGHUP})
         ::sigaction(signal, &action, nullptr);
 }
 
 int stopRequest()
 {
-    return firstRequest;
+    return firstRequest.load();
 }
 
 } // namespace pravik

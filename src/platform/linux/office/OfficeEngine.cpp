@@ -1,5 +1,6 @@
 #include "OfficeEngine.h"
 
+#include "AutomationWorker.h"
 #include "Error.h"
 #include "OfficeLeftovers.h"
 #include "SystemPrinters.h"
@@ -12,6 +13,7 @@
 #include <rtl/digest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <clocale>
 #include <csignal>
@@ -178,15 +180,12 @@ bool OfficeEngine::printersAddedSinceStart() const
 
 void OfficeEngine::shutdown()
 {
-    {
-        std::lock_guard lock(groupMutex_);
-        group_ = -1;
-    }
     const bool ran = process_ != nullptr;
     if (process_) {
         if (desktop_.is() && process_->running())
             askToQuit();
         process_->stop();
+        std::lock_guard lock(processMutex_);
         process_.reset();
     }
     // A group killed outright had no time to remove them, its guardian's
@@ -236,9 +235,9 @@ void OfficeEngine::noteDocumentOpened() { ++documentsSinceStart_; }
 
 void OfficeEngine::abandon()
 {
-    std::lock_guard lock(groupMutex_);
-    if (group_ > 0)
-        ::kill(-group_, SIGKILL);
+    std::lock_guard lock(processMutex_);
+    if (process_)
+        process_->killGroup();
 }
 
 std::string OfficeEngine::startFailure(const std::string& reason) const
@@ -312,13 +311,13 @@ void OfficeEngine::start()
     // lose its file names' encoding.
     if (kind_ == EngineKind::Preview && japaneseLocaleAvailable())
         environment.push_back("LC_ALL=ja_JP.UTF-8");
-    process_ = std::make_unique<OfficeProcess>(program, args, slot_->logFile(), leftovers, environment,
-                                               scratch);
-    leftovers_ = leftovers;
     {
-        std::lock_guard lock(groupMutex_);
-        group_ = process_->group();
+        auto process = std::make_shared<OfficeProcess>(program, args, slot_->logFile(), leftovers,
+                                                       environment, scratch);
+        std::lock_guard lock(processMutex_);
+        process_ = std::move(process);
     }
+    leftovers_ = leftovers;
     try {
         connect(pipeName);
     } catch (...) {
@@ -354,6 +353,10 @@ void OfficeEngine::connect(const std::string& pipeName)
                 problem = describe(error);
             }
         }
+        // Work given up while its office starts: the office is ended by the
+        // next abandonment, or now, when this notices first.
+        if (currentWorkAbandoned())
+            throw Error(startFailure("起動中に中止されました"));
         if (!process_->running())
             throw Error(startFailure("起動直後に終了しました"));
         if (std::chrono::steady_clock::now() >= deadline)
@@ -372,7 +375,7 @@ std::unique_ptr<OfficeEngine> previewSlot;
 // The lane whose print office this thread's calls use.
 thread_local int currentLane = 0;
 
-// The slots are filled on the automation threads and read by abandonEngines()
+// The slots are filled on the automation threads and read by abandonLane()
 // on another.
 std::mutex slotMutex;
 
@@ -429,21 +432,19 @@ void shutdownEngines()
         thread.join();
 }
 
-void abandonEngines()
-{
-    std::lock_guard lock(slotMutex);
-    if (previewSlot)
-        previewSlot->abandon();
-    for (std::unique_ptr<OfficeEngine>& slot : printEngines)
-        if (slot)
-            slot->abandon();
-}
+// Rows on the previewing lane that are opening or showing a preview.
+std::atomic<int> previewsInHand{0};
+
+PreviewInHand::PreviewInHand() { ++previewsInHand; }
+
+PreviewInHand::~PreviewInHand() { --previewsInHand; }
 
 void abandonLane(int lane)
 {
     std::lock_guard lock(slotMutex);
-    // The preview office serves the first lane only.
-    if (lane == 0 && previewSlot)
+    // The preview office serves the first lane only, and holds the previews
+    // the user left open: only a row stalled in a preview of its own ends it.
+    if (lane == 0 && previewsInHand > 0 && previewSlot)
         previewSlot->abandon();
     if (lane >= 0 && static_cast<size_t>(lane) < printEngines.size() && printEngines[static_cast<size_t>(lane)])
         printEngines[static_cast<size_t>(lane)]->abandon();

@@ -65,7 +65,8 @@ public:
 
     // Kills the office's process group at once, from any thread, so that a
     // call blocked on it returns with an error. The engine then counts as
-    // dead: the next start() replaces it.
+    // dead: the next start() replaces it. An office still starting is not
+    // waited for by work that was abandoned meanwhile.
     void abandon();
 
 private:
@@ -76,7 +77,10 @@ private:
 
     EngineKind kind_;
     std::optional<ProfileSlot> slot_;
-    std::unique_ptr<OfficeProcess> process_;
+    // Replaced on the engine's thread only, under processMutex_, which
+    // abandon() on another thread holds while it ends the office.
+    std::shared_ptr<OfficeProcess> process_;
+    std::mutex processMutex_;
     Reference<css::uno::XComponentContext> context_;
     Reference<css::frame::XDesktop2> desktop_;
     Reference<css::frame::XDispatchHelper> dispatchHelper_;
@@ -85,9 +89,6 @@ private:
     int documentsSinceStart_ = 0;
     std::vector<std::string> printersAtStart_;
     std::vector<std::string> leftovers_;
-    // The running office's group, for abandon() on another thread.
-    std::mutex groupMutex_;
-    pid_t group_ = -1;
 };
 
 // The program's engines, made on first use and ended by shutdownEngines()
@@ -105,11 +106,21 @@ void usePrintLane(int lane);
 // its work over. A killed office leaves its socket behind.
 std::string singleInstancePipe(const std::string& profileUrl);
 
-// abandon() on each engine that exists, from any thread.
-void abandonEngines();
-// abandon() on the print office of `lane` (and, for lane 0, the preview
-// office), from any thread; the other lanes' offices go on.
+// abandon() on the office the row in hand on `lane` works with, from any
+// thread: the lane's print office, and the preview office only while that row
+// opens or shows a preview. The other lanes' offices go on, and so do the
+// previews the user left open.
 void abandonLane(int lane);
+
+// While one lives, the row in hand on the previewing lane works with the
+// preview office.
+class PreviewInHand {
+public:
+    PreviewInHand();
+    ~PreviewInHand();
+    PreviewInHand(const PreviewInHand&) = delete;
+    PreviewInHand& operator=(const PreviewInHand&) = delete;
+};
 
 // Runs the hook set with setIdleHook, if any.
 void runIdleHook();

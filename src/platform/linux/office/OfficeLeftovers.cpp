@@ -1,12 +1,14 @@
 #include "OfficeLeftovers.h"
 
+#include <algorithm>
 #include <chrono>
 #include <csignal>
 #include <cstdio>
 #include <fcntl.h>
+#include <poll.h>
 #include <sys/random.h>
 #include <sys/stat.h>
-#include <thread>
+#include <sys/syscall.h>
 #include <unistd.h>
 
 namespace pravik::office {
@@ -41,9 +43,6 @@ bool ownedByUs(pid_t pid)
     struct stat info {};
     return ::stat(("/proc/" + std::to_string(pid)).c_str(), &info) == 0 && info.st_uid == ::getuid();
 }
-
-// A process that has ended but is not yet reaped has an empty command line.
-bool alive(pid_t pid) { return !commandLineOf(pid).empty(); }
 
 std::string acceptedPipe(const std::vector<std::string>& args)
 {
@@ -123,22 +122,40 @@ std::vector<pid_t> processesUsingProfile(const std::string& profileUrl)
 
 int endOrphans(const std::string& profileUrl)
 {
-    const std::vector<pid_t> orphans = processesUsingProfile(profileUrl);
+    const std::string wanted = kProfileArgument + profileUrl;
     std::vector<std::string> pipes;
-    for (pid_t pid : orphans)
-        if (std::string pipe = acceptedPipe(commandLineOf(pid)); !pipe.empty())
+    std::vector<int> ending;
+    for (pid_t pid : processesUsingProfile(profileUrl)) {
+        // Held by a descriptor, the process is the one signalled even if it
+        // ends and its id goes to another in the meantime; it is checked
+        // again once held.
+        const int process = static_cast<int>(::syscall(SYS_pidfd_open, pid, 0));
+        if (process < 0)
+            continue; // already gone
+        const std::vector<std::string> args = commandLineOf(pid);
+        if (std::find(args.begin(), args.end(), wanted) == args.end()) {
+            ::close(process);
+            continue;
+        }
+        if (std::string pipe = acceptedPipe(args); !pipe.empty())
             pipes.push_back(pipe);
-    // Nothing of this program is connected to them, and asking would mean
-    // trusting whatever answers on their pipes: they are killed outright.
-    for (pid_t pid : orphans)
-        ::kill(pid, SIGKILL);
+        // Nothing of this program is connected to it, and asking would mean
+        // trusting whatever answers on its pipes: it is killed outright.
+        ::syscall(SYS_pidfd_send_signal, process, SIGKILL, nullptr, 0);
+        ending.push_back(process);
+    }
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
-    for (pid_t pid : orphans)
-        while (alive(pid) && std::chrono::steady_clock::now() < deadline)
-            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    for (int process : ending) {
+        // Readable once the process has ended.
+        pollfd ended {process, POLLIN, 0};
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+            deadline - std::chrono::steady_clock::now());
+        ::poll(&ended, 1, static_cast<int>(std::max<long long>(left.count(), 0)));
+        ::close(process);
+    }
     for (const std::string& pipe : pipes)
         removePipeSockets(pipe);
-    return static_cast<int>(orphans.size());
+    return static_cast<int>(ending.size());
 }
 
 } // namespace pravik::office

@@ -241,6 +241,7 @@ OfficeProcess::~OfficeProcess()
 
 bool OfficeProcess::running()
 {
+    std::lock_guard lock(mutex_);
     if (guardian_ <= 0)
         return false;
     int status;
@@ -257,25 +258,46 @@ bool OfficeProcess::running()
 
 void OfficeProcess::stop()
 {
-    if (lifeline_ >= 0) {
-        ::close(lifeline_);
-        lifeline_ = -1;
+    {
+        std::lock_guard lock(mutex_);
+        if (lifeline_ >= 0) {
+            ::close(lifeline_);
+            lifeline_ = -1;
+        }
     }
-    if (guardian_ <= 0)
-        return;
     for (int waited = 0; waited < 8000; waited += 10) {
-        int status;
-        const pid_t ended = waitpid(guardian_, &status, WNOHANG);
-        if (ended != 0) {
-            guardian_ = -1;
-            return;
+        {
+            std::lock_guard lock(mutex_);
+            if (guardian_ <= 0)
+                return;
+            int status;
+            if (waitpid(guardian_, &status, WNOHANG) != 0) {
+                guardian_ = -1;
+                return;
+            }
         }
         napMilliseconds(10);
     }
+    std::lock_guard lock(mutex_);
+    if (guardian_ <= 0)
+        return;
     kill(-guardian_, SIGKILL);
     int status;
     waitpid(guardian_, &status, 0);
     guardian_ = -1;
+}
+
+pid_t OfficeProcess::group()
+{
+    std::lock_guard lock(mutex_);
+    return guardian_;
+}
+
+void OfficeProcess::killGroup()
+{
+    std::lock_guard lock(mutex_);
+    if (guardian_ > 0)
+        kill(-guardian_, SIGKILL);
 }
 
 } // namespace pravik::office

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <filesystem>
+#include <mutex>
 #include <string>
 #include <sys/types.h>
 #include <vector>
@@ -33,10 +34,17 @@ public:
     bool running();
     // Ends the group and waits for it (a few seconds at most).
     void stop();
+    // Kills the whole group at once, from any thread.
+    void killGroup();
 
-    pid_t group() const { return guardian_; }
+    // The group's id, -1 once it has ended.
+    pid_t group();
 
 private:
+    // The guardian leads the group; until it is reaped its id, and so the
+    // group's, cannot be given to another process. It is forgotten under
+    // this lock when reaped, so a signal never reaches a recycled id.
+    std::mutex mutex_;
     pid_t guardian_ = -1;
     int lifeline_ = -1;
 };

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "OfficeDocument.h"
+#include "OfficeEngine.h"
 
 #include <memory>
 #include <string>
@@ -27,6 +28,7 @@ public:
     void leaveOpen();
 
 private:
+    PreviewInHand inHand_; // first made, last gone
     std::unique_ptr<OfficeDocument> document_;
     Reference<css::frame::XFrame> frame_;
     rtl::OUString normalViewKind_; // implementation of the document's ordinary view

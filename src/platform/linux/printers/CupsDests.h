@@ -12,12 +12,10 @@ namespace pravik::printers {
 // keeps its last error per thread, and later calls overwrite it.
 class Dests {
 public:
-    Dests()
-    {
-        count_ = cupsGetDests2(CUPS_HTTP_DEFAULT, &dests_);
-        status_ = cupsLastError();
-        errorText_ = cupsLastErrorString();
-    }
+    // Throws pravik::Error when the reading was cut short by the deadline
+    // of the work in hand; a print system that cannot be reached or does
+    // not answer is a status.
+    Dests();
     ~Dests() { cupsFreeDests(count_, dests_); }
     Dests(const Dests&) = delete;
     Dests& operator=(const Dests&) = delete;

@@ -1,3 +1,4 @@
+#include "CupsConnection.h"
 #include "CupsDests.h"
 #include "CupsQueues.h"
 #include "Error.h"
@@ -49,8 +50,10 @@ public:
                 found.defaultName = found.names.back();
         }
         if (found.defaultName.empty()) {
-            if (const char* name = cupsGetDefault2(CUPS_HTTP_DEFAULT))
-                found.defaultName = name;
+            const CupsConnection connection(kLookupLimit, CupsConnection::Cut::OnAbandonment);
+            if (connection.http())
+                if (const char* name = cupsGetDefault2(connection.http()))
+                    found.defaultName = name;
         }
         return found;
     }

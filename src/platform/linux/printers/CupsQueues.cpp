@@ -1,5 +1,6 @@
 #include "CupsQueues.h"
 
+#include "CupsConnection.h"
 #include "CupsDests.h"
 #include "Error.h"
 
@@ -93,8 +94,15 @@ bool queueExists(const std::string& name) { return findQueue(name).has_value(); 
 
 std::string defaultQueue()
 {
-    cups_dest_t* dest = cupsGetNamedDest(CUPS_HTTP_DEFAULT, nullptr, nullptr);
+    CupsConnection connection(kLookupLimit, CupsConnection::Cut::OnAbandonment);
+    if (!connection.http())
+        throw Error(unreachableText(connection.failure()));
+    cups_dest_t* dest = cupsGetNamedDest(connection.http(), nullptr, nullptr);
     if (!dest) {
+        if (const std::optional<std::chrono::seconds> deadline = connection.abandonedAt())
+            throw Error(stalledText(*deadline));
+        if (connection.gaveUp())
+            throw Error(unreachableText("応答がありません"));
         if (meansNoServer(cupsLastError()))
             throw Error(unreachableText(cupsLastErrorString()));
         return {};
@@ -118,47 +126,6 @@ bool queueStopped(const std::string& name)
         return state && std::string(state) == std::to_string(IPP_PSTATE_STOPPED);
     }
     return false;
-}
-
-int submitPrintFile(const SubmitRequest& request)
-{
-    const Queue& queue = request.queue;
-    cups_option_t* options = nullptr;
-    int count = 0;
-    for (const auto& [name, value] : queue.options)
-        count = cupsAddOption(name.c_str(), value.c_str(), count, &options);
-    count = cupsAddOption("copies", std::to_string(request.copies).c_str(), count, &options);
-    count = cupsAddOption("collate", request.collate ? "true" : "false", count, &options);
-
-    // One Print-Job request. cupsPrintFile2 first reads every attribute of
-    // the printer, which costs the scheduler and this program several times
-    // what the job itself does.
-    std::string uri = queue.uri;
-    if (uri.empty()) {
-        char local[HTTP_MAX_URI];
-        httpAssembleURIf(HTTP_URI_CODING_ALL, local, sizeof local, "ipp", nullptr, "localhost", ippPort(),
-                         "/printers/%s", queue.name.c_str());
-        uri = local;
-    }
-    ipp_t* job = ippNewRequest(IPP_OP_PRINT_JOB);
-    ippAddString(job, IPP_TAG_OPERATION, IPP_TAG_URI, "printer-uri", nullptr, uri.c_str());
-    ippAddString(job, IPP_TAG_OPERATION, IPP_TAG_NAME, "requesting-user-name", nullptr, cupsUser());
-    ippAddString(job, IPP_TAG_OPERATION, IPP_TAG_NAME, "job-name", nullptr, request.title.c_str());
-    cupsEncodeOptions2(job, count, options, IPP_TAG_OPERATION);
-    cupsEncodeOptions2(job, count, options, IPP_TAG_JOB);
-    cupsFreeOptions(count, options);
-    const std::string resource = "/printers/" + queue.name;
-    ipp_t* answer = cupsDoFileRequest(CUPS_HTTP_DEFAULT, job, resource.c_str(), request.file.c_str());
-    ipp_attribute_t* id = answer ? ippFindAttribute(answer, "job-id", IPP_TAG_INTEGER) : nullptr;
-    const int jobId = cupsLastError() <= IPP_STATUS_OK_CONFLICTING && id ? ippGetInteger(id, 0) : 0;
-    ippDelete(answer);
-    if (jobId <= 0) {
-        if (meansNoServer(cupsLastError()))
-            throw Error(unreachableText(cupsLastErrorString()));
-        throw Error("プリンタ " + queue.shownName() + " が印刷ジョブを受け付けませんでした: "
-                    + cupsLastErrorString());
-    }
-    return jobId;
 }
 
 } // namespace pravik::printers

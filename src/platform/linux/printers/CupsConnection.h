@@ -1,0 +1,60 @@
+#pragma once
+
+#include "AutomationWorker.h"
+
+#include <cups/cups.h>
+
+#include <chrono>
+#include <optional>
+#include <string>
+
+namespace pravik::printers {
+
+// A connection to the print system in which no call waits without an end:
+// a call gives up once the print system has not answered for `limit`, and,
+// on work that a deadline gives up, within a second of the abandonment.
+// While it lives, that work counts as waiting on the print system, so its
+// office is left alone (the print system is what stalls).
+class CupsConnection {
+public:
+    enum class Cut { OnAbandonment, Never };
+
+    // Connects at once; http() is null when the print system cannot be
+    // reached, and failure() says why.
+    CupsConnection(std::chrono::seconds limit, Cut cut);
+    ~CupsConnection();
+    CupsConnection(const CupsConnection&) = delete;
+    CupsConnection& operator=(const CupsConnection&) = delete;
+
+    http_t* http() const { return http_; }
+    const std::string& failure() const { return failure_; }
+    // The next call's silence counts from now.
+    void restartClock() { since_ = std::chrono::steady_clock::now(); }
+
+    // Why the last call gave up, when it did: the deadline it was abandoned
+    // at, or (nullopt with gaveUp()) the limit.
+    bool gaveUp() const { return gaveUp_; }
+    std::optional<std::chrono::seconds> abandonedAt() const { return abandonedAt_; }
+
+private:
+    static int keepWaiting(http_t* http, void* self);
+
+    PrintSystemWait waiting_;
+    http_t* http_ = nullptr;
+    std::string failure_;
+    std::chrono::seconds limit_;
+    Cut cut_;
+    std::chrono::steady_clock::time_point since_ = std::chrono::steady_clock::now();
+    bool gaveUp_ = false;
+    std::optional<std::chrono::seconds> abandonedAt_;
+};
+
+// How long a print system that does not answer is waited for by a lookup of
+// the printers, and by a job's hand-over before the row's deadline cuts it.
+inline constexpr std::chrono::seconds kLookupLimit{20};
+inline constexpr std::chrono::seconds kSubmitLimit{120};
+
+// "The print system did not answer within the deadline."
+std::string stalledText(std::chrono::seconds deadline);
+
+} // namespace pravik::printers
