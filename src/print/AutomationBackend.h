@@ -4,6 +4,7 @@
 
 #include "Variant.h"
 
+#include <chrono>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -89,8 +90,18 @@ public:
 
     // Called from another thread when the call in progress has run past its
     // deadline: end whatever it waits on, so that it returns with an error.
-    // Later calls start afresh.
+    // Later calls start afresh. May come again while the call is not back.
     virtual void abandon() {}
+
+    // Asked once, from another thread, before a call past its deadline is
+    // abandoned (it has waited on the server since `since`): what stalled,
+    // when it was not the server itself (the print system the server waits
+    // on, say). nullopt: the server.
+    virtual std::optional<std::string> stallCause(std::chrono::seconds /*deadline*/,
+                                                  std::chrono::steady_clock::time_point /*since*/)
+    {
+        return std::nullopt;
+    }
 };
 
 // Raise the error the form prescribes for a name the object does not know.

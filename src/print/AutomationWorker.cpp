@@ -13,13 +13,6 @@ constexpr auto kUserWaitRecheck = std::chrono::seconds(1);
 // restarted at the first attempt has a process to end at the next.
 constexpr auto kAbandonRepeat = std::chrono::seconds(1);
 
-std::function<void()> cutterOf(const std::shared_ptr<AutomationBackend>& backend)
-{
-    if (!backend)
-        return nullptr;
-    return [backend] { backend->abandon(); };
-}
-
 } // namespace
 
 std::chrono::seconds officeDeadline(int seconds)
@@ -70,8 +63,25 @@ void WorkItem::abandon(std::chrono::seconds deadline)
     }
     // Under the lock: the work cannot end and its thread take other work
     // in the meantime.
-    if (cutter_)
-        cutter_();
+    if (backend_)
+        backend_->abandon();
+}
+
+void WorkItem::noteStallCause(std::chrono::seconds deadline)
+{
+    std::shared_ptr<AutomationBackend> backend;
+    WorkClock::time_point since;
+    {
+        std::lock_guard lock(mutex_);
+        if (done_ || printSystemWaits_ > 0)
+            return;
+        backend = backend_;
+        since = since_;
+    }
+    // Not under the lock: finding out may take a moment.
+    std::optional<std::string> cause = backend ? backend->stallCause(deadline, since) : std::nullopt;
+    std::lock_guard lock(mutex_);
+    stallCause_ = std::move(cause);
 }
 
 std::exception_ptr WorkItem::error() const
@@ -96,7 +106,7 @@ void WorkItem::finish(std::exception_ptr error)
 {
     std::lock_guard lock(mutex_);
     done_ = true;
-    cutter_ = nullptr;
+    backend_ = nullptr;
     error_ = std::move(error);
     // Under the lock, so that a waiter that cancels its notice cannot have
     // it run afterwards.
@@ -161,7 +171,7 @@ void AutomationWorker::runItem(WorkItem& item, std::function<void()> work,
         std::lock_guard lock(item.mutex_);
         item.userWaits_ = 0;
         item.since_ = WorkClock::now();
-        item.cutter_ = cutterOf(backend);
+        item.backend_ = backend;
     }
     WorkItem* const outer = currentItem;
     currentItem = &item;
@@ -174,7 +184,7 @@ void AutomationWorker::runItem(WorkItem& item, std::function<void()> work,
     {
         // Whatever the work waited on is no longer this work's to end.
         std::lock_guard lock(item.mutex_);
-        item.cutter_ = nullptr;
+        item.backend_ = nullptr;
     }
     // The work's own objects are gone before it counts as done.
     work = nullptr;
@@ -220,6 +230,7 @@ void AutomationWorker::awaitItem(const std::shared_ptr<WorkItem>& item, WorkWait
         wait.waitFor(*item, until);
     }
 
+    item->noteStallCause(deadline);
     while (!item->done()) {
         item->abandon(deadline);
         wait.waitFor(*item, WorkClock::now() + kAbandonRepeat);
@@ -234,6 +245,9 @@ void AutomationWorker::awaitItem(const std::shared_ptr<WorkItem>& item, WorkWait
         std::rethrow_exception(error);
     // The blocked call returned with an error once its server was gone; what
     // the work then threw says less than the deadline does.
+    std::lock_guard lock(item->mutex_);
+    if (item->stallCause_)
+        throw DeadlineExceeded(*item->stallCause_);
     throw DeadlineExceeded(deadline);
 }
 

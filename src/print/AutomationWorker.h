@@ -45,6 +45,9 @@ public:
     // that has gone on to other work is never touched.
     void abandon(std::chrono::seconds deadline);
     bool abandoned() const;
+    // Before the first abandon(): asks the backend whether something else
+    // than its server stalled, for the text the row fails with.
+    void noteStallCause(std::chrono::seconds deadline);
     // True when abandon() found the work waiting on the print system: what
     // became of its job is the print layer's to say.
     bool cutInPrintSystem() const;
@@ -65,9 +68,11 @@ private:
     std::function<void()> notify_;
     int userWaits_ = 0;
     WorkClock::time_point since_ = WorkClock::now();
-    // Ends what the work waits on; set only while the work runs.
-    std::function<void()> cutter_;
+    // The backend the work runs on, told to abandon it; set only while the
+    // work runs.
+    std::shared_ptr<AutomationBackend> backend_;
     std::optional<std::chrono::seconds> abandonedAt_;
+    std::optional<std::string> stallCause_;
     int printSystemWaits_ = 0;
     bool cutInPrintSystem_ = false;
 };
@@ -90,6 +95,8 @@ public:
 class DeadlineExceeded : public Error {
 public:
     explicit DeadlineExceeded(std::chrono::seconds deadline);
+    // Something else than the server stalled, and `cause` says what.
+    explicit DeadlineExceeded(const std::string& cause) : Error(cause) {}
 };
 
 // The deadline the work running on the calling thread was abandoned at;

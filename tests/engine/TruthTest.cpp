@@ -11,6 +11,8 @@
 #include <com/sun/star/util/XCloseable.hpp>
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <csignal>
 #include <cstdlib>
 #include <fstream>
 #include <thread>
@@ -151,6 +153,50 @@ TEST(Truth, AnUnreachablePrintSystemIsNamedAsSuch)
     ::setenv("CUPS_SERVER", server.c_str(), 1);
     EXPECT_EQ(run.status, 2);
     EXPECT_TRUE(contains(run.progress, "印刷システム (CUPS) に接続できません")) << run.progress;
+}
+
+// The print system stops answering for longer than the deadline while the
+// second of four rows is in hand, then goes on: whatever point of a row that
+// hits, a row is reported printed exactly when its job printed.
+TEST(Truth, ReportsEqualWhatThePrintSystemHoldsWhenItStallsPastTheDeadline)
+{
+    const pid_t cupsd = EngineSession::get().cupsd;
+    ASSERT_GT(cupsd, 0);
+    for (const char* engines : {"1", "3"}) {
+        // A queue for each row: each job writes its queue's output anew.
+        std::vector<std::unique_ptr<PdfQueue>> queues;
+        std::vector<PrintEntry> rows;
+        for (const char* page : {"1", "2", "3", "4"}) {
+            queues.push_back(std::make_unique<PdfQueue>(std::string("stalling_") + engines + "_" + page));
+            rows.push_back(row("pages.doc", std::string("\"") + page + "\"", "1", queues.back()->name()));
+        }
+        std::thread resume;
+        const PravikRun run = runPravik(
+            {"--print", writeList("stalling.lst", rows), "--ini", writeIni("stalling.ini", ""), "--timeout", "6",
+             "--engines", engines},
+            [&](const std::string& line, pid_t) {
+                if (!line.starts_with("[2/4]") || resume.joinable())
+                    return;
+                ::kill(cupsd, SIGSTOP);
+                resume = std::thread([cupsd] {
+                    std::this_thread::sleep_for(std::chrono::seconds(10));
+                    ::kill(cupsd, SIGCONT);
+                });
+            });
+        if (resume.joinable())
+            resume.join();
+        ::kill(cupsd, SIGCONT);
+        ASSERT_EQ(run.results.size(), 4u) << run.progress;
+        int failed = 0;
+        for (size_t i = 0; i < 4; ++i) {
+            const bool printed = fields(run.results[i])[0] == "printed";
+            failed += printed ? 0 : 1;
+            EXPECT_EQ(queues[i]->printedMarkers(), printed ? Markers{"PAGE-MARK-" + std::to_string(i + 1)} : Markers{})
+                << "engines " << engines << ": " << run.results[i];
+            EXPECT_FALSE(contains(run.results[i], "オフィス エンジンを終了")) << run.results[i];
+        }
+        EXPECT_GT(failed, 0) << "the stall missed every row\n" << run.progress;
+    }
 }
 
 } // namespace

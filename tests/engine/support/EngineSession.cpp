@@ -100,6 +100,8 @@ const EngineSession& EngineSession::get()
         s.docs = value("PRAVIK_TEST_DOCS");
         s.display = value("DISPLAY");
         s.root = value("PRAVIK_TEST_ROOT");
+        if (const std::string pid = value("PRAVIK_TEST_CUPSD_PID"); !pid.empty())
+            s.cupsd = static_cast<pid_t>(std::stol(pid));
         ::setenv("CUPS_SERVER", s.cupsServer.c_str(), 1);
         ::setenv("XDG_CACHE_HOME", value("PRAVIK_TEST_CACHE").c_str(), 1);
         // Spool files of these runs only, not of anyone else using /tmp.

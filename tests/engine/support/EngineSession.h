@@ -20,6 +20,7 @@ struct EngineSession {
     std::string docs;
     std::string display; // empty: no virtual display
     std::string root;    // scratch space of this session
+    pid_t cupsd = -1;
 
     static const EngineSession& get();
     std::string doc(const std::string& name) const { return docs + "/" + name; }

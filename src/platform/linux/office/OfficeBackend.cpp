@@ -24,6 +24,10 @@ constexpr int kMaxOfficeLanes = 8;
 
 std::atomic<int> recycleLimit{Settings().officeRecycle};
 
+// How long the print system is given to show that it answers when a row has
+// run past its deadline.
+constexpr std::chrono::seconds kPrintSystemProbe{3};
+
 // An office found dead is replaced here, so that the job after a crash
 // starts on a fresh one instead of failing too; so is one that cannot know
 // a printer added since it started, and one that has opened so many
@@ -91,6 +95,17 @@ void OfficeBackend::enterThread() { usePrintLane(lane_); }
 void OfficeBackend::abandon()
 {
     abandonLane(lane_);
+}
+
+std::optional<std::string> OfficeBackend::stallCause(std::chrono::seconds deadline,
+                                                     std::chrono::steady_clock::time_point since)
+{
+    // The row may be looked at only once the print system answers again
+    // (the run waited on another row's job meanwhile): a silence while it
+    // ran counts as well.
+    if (!printers::printSystemSilentSince(since) && printers::printSystemAnswers(kPrintSystemProbe))
+        return std::nullopt;
+    return printers::stalledText(deadline);
 }
 
 Variant OfficeBackend::invoke(const ObjectRef& target, const Invocation& call)

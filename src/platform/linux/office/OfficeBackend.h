@@ -22,8 +22,13 @@ public:
     // Takes the number of documents after which the print office restarts.
     void applySettings(const Settings& settings) override;
 
-    // Ends the offices at once; the next object created starts fresh ones.
+    // Ends the office the row in hand works with at once; the next object
+    // created starts a fresh one.
     void abandon() override;
+    // An office waits on the print system for the printer's details: when
+    // that does not answer, it is what stalled.
+    std::optional<std::string> stallCause(std::chrono::seconds deadline,
+                                          std::chrono::steady_clock::time_point since) override;
 
 private:
     int lane_;

@@ -1,5 +1,7 @@
 #include "CupsConnection.h"
+#include "CupsQueues.h"
 
+#include <atomic>
 #include <cerrno>
 #include <cstring>
 
@@ -11,11 +13,22 @@ namespace {
 constexpr double kSilenceTick = 1.0;
 constexpr int kConnectMilliseconds = 10000;
 
+std::atomic<std::chrono::steady_clock::rep> lastSilence{0};
+
 } // namespace
 
 std::string stalledText(std::chrono::seconds deadline)
 {
     return "印刷システム (CUPS) が制限時間 (" + std::to_string(deadline.count()) + " 秒) 内に応答しませんでした";
+}
+
+bool printSystemAnswers(std::chrono::seconds limit)
+{
+    CupsConnection connection(limit, CupsConnection::Cut::Never);
+    if (!connection.http())
+        return false;
+    ippDelete(cupsDoRequest(connection.http(), ippNewRequest(IPP_OP_CUPS_GET_DEFAULT), "/"));
+    return !connection.gaveUp();
 }
 
 CupsConnection::CupsConnection(std::chrono::seconds limit, Cut cut) : limit_(limit), cut_(cut)
@@ -37,8 +50,15 @@ CupsConnection::~CupsConnection()
         httpClose(http_);
 }
 
+bool printSystemSilentSince(std::chrono::steady_clock::time_point since)
+{
+    return lastSilence.load() >= since.time_since_epoch().count();
+}
+
 int CupsConnection::keepWaiting(http_t*, void* self)
 {
+    // Called after each second without an answer.
+    lastSilence = std::chrono::steady_clock::now().time_since_epoch().count();
     auto& connection = *static_cast<CupsConnection*>(self);
     if (connection.cut_ == Cut::OnAbandonment) {
         if (const std::optional<std::chrono::seconds> deadline = currentWorkAbandoned()) {

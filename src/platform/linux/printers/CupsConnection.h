@@ -54,7 +54,4 @@ private:
 inline constexpr std::chrono::seconds kLookupLimit{20};
 inline constexpr std::chrono::seconds kSubmitLimit{120};
 
-// "The print system did not answer within the deadline."
-std::string stalledText(std::chrono::seconds deadline);
-
 } // namespace pravik::printers

@@ -1,6 +1,7 @@
 #include "CupsDests.h"
 
 #include "CupsConnection.h"
+#include "CupsQueues.h"
 #include "Error.h"
 
 namespace pravik::printers {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <memory>
 #include <optional>
 #include <string>
@@ -70,5 +71,15 @@ int submitPrintFile(const SubmitRequest& request);
 // The message for a print system that cannot be reached, with libcups'
 // reason.
 std::string unreachableText(const std::string& reason);
+
+// True when the print system answers a question within `limit`.
+bool printSystemAnswers(std::chrono::seconds limit);
+// True when a call of this program has waited on a silent print system
+// at some time after `since`.
+bool printSystemSilentSince(std::chrono::steady_clock::time_point since);
+
+// The message for work given up at its deadline while the print system did
+// not answer.
+std::string stalledText(std::chrono::seconds deadline);
 
 } // namespace pravik::printers
