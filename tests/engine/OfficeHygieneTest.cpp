@@ -72,6 +72,34 @@ TEST(OfficeHygiene, AStopSignalEndsTheRunAfterItsRowAndLeavesNothing)
     }
 }
 
+TEST(OfficeHygiene, AStopEndsAfterTheRowInHandWithoutWaitingForRowsRenderingAhead)
+{
+    const PdfQueue queue("stopped_ahead");
+    const std::string list = writeList("stopped_ahead.lst", {row("pages.doc", "\"1\"", "1", queue.name()),
+                                                             row("long.doc", "", "1", queue.name()),
+                                                             row("long.doc", "", "1", queue.name())});
+    std::chrono::steady_clock::time_point signalled;
+    const PravikRun run = runPravik(
+        {"--print", list, "--ini", writeIni("stopped_ahead.ini", ""), "--engines", "3"},
+        [&](const std::string& line, pid_t pravik) {
+            if (!line.starts_with("[1/3]"))
+                return;
+            // Three offices at work: the long rows render ahead.
+            for (int i = 0; i < 500 && officeProcessesOf(pravik).size() < 3; ++i)
+                std::this_thread::sleep_for(std::chrono::milliseconds(20));
+            signalled = std::chrono::steady_clock::now();
+            ::kill(pravik, SIGTERM);
+        });
+    const auto stopping = std::chrono::steady_clock::now() - signalled;
+    EXPECT_EQ(run.status, 128 + SIGTERM) << run.progress;
+    ASSERT_EQ(run.results.size(), 1u) << run.progress;
+    EXPECT_EQ(fields(run.results[0])[0], "printed");
+    // Rendering a long row takes far longer than this.
+    EXPECT_LT(stopping, std::chrono::seconds(20));
+    EXPECT_EQ(queue.printedMarkers(), (std::vector<std::string>{"PAGE-MARK-1"}));
+    EXPECT_EQ(leftoversOf({run.pid}), Leftovers{});
+}
+
 // Every way a run can end, over and over; PRAVIK_HYGIENE_RUNS sets how many
 // runs (the default keeps the test short).
 TEST(OfficeHygiene, RunsEndedInEveryWayLeaveNothingBehind)

@@ -1,10 +1,14 @@
 #include "OfficeLeftovers.h"
+#include "OfficeLifetime.h"
+#include "SpoolFile.h"
 
 #include <gtest/gtest.h>
 
 #include <chrono>
 #include <csignal>
+#include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <sys/socket.h>
 #include <sys/un.h>
@@ -70,6 +74,36 @@ TEST(OfficeLeftovers, AnOrphanOnTheProfileIsEndedAndItsPipeRemoved)
     EXPECT_EQ(pipeOwner(pipe), PipeOwner::Missing);
     EXPECT_EQ(endOrphans(profile), 0);
     ::close(input[1]);
+}
+
+TEST(SpoolFile, FilesOfRunsThatAreGoneAreRemovedAndThoseInHandKept)
+{
+    const std::filesystem::path folder = std::filesystem::temp_directory_path() / unpredictablePipeName("spool-");
+    std::filesystem::create_directory(folder);
+    const std::string oldTemp = std::getenv("TMPDIR") ? std::getenv("TMPDIR") : "";
+    ::setenv("TMPDIR", folder.c_str(), 1);
+    const pid_t ended = ::fork();
+    if (ended == 0)
+        ::_exit(0);
+    ::waitpid(ended, nullptr, 0);
+    const std::filesystem::path left = folder / ("pravik-print-" + std::to_string(ended) + "-12345-0a1b2c");
+    const std::filesystem::path foreign = folder / "pravik-print-notes.txt";
+    std::ofstream(left) << "rendered";
+    std::ofstream(foreign) << "not a spool file of this program's making";
+    {
+        const SpoolFile inHand;
+        removeSpoolFilesOfEndedRuns();
+        EXPECT_FALSE(std::filesystem::exists(left));
+        EXPECT_TRUE(std::filesystem::exists(inHand.path()));
+        EXPECT_TRUE(std::filesystem::exists(foreign));
+        removeSpoolFileNow(); // as a stop signal's handler does
+        EXPECT_FALSE(std::filesystem::exists(inHand.path()));
+    }
+    if (oldTemp.empty())
+        ::unsetenv("TMPDIR");
+    else
+        ::setenv("TMPDIR", oldTemp.c_str(), 1);
+    std::filesystem::remove_all(folder);
 }
 
 } // namespace

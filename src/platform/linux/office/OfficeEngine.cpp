@@ -3,6 +3,7 @@
 #include "AutomationWorker.h"
 #include "Error.h"
 #include "OfficeLeftovers.h"
+#include "SpoolFile.h"
 #include "SystemPrinters.h"
 
 #include <com/sun/star/bridge/UnoUrlResolver.hpp>
@@ -272,7 +273,11 @@ void OfficeEngine::start()
     // A killed copy that ran several offices left some on slots this copy
     // may never use: they are ended too, once.
     static std::once_flag sweptFreeSlots[2];
-    std::call_once(sweptFreeSlots[kind_ == EngineKind::Print ? 0 : 1], [this] { ProfileSlot::forEachFreeSlot(kindName(kind_), clearProfile); });
+    std::call_once(sweptFreeSlots[kind_ == EngineKind::Print ? 0 : 1], [this] {
+        ProfileSlot::forEachFreeSlot(kindName(kind_), clearProfile);
+        // And their rendered jobs that never reached the print system.
+        removeSpoolFilesOfEndedRuns();
+    });
     const std::string singleInstance = singleInstancePipe(toUtf8(profileUrl));
     std::error_code ec;
     if (!std::filesystem::create_directory(scratch, ec) || ec)

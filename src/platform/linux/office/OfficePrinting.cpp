@@ -4,20 +4,15 @@
 #include "Error.h"
 #include "JobNotes.h"
 #include "OfficeLifetime.h"
+#include "SpoolFile.h"
 #include "SubmissionGate.h"
 #include "TextCodec.h"
 
 #include <com/sun/star/view/XPrintable.hpp>
 #include <osl/file.hxx>
 
-#include <atomic>
-#include <cerrno>
-#include <cstdlib>
-#include <cstring>
 #include <filesystem>
 #include <optional>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace pravik::office {
 
@@ -34,86 +29,12 @@ rtl::OUString printerNameOf(const Reference<css::view::XPrintable>& printable)
     return {};
 }
 
-// The spool files in hand (rendered ahead, and waiting for their turn), for a
-// signal handler that ends the program.
-constexpr int kSpoolSlots = 40;
-char spoolPaths[kSpoolSlots][4096];
-std::atomic<bool> spoolInUse[kSpoolSlots];
-
-// The rendered job between the office and the print system; removed however
-// printing ends.
-class SpoolFile {
-public:
-    SpoolFile()
-    {
-        std::error_code ec;
-        std::filesystem::path folder = std::filesystem::temp_directory_path(ec);
-        if (ec)
-            folder = "/tmp";
-        std::string pattern = (folder / "pravik-print-XXXXXX").string();
-        const int fd = ::mkstemp(pattern.data());
-        if (fd < 0)
-            throw Error("印刷用の一時ファイルを作成できません: " + std::string(std::strerror(errno)));
-        ::close(fd);
-        path_ = pattern;
-        if (path_.size() >= sizeof spoolPaths[0])
-            return;
-        for (int slot = 0; slot < kSpoolSlots; ++slot) {
-            // Claimed by this thread alone, then filled, then shown.
-            if (claimed_[slot].exchange(true))
-                continue;
-            std::memcpy(spoolPaths[slot], path_.c_str(), path_.size() + 1);
-            spoolInUse[slot] = true;
-            slot_ = slot;
-            break;
-        }
-    }
-    ~SpoolFile()
-    {
-        if (slot_ >= 0) {
-            spoolInUse[slot_] = false;
-            claimed_[slot_] = false;
-        }
-        ::unlink(path_.c_str());
-    }
-    SpoolFile(const SpoolFile&) = delete;
-    SpoolFile& operator=(const SpoolFile&) = delete;
-
-    const std::string& path() const { return path_; }
-    rtl::OUString url() const
-    {
-        rtl::OUString url;
-        osl::FileBase::getFileURLFromSystemPath(fromUtf8(path_), url);
-        return url;
-    }
-    bool empty() const
-    {
-        struct stat info {};
-        return ::stat(path_.c_str(), &info) != 0 || info.st_size == 0;
-    }
-
-private:
-    static std::atomic<bool> claimed_[kSpoolSlots];
-
-    std::string path_;
-    int slot_ = -1;
-};
-
-std::atomic<bool> SpoolFile::claimed_[kSpoolSlots];
-
 std::string jobTitle(const OfficeDocument& document)
 {
     return std::filesystem::path(codec::toDisplay(document.path())).filename().string();
 }
 
 } // namespace
-
-void removeSpoolFileNow()
-{
-    for (int slot = 0; slot < kSpoolSlots; ++slot)
-        if (spoolInUse[slot])
-            ::unlink(spoolPaths[slot]);
-}
 
 std::string checkedQueue(const std::string& cp932Printer)
 {
@@ -154,7 +75,9 @@ void printDocument(const OfficeDocument& document, const PrintRequest& request)
     // Copies and collation are the print system's to make; the office
     // renders each page once.
     auto spool = std::make_shared<const SpoolFile>();
-    std::vector<Property> options = {{"FileName", Any(spool->url())}, {"Wait", Any(true)}};
+    rtl::OUString spoolUrl;
+    osl::FileBase::getFileURLFromSystemPath(fromUtf8(spool->path()), spoolUrl);
+    std::vector<Property> options = {{"FileName", Any(spoolUrl)}, {"Wait", Any(true)}};
     if (!request.pages.empty())
         options.push_back({"Pages", Any(fromUtf8(request.pages))});
     printable->print(properties(options));
