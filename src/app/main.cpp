@@ -10,9 +10,11 @@
 #include "ProgramConsole.h"
 #include "ProgramIcon.h"
 #include "Startup.h"
+#include "StopRequests.h"
 #include "UMain.h"
 
 #include <QApplication>
+#include <QTimer>
 
 #include <chrono>
 #include <iostream>
@@ -54,6 +56,15 @@ int runWindows(int argc, char** argv)
     try {
         pravik::Windows windows = pravik::createWindows(dialogs, pravik::executableDir());
         windows.FmMain->show();
+        // Ended by the session or a signal, the program still ends its
+        // offices and removes its spool files; a second request ends it at once.
+        pravik::handleStopRequests(pravik::office::removeSpoolFileNow);
+        QTimer stopWatch;
+        QObject::connect(&stopWatch, &QTimer::timeout, [&windows] {
+            if (pravik::stopRequest() != 0)
+                windows.FmMain->endOnStopRequest();
+        });
+        stopWatch.start(250);
         app.exec();
     } catch (const std::exception& error) {
         dialogs.showError(nullptr, QString::fromUtf8(error.what()));

@@ -71,6 +71,9 @@ void TFmDialog::centreOn(const QSize& screenSize)
 
 void TFmDialog::showProgress(const QString& message, const QString& fileLine)
 {
+    // What is shown after a stop request says that the loop is stopping.
+    if (isVisible() && !btnAbort->isEnabled())
+        return;
     lMsg->setText(message);
     lMsg->adjustSize();
     lCnt->setText(fileLine);
@@ -89,8 +92,10 @@ void TFmDialog::showEvent(QShowEvent* event)
 {
     // Only a real hidden-to-visible change starts a new loop; restoring a
     // minimised window must not forget a stop request.
-    if (!event->spontaneous())
+    if (!event->spontaneous()) {
         abortFlag_ = 0;
+        btnAbort->setEnabled(true);
+    }
     QDialog::showEvent(event);
 }
 
@@ -111,9 +116,20 @@ void TFmDialog::reject()
 
 void TFmDialog::btnAbortClick()
 {
+    requestStop();
+}
+
+void TFmDialog::requestStop()
+{
     QApplication::processEvents();
     abortFlag_ = 1;
-    hide();
+    // The file in hand is finished first, which may take a while: the
+    // window stays to say so until the loop ends.
+    if (isVisible()) {
+        lMsg->setText(QStringLiteral("中止しています。処理中のファイルが終わると止まります。"));
+        lMsg->adjustSize();
+        btnAbort->setEnabled(false);
+    }
     QApplication::processEvents();
 }
 

@@ -31,6 +31,10 @@ public:
     // Places the window in the middle of a screen of the given size.
     void centreOn(const QSize& screenSize);
 
+    // What the Abort button does: the caller's loop stops after the file in
+    // hand, and until then the window says that it is stopping.
+    void requestStop();
+
 protected:
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;

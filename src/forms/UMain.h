@@ -81,6 +81,12 @@ public:
     // 1 once the progress dialog's Abort button was pressed.
     int abortFlag = 0;
 
+    // The program was asked to end (a stop signal, the session ending): a
+    // run or a launch stops after the file in hand, then the window's state
+    // is saved and the program quits, without questions that nobody may be
+    // there to answer. Called again until it has quit.
+    void endOnStopRequest();
+
     PrintList& printList() { return list_; }
     const Settings& settings() const { return settings_; }
     QTableView* listView() const { return lstView; }

@@ -1,6 +1,8 @@
 // The main window's list file commands, start-up and close.
 #include "UMain.h"
 
+#include "UDialog.h"
+
 #include "Dialogs.h"
 #include "ExecutablePath.h"
 #include "PrintListModel.h"
@@ -56,6 +58,22 @@ void TFmMain::closeEvent(QCloseEvent* event)
         event->accept();
     else
         event->ignore();
+}
+
+void TFmMain::endOnStopRequest()
+{
+    if (progressDialog_ && progressDialog_->isVisible())
+        progressDialog_->requestStop();
+    else
+        abortFlag = 1;
+    if (officeWorkRunning_ || launchRunning_)
+        return;
+    try {
+        saveWindowState(iniPathIn(appFolder_), currentWindowState(), list_.listFileName);
+    } catch (...) {
+        // Ending matters more than the window's place.
+    }
+    QCoreApplication::quit();
 }
 
 bool TFmMain::FormClose()

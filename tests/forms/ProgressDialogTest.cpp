@@ -49,15 +49,21 @@ TEST_F(ProgressDialogTest, ShowProgressSetsTheLinesAndClearsTheFlagOnlyWhenItApp
     EXPECT_TRUE(label("lCnt")->isHidden());
 }
 
-TEST_F(ProgressDialogTest, AbortSetsTheFlagAndHidesUntilTheNextLoop)
+TEST_F(ProgressDialogTest, AbortSetsTheFlagAndSaysTheLoopIsStoppingUntilItEnds)
 {
     dialog.showProgress("m", "a.doc");
     QTest::mouseClick(abortButton(), Qt::LeftButton);
     EXPECT_EQ(abortFlag, 1);
-    EXPECT_FALSE(dialog.isVisible());
-
+    EXPECT_TRUE(dialog.isVisible());
+    EXPECT_TRUE(label("lMsg")->text().startsWith(QStringLiteral("中止しています"))) << label("lMsg")->text().toStdString();
+    EXPECT_FALSE(abortButton()->isEnabled());
     dialog.showProgress("m", "b.doc");
+    EXPECT_TRUE(label("lMsg")->text().startsWith(QStringLiteral("中止しています")));
+
+    dialog.hideProgress();
+    dialog.showProgress("m", "c.doc");
     EXPECT_EQ(abortFlag, 0);
+    EXPECT_TRUE(abortButton()->isEnabled());
 }
 
 TEST_F(ProgressDialogTest, EscapeDoesNotHideItWithoutAStopRequest)
