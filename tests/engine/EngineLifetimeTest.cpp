@@ -28,7 +28,7 @@ TEST(EngineLifetime, AKilledEngineFailsItsRowAndTheNextRowStartsANewOne)
         if (!line.starts_with("[2/3]"))
             return;
         // Well inside the long document's job.
-        std::this_thread::sleep_for(std::chrono::milliseconds(400));
+        EXPECT_TRUE(waitUntilRendering(pravik));
         for (pid_t office : officeProcessesOf(pravik))
             killedProcesses += ::kill(office, SIGKILL) == 0;
     });
@@ -64,7 +64,7 @@ TEST(EngineLifetime, AStalledEngineFailsItsRowAtTheDeadlineAndTheNextRowPrints)
             nextRowAt = std::chrono::steady_clock::now();
         if (!line.starts_with("[2/3]"))
             return;
-        std::this_thread::sleep_for(std::chrono::milliseconds(200));
+        EXPECT_TRUE(waitUntilRendering(pravik));
         for (pid_t office : officeProcessesOf(pravik))
             stoppedProcesses += ::kill(office, SIGSTOP) == 0;
         stoppedAt = std::chrono::steady_clock::now();

@@ -25,9 +25,7 @@ PravikRun runEndedBy(const std::string& name, const std::function<void(pid_t)>& 
                      [&](const std::string& line, pid_t pravik) {
         if (!line.starts_with("[1/1]"))
             return;
-        for (int i = 0; i < 200 && officeProcessesOf(pravik).size() < 2; ++i)
-            std::this_thread::sleep_for(std::chrono::milliseconds(20));
-        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        EXPECT_TRUE(waitUntilRendering(pravik));
         end(pravik);
     }, checkNoOfficeLeft);
 }

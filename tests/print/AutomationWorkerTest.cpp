@@ -1,12 +1,15 @@
 #include "AutomationWorker.h"
 
 #include "GatedBackend.h"
+#include "JobNotes.h"
 #include "PrintLanes.h"
 #include "OfficeJobs.h"
 #include "WorkerPrintJobs.h"
 
 #include <gtest/gtest.h>
 
+#include <condition_variable>
+#include <mutex>
 #include <stdexcept>
 
 using namespace pravik;
@@ -109,6 +112,47 @@ TEST_F(AutomationWorkerTest, ARowStalledAheadIsAbandonedOnItsOwnOfficeWhileAFree
     EXPECT_EQ(backend->abandons(), 0);
     EXPECT_EQ(second->recording->objectsMade(), 0)
         << "c waited for the stalled office instead of taking the free one";
+}
+
+// The print system has the job; then Close stalls until the server is ended.
+class StallsAfterAcceptance : public RecordingBackend {
+public:
+    Variant invoke(const ObjectRef& target, const Invocation& call) override
+    {
+        if (call.member == "PrintOut")
+            jobnotes::reportAccepted();
+        if (call.member == "Close") {
+            std::unique_lock lock(mutex_);
+            ended_.wait(lock, [this] { return abandons_ > 0; });
+            throw std::runtime_error("the server went away");
+        }
+        return RecordingBackend::invoke(target, call);
+    }
+    void abandon() override
+    {
+        std::lock_guard lock(mutex_);
+        ++abandons_;
+        ended_.notify_all();
+    }
+
+private:
+    std::mutex mutex_;
+    std::condition_variable ended_;
+    int abandons_ = 0;
+};
+
+TEST_F(AutomationWorkerTest, AJobAcceptedBeforeItsDeadlineCountsAsPrintedWithANote)
+{
+    auto stalling = std::make_shared<StallsAfterAcceptance>();
+    AutomationWorker worker(stalling);
+    AutomationPrintJobs direct(stalling, settings);
+    WorkerPrintJobs jobs(direct, worker, wait, std::chrono::seconds(1));
+    EXPECT_NO_THROW(jobs.printWord(wordRow("accepted.doc"), PrintMode::Print, "LP"))
+        << "printing it again would print it twice";
+    const std::vector<std::string> notes = jobs.takeNotes();
+    ASSERT_EQ(notes.size(), 1u);
+    EXPECT_NE(notes[0].find("受け付け後"), std::string::npos) << notes[0];
+    EXPECT_NE(notes[0].find("制限時間 (1 秒)"), std::string::npos) << notes[0];
 }
 
 TEST_F(AutomationWorkerTest, TimeSpentWaitingOnTheUserDoesNotCount)

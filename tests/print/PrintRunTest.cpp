@@ -1,5 +1,7 @@
 #include "PrintRun.h"
 
+#include "AutomationWorker.h"
+#include "JobNotes.h"
 #include "PrintLanes.h"
 #include "SubmissionGate.h"
 
@@ -407,6 +409,10 @@ public:
     std::map<std::string, Names> waits; // file -> events its rendering ends after
     std::set<std::string> failing;      // files whose rendering fails
     std::set<std::string> failingLater; // files whose job fails once rendered
+    std::set<std::string> stallingLater; // files whose job stalls once rendered
+    // Files whose hand-over finds the print system silent until the deadline
+    // cuts it short, then finds it received the job (true) or not (false).
+    std::map<std::string, bool> silentPrintSystem;
 
     void note(std::string event)
     {
@@ -487,11 +493,29 @@ private:
             }
         };
         handOverInTurn([rendered = std::make_shared<Rendered>(log_, file)] {
+            const auto silent = rendered->log.silentPrintSystem.find(rendered->file);
+            if (silent != rendered->log.silentPrintSystem.end()) {
+                const PrintSystemWait waiting;
+                untilAbandoned();
+                if (!silent->second)
+                    throw Error("not received");
+                jobnotes::report("received after all");
+            }
             rendered->sent = true;
             rendered->log.note("submit " + rendered->file);
         });
         if (log_.failingLater.count(file))
             throw Error("cannot close");
+        if (log_.stallingLater.count(file)) {
+            untilAbandoned();
+            throw Error("the office went away");
+        }
+    }
+
+    static void untilAbandoned()
+    {
+        while (!currentWorkAbandoned())
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
 
     OfficeLog& log_;
@@ -505,12 +529,11 @@ protected:
     AutomationWorker firstWorker{nullptr};
     BlockingWait wait;
 
-    std::unique_ptr<PrintLanes> lanes(int size)
+    std::unique_ptr<PrintLanes> lanes(int size, std::chrono::seconds deadline = std::chrono::seconds(30))
     {
         return std::make_unique<PrintLanes>(
             firstJobs, firstWorker, size,
-            [this](int) { return PrintLane{nullptr, std::make_unique<LaneJobs>(log)}; }, wait,
-            std::chrono::seconds(30));
+            [this](int) { return PrintLane{nullptr, std::make_unique<LaneJobs>(log)}; }, wait, deadline);
     }
     void run(PrintLanes& jobs, PrintMode mode = PrintMode::Print)
     {
@@ -608,6 +631,23 @@ TEST_F(PrintLanesTest, FailuresOfRowsRunningAheadAreReportedInListOrderAndLaterR
               "次のファイルは印刷しましたが、お知らせがあります。\n"
               "e.doc: 印刷ジョブの受け付け後にエラーが発生しました: cannot close")
         << "what was rendered still prints, once";
+}
+
+TEST_F(PrintLanesTest, PastTheDeadlineARowIsPrintedExactlyWhenThePrintSystemHasItsJob)
+{
+    rows({row("a.doc", "doc"), row("b.doc", "doc"), row("c.doc", "doc"), row("d.doc", "doc")});
+    log.stallingLater = {"a.doc"};           // its office stalls after rendering
+    log.silentPrintSystem = {{"b.doc", true}, {"c.doc", false}};
+    const auto jobs = lanes(2, std::chrono::seconds(1));
+    run(*jobs);
+
+    EXPECT_EQ(log.files("submit "), (Names{"a.doc", "b.doc", "d.doc"}));
+    ASSERT_EQ(host.reports.size(), 1u);
+    EXPECT_EQ(host.reports[0].first,
+              "次のファイルを印刷できませんでした。\nc.doc: not received\n\n"
+              "次のファイルは印刷しましたが、お知らせがあります。\n"
+              "a.doc: 印刷ジョブの受け付け後にエラーが発生しました: " + std::string(DeadlineExceeded(std::chrono::seconds(1)).what())
+                  + "\nb.doc: received after all");
 }
 
 } // namespace

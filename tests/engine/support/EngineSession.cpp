@@ -265,6 +265,19 @@ PravikRun runPravik(const std::vector<std::string>& args,
     return run;
 }
 
+bool waitUntilRendering(pid_t pravik)
+{
+    const std::string spool = "pravik-print-" + std::to_string(pravik) + "-";
+    for (int i = 0; i < 1500; ++i) {
+        std::error_code ec;
+        for (const auto& entry : std::filesystem::directory_iterator(std::getenv("TMPDIR"), ec))
+            if (entry.path().filename().string().starts_with(spool))
+                return true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    return false;
+}
+
 pid_t guardianOf(pid_t pravik)
 {
     for (pid_t office : officeProcessesOf(pravik))

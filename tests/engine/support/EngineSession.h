@@ -71,6 +71,10 @@ PravikRun runPravik(const std::vector<std::string>& args,
 // offices' temp folders and spool files. Empty when nothing.
 std::vector<std::string> leftoversOf(const std::vector<pid_t>& runs);
 
+// Waits until the program's office renders a job (its spool file exists);
+// false when it did not within half a minute.
+bool waitUntilRendering(pid_t pravik);
+
 // The guardian of the program's offices (the leader of their group), or -1.
 pid_t guardianOf(pid_t pravik);
 
