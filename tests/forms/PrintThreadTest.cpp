@@ -105,5 +105,42 @@ TEST_F(PrintThreadTest, WhileAJobRunsTheWindowsLiveAndAbortStopsBeforeTheNextRow
     EXPECT_EQ(dialogs.errors, QStringList{QStringLiteral("中止したため、残りの 2 件は印刷していません。")});
 }
 
+// A server of which several may run side by side.
+class ParallelBackend : public GatedBackend {
+public:
+    int parallelInstances() const override { return 8; }
+};
+
+TEST_F(PrintThreadTest, WithSeveralOfficesEveryRowPrintsOnceAwayFromTheWindowsThread)
+{
+    writeBytes(dir.file("main.ini"), designedIni + "[OFFICE]\r\nENGINES=3\r\n");
+    auto first = std::make_shared<ParallelBackend>();
+    std::vector<std::shared_ptr<ParallelBackend>> lanes{first};
+    MainServices services{[] { return std::string("Office Printer"); },
+                          [] { return std::vector<std::string>{"Office Printer"}; }, first};
+    services.laneAutomation = [&lanes](int) {
+        lanes.push_back(std::make_shared<ParallelBackend>());
+        return lanes.back();
+    };
+    TFmMain several(dialogs, dir.path().string(), services);
+    TFmDialog severalProgress(several.abortFlag);
+    several.setProgressDialog(&severalProgress);
+    several.printList().replaceAll({entry("a.doc"), entry("b.doc"), entry("c.doc"), entry("d.doc")});
+    several.listView()->selectAll();
+    dialogs.answers = {true};
+    several.PrintFiles(0);
+
+    EXPECT_GT(lanes.size(), 1u) << "the run used one office";
+    int creations = 0;
+    for (const std::shared_ptr<ParallelBackend>& lane : lanes) {
+        for (const RecordedCall& call : lane->recording->calls())
+            creations += call.create ? 1 : 0;
+        EXPECT_EQ(lane->threads().count(std::this_thread::get_id()), 0u);
+    }
+    EXPECT_EQ(creations, 4);
+    EXPECT_TRUE(dialogs.errors.isEmpty()) << dialogs.errors.join("\n").toStdString();
+    EXPECT_TRUE(several.isEnabled());
+}
+
 } // namespace
 } // namespace pravik::test

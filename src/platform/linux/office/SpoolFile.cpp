@@ -1,16 +1,15 @@
 #include "SpoolFile.h"
 
 #include "Error.h"
+#include "OfficeLeftovers.h"
 #include "OfficeLifetime.h"
 
 #include <atomic>
 #include <cerrno>
-#include <cstdio>
 #include <cstring>
 #include <fcntl.h>
 #include <filesystem>
 #include <fstream>
-#include <sys/random.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -66,24 +65,6 @@ const std::string& ownStem()
     return stem;
 }
 
-std::string randomPart()
-{
-    unsigned char bytes[6] = {};
-    size_t got = 0;
-    while (got < sizeof bytes) {
-        const ssize_t n = ::getrandom(bytes + got, sizeof bytes - got, 0);
-        if (n > 0)
-            got += static_cast<size_t>(n);
-    }
-    std::string text;
-    char hex[3];
-    for (unsigned char byte : bytes) {
-        std::snprintf(hex, sizeof hex, "%02x", byte);
-        text += hex;
-    }
-    return text;
-}
-
 int claimSlot(const std::string& path)
 {
     if (path.size() >= sizeof spoolPaths[0])
@@ -112,7 +93,7 @@ SpoolFile::SpoolFile()
 {
     const std::filesystem::path folder = tempFolder();
     for (int attempt = 0; attempt < 100; ++attempt) {
-        path_ = (folder / (ownStem() + randomPart())).string();
+        path_ = (folder / unpredictablePipeName(ownStem())).string();
         slot_ = claimSlot(path_);
         const int fd = ::open(path_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
         if (fd >= 0) {
