@@ -410,6 +410,7 @@ public:
     std::set<std::string> failing;      // files whose rendering fails
     std::set<std::string> failingLater; // files whose job fails once rendered
     std::set<std::string> stallingLater; // files whose job stalls once rendered
+    std::set<std::string> stallingRender; // files whose rendering stalls until given up
     // Files whose hand-over finds the print system silent until the deadline
     // cuts it short, then finds it received the job (true) or not (false).
     std::map<std::string, bool> silentPrintSystem;
@@ -476,6 +477,10 @@ private:
             for (const std::string& event : w->second)
                 if (!log_.waitFor(event))
                     throw Error("timed out waiting for " + event);
+        if (log_.stallingRender.count(file)) {
+            untilAbandoned();
+            throw Error("given up");
+        }
         if (log_.failing.count(file)) {
             log_.note("failed " + file);
             throw Error("cannot open");
@@ -631,6 +636,23 @@ TEST_F(PrintLanesTest, FailuresOfRowsRunningAheadAreReportedInListOrderAndLaterR
               "次のファイルは印刷しましたが、お知らせがあります。\n"
               "e.doc: 印刷ジョブの受け付け後にエラーが発生しました: cannot close")
         << "what was rendered still prints, once";
+}
+
+TEST_F(PrintLanesTest, RowsStartedAheadButNotBegunAtAStopAreNeverOpened)
+{
+    rows({row("a.doc", "doc"), row("b.doc", "doc"), row("c.doc", "doc"), row("d.doc", "doc")});
+    // Both offices are busy when the stop comes (b, then c after a), so d
+    // still waits for one; the stop frees them.
+    log.stallingRender = {"b.doc", "c.doc"};
+    host.onEvents = [&](int r, int) {
+        if (r == 1 && log.waitFor("render c.doc"))
+            host.pressAbort();
+    };
+    const auto jobs = lanes(2);
+    run(*jobs);
+
+    EXPECT_EQ(log.files("submit "), (Names{"a.doc"}));
+    EXPECT_EQ(log.at("render d.doc"), log.at("never")) << "a row was opened after the stop";
 }
 
 TEST_F(PrintLanesTest, PastTheDeadlineARowIsPrintedExactlyWhenThePrintSystemHasItsJob)
