@@ -24,6 +24,12 @@ public:
     }
     // OK/Cancel with the question icon; true for OK.
     virtual bool confirmOkCancel(QWidget* parent, const QString& text, const QString& caption) = 0;
+    // OK/Cancel with the exclamation icon, before something is taken away;
+    // true for OK.
+    virtual bool confirmWarningOkCancel(QWidget* parent, const QString& text, const QString& caption)
+    {
+        return confirmOkCancel(parent, text, caption);
+    }
     // Empty when cancelled. `filter` uses Qt's form ("name (*.lst);;...").
     virtual QString chooseOpenFile(QWidget* parent, const QString& filter,
                                    const QString& initialFolder) = 0;
@@ -61,6 +67,7 @@ public:
     bool askYesNo(QWidget* parent, const QString& text, const QString& caption) override;
     Reply askYesNoOrDismiss(QWidget* parent, const QString& text, const QString& caption) override;
     bool confirmOkCancel(QWidget* parent, const QString& text, const QString& caption) override;
+    bool confirmWarningOkCancel(QWidget* parent, const QString& text, const QString& caption) override;
     QString chooseOpenFile(QWidget* parent, const QString& filter, const QString& initialFolder) override;
     QString chooseSaveFile(QWidget* parent, const QString& filter, const QString& defaultSuffix,
                            const QString& initialFolder) override;

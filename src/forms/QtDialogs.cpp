@@ -42,6 +42,12 @@ bool QtDialogs::confirmOkCancel(QWidget* parent, const QString& text, const QStr
            QMessageBox::Ok;
 }
 
+bool QtDialogs::confirmWarningOkCancel(QWidget* parent, const QString& text, const QString& caption)
+{
+    return QMessageBox::warning(parent, caption, text, QMessageBox::Ok | QMessageBox::Cancel) ==
+           QMessageBox::Ok;
+}
+
 namespace {
 
 // The filters' names already show their patterns.

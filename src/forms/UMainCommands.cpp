@@ -201,7 +201,7 @@ void TFmMain::deleteSelectedRows()
             tellInStatusBar(QStringLiteral("削除する行を選んでください"));
             return;
         }
-        if (!dialogs_.confirmOkCancel(this, QStringLiteral("選択したファイルをリストから削除します。よろしいですか？"),
+        if (!dialogs_.confirmWarningOkCancel(this, QStringLiteral("選択したファイルをリストから削除します。よろしいですか？"),
                                       QStringLiteral("削除確認")))
             return;
         {

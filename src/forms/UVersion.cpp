@@ -85,9 +85,11 @@ void TFmVersion::showEvent(QShowEvent* event)
         // edge; later openings keep where the user left it.
         if (!centred_) {
             centred_ = true;
+            // By the whole window, its frame included, as move() places it.
             if (const QScreen* screen = QGuiApplication::primaryScreen()) {
                 const QSize area = screen->size();
-                move(std::max(0, (area.width() - width()) / 2), std::max(0, (area.height() - height()) / 2));
+                const QSize outer = frameGeometry().size();
+                move(std::max(0, (area.width() - outer.width()) / 2), std::max(0, (area.height() - outer.height()) / 2));
             }
         }
     }

@@ -157,6 +157,7 @@ TEST_F(ListCommandsTest, DeleteRemovesExactlyTheSelectedRowsAfterOk)
     select({0, 2, 4});
     dialogs.answers = {false};
     button("btnDel")->click();
+    EXPECT_EQ(dialogs.warningQuestions.size(), 1) << "rows are taken away: the exclamation icon";
     EXPECT_EQ(names().size(), 5u);
     EXPECT_FALSE(window->printList().changed);
     EXPECT_EQ(selected(), (std::vector<size_t>{0, 2, 4}));

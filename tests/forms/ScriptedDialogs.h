@@ -32,6 +32,12 @@ public:
     {
         return answer(text).value_or(false);
     }
+    QStringList warningQuestions;
+    bool confirmWarningOkCancel(QWidget* parent, const QString& text, const QString& caption) override
+    {
+        warningQuestions << text;
+        return confirmOkCancel(parent, text, caption);
+    }
     QString chooseOpenFile(QWidget*, const QString&, const QString&) override { return pop(openChoices); }
     QString chooseSaveFile(QWidget*, const QString&, const QString&, const QString& folder) override
     {
