@@ -7,11 +7,33 @@
 #include "SystemAutomation.h"
 #include "SystemPrinters.h"
 
+#include <algorithm>
 #include <iostream>
 
 namespace pravik {
 
 namespace {
+
+// Waits as BlockingWait does, and says once that a stop request was heard:
+// the row in hand may take a while yet.
+class StopHeedingWait final : public WorkWait {
+public:
+    void waitFor(WorkItem& item, WorkClock::time_point until) override
+    {
+        for (;;) {
+            const WorkClock::time_point next = std::min(until, WorkClock::now() + std::chrono::milliseconds(250));
+            if (item.waitUntil(next) || next >= until)
+                return;
+            if (!told_ && stopRequest() != 0) {
+                told_ = true;
+                std::cerr << "pravik: 中止の要求を受けました。処理中の行が終わると止まります" << std::endl;
+            }
+        }
+    }
+
+private:
+    bool told_ = false;
+};
 
 // The calling thread just waits while the lanes work.
 class HeadlessJobs final : public PrintJobs {
@@ -47,7 +69,7 @@ public:
 private:
     AutomationWorker worker_;
     AutomationPrintJobs direct_;
-    BlockingWait wait_;
+    StopHeedingWait wait_;
     PrintLanes lanes_;
 };
 

@@ -63,6 +63,7 @@ TEST(OfficeHygiene, AStopSignalEndsTheRunAfterItsRowAndLeavesNothing)
     for (int signal : {SIGTERM, SIGINT, SIGHUP}) {
         const PravikRun run = runEndedBy("signalled", [&](pid_t pravik) { ::kill(pravik, signal); });
         EXPECT_EQ(run.status, 128 + signal) << run.progress;
+        EXPECT_NE(run.progress.find("処理中の行が終わると止まります"), std::string::npos) << run.progress;
         // The row in hand was finished, not cut off.
         ASSERT_EQ(run.results.size(), 1u) << run.progress;
         EXPECT_EQ(fields(run.results[0])[0], "printed");
