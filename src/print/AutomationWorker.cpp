@@ -106,7 +106,6 @@ void WorkItem::finish(std::exception_ptr error)
 {
     std::lock_guard lock(mutex_);
     done_ = true;
-    backend_ = nullptr;
     error_ = std::move(error);
     // Under the lock, so that a waiter that cancels its notice cannot have
     // it run afterwards.
