@@ -2,11 +2,13 @@
 #include "AtomicFile.h"
 #include "ExecutablePath.h"
 #include "TextCodec.h"
+#include "UserFolders.h"
 
 #include <gtest/gtest.h>
 
 #include <windows.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -71,11 +73,22 @@ TEST(WindowsGround, ReplacesAFileWholeAndKeepsAReadOnlyOne)
               1);
 }
 
-TEST(WindowsGround, SettingsLiveBesideTheExecutable)
+TEST(WindowsGround, SettingsLiveBesideTheExecutableWhileItsFolderIsWritableElseInAppData)
 {
     wchar_t module[MAX_PATH];
     ::GetModuleFileNameW(nullptr, module, MAX_PATH);
     const std::string dir = executableDir();
     EXPECT_EQ(codec::toOsPath(dir), std::filesystem::path(module).parent_path());
-    EXPECT_EQ(settingsFilePath(), dir + "\\main.ini");
+    EXPECT_EQ(sharedDataDir(), "");
+    const auto entries = [&] {
+        return std::distance(std::filesystem::directory_iterator(codec::toOsPath(dir)),
+                             std::filesystem::directory_iterator());
+    };
+    const auto before = entries();
+    EXPECT_TRUE(folderWritable(dir));
+    EXPECT_EQ(entries(), before); // the probe is gone
+    EXPECT_FALSE(folderWritable(dir + "\\missing"));
+    const char* appData = std::getenv("APPDATA");
+    ASSERT_NE(appData, nullptr);
+    EXPECT_EQ(userConfigDir(), codec::fromOsPath(std::filesystem::path(appData)));
 }
