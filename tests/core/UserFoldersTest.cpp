@@ -3,41 +3,20 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <optional>
 #include <string>
+#include <utility>
 
-namespace {
-
-// Sets or unsets a variable for one test, putting it back afterwards.
-class ScopedEnv {
-public:
-    ScopedEnv(const char* name, const char* value) : name_(name)
-    {
-        if (const char* old = std::getenv(name))
-            old_ = old;
-        value ? ::setenv(name, value, 1) : ::unsetenv(name);
-    }
-    ~ScopedEnv() { old_ ? ::setenv(name_, old_->c_str(), 1) : ::unsetenv(name_); }
-
-private:
-    const char* name_;
-    std::optional<std::string> old_;
-};
-
-} // namespace
-
-TEST(UserFolders, ConfigFolderFollowsXdgConfigHomeWhenAbsoluteElseHome)
+TEST(UserFolders, ConfigFolderIsXdgConfigHomeWhenAbsoluteElseUnderHome)
 {
-    struct Case {
-        const char* xdg;
-        const char* home;
-        const char* expected;
-    };
-    for (const Case& c : {Case{"/x/cfg/", "/home/u", "/x/cfg"}, Case{nullptr, "/home/u", "/home/u/.config"},
-                          Case{"relative", "/home/u", "/home/u/.config"}, Case{"", "/home/u", "/home/u/.config"},
-                          Case{nullptr, nullptr, ""}}) {
-        ScopedEnv xdg("XDG_CONFIG_HOME", c.xdg);
-        ScopedEnv home("HOME", c.home);
-        EXPECT_EQ(pravik::userConfigDir(), c.expected) << (c.xdg ? c.xdg : "(unset)");
+    const char* home = std::getenv("HOME");
+    const std::string oldHome = home ? home : "";
+    ::setenv("HOME", "/home/u", 1);
+    for (const auto& [xdg, expected] : {std::pair<const char*, const char*>{"/x/cfg/", "/x/cfg"},
+                                        {"relative", "/home/u/.config"}, {nullptr, "/home/u/.config"}}) {
+        xdg ? ::setenv("XDG_CONFIG_HOME", xdg, 1) : ::unsetenv("XDG_CONFIG_HOME");
+        EXPECT_EQ(pravik::userConfigDir(), expected) << (xdg ? xdg : "unset");
     }
+    ::unsetenv("HOME");
+    EXPECT_EQ(pravik::userConfigDir(), "");
+    home ? ::setenv("HOME", oldHome.c_str(), 1) : ::unsetenv("HOME");
 }
