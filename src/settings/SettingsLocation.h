@@ -24,6 +24,7 @@ struct SettingsLocation {
     bool perUser = false;     // main.ini is made from the delivered one at the first start
 
     std::string iniPath() const;
+    bool operator==(const SettingsLocation&) const = default;
 };
 
 // main.ini beside the program, as a build folder or a portable copy keeps

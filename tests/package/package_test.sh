@@ -1,10 +1,8 @@
 #!/usr/bin/env bash
-# The Debian package as a user meets it, as root on a machine it may change:
-# built by scripts/package.sh, its files, desktop entry and lintian checked,
-# installed with apt; then a normal user made for the test starts it from
-# its menu entry on a virtual display and prints a list with it through the
-# private CUPS of the engine tests, each time with settings of the user's
-# own; upgraded over itself; purged, leaving nothing behind.
+# The Debian package as a user meets it (run as root): built, its files,
+# desktop entry and lintian checked, installed with apt, started from its menu
+# entry and printing a list as a normal user with settings of their own
+# (through the engine tests' private CUPS), upgraded, purged.
 set -euo pipefail
 cd "$(dirname "$0")/../.."
 source scripts/virtual-display.sh
@@ -16,10 +14,9 @@ fail() { echo "package: $*" >&2; exit 1; }
 apt_get() { DEBIAN_FRONTEND=noninteractive apt-get -o DPkg::Lock::Timeout=900 -y -q "$@" >"$work/apt.log" 2>&1 || { cat "$work/apt.log" >&2; return 1; }; }
 # The user goes with whatever of theirs still runs (an office ending late).
 remove_user() {
-  id "$user" >/dev/null 2>&1 || return 0
-  for _ in $(seq 50); do pgrep -u "$user" >/dev/null || break; sleep 0.2; done
-  for pid in $(pgrep -u "$user"); do kill -KILL "$pid" 2>/dev/null || true; done
-  userdel "$user"
+  for _ in $(seq 50); do pgrep -u "$user" >/dev/null 2>&1 || break; sleep 0.2; done
+  for pid in $(pgrep -u "$user" 2>/dev/null); do kill -KILL "$pid" 2>/dev/null || true; done
+  ! id "$user" >/dev/null 2>&1 || userdel "$user"
 }
 cleanup() {
   [[ -z "${pravik:-}" ]] || kill "$pravik" 2>/dev/null || true
@@ -42,10 +39,11 @@ echo "package: $deb, $(stat -c %s "$deb") bytes"
 } | sort >"$work/expected"
 dpkg-deb -c "$deb" | awk '$1 !~ /^d/ { sub(/^\./, "", $6); print $6 }' | sort | diff -u "$work/expected" - \
   || fail "the package's files differ from the expected ones"
-for needed in libreoffice-writer libreoffice-calc ure qt6-translations-l10n fonts-ipafont-gothic 'libqt6widgets6 ('; do
-  dpkg-deb -f "$deb" Depends | grep -qF "$needed" || fail "Depends lacks $needed"
+relations="$(dpkg-deb -f "$deb" Depends Recommends)"
+for needed in 'Depends: libc6' libreoffice-writer libreoffice-calc ure qt6-translations-l10n fonts-ipafont-gothic \
+  'Recommends: printer-driver-cups-pdf'; do
+  grep -qF "$needed" <<<"$relations" || fail "the package does not name $needed"
 done
-dpkg-deb -f "$deb" Recommends | grep -qF printer-driver-cups-pdf || fail "the PDF printer is not recommended"
 dpkg-deb -x "$deb" "$work/contents"
 entry="$work/contents/usr/share/applications/pravik.desktop"
 desktop-file-validate "$entry"
@@ -75,9 +73,8 @@ main="$(window_named '^Pravik')" || { cat "$work/window.log" >&2; fail "the wind
 ini="$home/.config/pravik/main.ini"
 cmp -s "$ini" /usr/share/pravik/main.ini || fail "the first start did not copy the delivered main.ini"
 [[ -d "$home/.config/pravik/save" ]] || fail "no save folder beside the user's main.ini"
-sleep 1
 # No window manager gives it the focus: the keys go where the focus is set.
-xdotool windowfocus --sync "$main" key alt+f sleep 0.5 key x
+xdotool sleep 1 windowfocus --sync "$main" key alt+f sleep 0.5 key x
 for _ in $(seq 60); do kill -0 "$pravik" 2>/dev/null || break; sleep 0.5; done
 kill -0 "$pravik" 2>/dev/null && fail "the window did not close"
 wait "$pravik" || { cat "$work/window.log" >&2; fail "the window did not close cleanly"; }
@@ -105,9 +102,7 @@ next="$(scripts/package.sh --version "$version+1" | tail -n1)"
 apt_get install "$(realpath "$next")"
 [[ "$(dpkg-query -W -f '${Version}' pravik)" == "$version+1" ]] || fail "the upgrade was not installed"
 grep -q 'FMTOP=77' "$ini" || fail "the upgrade touched the user's main.ini"
-apt_get purge pravik
+apt_get purge pravik; rm -f "$next"
 for path in /usr/bin/pravik /usr/share/{pravik,applications/pravik.desktop,doc/pravik,man/man1/pravik.1.gz}; do
-  [[ ! -e "$path" ]] || fail "left behind by the purge: $path"
-done
-rm -f "$next"
+  [[ ! -e "$path" ]] || fail "left behind by the purge: $path"; done
 echo "package: ok"

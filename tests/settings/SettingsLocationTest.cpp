@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <tuple>
 
 using namespace pravik;
 using pravik::test::readBytes;
@@ -12,27 +13,19 @@ using pravik::test::writeBytes;
 
 TEST(SettingsLocation, BesideAWritableProgramElseTheUsersOwnMadeFromTheDeliveredCopy)
 {
-    struct Case {
-        const char* what;
-        bool writable, iniBeside, iniShared;
-        const char* userConfig;
-        SettingsLocation expected;
+    // Program folder writable, main.ini beside it, main.ini in the shared
+    // folder, the user's config folder: where main.ini goes.
+    const std::tuple<bool, bool, bool, const char*, SettingsLocation> cases[] = {
+        {true, true, false, "/h/.config", {"/p/bin", "/p/bin", false}},   // build folder
+        {true, false, false, "/h/.config", {"/p/bin", "/p/bin", false}},  // main.ini deleted
+        {false, true, false, "/h/.config", {"/h/.config/pravik", "/p/bin", true}},  // read-only copy
+        {false, false, true, "/x", {"/x/pravik", "/p/share/pravik", true}},        // installed
+        {true, false, true, "/r/.config", {"/r/.config/pravik", "/p/share/pravik", true}},  // root
+        {false, true, false, "", {"/p/bin", "/p/bin", false}},  // no home
     };
-    const Case cases[] = {
-        {"build folder", true, true, false, "/home/u/.config", {"/p/bin", "/p/bin", false}},
-        {"writable, main.ini deleted", true, false, false, "/home/u/.config", {"/p/bin", "/p/bin", false}},
-        {"read-only portable copy", false, true, false, "/home/u/.config", {"/home/u/.config/pravik", "/p/bin", true}},
-        {"installed, a user", false, false, true, "/x/cfg", {"/x/cfg/pravik", "/p/share/pravik", true}},
-        {"installed, run by root", true, false, true, "/root/.config", {"/root/.config/pravik", "/p/share/pravik", true}},
-        {"read-only, no home", false, true, false, "", {"/p/bin", "/p/bin", false}},
-    };
-    for (const Case& c : cases) {
-        const SettingsLocation got = chooseSettingsLocation(
-            {"/p/bin", c.writable, c.iniBeside, "/p/share/pravik", c.iniShared, c.userConfig});
-        EXPECT_EQ(got.dir, c.expected.dir) << c.what;
-        EXPECT_EQ(got.deliveredDir, c.expected.deliveredDir) << c.what;
-        EXPECT_EQ(got.perUser, c.expected.perUser) << c.what;
-    }
+    for (const auto& [writable, beside, shared, config, expected] : cases)
+        EXPECT_EQ(chooseSettingsLocation({"/p/bin", writable, beside, "/p/share/pravik", shared, config}), expected)
+            << writable << beside << shared << config;
 }
 
 TEST(SettingsLocation, TheFirstStartCopiesTheDeliveredMainIniAndLaterStartsKeepTheUsers)
@@ -41,13 +34,11 @@ TEST(SettingsLocation, TheFirstStartCopiesTheDeliveredMainIniAndLaterStartsKeepT
     writeBytes(dir.file("main.ini"), "[TITLE]\r\nAPP_NAME=Pravik\r\n");
     const SettingsLocation own{dir.file("cfg/pravik"), dir.path().string(), true};
     prepareSettingsLocation(own);
-    EXPECT_EQ(readBytes(dir.file("cfg/pravik/main.ini")), "[TITLE]\r\nAPP_NAME=Pravik\r\n");
+    EXPECT_EQ(readBytes(own.iniPath()), "[TITLE]\r\nAPP_NAME=Pravik\r\n");
     EXPECT_TRUE(std::filesystem::is_directory(dir.file("cfg/pravik/save")));
-
     writeBytes(own.iniPath(), "[MAIN]\r\nFMTOP=7\r\n");
     prepareSettingsLocation(own);
     EXPECT_EQ(readBytes(own.iniPath()), "[MAIN]\r\nFMTOP=7\r\n");
-
     // Beside the program nothing is made: the build and the install did that.
     prepareSettingsLocation({dir.file("beside"), dir.path().string(), false});
     EXPECT_FALSE(std::filesystem::exists(dir.file("beside")));
