@@ -7,6 +7,8 @@ set -euo pipefail
 packages=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev fonts-ipafont-gothic
+  # The icon writer draws the program's icon as SVG too, for the desktop.
+  qt6-svg-dev
   # Qt's own texts (standard buttons, file dialogs) in Japanese.
   qt6-translations-l10n
   # The desktop's opener, for the help, the home page and launching files.
@@ -33,6 +35,8 @@ if [[ "${1:-}" == "--tests" ]]; then
   # scripts/qt-mingw.sh, built with Debian's host tools of the same Qt), its
   # zip and installer, and the installed program driven on a virtual display.
   packages+=(g++-mingw-w64-x86-64-posix wine wine64 qt6-base-dev-tools zip unzip nsis xdotool imagemagick)
+  # Checking the Debian package: its desktop entry and lintian.
+  packages+=(desktop-file-utils lintian)
   # Wine runs the Windows tests as a Japanese Windows (code page 932), which
   # takes the host's Japanese locale.
   packages+=(locales)

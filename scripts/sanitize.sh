@@ -4,7 +4,7 @@
 # fails the run.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-targets=(core_tests list_tests app_tests controls_tests print_tests office_tests)
+targets=(core_tests list_tests settings_tests controls_tests print_tests office_tests)
 launcher=()
 command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
 cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \

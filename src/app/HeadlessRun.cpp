@@ -1,11 +1,11 @@
 #include "HeadlessRun.h"
 
 #include "Error.h"
-#include "ExecutablePath.h"
 #include "ListErrors.h"
 #include "PrintList.h"
 #include "PrintRun.h"
 #include "SettingsFile.h"
+#include "SettingsLocation.h"
 #include "TextCodec.h"
 
 #include <algorithm>
@@ -270,7 +270,7 @@ int runHeadless(const HeadlessOptions& options, const HeadlessServices& services
     try {
         // A settings file the user named must be there: running on defaults
         // instead would print with settings nobody chose.
-        settings = options.iniFile.empty() ? readSettings(settingsFilePath())
+        settings = options.iniFile.empty() ? readSettings(settingsLocation().iniPath())
                                            : readNamedSettings(options.iniFile);
         if (options.timeoutSeconds)
             settings.officeTimeout = *options.timeoutSeconds;

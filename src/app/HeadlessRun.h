@@ -19,7 +19,7 @@ namespace pravik {
 struct HeadlessOptions {
     PrintMode mode = PrintMode::Print;
     std::string listFile; // CP932
-    std::string iniFile;  // CP932; empty: main.ini beside the executable
+    std::string iniFile;  // CP932; empty: the windows' own main.ini
     // Seconds an office job may take; replaces "TIMEOUT" of main.ini.
     std::optional<int> timeoutSeconds = std::nullopt;
     // Print offices side by side; replaces "ENGINES" of main.ini.

@@ -1,7 +1,6 @@
 #include "CrashLog.h"
 #include "Dialogs.h"
 #include "DisplayHold.h"
-#include "ExecutablePath.h"
 #include "Fonts.h"
 #include "HeadlessMain.h"
 #include "JapaneseTexts.h"
@@ -9,6 +8,7 @@
 #include "PopupAccessibility.h"
 #include "ProgramConsole.h"
 #include "ProgramIcon.h"
+#include "SettingsLocation.h"
 #include "Startup.h"
 #include "StopRequests.h"
 #include "UMain.h"
@@ -54,7 +54,7 @@ int runWindows(int argc, char** argv)
     pravik::exposeOpenPopupMenus();
     pravik::QtDialogs dialogs;
     try {
-        pravik::Windows windows = pravik::createWindows(dialogs, pravik::executableDir());
+        pravik::Windows windows = pravik::createWindows(dialogs, pravik::settingsLocation());
         windows.FmMain->show();
         // Ended by the session or a signal, the program still ends its
         // offices and removes its spool files; a second request ends it at once.

@@ -9,8 +9,11 @@ namespace pravik {
 // it, Error when the system does not tell.
 std::string executableDir();
 
-// main.ini beside the executable.
-std::string settingsFilePath();
+// Where a program installed for the whole system finds what it was
+// delivered with (main.ini, the guide): <prefix>/share/pravik for a program
+// in <prefix>/bin, CP932. "" on Windows, where all of it lies beside the
+// program.
+std::string sharedDataDir();
 
 // The separator of the paths this program makes, as the system writes them
 // (and shows them in messages).

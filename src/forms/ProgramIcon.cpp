@@ -15,8 +15,9 @@ const QColor bodyLight(120, 160, 215);
 const QColor wordBlue(40, 90, 180);
 const QColor excelGreen(30, 130, 70);
 
-// Drawn on a 64 × 64 grid, scaled to the pixmap.
-void drawIcon(QPainter& p)
+} // namespace
+
+void drawProgramIcon(QPainter& p)
 {
     p.setRenderHint(QPainter::Antialiasing);
     // Two documents waiting their turn, one of each kind.
@@ -55,8 +56,6 @@ void drawIcon(QPainter& p)
     p.drawLine(QPointF(21, 55), QPointF(37, 55));
 }
 
-} // namespace
-
 QIcon programIcon()
 {
     QIcon icon;
@@ -65,7 +64,7 @@ QIcon programIcon()
         pixmap.fill(Qt::transparent);
         QPainter painter(&pixmap);
         painter.scale(size / 64.0, size / 64.0);
-        drawIcon(painter);
+        drawProgramIcon(painter);
         painter.end();
         icon.addPixmap(pixmap);
     }

@@ -1,15 +1,22 @@
-// Writes the program's icon as a Windows icon file for the executable:
-//   program_icon_writer FILE.ico
-// Run on the build machine (resources/windows/pravik.ico is its output), so
-// that Explorer shows the picture the windows draw.
+// Writes the program's icon as files for the desktop, so that Explorer and
+// the desktop's menus show the picture the windows draw:
+//   program_icon_writer FILE.ico       the Windows executable's icon
+//                                      (resources/windows/pravik.ico)
+//   program_icon_writer --hicolor DIR  DIR/<size>/apps/pravik.png and
+//                                      DIR/scalable/apps/pravik.svg, the
+//                                      hicolor theme's files, made by the build
 #include "ProgramIcon.h"
 
 #include <QBuffer>
+#include <QDir>
 #include <QFile>
 #include <QGuiApplication>
 #include <QImage>
+#include <QPainter>
+#include <QSvgGenerator>
 
 #include <cstdio>
+#include <string_view>
 
 namespace {
 
@@ -56,16 +63,52 @@ QByteArray iconFile(const QIcon& icon, const QList<int>& sizes)
     return out;
 }
 
+// Each size drawn afresh rather than scaled from another, as the windows do.
+bool writeHicolorTheme(const QString& root)
+{
+    for (const int size : {16, 22, 24, 32, 48, 64, 128, 256}) {
+        const QString folder = QStringLiteral("%1/%2x%2/apps").arg(root).arg(size);
+        QImage image(size, size, QImage::Format_ARGB32);
+        image.fill(Qt::transparent);
+        QPainter painter(&image);
+        painter.scale(size / 64.0, size / 64.0);
+        pravik::drawProgramIcon(painter);
+        painter.end();
+        if (!QDir().mkpath(folder) || !image.save(folder + QStringLiteral("/pravik.png"), "PNG"))
+            return false;
+    }
+    const QString folder = root + QStringLiteral("/scalable/apps");
+    if (!QDir().mkpath(folder))
+        return false;
+    QSvgGenerator svg;
+    svg.setFileName(folder + QStringLiteral("/pravik.svg"));
+    svg.setSize(QSize(64, 64));
+    svg.setViewBox(QRect(0, 0, 64, 64));
+    svg.setTitle(QStringLiteral("Pravik"));
+    QPainter painter;
+    if (!painter.begin(&svg))
+        return false;
+    pravik::drawProgramIcon(painter);
+    return painter.end();
+}
+
 } // namespace
 
 int main(int argc, char** argv)
 {
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: program_icon_writer FILE.ico\n");
+    const bool hicolor = argc == 3 && std::string_view(argv[1]) == "--hicolor";
+    if (argc != 2 && !hicolor) {
+        std::fprintf(stderr, "usage: program_icon_writer FILE.ico | --hicolor DIR\n");
         return 2;
     }
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
+    if (hicolor) {
+        if (writeHicolorTheme(QString::fromLocal8Bit(argv[2])))
+            return 0;
+        std::fprintf(stderr, "program_icon_writer: cannot write the icons into %s\n", argv[2]);
+        return 1;
+    }
     QFile file(QString::fromLocal8Bit(argv[1]));
     if (!file.open(QIODevice::WriteOnly)
         || file.write(iconFile(pravik::programIcon(), {16, 20, 24, 32, 40, 48, 64, 256})) < 0) {

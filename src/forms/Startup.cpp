@@ -1,7 +1,7 @@
 #include "Startup.h"
 
-#include "ExecutablePath.h"
 #include "ProgramIcon.h"
+#include "SettingsLocation.h"
 #include "ShellOpen.h"
 #include "UDialog.h"
 #include "UEdit.h"
@@ -15,11 +15,12 @@ Windows::Windows() = default;
 Windows::Windows(Windows&&) noexcept = default;
 Windows::~Windows() = default;
 
-Windows createWindows(Dialogs& dialogs, const std::string& appFolder)
+Windows createWindows(Dialogs& dialogs, const SettingsLocation& location)
 {
-    const std::string iniPath = appFolder + kPathSeparator + "main.ini";
+    const std::string iniPath = location.iniPath();
     Windows windows;
-    windows.FmMain = std::make_unique<TFmMain>(dialogs, appFolder);
+    windows.FmMain = std::make_unique<TFmMain>(dialogs, location.dir);
+    windows.FmMain->setGuideFolder(location.deliveredDir);
     windows.FmMain->setWindowIcon(programIcon());
     windows.FmOption = std::make_unique<TFmOption>(dialogs, iniPath);
     windows.FmEdit = std::make_unique<TFmEdit>(*windows.FmMain);

@@ -6,6 +6,7 @@
 namespace pravik {
 
 class Dialogs;
+struct SettingsLocation;
 class TFmMain;
 class TFmOption;
 class TFmEdit;
@@ -26,8 +27,8 @@ struct Windows {
     ~Windows();
 };
 
-// Creates the windows in their fixed order, the main window first.
-// `appFolder` (CP932) holds main.ini.
-Windows createWindows(Dialogs& dialogs, const std::string& appFolder);
+// Creates the windows in their fixed order, the main window first, with the
+// settings of `location`.
+Windows createWindows(Dialogs& dialogs, const SettingsLocation& location);
 
 } // namespace pravik

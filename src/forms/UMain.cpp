@@ -40,6 +40,7 @@ TFmMain::TFmMain(Dialogs& dialogs, std::string appFolder, MainServices services,
     : QMainWindow(parent),
       dialogs_(dialogs),
       appFolder_(std::move(appFolder)),
+      guideFolder_(appFolder_),
       services_(std::move(services)),
       fileCommands_(list_, *this, settings_.titlePrefix, appFolder_ + kPathSeparator + "save" + kPathSeparator)
 {

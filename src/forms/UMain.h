@@ -66,6 +66,10 @@ public:
             QWidget* parent = nullptr);
     ~TFmMain() override;
 
+    // Where the guide lies ("help", on Windows also help.chm), when not
+    // beside main.ini: an installed program's settings are the user's own.
+    void setGuideFolder(std::string folder) { guideFolder_ = std::move(folder); }
+
     // Edit, progress, option and version windows, centred at start-up.
     void setSecondaryWindows(std::vector<QWidget*> windows);
     void setProgressDialog(TFmDialog* dialog) { progressDialog_ = dialog; }
@@ -204,6 +208,7 @@ private:
 
     Dialogs& dialogs_;
     std::string appFolder_;
+    std::string guideFolder_;
     MainServices services_;
     Settings settings_;
     PrintList list_;

@@ -47,13 +47,13 @@ public:
     }
 };
 
-// The help shipped beside the program. Windows keeps its compiled help
+// The help shipped with the program. Windows keeps its compiled help
 // first; the HTML guide serves where that is not installed.
-std::vector<std::string> helpFileCandidates(const std::string& appFolder)
+std::vector<std::string> helpFileCandidates(const std::string& folder)
 {
-    const std::string guide = appFolder + kPathSeparator + "help" + kPathSeparator + "index.html";
+    const std::string guide = folder + kPathSeparator + "help" + kPathSeparator + "index.html";
 #ifdef _WIN32
-    return {appFolder + "\\help.chm", guide};
+    return {folder + "\\help.chm", guide};
 #else
     return {guide};
 #endif
@@ -142,7 +142,7 @@ void TFmMain::MainMenuClick(int tag)
 
 void TFmMain::openHelp()
 {
-    const std::vector<std::string> candidates = helpFileCandidates(appFolder_);
+    const std::vector<std::string> candidates = helpFileCandidates(guideFolder_);
     for (const std::string& candidate : candidates) {
         const QString path = pathToQString(candidate);
         if (!QFileInfo(path).isFile())

@@ -10,5 +10,5 @@ TEST(ExecutablePath, NamesTheFolderOfTheRunningProgram)
     ASSERT_FALSE(dir.empty());
     EXPECT_NE(dir.back(), '/');
     EXPECT_TRUE(std::filesystem::is_regular_file(dir + "/core_tests"));
-    EXPECT_EQ(pravik::settingsFilePath(), dir + "/main.ini");
+    EXPECT_EQ(pravik::sharedDataDir(), dir.substr(0, dir.rfind('/')) + "/share/pravik");
 }

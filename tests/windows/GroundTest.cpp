@@ -2,11 +2,13 @@
 #include "AtomicFile.h"
 #include "ExecutablePath.h"
 #include "TextCodec.h"
+#include "UserFolders.h"
 
 #include <gtest/gtest.h>
 
 #include <windows.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -71,11 +73,17 @@ TEST(WindowsGround, ReplacesAFileWholeAndKeepsAReadOnlyOne)
               1);
 }
 
-TEST(WindowsGround, SettingsLiveBesideTheExecutable)
+TEST(WindowsGround, SettingsLiveBesideTheExecutableWhileItsFolderIsWritableElseInAppData)
 {
     wchar_t module[MAX_PATH];
     ::GetModuleFileNameW(nullptr, module, MAX_PATH);
     const std::string dir = executableDir();
     EXPECT_EQ(codec::toOsPath(dir), std::filesystem::path(module).parent_path());
-    EXPECT_EQ(settingsFilePath(), dir + "\\main.ini");
+    EXPECT_EQ(sharedDataDir(), "");
+    EXPECT_TRUE(folderWritable(dir));
+    EXPECT_FALSE(std::filesystem::exists(codec::toOsPath(dir + "\\.pravik-write-probe-"
+                                                         + std::to_string(::GetCurrentProcessId()))));
+    EXPECT_FALSE(folderWritable(dir + "\\missing"));
+    ASSERT_NE(std::getenv("APPDATA"), nullptr);
+    EXPECT_EQ(userConfigDir(), codec::fromOsPath(std::filesystem::path(std::getenv("APPDATA"))));
 }

@@ -19,9 +19,10 @@ std::string executableDir()
     return dir;
 }
 
-std::string settingsFilePath()
+std::string sharedDataDir()
 {
-    return executableDir() + "/main.ini";
+    const std::string program = executableDir();
+    return program.substr(0, program.rfind('/')) + "/share/pravik";
 }
 
 } // namespace pravik

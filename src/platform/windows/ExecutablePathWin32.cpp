@@ -30,9 +30,9 @@ std::string executableDir()
     }
 }
 
-std::string settingsFilePath()
+std::string sharedDataDir()
 {
-    return executableDir() + "\\main.ini";
+    return {};
 }
 
 } // namespace pravik
