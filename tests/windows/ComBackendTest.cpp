@@ -1,4 +1,5 @@
 #include "AutomationCall.h"
+#include "AutomationWorker.h"
 #include "ComApartment.h"
 #include "ComBackend.h"
 #include "RecordingDispatch.h"
@@ -19,7 +20,8 @@ struct ComBackendTest : ::testing::Test {
     win::ComApartment apartment;
     std::shared_ptr<Recording> recording = std::make_shared<Recording>();
     RegisteredRecorder registration{kProgId, recording};
-    AutomationCall automation{std::make_shared<win::ComBackend>()};
+    std::shared_ptr<win::ComBackend> backend = std::make_shared<win::ComBackend>();
+    AutomationCall automation{backend};
 
     const InvokeRecord& last() const { return recording->invokes.back(); }
 };
@@ -224,4 +226,99 @@ TEST_F(ComBackendTest, ErrorsTakeTheClassOfTheForm)
         EXPECT_EQ(e.code(), olecode::Exception);
         EXPECT_STREQ(e.what(), "開けません");
     }
+}
+
+TEST_F(ComBackendTest, ServerFailuresKeepWhatTheServerSaidAndReleaseEveryObject)
+{
+    {
+        const Variant app = automation.createObject("Pravik.Recorder");
+        const Variant book = automation.getProperty(app, "Book");
+        recording->answerException(L"Deferred", L"\u958B\u3051\u307E\u305B\u3093", L"Recorder",
+                                   static_cast<SCODE>(0x800A03ECu), true);
+        recording->answerCode(L"Gone", DISP_E_MEMBERNOTFOUND);
+        recording->answerCode(L"Typed", DISP_E_TYPEMISMATCH, 1); // the second named argument
+
+        try {
+            automation.execute(book, AutoCmd(CallKind::Procedure, "Deferred"));
+            ADD_FAILURE();
+        } catch (const EOleException& e) {
+            EXPECT_EQ(e.description(), "開けません"); // filled in only when asked
+            EXPECT_EQ(e.source(), "Recorder");
+            EXPECT_EQ(e.serverCode(), olecode::make(0x800A03ECu));
+        }
+        // A member the object has but cannot use so is no unknown name.
+        for (const bool command : {false, true}) {
+            try {
+                command ? automation.execute(book, AutoCmd(CallKind::Procedure, "Gone"))
+                        : automation.callFunction(book, "Gone");
+                ADD_FAILURE();
+            } catch (const EOleSysError& e) {
+                EXPECT_EQ(e.code(), olecode::make(0x80020003u));
+            }
+        }
+        try {
+            automation.execute(book, AutoCmd(CallKind::Procedure, "Typed")
+                                         .named("Copies", Variant::fromInt(1))
+                                         .named("Collate", Variant::fromInt(2)));
+            ADD_FAILURE();
+        } catch (const EOleSysError& e) {
+            EXPECT_EQ(e.code(), olecode::TypeMismatch);
+            EXPECT_NE(std::string(e.what()).find("Collate"), std::string::npos) << e.what();
+        }
+    }
+    EXPECT_EQ(recording->liveObjects, 0);
+}
+
+TEST_F(ComBackendTest, AnUnregisteredProgIdIsNamedWithTheReason)
+{
+    try {
+        automation.createObject("Pravik.NotRegistered");
+        ADD_FAILURE();
+    } catch (const EOleSysError& e) {
+        EXPECT_EQ(e.code(), olecode::ClassString);
+        const std::string text = e.what();
+        EXPECT_NE(text.find("'Pravik.NotRegistered' はありません ("), std::string::npos) << text;
+    }
+}
+
+TEST_F(ComBackendTest, AbandonedWorkFailsAtItsNextCallAndLaterWorkStartsAfresh)
+{
+    {
+        const Variant app = automation.createObject("Pravik.Recorder");
+        backend->abandon();
+        EXPECT_THROW(automation.callProcedure(app, "PrintOut"), EOleSysError);
+        EXPECT_TRUE(recording->invokes.empty()); // never sent
+    }
+    const Variant app = automation.createObject("Pravik.Recorder");
+    automation.callProcedure(app, "PrintOut");
+    EXPECT_EQ(recording->invokes.size(), 1u);
+}
+
+TEST(ComBackendThread, TheAutomationThreadIsAnApartmentWhoseFilterRetriesRejectedCallsWithinTheDeadline)
+{
+    auto backend = std::make_shared<win::ComBackend>();
+    Settings settings;
+    settings.officeTimeout = 2;
+    backend->applySettings(settings);
+    AutomationWorker worker(backend);
+    BlockingWait wait;
+    worker.run(
+        [&] {
+            APTTYPE type{};
+            APTTYPEQUALIFIER qualifier{};
+            ASSERT_EQ(::CoGetApartmentType(&type, &qualifier), S_OK);
+            EXPECT_TRUE(type == APTTYPE_STA || type == APTTYPE_MAINSTA);
+            IMessageFilter* filter = nullptr;
+            ::CoRegisterMessageFilter(nullptr, &filter); // taken out to be asked, then put back
+            ASSERT_NE(filter, nullptr);
+            const DWORD giveUp = static_cast<DWORD>(-1);
+            EXPECT_NE(filter->RetryRejectedCall(nullptr, 0, SERVERCALL_RETRYLATER), giveUp);
+            EXPECT_NE(filter->RetryRejectedCall(nullptr, 1999, SERVERCALL_REJECTED), giveUp);
+            EXPECT_EQ(filter->RetryRejectedCall(nullptr, 2000, SERVERCALL_RETRYLATER), giveUp);
+            backend->abandon();
+            EXPECT_EQ(filter->RetryRejectedCall(nullptr, 0, SERVERCALL_RETRYLATER), giveUp);
+            ::CoRegisterMessageFilter(filter, nullptr);
+            filter->Release();
+        },
+        wait, std::chrono::seconds(30));
 }

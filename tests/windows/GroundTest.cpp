@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <thread>
 
 using namespace pravik;
 
@@ -66,6 +67,38 @@ TEST(WindowsGround, ReplacesAFileWholeAndKeepsAReadOnlyOne)
     ::SetFileAttributesW(target.c_str(), FILE_ATTRIBUTE_NORMAL);
     EXPECT_EQ(contents(target), std::string("new\0bytes", 9));
     // No temporary file is left behind.
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.path),
+                            std::filesystem::directory_iterator()),
+              1);
+}
+
+TEST(WindowsGround, AReplacedFileKeepsItsAttributesAndWaitsForAReaderToLetGo)
+{
+    TempFolder folder;
+    const std::filesystem::path target = folder.path / L"week.lst";
+    ASSERT_TRUE(writeFileAtomically(target, "old"));
+    ::SetFileAttributesW(target.c_str(), FILE_ATTRIBUTE_HIDDEN);
+    const bool hidden = ::GetFileAttributesW(target.c_str()) & FILE_ATTRIBUTE_HIDDEN; // where the disk keeps it
+
+    // Held without sharing for a moment, as a virus scanner does.
+    HANDLE held = ::CreateFileW(target.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    std::thread release([held] {
+        ::Sleep(300);
+        ::CloseHandle(held);
+    });
+    EXPECT_TRUE(writeFileAtomically(target, "new"));
+    release.join();
+    EXPECT_EQ(contents(target), "new");
+    if (hidden) {
+        EXPECT_TRUE(::GetFileAttributesW(target.c_str()) & FILE_ATTRIBUTE_HIDDEN);
+    }
+
+    // Held for good: refused, the old file as it was, nothing left beside it.
+    held = ::CreateFileW(target.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    EXPECT_FALSE(writeFileAtomically(target, "lost"));
+    ::CloseHandle(held);
+    EXPECT_EQ(contents(target), "new");
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.path),
                             std::filesystem::directory_iterator()),
               1);

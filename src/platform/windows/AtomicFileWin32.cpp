@@ -120,9 +120,13 @@ bool writeFileAtomically(const std::filesystem::path& name, std::string_view byt
         errno = EINVAL;
         return false;
     }
+    // The new file carries the old one's attributes itself: merging them
+    // is a step ReplaceFileW may skip without failing.
+    const DWORD kept = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE
+        | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
+    const DWORD newAttributes = exists && (attributes & kept) ? attributes & kept : FILE_ATTRIBUTE_NORMAL;
     const std::wstring temp = temporaryName(target, L".tmp");
-    HANDLE file = ::CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                                FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE file = ::CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, newAttributes, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
         errno = errnoOf(::GetLastError());
         return false;
