@@ -110,6 +110,7 @@ protected:
         ::GetTempPathW(MAX_PATH, temp);
         dir_ = std::filesystem::path(temp)
             / (L"pravik-whole-" + std::to_wstring(::GetCurrentProcessId()));
+        std::filesystem::remove_all(dir_); // a killed run's, under a process id used again
         std::filesystem::create_directories(dir_);
         registerServer("Excel.Application", kTestExcelClsid, L"");
         registerServer("Word.Application", kTestWordClsid, L"");
@@ -261,6 +262,9 @@ TEST_F(WholePath, TheServersReceiveExactlyTheCallsTheJobsMake)
     EXPECT_TRUE(serversEnded());
 }
 
+// Wine 8 does not hand a server's rejections back to the caller (its message
+// filter is never asked), so here this shows only that nothing is lost or
+// sent twice; the filter's decisions are tested on their own.
 TEST_F(WholePath, ABusyServerGetsEveryCallOnceItTakesThem)
 {
     registerServer("Word.Application", kTestWordClsid, L"busy");
