@@ -294,6 +294,20 @@ TEST_F(ComBackendTest, AbandonedWorkFailsAtItsNextCallAndLaterWorkStartsAfresh)
     EXPECT_EQ(recording->invokes.size(), 1u);
 }
 
+TEST_F(ComBackendTest, TimeInAPreviewCountsAgainstNoDeadline)
+{
+    const std::shared_ptr<WorkItem> item = AutomationWorker::queuedItem();
+    std::vector<bool> deadlineRuns;
+    const auto look = [&] { deadlineRuns.push_back(item->serverWaitSince().has_value()); };
+    recording->during = {{L"PrintPreview", look}, {L"PrintOut", look}};
+    AutomationWorker::runItem(*item, [&] {
+        const Variant app = automation.createObject("Pravik.Recorder");
+        automation.callProcedure(app, "PrintPreview"); // Excel's returns when the user closes it
+        automation.callProcedure(app, "PrintOut");
+    });
+    EXPECT_EQ(deadlineRuns, (std::vector<bool>{false, true}));
+}
+
 TEST(ComBackendThread, TheAutomationThreadIsAnApartmentWhoseFilterRetriesRejectedCallsWithinTheDeadline)
 {
     auto backend = std::make_shared<win::ComBackend>();

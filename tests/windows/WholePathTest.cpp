@@ -180,7 +180,6 @@ protected:
         startup.hStdInput = nullptr;
         std::wstring command
             = L"\"" + windowsPath(PRAVIK_EXE) + L"\" --print \"" + list.wstring() + L"\" " + options;
-        const UINT codePage = ::GetConsoleOutputCP();
         PROCESS_INFORMATION process{};
         if (!::CreateProcessW(nullptr, command.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr,
                               &startup, &process)) {
@@ -196,7 +195,6 @@ protected:
             ::WaitForSingleObject(process.hProcess, 5000);
         }
         ::GetExitCodeProcess(process.hProcess, &status);
-        EXPECT_EQ(::GetConsoleOutputCP(), codePage) << "the console's code page is given back";
         ::CloseHandle(process.hProcess);
         ::CloseHandle(process.hThread);
         results_ = readLines(output);

@@ -97,6 +97,8 @@ public:
             record.namedNames.push_back(named == DISPID_PROPERTYPUT ? L"" : nameOf(named));
         }
         recording_->invokes.push_back(std::move(record));
+        if (const auto hook = recording_->during.find(nameOf(id)); hook != recording_->during.end())
+            hook->second();
 
         const auto found = recording_->answers.find(nameOf(id));
         const Answer answer = found != recording_->answers.end() ? found->second : Answer{};

@@ -42,6 +42,7 @@ public:
     std::vector<std::pair<std::vector<std::wstring>, LCID>> lookups;
     std::map<std::wstring, Answer> answers;  // by member
     std::vector<std::wstring> unknownNames;  // names the lookup refuses
+    std::map<std::wstring, std::function<void()>> during; // run while the member's call is in hand
     int liveObjects = 0;
 
     void answerValue(const std::wstring& member, const VARIANT& value);
