@@ -198,8 +198,9 @@ void ComBackend::enterThread()
     // Lets abandon() cancel this thread's calls from another thread.
     ::CoEnableCallCancellation(nullptr);
     filter_ = new BusyServerFilter(servers_->bounds);
-    if (FAILED(::CoRegisterMessageFilter(filter_, &previousFilter_)))
-        previousFilter_ = nullptr; // not an apartment that takes one: calls go unfiltered
+    // Fails only where the thread is no single-threaded apartment: calls
+    // then go unfiltered.
+    filterRegistered_ = SUCCEEDED(::CoRegisterMessageFilter(filter_, &previousFilter_));
     std::lock_guard lock(servers_->mutex);
     servers_->thread = ::GetCurrentThreadId();
 }
@@ -210,13 +211,17 @@ void ComBackend::leaveThread()
         std::lock_guard lock(servers_->mutex);
         servers_->thread = 0;
     }
-    IMessageFilter* ours = nullptr;
-    if (SUCCEEDED(::CoRegisterMessageFilter(previousFilter_, &ours)) && ours)
-        ours->Release();
-    if (previousFilter_)
-        previousFilter_->Release();
+    if (filterRegistered_) {
+        IMessageFilter* ours = nullptr;
+        if (SUCCEEDED(::CoRegisterMessageFilter(previousFilter_, &ours)) && ours)
+            ours->Release();
+        if (previousFilter_)
+            previousFilter_->Release();
+    }
     previousFilter_ = nullptr;
-    filter_->Release();
+    filterRegistered_ = false;
+    if (filter_)
+        filter_->Release();
     filter_ = nullptr;
     ::CoDisableCallCancellation(nullptr);
     apartment_.reset();

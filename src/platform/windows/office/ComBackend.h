@@ -44,6 +44,7 @@ private:
     std::unique_ptr<ComApartment> apartment_;
     BusyServerFilter* filter_ = nullptr;
     IMessageFilter* previousFilter_ = nullptr;
+    bool filterRegistered_ = false;
 };
 
 } // namespace pravik::win
