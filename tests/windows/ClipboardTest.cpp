@@ -26,12 +26,11 @@ std::vector<std::uint8_t> blockOf(UINT format)
 // The names as the shell reads them from the clipboard's file list.
 std::vector<std::wstring> droppedNames()
 {
-    std::vector<std::wstring> names;
     const auto drop = static_cast<HDROP>(::GetClipboardData(CF_HDROP));
-    for (UINT i = 0, count = drop ? ::DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0) : 0; i < count; ++i) {
-        std::wstring name(::DragQueryFileW(drop, i, nullptr, 0), L'\0');
-        ::DragQueryFileW(drop, i, name.data(), static_cast<UINT>(name.size() + 1));
-        names.push_back(name);
+    std::vector<std::wstring> names(drop ? ::DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0) : 0);
+    for (UINT i = 0; i < names.size(); ++i) {
+        names[i].resize(::DragQueryFileW(drop, i, nullptr, 0));
+        ::DragQueryFileW(drop, i, names[i].data(), static_cast<UINT>(names[i].size() + 1));
     }
     return names;
 }

@@ -78,30 +78,19 @@ TEST(WindowsGround, AReplacedFileKeepsItsAttributesAndWaitsForAReaderToLetGo)
     const std::filesystem::path target = folder.path / L"week.lst";
     ASSERT_TRUE(writeFileAtomically(target, "old"));
     ::SetFileAttributesW(target.c_str(), FILE_ATTRIBUTE_HIDDEN);
-    const bool hidden = ::GetFileAttributesW(target.c_str()) & FILE_ATTRIBUTE_HIDDEN; // where the disk keeps it
-
-    // Held without sharing for a moment, as a virus scanner does.
-    HANDLE held = ::CreateFileW(target.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-    ASSERT_NE(held, INVALID_HANDLE_VALUE);
-    std::thread release([held] {
-        ::Sleep(300);
-        ::CloseHandle(held);
-    });
+    const auto hidden = [&] { return (::GetFileAttributesW(target.c_str()) & FILE_ATTRIBUTE_HIDDEN) != 0; };
+    const bool diskKeepsIt = hidden();
+    // Held without sharing, for a moment (as a virus scanner does), then for good.
+    const auto hold = [&] { return ::CreateFileW(target.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr); };
+    std::thread release([held = hold()] { ::Sleep(300), ::CloseHandle(held); });
     EXPECT_TRUE(writeFileAtomically(target, "new"));
     release.join();
-    EXPECT_EQ(contents(target), "new");
-    if (hidden) {
-        EXPECT_TRUE(::GetFileAttributesW(target.c_str()) & FILE_ATTRIBUTE_HIDDEN);
-    }
-
-    // Held for good: refused, the old file as it was, nothing left beside it.
-    held = ::CreateFileW(target.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    EXPECT_EQ(hidden(), diskKeepsIt);
+    const HANDLE held = hold();
     EXPECT_FALSE(writeFileAtomically(target, "lost"));
     ::CloseHandle(held);
     EXPECT_EQ(contents(target), "new");
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.path),
-                            std::filesystem::directory_iterator()),
-              1);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.path), std::filesystem::directory_iterator()), 1);
 }
 
 TEST(WindowsGround, SettingsLiveBesideTheExecutable)

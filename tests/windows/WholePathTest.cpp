@@ -57,16 +57,8 @@ std::wstring registeredClsid(const std::wstring& progId)
 {
     wchar_t value[64] = L"";
     DWORD size = sizeof value;
-    if (::RegGetValueW(HKEY_CLASSES_ROOT, (progId + L"\\CLSID").c_str(), nullptr, RRF_RT_REG_SZ, nullptr, value,
-                       &size)
-        != ERROR_SUCCESS)
-        return {};
+    ::RegGetValueW(HKEY_CLASSES_ROOT, (progId + L"\\CLSID").c_str(), nullptr, RRF_RT_REG_SZ, nullptr, value, &size);
     return value;
-}
-
-bool underWine()
-{
-    return ::GetProcAddress(::GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr;
 }
 
 Lines readLines(const std::filesystem::path& file)
@@ -86,7 +78,7 @@ Lines readLines(const std::filesystem::path& file)
 // Windows passes on that there is none.
 Lines acrossProcesses(Lines lines)
 {
-    if (!underWine())
+    if (!::GetProcAddress(::GetModuleHandleW(L"ntdll.dll"), "wine_get_version"))
         return lines;
     for (std::string& line : lines)
         if (const size_t at = line.find(" proc "); at != std::string::npos)
@@ -119,15 +111,13 @@ protected:
     {
         // Only what this test registered.
         for (const auto& [progId, clsid] : kServers) {
-            if (!registered_)
-                break;
-            if (registeredClsid(progId) == clsidText(*clsid))
+            if (registered_ && registeredClsid(progId) == clsidText(*clsid))
                 ::RegDeleteTreeW(HKEY_CLASSES_ROOT, progId);
-            ::RegDeleteTreeW(HKEY_CLASSES_ROOT, (L"CLSID\\" + clsidText(*clsid)).c_str());
+            if (registered_)
+                ::RegDeleteTreeW(HKEY_CLASSES_ROOT, (L"CLSID\\" + clsidText(*clsid)).c_str());
         }
         std::error_code ec;
-        if (!dir_.empty())
-            std::filesystem::remove_all(dir_, ec);
+        std::filesystem::remove_all(dir_, ec);
     }
 
     // mood: "", "busy", "hung" or "MEMBER code|exception" (see the server).
@@ -145,18 +135,14 @@ protected:
     bool serversEnded() const
     {
         std::ifstream in(std::filesystem::path(transcript().wstring() + L".pids"));
-        const DWORD until = ::GetTickCount() + 10000;
+        bool ended = true;
         for (DWORD id; in >> id;) {
-            const HANDLE process = ::OpenProcess(SYNCHRONIZE, FALSE, id);
-            if (!process)
-                continue;
-            const DWORD left = until - ::GetTickCount();
-            const bool ended = ::WaitForSingleObject(process, static_cast<int>(left) > 0 ? left : 0) == WAIT_OBJECT_0;
-            ::CloseHandle(process);
-            if (!ended)
-                return false;
+            if (const HANDLE process = ::OpenProcess(SYNCHRONIZE, FALSE, id)) {
+                ended = ended && ::WaitForSingleObject(process, 10000) == WAIT_OBJECT_0;
+                ::CloseHandle(process);
+            }
         }
-        return true;
+        return ended;
     }
 
     std::filesystem::path transcript() const { return dir_ / L"transcript.txt"; }
@@ -243,6 +229,10 @@ protected:
 
 TEST_F(WholePath, TheServersReceiveExactlyTheCallsTheJobsMake)
 {
+    // Word turns its first calls away. Wine 8 does not hand that back to the
+    // caller (whose message filter is never asked), so here this shows only
+    // that nothing is lost or sent twice; the filter is tested on its own.
+    registerServer("Word.Application", kTestWordClsid, L"busy");
     const std::string shuukei = codec::fromUtf8("集計表");
     const PrintEntry memo = row("memo.doc", "");
     const PrintEntry book = row("book.xls", "\"Sheet1\",\"" + shuukei + "\"");
@@ -257,25 +247,6 @@ TEST_F(WholePath, TheServersReceiveExactlyTheCallsTheJobsMake)
               acrossProcesses(concat(concat(expected::wordPrintAll(memo, current),
                                             expected::excelPrintSheets(book, {"Sheet1", shuukei}, false)),
                                      expected::wordPrintPages(pages, "1-2,5", current))));
-    EXPECT_TRUE(serversEnded());
-}
-
-// Wine 8 does not hand a server's rejections back to the caller (its message
-// filter is never asked), so here this shows only that nothing is lost or
-// sent twice; the filter's decisions are tested on their own.
-TEST_F(WholePath, ABusyServerGetsEveryCallOnceItTakesThem)
-{
-    registerServer("Word.Application", kTestWordClsid, L"busy");
-    registerServer("Excel.Application", kTestExcelClsid, L"busy");
-    const PrintEntry memo = row("memo.doc", "");
-    const PrintEntry book = row("book.xls", "\"Sheet1\"");
-    const std::string current = printers::currentPrinterName();
-
-    EXPECT_EQ(print({memo, book}), 0) << results();
-    EXPECT_EQ(outcomes(), (Lines{"printed", "printed"})) << results();
-    // No call lost, none made twice.
-    EXPECT_EQ(readLines(transcript()), acrossProcesses(concat(expected::wordPrintAll(memo, current),
-                                                              expected::excelPrintSheets(book, {"Sheet1"}, false))));
     EXPECT_TRUE(serversEnded());
 }
 

@@ -23,18 +23,12 @@ inline std::string quoted(const std::string& text)
     return '"' + text + '"';
 }
 
-// Right after each creation: the documents it opens run no macro.
-inline std::string macrosOff(const std::string& application)
-{
-    return application + " put AutomationSecurity(3) short";
-}
-
 // Excel, with the recording script that labels the opened workbook "Book".
 inline Lines excelOpening(const std::string& path)
 {
     return {
         "create Excel.Application",
-        macrosOff("Excel.Application"),
+        "Excel.Application put AutomationSecurity(3) short", // no document's macro runs
         "Excel.Application put DisplayAlerts(\"False\") short",
         "Excel.Application get Workbooks() short",
         "Workbooks call Open(" + quoted(path) + ") short",
@@ -75,7 +69,7 @@ inline Lines wordOpening(const std::string& path, const std::string& printer)
 {
     return {
         "create Word.Application",
-        macrosOff("Word.Application"),
+        "Word.Application put AutomationSecurity(3) short",
         "Word.Application put DisplayAlerts(false) short",
         "Word.Application get Documents() cmd",
         "Documents proc Open(" + quoted(path) + ") cmd",

@@ -3,12 +3,10 @@
 // It serves one application object of PROGID over IDispatch, answers as the
 // recording backend of the job tests does, appends each call to TRANSCRIPT
 // in that backend's words and its process id to TRANSCRIPT.pids, and exits
-// when its last object is released. MOOD:
-//   MEMBER code|exception   failing: the call of MEMBER fails (an exception
-//                           comes with EXCEPINFO)
-//   busy                    the first calls are rejected as "retry later"
-//   hung                    the first server of this transcript never
-//                           returns from "PrintOut" (until it is ended)
+// when its last object is released. MOOD: "MEMBER code|exception" fails the
+// call of MEMBER (an exception comes with EXCEPINFO); "busy" turns the first
+// calls away; with "hung" the transcript's first server never returns from
+// "PrintOut".
 #include "ComValues.h"
 #include "RecordingBackend.h"
 #include "ServerClasses.h"
@@ -21,7 +19,6 @@
 #include <map>
 #include <memory>
 #include <string>
-#include <vector>
 
 using namespace pravik;
 using pravik::test::RecordingBackend;
@@ -189,21 +186,14 @@ class BusyFilter final : public IMessageFilter {
 public:
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override
     {
-        if (iid == IID_IUnknown || iid == IID_IMessageFilter) {
-            *out = static_cast<IMessageFilter*>(this);
-            return S_OK;
-        }
-        *out = nullptr;
-        return E_NOINTERFACE;
+        *out = iid == IID_IUnknown || iid == IID_IMessageFilter ? static_cast<IMessageFilter*>(this) : nullptr;
+        return *out ? S_OK : E_NOINTERFACE;
     }
     ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
     ULONG STDMETHODCALLTYPE Release() override { return 1; }
     DWORD STDMETHODCALLTYPE HandleInComingCall(DWORD, HTASK, DWORD, LPINTERFACEINFO) override
     {
-        if (rejected_ >= kBusyRejections)
-            return SERVERCALL_ISHANDLED;
-        ++rejected_;
-        return SERVERCALL_RETRYLATER;
+        return rejected_++ < kBusyRejections ? SERVERCALL_RETRYLATER : SERVERCALL_ISHANDLED;
     }
     DWORD STDMETHODCALLTYPE RetryRejectedCall(HTASK, DWORD, DWORD) override { return static_cast<DWORD>(-1); }
     DWORD STDMETHODCALLTYPE MessagePending(HTASK, DWORD, DWORD) override { return PENDINGMSG_WAITDEFPROCESS; }
@@ -254,29 +244,21 @@ private:
 
 int wmain(int argc, wchar_t** argv)
 {
-    // COM adds "-Embedding" to the registered command line.
-    std::vector<std::wstring> args;
-    for (int i = 1; i < argc; ++i)
-        if (_wcsicmp(argv[i], L"-Embedding") != 0 && _wcsicmp(argv[i], L"/Embedding") != 0)
-            args.push_back(argv[i]);
-    if (args.size() < 2)
+    if (argc < 3)
         return 2;
-    const std::string progId = win::narrow(args[0]);
-    gTranscript = win::narrow(args[1]);
+    const std::string progId = win::narrow(argv[1]);
+    gTranscript = win::narrow(argv[2]);
+    // COM adds "-Embedding" to the registered command line.
+    const std::wstring mood = argc >= 4 && _wcsicmp(argv[3], L"-Embedding") != 0 ? argv[3] : L"";
     gBackend = std::make_shared<RecordingBackend>();
     gBackend->labelResults("Open", "Book"); // as the Excel job tests script it
     std::ofstream(win::widen(gTranscript + ".pids").c_str(), std::ios::app) << ::GetCurrentProcessId() << "\n";
-    const std::wstring mood = args.size() >= 3 ? args[2] : L"";
     if (mood == L"hung") {
         // Only the first server hangs: the one after it shows the run going on.
-        const HANDLE marker = ::CreateFileW(win::widen(gTranscript + ".hung").c_str(), GENERIC_WRITE, 0,
-                                            nullptr, CREATE_NEW, 0, nullptr);
-        gHung = marker != INVALID_HANDLE_VALUE;
-        if (gHung)
-            ::CloseHandle(marker);
-    } else if (args.size() >= 4) {
-        gBackend->failAtMember(win::narrow(mood), args[3] == L"exception" ? test::FailWith::Exception
-                                                                           : test::FailWith::SysError);
+        gHung = ::CreateDirectoryW(win::widen(gTranscript + ".hung").c_str(), nullptr);
+    } else if (!mood.empty() && mood != L"busy" && argc >= 5) {
+        gBackend->failAtMember(win::narrow(mood), std::wstring(argv[4]) == L"exception" ? test::FailWith::Exception
+                                                                                         : test::FailWith::SysError);
     }
 
     ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);

@@ -12,14 +12,12 @@ namespace {
 // {6B1F58E2-4C0A-4D3B-9E51-7A2C9D0F1E34}
 const CLSID kRecorderClsid = {0x6b1f58e2, 0x4c0a, 0x4d3b, {0x9e, 0x51, 0x7a, 0x2c, 0x9d, 0x0f, 0x1e, 0x34}};
 
-// The texts a deferred fill-in gives, as a server fills them in only when
-// the caller asks.
-std::wstring deferredDescription, deferredSource;
+// The description a deferred fill-in gives, only when the caller asks.
+std::wstring deferredDescription;
 
 HRESULT STDMETHODCALLTYPE fillInDeferred(EXCEPINFO* info)
 {
     info->bstrDescription = ::SysAllocString(deferredDescription.c_str());
-    info->bstrSource = ::SysAllocString(deferredSource.c_str());
     return S_OK;
 }
 
@@ -111,14 +109,11 @@ public:
             if (exception) {
                 *exception = EXCEPINFO{};
                 exception->scode = answer.scode;
-                if (answer.deferred) {
-                    deferredDescription = answer.description;
-                    deferredSource = answer.source;
-                    exception->pfnDeferredFillIn = fillInDeferred;
-                } else {
+                exception->bstrSource = ::SysAllocString(answer.source.c_str());
+                if (answer.deferred)
+                    (deferredDescription = answer.description, exception->pfnDeferredFillIn = fillInDeferred);
+                else
                     exception->bstrDescription = ::SysAllocString(answer.description.c_str());
-                    exception->bstrSource = ::SysAllocString(answer.source.c_str());
-                }
             }
             return DISP_E_EXCEPTION;
         case Answer::Kind::Value:
