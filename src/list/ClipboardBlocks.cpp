@@ -34,6 +34,27 @@ std::vector<std::uint8_t> makeHDropBlock(const std::vector<std::string>& cp932Pa
     return block;
 }
 
+std::vector<std::uint8_t> makeWideHDropBlock(const std::vector<std::u16string>& names)
+{
+    std::size_t characters = 1; // the NUL that ends the list
+    for (const std::u16string& name : names)
+        characters += name.size() + 1;
+    // An empty list still ends in a double NUL.
+    characters = std::max<std::size_t>(characters, 2);
+    std::vector<std::uint8_t> block(dropFilesHeaderSize + 2 * characters, 0);
+    putUint32(block, 0, dropFilesHeaderSize); // pFiles; pt and fNC stay 0
+    putUint32(block, 16, 1);                  // fWide
+    std::size_t at = dropFilesHeaderSize;
+    for (const std::u16string& name : names) {
+        for (const char16_t c : name) {
+            block[at++] = static_cast<std::uint8_t>(c & 0xFF);
+            block[at++] = static_cast<std::uint8_t>(c >> 8);
+        }
+        at += 2;
+    }
+    return block;
+}
+
 std::vector<std::uint8_t> makeDropEffectBlock(DropEffect effect)
 {
     std::vector<std::uint8_t> block(4, 0);

@@ -17,6 +17,12 @@ enum class DropEffect : std::uint32_t { Copy = 1, Move = 2 };
 // double NUL that ends the list (22 bytes when there is no path).
 std::vector<std::uint8_t> makeHDropBlock(const std::vector<std::string>& cp932Paths);
 
+// The same block in its wide form (fWide 1), which the shell reads whatever
+// the system's code page: each name as UTF-16 (little-endian) with its NUL,
+// then one more NUL character. This is the one put on the clipboard, since
+// a system whose code page is not 932 would misread Japanese CP932 names.
+std::vector<std::uint8_t> makeWideHDropBlock(const std::vector<std::u16string>& names);
+
 // The "Preferred DropEffect" block: the effect as 32-bit little-endian.
 std::vector<std::uint8_t> makeDropEffectBlock(DropEffect effect);
 

@@ -107,8 +107,9 @@ public:
 // Raise the error the form prescribes for a name the object does not know.
 [[noreturn]] void throwUnknownName(CallForm form, const std::string& member);
 
-// Raise the error the form prescribes for an exception the server reported.
+// Raise the error the form prescribes for an exception the server reported;
+// serverCode is the server's own code for it, 0 when it gave none.
 [[noreturn]] void throwServerException(CallForm form, const std::string& description,
-                                       const std::string& source);
+                                       const std::string& source, std::int32_t serverCode = 0);
 
 } // namespace pravik

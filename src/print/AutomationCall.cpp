@@ -39,12 +39,14 @@ void throwUnknownName(CallForm form, const std::string& member)
 }
 
 void throwServerException(CallForm form, const std::string& description,
-                          const std::string& source)
+                          const std::string& source, std::int32_t serverCode)
 {
     if (form == CallForm::Command)
-        throw EOleException(description, source);
-    // Keeps the server's description as the text the user is shown.
-    throw EOleSysError(olecode::Exception, description);
+        throw EOleException(description, source, olecode::Exception, serverCode);
+    // Keeps the server's description (or its code) as the text the user is shown.
+    throw EOleSysError(olecode::Exception, description.empty() && serverCode == 0
+                                               ? std::string()
+                                               : serverExceptionText(description, {}, serverCode));
 }
 
 AutomationCall::AutomationCall(std::shared_ptr<AutomationBackend> backend)

@@ -37,16 +37,23 @@ std::string unknownMemberMessage(const std::string& member)
         + "' がありません";
 }
 
-std::string exceptionMessage(const std::string& description, const std::string& source)
+} // namespace
+
+std::string serverExceptionText(const std::string& description, const std::string& source,
+                                std::int32_t serverCode)
 {
     if (!description.empty())
         return description;
-    if (source.empty())
+    std::string detail = source;
+    if (serverCode != 0) {
+        char code[16];
+        std::snprintf(code, sizeof code, "%08X", static_cast<std::uint32_t>(serverCode));
+        detail += (detail.empty() ? "" : ", ") + std::string(code);
+    }
+    if (detail.empty())
         return "オートメーション サーバーで例外が発生しました";
-    return "オートメーション サーバーで例外が発生しました (" + source + ")";
+    return "オートメーション サーバーで例外が発生しました (" + detail + ")";
 }
-
-} // namespace
 
 EOleError::EOleError(std::string member, std::string message)
     : AutomationError(message.empty() ? unknownMemberMessage(member) : std::move(message))
@@ -54,11 +61,13 @@ EOleError::EOleError(std::string member, std::string message)
 {
 }
 
-EOleException::EOleException(std::string description, std::string source, std::int32_t code)
-    : AutomationError(exceptionMessage(description, source))
+EOleException::EOleException(std::string description, std::string source, std::int32_t code,
+                             std::int32_t serverCode)
+    : AutomationError(serverExceptionText(description, source, serverCode))
     , description_(std::move(description))
     , source_(std::move(source))
     , code_(code)
+    , serverCode_(serverCode)
 {
 }
 

@@ -56,20 +56,28 @@ private:
 };
 
 // The server raised an exception during the call. description and source are
-// the server's texts (UTF-8); what() is the description, or a generic text
-// naming the source when the server gave none.
+// the server's texts (UTF-8); serverCode is the server's own code for it (0
+// when it gave none). what() is the description, or a generic text naming
+// the source and the server's code when the server gave none.
 class EOleException : public AutomationError {
 public:
     EOleException(std::string description, std::string source,
-                  std::int32_t code = olecode::Exception);
+                  std::int32_t code = olecode::Exception, std::int32_t serverCode = 0);
     const std::string& description() const { return description_; }
     const std::string& source() const { return source_; }
     std::int32_t code() const { return code_; }
+    std::int32_t serverCode() const { return serverCode_; }
 
 private:
     std::string description_;
     std::string source_;
     std::int32_t code_;
+    std::int32_t serverCode_;
 };
+
+// The text of a server exception: its description, or when it has none a
+// generic text naming the source and the server's code.
+std::string serverExceptionText(const std::string& description, const std::string& source,
+                                std::int32_t serverCode);
 
 } // namespace pravik

@@ -16,7 +16,7 @@ JobOutcome PrintExcelFile(const PrintEntry& entry, PrintMode mode, const Setting
     const Variant trueText = Variant::fromText("True");
     const Variant falseText = Variant::fromText("False");
 
-    const Variant app = automation.createObject(kExcelProgId);
+    const Variant app = createOfficeApplication(automation, kExcelProgId);
     automation.setProperty(app, "DisplayAlerts", falseText);
     const Variant workbooks = automation.getProperty(app, "Workbooks");
     const Variant workbook =

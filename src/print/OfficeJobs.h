@@ -14,6 +14,15 @@ namespace pravik {
 inline constexpr const char* kExcelProgId = "Excel.Application";
 inline constexpr const char* kWordProgId = "Word.Application";
 
+// msoAutomationSecurityForceDisable.
+inline constexpr std::int32_t kMacrosForceDisabled = 3;
+
+// A new instance of the office application, set before anything is opened
+// in it to run no document's macros: an application started by automation
+// otherwise runs every macro of the documents it opens, whatever the user's
+// own settings say. Errors are raised to the caller.
+Variant createOfficeApplication(AutomationCall& automation, const std::string& progId);
+
 // Fills checkList (emptied by the caller) with the workbook's sheet names in
 // workbook order, unchecked, then checks the first item equal (byte for byte)
 // to each name of storedText. Starts its own Excel and quits it. Errors are

@@ -27,7 +27,7 @@ void LoadSheetNames(CheckList& checkList, const std::string& path,
 {
     std::vector<std::string> names;
     {
-        const Variant app = automation.createObject(kExcelProgId);
+        const Variant app = createOfficeApplication(automation, kExcelProgId);
         automation.setProperty(app, "DisplayAlerts", Variant::fromBool(false));
         const Variant workbooks = automation.execute(app, AutoCmd(CallKind::PropertyGet, "Workbooks"));
         const Variant workbook = automation.execute(

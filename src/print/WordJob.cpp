@@ -14,7 +14,7 @@ AutoCmd setTo(const std::string& property, Variant value)
 void PrintWordFile(const PrintEntry& entry, PrintMode mode, const std::string& currentPrinter,
                    AutomationCall& automation)
 {
-    const Variant app = automation.createObject(kWordProgId);
+    const Variant app = createOfficeApplication(automation, kWordProgId);
     automation.setProperty(app, "DisplayAlerts", Variant::fromBool(false));
     const Variant documents = automation.execute(app, AutoCmd(CallKind::PropertyGet, "Documents"));
     automation.execute(documents, AutoCmd(CallKind::Procedure, "Open")

@@ -326,7 +326,7 @@ TEST_F(EntryEditorTest, SheetReadThatFailsPartWayKeepsTheStoredSheets)
     backend->labelResults("Open", "Book");
     backend->respond("Count", Variant::fromInt(2));
     backend->respond("Name", Variant::fromText("S1"));
-    backend->failAtCall(10, FailWith::Exception); // the second sheet's "Name"
+    backend->failAtCall(11, FailWith::Exception); // the second sheet's "Name"
     open({row("/d/book.xls", "\"S2\"")});
     pushButton("btnAll")->click();
     EXPECT_EQ(dialogs.errors.size(), 1);

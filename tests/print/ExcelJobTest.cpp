@@ -64,7 +64,7 @@ TEST(PrintExcelFile, PrintsTheNamedSheets)
                  rules(ActiveSheet));
     EXPECT_EQ(run.outcome, JobOutcome::Done);
     EXPECT_EQ(run.lines(), expected::excelPrintSheets(run.row, {"Sheet1", shuukei, "A, B"}, false));
-    EXPECT_EQ(run.backend->calls()[5].args.size(), 1u); // one array, not three texts
+    EXPECT_EQ(run.backend->calls()[6].args.size(), 1u); // one array, not three texts
     EXPECT_EQ(run.backend->liveObjects(), 0);
 }
 
@@ -96,7 +96,7 @@ TEST(PrintExcelFile, PrintNothingSkipsWithoutStartingExcel)
     // Named sheets print under that rule as under any other.
     ExcelRun named(excelRow("\"S\""), PrintMode::Print, rules(PrintNothing));
     EXPECT_EQ(named.outcome, JobOutcome::Done);
-    EXPECT_EQ(named.lines().size(), 9u);
+    EXPECT_EQ(named.lines().size(), 10u);
 }
 
 TEST(PrintExcelFile, PassesEmptyCopiesAndPrinterAsEmptyTexts)
@@ -104,7 +104,7 @@ TEST(PrintExcelFile, PassesEmptyCopiesAndPrinterAsEmptyTexts)
     PrintEntry row = excelRow("");
     row.copies = "";
     row.printer = "";
-    EXPECT_EQ(ExcelRun(row, PrintMode::Print, rules(ActiveSheet)).lines()[5],
+    EXPECT_EQ(ExcelRun(row, PrintMode::Print, rules(ActiveSheet)).lines()[6],
               "Book proc PrintOut(Copies:=\"\", ActivePrinter:=\"\", Collate:=\"False\") cmd");
 }
 
@@ -159,6 +159,6 @@ TEST(AutomationPrintJobs, ReadsTheSettingsAtEachJob)
     settings.excelNoSheetRule = AllSheets;
     settings.collateCopies = true;
     EXPECT_EQ(jobs.printExcel(excelRow(""), PrintMode::Print), JobOutcome::Done);
-    EXPECT_EQ(backend->lines()[5], "WorkSheets proc PrintOut(Copies:=\"2\", "
+    EXPECT_EQ(backend->lines()[6], "WorkSheets proc PrintOut(Copies:=\"2\", "
                                    "ActivePrinter:=\"PrinterA\", Collate:=\"True\") cmd");
 }

@@ -46,6 +46,7 @@ TEST(LoadSheetNames, CallsExcelInOrderAndListsTheSheetsUnchecked)
     d.run(workbookWith({"Sheet1", "Chart1"}), "");
     EXPECT_EQ(d.backend->lines(), (Lines{
                                       "create Excel.Application",
+                                      "Excel.Application put AutomationSecurity(3) short",
                                       "Excel.Application put DisplayAlerts(false) short",
                                       "Excel.Application get Workbooks() cmd",
                                       "Workbooks call Open(\"C:\\data\\book.xls\") cmd",
@@ -66,7 +67,7 @@ TEST(LoadSheetNames, EmptyWorkbookAndCountAsText)
 {
     Discovery empty;
     empty.run(workbookWith({}), "\"Sheet1\"");
-    EXPECT_EQ(empty.backend->lines().size(), 8u); // no "item" call at all
+    EXPECT_EQ(empty.backend->lines().size(), 9u); // no "item" call at all
     EXPECT_TRUE(empty.list.items.empty());
 
     Discovery text;
@@ -106,7 +107,7 @@ TEST(LoadSheetNames, FailureAtAnyCallStopsThereAndReleasesEverything)
 TEST(LoadSheetNames, ReadThatFailsPartWayListsNoSheet)
 {
     Discovery d;
-    d.backend->failAtCall(10, FailWith::Exception); // the second sheet's "Name"
+    d.backend->failAtCall(11, FailWith::Exception); // the second sheet's "Name"
     EXPECT_THROW(d.run(workbookWith({"S1", "S2"}), "\"S1\""), EOleException);
     EXPECT_TRUE(d.list.items.empty());
     EXPECT_EQ(d.backend->liveObjects(), 0);

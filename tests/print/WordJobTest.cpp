@@ -55,7 +55,7 @@ TEST(PrintWordFile, PrintsThePageRangesWithoutTheirQuotes)
     EXPECT_EQ(runWord({wordRow("\"1-10,15-30\"")}, PrintMode::Print),
               expected::wordPrintPages(wordRow(""), "1-10,15-30", "Default"));
     // A hand-written text without quotes is passed whole.
-    EXPECT_EQ(runWord({wordRow("11-13")}, PrintMode::Print)[10],
+    EXPECT_EQ(runWord({wordRow("11-13")}, PrintMode::Print)[11],
               "ActiveWindow proc PrintOut(Range:=4, Item:=0, Pages:=\"11-13\", PageType:=0, "
               "Copies:=\"3\") cmd");
 }
@@ -74,13 +74,13 @@ TEST(PrintWordFile, EachRowOnItsOwnPrinterThenBack)
 {
     const Lines lines = runWord({wordRow("", "P1"), wordRow("", ""), wordRow("", "P2")},
                                 PrintMode::Print);
-    ASSERT_EQ(lines.size(), 3 * 15u);
+    ASSERT_EQ(lines.size(), 3 * 16u);
     const char* printers[] = {"P1", "", "P2"};
     for (int row = 0; row < 3; ++row) {
-        EXPECT_EQ(lines[row * 15], "create Word.Application");
-        EXPECT_EQ(lines[row * 15 + 6],
+        EXPECT_EQ(lines[row * 16], "create Word.Application");
+        EXPECT_EQ(lines[row * 16 + 7],
                   std::string("Word.Application put ActivePrinter(\"") + printers[row] + "\") cmd");
-        EXPECT_EQ(lines[row * 15 + 11], kAfterPrint[0]);
+        EXPECT_EQ(lines[row * 16 + 12], kAfterPrint[0]);
     }
 }
 
@@ -121,7 +121,7 @@ private:
 TEST(AutomationPrintJobs, ARowCountsAsPrintedOnceThePrintSystemHasItsJob)
 {
     const Settings settings;
-    constexpr int printOutCall = 11;
+    constexpr int printOutCall = 12;
     struct Case {
         int failingCall;
         bool printed;

@@ -1,4 +1,5 @@
 #include "AutomationCall.h"
+#include "AutomationWorker.h"
 #include "ComApartment.h"
 #include "ComBackend.h"
 #include "RecordingDispatch.h"
@@ -7,6 +8,8 @@
 #include <gtest/gtest.h>
 
 #include <windows.h>
+
+#include <optional>
 
 using namespace pravik;
 using namespace pravik::test;
@@ -23,6 +26,17 @@ struct ComBackendTest : ::testing::Test {
 
     const InvokeRecord& last() const { return recording->invokes.back(); }
 };
+
+template <typename E, typename F>
+std::optional<E> thrown(F call)
+{
+    try {
+        call();
+    } catch (const E& error) {
+        return error;
+    }
+    return std::nullopt;
+}
 
 std::wstring bstr(const VARIANT& v)
 {
@@ -224,4 +238,85 @@ TEST_F(ComBackendTest, ErrorsTakeTheClassOfTheForm)
         EXPECT_EQ(e.code(), olecode::Exception);
         EXPECT_STREQ(e.what(), "開けません");
     }
+}
+
+TEST_F(ComBackendTest, ServerFailuresKeepWhatTheServerSaidAndReleaseEveryObject)
+{
+    {
+        const Variant app = automation.createObject("Pravik.Recorder");
+        const Variant book = automation.getProperty(app, "Book");
+        recording->answerException(L"Deferred", L"\u958B\u3051\u307E\u305B\u3093", L"Recorder",
+                                   static_cast<SCODE>(0x800A03ECu), true);
+        recording->answerCode(L"Gone", DISP_E_MEMBERNOTFOUND);
+        recording->answerCode(L"Typed", DISP_E_TYPEMISMATCH, 1); // the second named argument
+
+        const auto e = thrown<EOleException>([&] { automation.execute(book, AutoCmd(CallKind::Procedure, "Deferred")); });
+        ASSERT_TRUE(e);
+        EXPECT_EQ(e->description() + "|" + e->source(), "開けません|Recorder"); // filled in only when asked
+        EXPECT_EQ(e->serverCode(), olecode::make(0x800A03ECu));
+        // A member the object has but cannot use so is no unknown name.
+        const auto gone = thrown<EOleSysError>([&] { automation.execute(book, AutoCmd(CallKind::Procedure, "Gone")); });
+        EXPECT_EQ(gone ? gone->code() : 0, olecode::make(0x80020003u));
+        const auto typed = thrown<EOleSysError>([&] {
+            automation.execute(book, AutoCmd(CallKind::Procedure, "Typed")
+                                         .named("Copies", Variant::fromInt(1))
+                                         .named("Collate", Variant::fromInt(2)));
+        });
+        ASSERT_TRUE(typed);
+        EXPECT_EQ(typed->code(), olecode::TypeMismatch);
+        EXPECT_NE(std::string(typed->what()).find("Collate"), std::string::npos) << typed->what();
+    }
+    EXPECT_EQ(recording->liveObjects, 0);
+}
+
+TEST_F(ComBackendTest, AnUnregisteredProgIdIsNamedWithTheReason)
+{
+    const auto e = thrown<EOleSysError>([&] { automation.createObject("Pravik.NotRegistered"); });
+    ASSERT_TRUE(e);
+    EXPECT_EQ(e->code(), olecode::ClassString);
+    EXPECT_NE(std::string(e->what()).find("'Pravik.NotRegistered' はありません ("), std::string::npos) << e->what();
+}
+
+TEST_F(ComBackendTest, TimeInAPreviewCountsAgainstNoDeadline)
+{
+    const std::shared_ptr<WorkItem> item = AutomationWorker::queuedItem();
+    std::vector<bool> deadlineRuns;
+    const auto look = [&] { deadlineRuns.push_back(item->serverWaitSince().has_value()); };
+    recording->during = {{L"PrintPreview", look}, {L"PrintOut", look}};
+    AutomationWorker::runItem(*item, [&] {
+        const Variant app = automation.createObject("Pravik.Recorder");
+        automation.callProcedure(app, "PrintPreview"); // Excel's returns when the user closes it
+        automation.callProcedure(app, "PrintOut");
+    });
+    EXPECT_EQ(deadlineRuns, (std::vector<bool>{false, true}));
+}
+
+TEST(ComBackendThread, TheAutomationThreadIsAnApartmentWhoseFilterRetriesRejectedCallsWithinTheDeadline)
+{
+    auto backend = std::make_shared<win::ComBackend>();
+    Settings settings;
+    settings.officeTimeout = 2;
+    backend->applySettings(settings);
+    AutomationWorker worker(backend);
+    BlockingWait wait;
+    worker.run(
+        [&] {
+            APTTYPE type{};
+            APTTYPEQUALIFIER qualifier{};
+            ASSERT_EQ(::CoGetApartmentType(&type, &qualifier), S_OK);
+            EXPECT_TRUE(type == APTTYPE_STA || type == APTTYPE_MAINSTA);
+            IMessageFilter* filter = nullptr;
+            ::CoRegisterMessageFilter(nullptr, &filter); // taken out to be asked, then put back
+            ASSERT_NE(filter, nullptr);
+            const auto retries = [&](DWORD elapsedMs, DWORD type) {
+                return filter->RetryRejectedCall(nullptr, elapsedMs, type) != static_cast<DWORD>(-1);
+            };
+            EXPECT_TRUE(retries(0, SERVERCALL_RETRYLATER) && retries(1999, SERVERCALL_REJECTED));
+            EXPECT_FALSE(retries(2000, SERVERCALL_RETRYLATER));
+            backend->abandon();
+            EXPECT_FALSE(retries(0, SERVERCALL_RETRYLATER));
+            ::CoRegisterMessageFilter(filter, nullptr);
+            filter->Release();
+        },
+        wait, std::chrono::seconds(30));
 }

@@ -12,6 +12,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <thread>
 
 using namespace pravik;
 
@@ -71,6 +72,27 @@ TEST(WindowsGround, ReplacesAFileWholeAndKeepsAReadOnlyOne)
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.path),
                             std::filesystem::directory_iterator()),
               1);
+}
+
+TEST(WindowsGround, AReplacedFileKeepsItsAttributesAndWaitsForAReaderToLetGo)
+{
+    TempFolder folder;
+    const std::filesystem::path target = folder.path / L"week.lst";
+    ASSERT_TRUE(writeFileAtomically(target, "old"));
+    ::SetFileAttributesW(target.c_str(), FILE_ATTRIBUTE_HIDDEN);
+    const auto hidden = [&] { return (::GetFileAttributesW(target.c_str()) & FILE_ATTRIBUTE_HIDDEN) != 0; };
+    const bool diskKeepsIt = hidden();
+    // Held without sharing, for a moment (as a virus scanner does), then for good.
+    const auto hold = [&] { return ::CreateFileW(target.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr); };
+    std::thread release([held = hold()] { ::Sleep(300), ::CloseHandle(held); });
+    EXPECT_TRUE(writeFileAtomically(target, "new"));
+    release.join();
+    EXPECT_EQ(hidden(), diskKeepsIt);
+    const HANDLE held = hold();
+    EXPECT_FALSE(writeFileAtomically(target, "lost"));
+    ::CloseHandle(held);
+    EXPECT_EQ(contents(target), "new");
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.path), std::filesystem::directory_iterator()), 1);
 }
 
 TEST(WindowsGround, SettingsLiveBesideTheExecutableWhileItsFolderIsWritableElseInAppData)

@@ -52,6 +52,15 @@ void setDefault(const std::wstring& key, const std::wstring& value)
     ::RegCloseKey(handle);
 }
 
+// The CLSID a ProgID is registered with; empty when it is not registered.
+std::wstring registeredClsid(const std::wstring& progId)
+{
+    wchar_t value[64] = L"";
+    DWORD size = sizeof value;
+    ::RegGetValueW(HKEY_CLASSES_ROOT, (progId + L"\\CLSID").c_str(), nullptr, RRF_RT_REG_SZ, nullptr, value, &size);
+    return value;
+}
+
 Lines readLines(const std::filesystem::path& file)
 {
     std::ifstream in(file, std::ios::binary);
@@ -64,11 +73,13 @@ Lines readLines(const std::filesystem::path& file)
     return lines;
 }
 
-// Across processes a method call always carries a result slot (the proxy
-// supplies one), so a server cannot tell a procedure from a function: both
-// arrive as calls.
+// Across processes Wine's proxy always supplies a result slot, so a server
+// cannot tell a procedure from a function there: both arrive as calls.
+// Windows passes on that there is none.
 Lines acrossProcesses(Lines lines)
 {
+    if (!::GetProcAddress(::GetModuleHandleW(L"ntdll.dll"), "wine_get_version"))
+        return lines;
     for (std::string& line : lines)
         if (const size_t at = line.find(" proc "); at != std::string::npos)
             line.replace(at, 6, " call ");
@@ -76,43 +87,69 @@ Lines acrossProcesses(Lines lines)
 }
 
 // Both office servers registered as the test server, in a folder of its own.
+// A machine where either ProgID belongs to another server (Office) is left
+// alone: the test would unregister it.
 class WholePath : public ::testing::Test {
 protected:
     void SetUp() override
     {
+        for (const auto& [progId, clsid] : kServers) {
+            const std::wstring registered = registeredClsid(progId);
+            if (!registered.empty() && registered != clsidText(*clsid))
+                GTEST_SKIP() << win::utf8Of(progId) << " is registered by another server; not replaced";
+        }
         wchar_t temp[MAX_PATH];
         ::GetTempPathW(MAX_PATH, temp);
         dir_ = std::filesystem::path(temp)
             / (L"pravik-whole-" + std::to_wstring(::GetCurrentProcessId()));
+        std::filesystem::remove_all(dir_); // a killed run's, under a process id used again
         std::filesystem::create_directories(dir_);
         registerServer("Excel.Application", kTestExcelClsid, L"");
         registerServer("Word.Application", kTestWordClsid, L"");
     }
     void TearDown() override
     {
-        for (const wchar_t* progId : {L"Excel.Application", L"Word.Application"})
-            ::RegDeleteTreeW(HKEY_CLASSES_ROOT, progId);
-        for (const CLSID* clsid : {&kTestExcelClsid, &kTestWordClsid})
-            ::RegDeleteTreeW(HKEY_CLASSES_ROOT, (L"CLSID\\" + clsidText(*clsid)).c_str());
+        // Only what this test registered.
+        for (const auto& [progId, clsid] : kServers) {
+            if (registered_ && registeredClsid(progId) == clsidText(*clsid))
+                ::RegDeleteTreeW(HKEY_CLASSES_ROOT, progId);
+            if (registered_)
+                ::RegDeleteTreeW(HKEY_CLASSES_ROOT, (L"CLSID\\" + clsidText(*clsid)).c_str());
+        }
         std::error_code ec;
         std::filesystem::remove_all(dir_, ec);
     }
 
-    // failing: "" or L"MEMBER code|exception".
-    void registerServer(const std::string& progId, const CLSID& clsid, const std::wstring& failing)
+    // mood: "", "busy", "hung" or "MEMBER code|exception" (see the server).
+    void registerServer(const std::string& progId, const CLSID& clsid, const std::wstring& mood)
     {
+        registered_ = true;
         const std::wstring id = win::widen(progId);
         setDefault(id + L"\\CLSID", clsidText(clsid));
         setDefault(L"CLSID\\" + clsidText(clsid) + L"\\LocalServer32",
                    L"\"" + windowsPath(PRAVIK_TEST_SERVER) + L"\" " + id + L" \""
-                       + transcript().wstring() + L"\" " + failing);
+                       + transcript().wstring() + L"\" " + mood);
+    }
+
+    // Every server process started has ended: nothing held a reference.
+    bool serversEnded() const
+    {
+        std::ifstream in(std::filesystem::path(transcript().wstring() + L".pids"));
+        bool ended = true;
+        for (DWORD id; in >> id;) {
+            if (const HANDLE process = ::OpenProcess(SYNCHRONIZE, FALSE, id)) {
+                ended = ended && ::WaitForSingleObject(process, 10000) == WAIT_OBJECT_0;
+                ::CloseHandle(process);
+            }
+        }
+        return ended;
     }
 
     std::filesystem::path transcript() const { return dir_ / L"transcript.txt"; }
 
     // Runs `pravik.exe --print` over the rows; returns its exit status and
     // keeps its result lines.
-    int print(const std::vector<PrintEntry>& rows)
+    int print(const std::vector<PrintEntry>& rows, const std::wstring& options = L"")
     {
         const std::filesystem::path list = dir_ / L"rows.lst";
         writeListFile(codec::fromOsPath(list), rows);
@@ -127,7 +164,8 @@ protected:
         startup.hStdOutput = out;
         startup.hStdError = out;
         startup.hStdInput = nullptr;
-        std::wstring command = L"\"" + windowsPath(PRAVIK_EXE) + L"\" --print \"" + list.wstring() + L"\"";
+        std::wstring command
+            = L"\"" + windowsPath(PRAVIK_EXE) + L"\" --print \"" + list.wstring() + L"\" " + options;
         PROCESS_INFORMATION process{};
         if (!::CreateProcessW(nullptr, command.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr,
                               &startup, &process)) {
@@ -180,7 +218,10 @@ protected:
         return e;
     }
 
+    static constexpr std::pair<const wchar_t*, const CLSID*> kServers[] = {
+        {L"Excel.Application", &kTestExcelClsid}, {L"Word.Application", &kTestWordClsid}};
     std::filesystem::path dir_;
+    bool registered_ = false;
     Lines results_;
 };
 
@@ -188,10 +229,16 @@ protected:
 
 TEST_F(WholePath, TheServersReceiveExactlyTheCallsTheJobsMake)
 {
+    // Word turns its first calls away. Wine 8 does not hand that back to the
+    // caller (whose message filter is never asked), so here this shows only
+    // that nothing is lost or sent twice; the filter is tested on its own.
+    registerServer("Word.Application", kTestWordClsid, L"busy");
     const std::string shuukei = codec::fromUtf8("集計表");
     const PrintEntry memo = row("memo.doc", "");
     const PrintEntry book = row("book.xls", "\"Sheet1\",\"" + shuukei + "\"");
-    const PrintEntry pages = row("pages.doc", "\"1-2,5\"");
+    // On a printer other than the current one, which Word is set back to.
+    PrintEntry pages = row("pages.doc", "\"1-2,5\"");
+    pages.printer = codec::fromUtf8("経理部プリンタ");
     const std::string current = printers::currentPrinterName();
 
     EXPECT_EQ(print({memo, book, pages}), 0) << results();
@@ -200,6 +247,23 @@ TEST_F(WholePath, TheServersReceiveExactlyTheCallsTheJobsMake)
               acrossProcesses(concat(concat(expected::wordPrintAll(memo, current),
                                             expected::excelPrintSheets(book, {"Sheet1", shuukei}, false)),
                                      expected::wordPrintPages(pages, "1-2,5", current))));
+    EXPECT_TRUE(serversEnded());
+}
+
+TEST_F(WholePath, AHungServerIsEndedAtTheDeadlineAndTheNextRowGetsAFreshOne)
+{
+    registerServer("Excel.Application", kTestExcelClsid, L"hung");
+    const PrintEntry stuck = row("stuck.xls", "\"Sheet1\"");
+    const PrintEntry book = row("book.xls", "\"Sheet1\"");
+
+    EXPECT_EQ(print({stuck, book}, L"--timeout 3"), 1) << results();
+    EXPECT_EQ(outcomes(), (Lines{"failed", "printed"})) << results();
+    EXPECT_NE(results().find("制限時間 (3 秒) 内に終わらなかった"), std::string::npos) << results();
+    const Lines hung = expected::excelPrintSheets(stuck, {"Sheet1"}, false);
+    EXPECT_EQ(readLines(transcript()),
+              acrossProcesses(concat(Lines(hung.begin(), hung.end() - 1), // up to PrintOut
+                                     expected::excelPrintSheets(book, {"Sheet1"}, false))));
+    EXPECT_TRUE(serversEnded()); // the hung one too
 }
 
 TEST_F(WholePath, AFailingServerFailsItsRowAndTheRunGoesOn)
@@ -217,6 +281,7 @@ TEST_F(WholePath, AFailingServerFailsItsRowAndTheRunGoesOn)
     const Lines word = expected::wordPrintAll(memo, current);
     const Lines excel = expected::excelPrintSheets(book, {"Sheet1"}, false);
     EXPECT_EQ(readLines(transcript()),
-              acrossProcesses(concat(Lines(word.begin(), word.begin() + 4),
+              acrossProcesses(concat(Lines(word.begin(), word.begin() + 5),
                                      Lines(excel.begin(), excel.end() - 1))));
+    EXPECT_TRUE(serversEnded()); // every object released after the failures
 }

@@ -9,4 +9,6 @@ std::vector<std::string> commandLineArguments(int argc, char** argv)
 
 void useConsoleForOutput() {}
 
+void restoreConsoleOutput() {}
+
 } // namespace pravik

@@ -7,10 +7,15 @@
 #include <shellapi.h>
 
 #include <cstdio>
+#include <cstdlib>
 
 namespace pravik {
 
 namespace {
+
+// The console's output code page before the program changed it; 0 while
+// unchanged.
+volatile LONG previousOutputCodePage = 0;
 
 bool leadsSomewhere(DWORD stream)
 {
@@ -42,7 +47,20 @@ void useConsoleForOutput()
         if (!errorRedirected)
             (void)std::freopen("CONOUT$", "w", stderr);
     }
-    ::SetConsoleOutputCP(CP_UTF8);
+    const UINT previous = ::GetConsoleOutputCP();
+    if (previous == 0 || previous == CP_UTF8 || !::SetConsoleOutputCP(CP_UTF8))
+        return; // no console, or already UTF-8: nothing to give back
+    ::InterlockedExchange(&previousOutputCodePage, static_cast<LONG>(previous));
+    // The console outlives the program: a cmd.exe would go on showing its
+    // own texts in UTF-8.
+    std::atexit(restoreConsoleOutput);
+}
+
+void restoreConsoleOutput()
+{
+    const LONG previous = ::InterlockedExchange(&previousOutputCodePage, 0);
+    if (previous != 0)
+        ::SetConsoleOutputCP(static_cast<UINT>(previous));
 }
 
 } // namespace pravik

@@ -1,5 +1,7 @@
 #include "StopRequests.h"
 
+#include "ProgramConsole.h"
+
 #include <windows.h>
 
 namespace pravik {
@@ -29,6 +31,7 @@ BOOL WINAPI onConsoleEvent(DWORD event)
     if (::InterlockedCompareExchange(&firstRequest, number, 0) != 0) {
         if (immediateExit)
             immediateExit();
+        restoreConsoleOutput(); // the exit's handlers do not run
         // Not ExitProcess: its DLL detaching would run on this thread while
         // the run's threads, cut off anywhere, may hold the locks it needs.
         ::TerminateProcess(::GetCurrentProcess(), static_cast<UINT>(128 + number));

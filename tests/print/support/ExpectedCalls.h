@@ -28,6 +28,7 @@ inline Lines excelOpening(const std::string& path)
 {
     return {
         "create Excel.Application",
+        "Excel.Application put AutomationSecurity(3) short", // no document's macro runs
         "Excel.Application put DisplayAlerts(\"False\") short",
         "Excel.Application get Workbooks() short",
         "Workbooks call Open(" + quoted(path) + ") short",
@@ -68,6 +69,7 @@ inline Lines wordOpening(const std::string& path, const std::string& printer)
 {
     return {
         "create Word.Application",
+        "Word.Application put AutomationSecurity(3) short",
         "Word.Application put DisplayAlerts(false) short",
         "Word.Application get Documents() cmd",
         "Documents proc Open(" + quoted(path) + ") cmd",

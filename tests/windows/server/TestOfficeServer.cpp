@@ -1,9 +1,12 @@
 // A stand-in for an office automation server, started by COM as a local
-// server: `test_office_server.exe PROGID TRANSCRIPT [MEMBER code|exception]`.
+// server: `test_office_server.exe PROGID TRANSCRIPT [MOOD]`.
 // It serves one application object of PROGID over IDispatch, answers as the
 // recording backend of the job tests does, appends each call to TRANSCRIPT
-// in that backend's words, fails the call of MEMBER when told, and exits when
-// its last object is released.
+// in that backend's words and its process id to TRANSCRIPT.pids, and exits
+// when its last object is released. MOOD: "MEMBER code|exception" fails the
+// call of MEMBER (an exception comes with EXCEPINFO); "busy" turns the first
+// calls away; with "hung" the transcript's first server never returns from
+// "PrintOut".
 #include "ComValues.h"
 #include "RecordingBackend.h"
 #include "ServerClasses.h"
@@ -25,6 +28,10 @@ namespace {
 std::string gTranscript;
 std::shared_ptr<RecordingBackend> gBackend;
 int gLiveObjects = 0;
+bool gHung = false;
+
+// Calls a busy server turns away before it takes one.
+constexpr int kBusyRejections = 3;
 
 void appendLine(const std::string& line)
 {
@@ -106,7 +113,7 @@ public:
                 *exception = EXCEPINFO{};
                 exception->bstrDescription = ::SysAllocString(win::widen(codec::fromUtf8(e.description())).c_str());
                 exception->bstrSource = ::SysAllocString(win::widen(codec::fromUtf8(e.source())).c_str());
-                exception->scode = E_FAIL;
+                exception->scode = static_cast<SCODE>(0x800A03ECu); // as Excel's own errors
             }
             return DISP_E_EXCEPTION;
         } catch (const EOleSysError& e) {
@@ -156,6 +163,8 @@ private:
             throw;
         }
         appendLine(gBackend->lines().back());
+        if (gHung && member == "PrintOut")
+            ::Sleep(INFINITE); // as an office stuck in a dialog nobody sees
         if (result) {
             if (answer.isObject()) {
                 result->vt = VT_DISPATCH;
@@ -170,6 +179,27 @@ private:
     ObjectRef object_;
     ULONG references_ = 1;
     LCID lookupLocale_ = 0;
+};
+
+// Turns away the first calls, as a starting or busy office does.
+class BusyFilter final : public IMessageFilter {
+public:
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override
+    {
+        *out = iid == IID_IUnknown || iid == IID_IMessageFilter ? static_cast<IMessageFilter*>(this) : nullptr;
+        return *out ? S_OK : E_NOINTERFACE;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
+    ULONG STDMETHODCALLTYPE Release() override { return 1; }
+    DWORD STDMETHODCALLTYPE HandleInComingCall(DWORD, HTASK, DWORD, LPINTERFACEINFO) override
+    {
+        return rejected_++ < kBusyRejections ? SERVERCALL_RETRYLATER : SERVERCALL_ISHANDLED;
+    }
+    DWORD STDMETHODCALLTYPE RetryRejectedCall(HTASK, DWORD, DWORD) override { return static_cast<DWORD>(-1); }
+    DWORD STDMETHODCALLTYPE MessagePending(HTASK, DWORD, DWORD) override { return PENDINGMSG_WAITDEFPROCESS; }
+
+private:
+    int rejected_ = 0;
 };
 
 class Factory final : public IClassFactory {
@@ -218,15 +248,23 @@ int wmain(int argc, wchar_t** argv)
         return 2;
     const std::string progId = win::narrow(argv[1]);
     gTranscript = win::narrow(argv[2]);
+    // COM adds "-Embedding" to the registered command line.
+    const std::wstring mood = argc >= 4 && _wcsicmp(argv[3], L"-Embedding") != 0 ? argv[3] : L"";
     gBackend = std::make_shared<RecordingBackend>();
     gBackend->labelResults("Open", "Book"); // as the Excel job tests script it
-    if (argc >= 5 && std::wstring(argv[3]) != L"-Embedding") {
-        const std::wstring how = argv[4];
-        gBackend->failAtMember(win::narrow(argv[3]), how == L"exception" ? test::FailWith::Exception
-                                                                         : test::FailWith::SysError);
+    std::ofstream(win::widen(gTranscript + ".pids").c_str(), std::ios::app) << ::GetCurrentProcessId() << "\n";
+    if (mood == L"hung") {
+        // Only the first server hangs: the one after it shows the run going on.
+        gHung = ::CreateDirectoryW(win::widen(gTranscript + ".hung").c_str(), nullptr);
+    } else if (!mood.empty() && mood != L"busy" && argc >= 5) {
+        gBackend->failAtMember(win::narrow(mood), std::wstring(argv[4]) == L"exception" ? test::FailWith::Exception
+                                                                                         : test::FailWith::SysError);
     }
 
     ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    static BusyFilter busy;
+    if (mood == L"busy")
+        ::CoRegisterMessageFilter(&busy, nullptr);
     static Factory factory(progId);
     const CLSID& clsid = progId == "Excel.Application" ? test::kTestExcelClsid : test::kTestWordClsid;
     DWORD cookie = 0;

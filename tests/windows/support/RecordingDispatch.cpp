@@ -12,6 +12,15 @@ namespace {
 // {6B1F58E2-4C0A-4D3B-9E51-7A2C9D0F1E34}
 const CLSID kRecorderClsid = {0x6b1f58e2, 0x4c0a, 0x4d3b, {0x9e, 0x51, 0x7a, 0x2c, 0x9d, 0x0f, 0x1e, 0x34}};
 
+// The description a deferred fill-in gives, only when the caller asks.
+std::wstring deferredDescription;
+
+HRESULT STDMETHODCALLTYPE fillInDeferred(EXCEPINFO* info)
+{
+    info->bstrDescription = ::SysAllocString(deferredDescription.c_str());
+    return S_OK;
+}
+
 class Dispatch final : public IDispatch {
 public:
     explicit Dispatch(std::shared_ptr<Recording> recording) : recording_(std::move(recording))
@@ -66,7 +75,7 @@ public:
     }
 
     HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID, LCID locale, WORD flags, DISPPARAMS* params,
-                                     VARIANT* result, EXCEPINFO* exception, UINT*) override
+                                     VARIANT* result, EXCEPINFO* exception, UINT* argumentError) override
     {
         InvokeRecord record;
         record.member = nameOf(id);
@@ -86,17 +95,25 @@ public:
             record.namedNames.push_back(named == DISPID_PROPERTYPUT ? L"" : nameOf(named));
         }
         recording_->invokes.push_back(std::move(record));
+        if (const auto hook = recording_->during.find(nameOf(id)); hook != recording_->during.end())
+            hook->second();
 
         const auto found = recording_->answers.find(nameOf(id));
         const Answer answer = found != recording_->answers.end() ? found->second : Answer{};
         switch (answer.kind) {
-        case Answer::Kind::Code: return answer.code;
+        case Answer::Kind::Code:
+            if (argumentError)
+                *argumentError = answer.argumentError;
+            return answer.code;
         case Answer::Kind::Exception:
             if (exception) {
                 *exception = EXCEPINFO{};
-                exception->bstrDescription = ::SysAllocString(answer.description.c_str());
+                exception->scode = answer.scode;
                 exception->bstrSource = ::SysAllocString(answer.source.c_str());
-                exception->scode = E_FAIL;
+                if (answer.deferred)
+                    (deferredDescription = answer.description, exception->pfnDeferredFillIn = fillInDeferred);
+                else
+                    exception->bstrDescription = ::SysAllocString(answer.description.c_str());
             }
             return DISP_E_EXCEPTION;
         case Answer::Kind::Value:
@@ -211,21 +228,24 @@ void Recording::answerValue(const std::wstring& member, const VARIANT& value)
     answers[member] = answer;
 }
 
-void Recording::answerCode(const std::wstring& member, HRESULT code)
+void Recording::answerCode(const std::wstring& member, HRESULT code, UINT argumentError)
 {
     Answer answer;
     answer.kind = Answer::Kind::Code;
     answer.code = code;
+    answer.argumentError = argumentError;
     answers[member] = answer;
 }
 
 void Recording::answerException(const std::wstring& member, std::wstring description,
-                                std::wstring source)
+                                std::wstring source, SCODE scode, bool deferred)
 {
     Answer answer;
     answer.kind = Answer::Kind::Exception;
     answer.description = std::move(description);
     answer.source = std::move(source);
+    answer.scode = scode;
+    answer.deferred = deferred;
     answers[member] = answer;
 }
 

@@ -28,7 +28,10 @@ struct Answer {
     enum class Kind { Child, Value, Code, Exception } kind = Kind::Child;
     VARIANT value{};
     HRESULT code = S_OK;
+    UINT argumentError = 0; // with a code: the argument refused
     std::wstring description, source;
+    SCODE scode = E_FAIL;
+    bool deferred = false; // the texts come from EXCEPINFO's deferred fill-in
 };
 
 // The log and the script every object of one recording shares.
@@ -39,11 +42,13 @@ public:
     std::vector<std::pair<std::vector<std::wstring>, LCID>> lookups;
     std::map<std::wstring, Answer> answers;  // by member
     std::vector<std::wstring> unknownNames;  // names the lookup refuses
+    std::map<std::wstring, std::function<void()>> during; // run while the member's call is in hand
     int liveObjects = 0;
 
     void answerValue(const std::wstring& member, const VARIANT& value);
-    void answerCode(const std::wstring& member, HRESULT code);
-    void answerException(const std::wstring& member, std::wstring description, std::wstring source);
+    void answerCode(const std::wstring& member, HRESULT code, UINT argumentError = 0);
+    void answerException(const std::wstring& member, std::wstring description, std::wstring source,
+                         SCODE scode = E_FAIL, bool deferred = false);
 };
 
 // An IDispatch that records every lookup and call into a Recording.

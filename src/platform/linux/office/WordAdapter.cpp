@@ -226,6 +226,13 @@ public:
     Variant invoke(const Invocation& invocation) override
     {
         const MemberCall call(invocation);
+        if (call.is("AutomationSecurity")) {
+            call.expect(Shape::Put);
+            // The engine opens every document with its macros off, whatever
+            // is asked: the value is only checked.
+            toInteger(call.arg(0), "AutomationSecurity", 1, 3);
+            return Variant();
+        }
         if (call.is("DisplayAlerts")) {
             call.expect(Shape::Put);
             word_->displayAlerts = toBoolean(call.arg(0), "DisplayAlerts");

@@ -6,7 +6,9 @@ namespace pravik::win {
 
 ComApartment::ComApartment()
 {
-    const HRESULT hr = ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    // No DDE for OLE 1: nothing here speaks it, and its broadcasts would
+    // wait on this thread.
+    const HRESULT hr = ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
     // S_FALSE joins COM the thread already has, and must be left as well;
     // RPC_E_CHANGED_MODE keeps the thread's multithreaded apartment.
     joined_ = SUCCEEDED(hr);
@@ -16,13 +18,6 @@ ComApartment::~ComApartment()
 {
     if (joined_)
         ::CoUninitialize();
-}
-
-void enterApartmentForThisThread()
-{
-    // Left when the thread ends, after the objects its calls made (held by
-    // the jobs' values) are gone.
-    thread_local ComApartment apartment;
 }
 
 } // namespace pravik::win

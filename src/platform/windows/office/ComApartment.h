@@ -3,9 +3,9 @@
 namespace pravik::win {
 
 // COM for the thread that makes the calls, in a single-threaded apartment,
-// for as long as the guard lives. Where the thread already has COM, the
-// guard joins it (and leaves it again); a thread already in the
-// multithreaded apartment keeps it.
+// for as long as the guard lives; made and dropped on that thread. Where the
+// thread already has COM, the guard joins it (and leaves it again); a thread
+// already in the multithreaded apartment keeps it.
 class ComApartment {
 public:
     ComApartment();
@@ -16,8 +16,5 @@ public:
 private:
     bool joined_;
 };
-
-// Makes sure the calling thread has COM until it ends.
-void enterApartmentForThisThread();
 
 } // namespace pravik::win

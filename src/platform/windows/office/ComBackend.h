@@ -2,20 +2,49 @@
 
 #include "AutomationBackend.h"
 
+#include <memory>
+#include <mutex>
+#include <thread>
+
+struct IMessageFilter;
+
 namespace pravik::win {
 
+class ComApartment;
+class BusyServerFilter;
+
 // The automation call layer over COM: late-bound IDispatch calls, names
-// looked up at every call. Each calling thread gets COM (a single-threaded
-// apartment) on its first call; objects are released on the thread that
-// drops their last reference, which is the thread that made them.
+// looked up at every call. Every call comes from the one thread between
+// enterThread() and leaveThread(): a single-threaded apartment whose
+// message filter retries the calls a starting or busy server rejects.
+// Objects are released on the thread that drops their last reference,
+// which is that thread.
 class ComBackend : public AutomationBackend {
 public:
+    ComBackend();
+    ~ComBackend() override;
+
     ObjectRef createObject(const std::string& progId) override;
     Variant invoke(const ObjectRef& target, const Invocation& call) override;
-};
+    // Rejected calls are retried for no longer than the deadline.
+    void applySettings(const Settings& settings) override;
+    void enterThread() override;
+    void leaveThread() override;
+    // Cancels the call in progress on the automation thread; a few seconds
+    // after the first request, ends the server processes whose objects the
+    // work still holds. Later calls of that work fail at once. Returns at
+    // once; safe from any thread, as often as needed.
+    void abandon() override;
 
-// The system's text for a result code, as UTF-8; empty where the system has
-// none (Wine has none for COM's codes).
-std::string systemMessage(long code);
+private:
+    struct Servers;
+    std::shared_ptr<Servers> servers_;
+    std::mutex enderMutex_;
+    std::thread ender_; // ends the servers of abandoned work after a grace period
+    std::unique_ptr<ComApartment> apartment_;
+    BusyServerFilter* filter_ = nullptr;
+    IMessageFilter* previousFilter_ = nullptr;
+    bool filterRegistered_ = false;
+};
 
 } // namespace pravik::win

@@ -138,14 +138,14 @@ void toComVariant(const Variant& value, VARIANT& out)
     }
 }
 
-Variant fromComVariant(VARIANT& value)
+Variant fromComVariant(VARIANT& value, const std::shared_ptr<const void>& owner)
 {
     if (value.vt & VT_ARRAY)
         return Variant::fromTextArray(textsOf(value));
     if (value.vt & VT_BYREF) {
         ComVariant direct;
         check(::VariantCopyInd(direct.get(), &value));
-        return fromComVariant(*direct.get());
+        return fromComVariant(*direct.get(), owner);
     }
     switch (value.vt) {
     case VT_EMPTY: return Variant();
@@ -157,14 +157,14 @@ Variant fromComVariant(VARIANT& value)
             return Variant();
         IDispatch* dispatch = value.pdispVal;
         value.vt = VT_EMPTY; // the reference moves to the object
-        return Variant::fromObject(std::make_shared<ComObject>(dispatch));
+        return Variant::fromObject(std::make_shared<ComObject>(dispatch, owner));
     }
     case VT_UNKNOWN: {
         IDispatch* dispatch = nullptr;
         if (!value.punkVal
             || FAILED(value.punkVal->QueryInterface(IID_IDispatch, reinterpret_cast<void**>(&dispatch))))
             throw EOleSysError(olecode::TypeMismatch, "サーバーがオートメーションに対応しないオブジェクトを返しました");
-        return Variant::fromObject(std::make_shared<ComObject>(dispatch));
+        return Variant::fromObject(std::make_shared<ComObject>(dispatch, owner));
     }
     case VT_ERROR: throw EOleSysError(static_cast<std::int32_t>(value.scode));
     case VT_NULL: throw EOleSysError(olecode::TypeMismatch, "サーバーが値のない結果 (Null) を返しました");

@@ -4,20 +4,29 @@
 
 #include <oaidl.h>
 
+#include <memory>
 #include <string>
 
 namespace pravik::win {
 
 // The automation object behind an ObjectRef: one IDispatch reference,
-// released when the last ObjectRef goes.
+// released when the last ObjectRef goes. `owner` (may be empty) lives until
+// the reference is released: whoever made the object learns that way when
+// nothing of its server is held any more.
 class ComObject final : public AutomationObject {
 public:
-    explicit ComObject(IDispatch* dispatch) : dispatch_(dispatch) {} // takes the reference
+    // Takes the reference.
+    explicit ComObject(IDispatch* dispatch, std::shared_ptr<const void> owner = {})
+        : dispatch_(dispatch), owner_(std::move(owner))
+    {
+    }
     ~ComObject() override { dispatch_->Release(); }
     IDispatch* dispatch() const { return dispatch_; }
+    const std::shared_ptr<const void>& owner() const { return owner_; }
 
 private:
     IDispatch* dispatch_;
+    std::shared_ptr<const void> owner_;
 };
 
 // A VARIANT that is cleared when it goes.
@@ -42,8 +51,9 @@ void toComVariant(const Variant& value, VARIANT& out);
 // A server's result as the layer's value. Kinds the layer does not hold are
 // coerced where that loses nothing (other integers, whole numbers, dates as
 // text); the rest is refused with EOleSysError. A text CP932 cannot hold is
-// refused, never replaced by a lookalike.
-Variant fromComVariant(VARIANT& value);
+// refused, never replaced by a lookalike. An object gets `owner` (see
+// ComObject).
+Variant fromComVariant(VARIANT& value, const std::shared_ptr<const void>& owner = {});
 
 // The text of a BSTR as UTF-8, for messages.
 std::string utf8OfBstr(BSTR text);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Printers.h"
+#include "SpoolerCalls.h"
 
 #include <memory>
 #include <string>
@@ -10,7 +11,7 @@ namespace pravik::printers {
 
 // The process-wide service over the system's printers.
 PrinterService& systemPrinters();
-std::unique_ptr<PrinterSource> makeWinspoolPrinterSource();
+std::unique_ptr<PrinterSource> makeWinspoolPrinterSource(std::unique_ptr<SpoolerCalls> spooler = systemSpooler());
 
 // Shorthands for systemPrinters().
 std::vector<std::string> printerNames();

@@ -1,6 +1,7 @@
 #include "ShellClipboard.h"
 
 #include "Error.h"
+#include "WideText.h"
 
 #include <windows.h>
 
@@ -82,8 +83,15 @@ private:
 
 void putFilesOnClipboard(const std::vector<std::string>& cp932Paths, DropEffect effect)
 {
+    // The names as UTF-16, which CP932 converts to without loss; the shell
+    // reads them so whatever the system's code page is.
+    std::vector<std::u16string> names;
+    for (const std::string& path : cp932Paths) {
+        const std::wstring wide = widen(path);
+        names.emplace_back(wide.begin(), wide.end());
+    }
     // Both blocks exist before the clipboard is emptied.
-    GlobalBlock files(makeHDropBlock(cp932Paths));
+    GlobalBlock files(makeWideHDropBlock(names));
     GlobalBlock dropEffect(makeDropEffectBlock(effect));
     const UINT dropEffectFormat = ::RegisterClipboardFormatA("Preferred DropEffect");
     if (!dropEffectFormat)

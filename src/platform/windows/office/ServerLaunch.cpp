@@ -1,0 +1,202 @@
+#include "ServerLaunch.h"
+
+#include <objbase.h>
+#include <tlhelp32.h>
+
+#include <algorithm>
+
+namespace pravik::win {
+
+namespace {
+
+bool isFile(const std::wstring& path)
+{
+    const DWORD attributes = ::GetFileAttributesW(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+// The class's LocalServer32 command line, environment variables expanded;
+// a 32-bit Office registers it in the 32-bit view of the registry.
+std::wstring localServerCommand(const CLSID& clsid)
+{
+    wchar_t text[40];
+    ::StringFromGUID2(clsid, text, 40);
+    const std::wstring key = std::wstring(L"CLSID\\") + text + L"\\LocalServer32";
+    for (const REGSAM view : {KEY_WOW64_64KEY, KEY_WOW64_32KEY}) {
+        HKEY handle = nullptr;
+        if (::RegOpenKeyExW(HKEY_CLASSES_ROOT, key.c_str(), 0, KEY_QUERY_VALUE | view, &handle) != ERROR_SUCCESS)
+            continue;
+        // REG_EXPAND_SZ counts as REG_SZ, expanded; its size cannot be
+        // asked first.
+        std::wstring command(1024, L'\0');
+        for (;;) {
+            DWORD size = static_cast<DWORD>(command.size() * sizeof(wchar_t));
+            const LSTATUS status = ::RegGetValueW(handle, nullptr, nullptr, RRF_RT_REG_SZ, nullptr,
+                                                  command.data(), &size);
+            if (status == ERROR_MORE_DATA && size / sizeof(wchar_t) > command.size()) {
+                command.resize(size / sizeof(wchar_t) + 1);
+                continue;
+            }
+            command.resize(status == ERROR_SUCCESS ? wcsnlen(command.c_str(), command.size()) : 0);
+            break;
+        }
+        ::RegCloseKey(handle);
+        if (!command.empty())
+            return command;
+    }
+    return {};
+}
+
+ULONGLONG creationTime(HANDLE process)
+{
+    FILETIME created{}, exited{}, kernel{}, user{};
+    if (!::GetProcessTimes(process, &created, &exited, &kernel, &user))
+        return 0;
+    return (static_cast<ULONGLONG>(created.dwHighDateTime) << 32) | created.dwLowDateTime;
+}
+
+std::wstring imageOf(HANDLE process)
+{
+    std::wstring path(32768, L'\0');
+    DWORD size = static_cast<DWORD>(path.size());
+    if (!::QueryFullProcessImageNameW(process, 0, path.data(), &size))
+        return {};
+    path.resize(size);
+    return path;
+}
+
+std::wstring fileNameOf(const std::wstring& path)
+{
+    const size_t slash = path.find_last_of(L"\\/");
+    return slash == std::wstring::npos ? path : path.substr(slash + 1);
+}
+
+} // namespace
+
+HeldProcess::~HeldProcess()
+{
+    if (handle_)
+        ::CloseHandle(handle_);
+}
+
+HeldProcess& HeldProcess::operator=(HeldProcess&& other) noexcept
+{
+    if (this != &other) {
+        if (handle_)
+            ::CloseHandle(handle_);
+        handle_ = std::exchange(other.handle_, nullptr);
+    }
+    return *this;
+}
+
+DWORD HeldProcess::id() const
+{
+    return ::GetProcessId(handle_);
+}
+
+bool HeldProcess::running() const
+{
+    return ::WaitForSingleObject(handle_, 0) == WAIT_TIMEOUT;
+}
+
+void HeldProcess::end()
+{
+    if (!running())
+        return;
+    ::TerminateProcess(handle_, 1);
+}
+
+std::wstring serverExecutable(const std::wstring& commandLine)
+{
+    const size_t start = commandLine.find_first_not_of(L" \t");
+    if (start == std::wstring::npos)
+        return {};
+    const std::wstring command = commandLine.substr(start);
+    if (command[0] == L'"') {
+        const size_t end = command.find(L'"', 1);
+        return end == std::wstring::npos ? std::wstring() : command.substr(1, end - 1);
+    }
+    for (size_t blank = 0;; ++blank) {
+        blank = command.find(L' ', blank);
+        const std::wstring part = command.substr(0, blank);
+        if (isFile(part))
+            return part;
+        if (isFile(part + L".exe"))
+            return part + L".exe";
+        if (blank == std::wstring::npos)
+            return {};
+    }
+}
+
+std::optional<ServerLaunch::FileId> ServerLaunch::fileIdOf(const std::wstring& path)
+{
+    if (path.empty())
+        return std::nullopt;
+    const HANDLE file = ::CreateFileW(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                      nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return std::nullopt;
+    BY_HANDLE_FILE_INFORMATION info{};
+    const bool known = ::GetFileInformationByHandle(file, &info);
+    ::CloseHandle(file);
+    if (!known)
+        return std::nullopt;
+    return FileId{info.dwVolumeSerialNumber, info.nFileIndexHigh, info.nFileIndexLow};
+}
+
+ServerLaunch::ServerLaunch(const CLSID& clsid)
+{
+    const std::wstring executable = serverExecutable(localServerCommand(clsid));
+    file_ = fileIdOf(executable);
+    if (!file_)
+        return;
+    fileName_ = fileNameOf(executable);
+    before_ = running();
+}
+
+std::vector<ServerLaunch::Seen> ServerLaunch::running() const
+{
+    std::vector<Seen> found;
+    const HANDLE snapshot = ::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    if (snapshot == INVALID_HANDLE_VALUE)
+        return found;
+    PROCESSENTRY32W entry{};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = ::Process32FirstW(snapshot, &entry); more; more = ::Process32NextW(snapshot, &entry)) {
+        if (::CompareStringOrdinal(fileNameOf(entry.szExeFile).c_str(), -1, fileName_.c_str(), -1, TRUE)
+            != CSTR_EQUAL)
+            continue;
+        const HANDLE process = ::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, entry.th32ProcessID);
+        if (!process)
+            continue;
+        // The same file, whatever way its path is written (short names, case).
+        if (fileIdOf(imageOf(process)) == file_)
+            found.push_back({entry.th32ProcessID, creationTime(process)});
+        ::CloseHandle(process);
+    }
+    ::CloseHandle(snapshot);
+    return found;
+}
+
+std::optional<HeldProcess> ServerLaunch::started() const
+{
+    if (!file_)
+        return std::nullopt;
+    std::vector<Seen> fresh;
+    for (const Seen& seen : running())
+        if (std::find(before_.begin(), before_.end(), seen) == before_.end())
+            fresh.push_back(seen);
+    if (fresh.size() != 1)
+        return std::nullopt;
+    const HANDLE process = ::OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION,
+                                         FALSE, fresh[0].id);
+    if (!process)
+        return std::nullopt;
+    HeldProcess held(process);
+    // The id may have passed to another process since the list was taken.
+    if (creationTime(process) != fresh[0].createdAt)
+        return std::nullopt;
+    return held;
+}
+
+} // namespace pravik::win

@@ -1,0 +1,72 @@
+#pragma once
+
+#include <windows.h>
+
+#include <guiddef.h>
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace pravik::win {
+
+// A process held open: its id cannot pass to another process while this
+// lives, so ending it ends the process meant.
+class HeldProcess {
+public:
+    explicit HeldProcess(HANDLE handle) : handle_(handle) {}
+    ~HeldProcess();
+    HeldProcess(HeldProcess&& other) noexcept : handle_(std::exchange(other.handle_, nullptr)) {}
+    HeldProcess& operator=(HeldProcess&& other) noexcept;
+    HeldProcess(const HeldProcess&) = delete;
+    HeldProcess& operator=(const HeldProcess&) = delete;
+
+    DWORD id() const;
+    bool running() const;
+    // Ends the process (the system finishes that by itself, soon after).
+    void end();
+
+private:
+    HANDLE handle_;
+};
+
+// Finds the process that one creation of a class's local server starts, by
+// what can be told for certain rather than by a program's name (the user
+// may have their own Word open): a process of the executable registered as
+// the class's LocalServer32 that did not run when the creation began.
+class ServerLaunch {
+public:
+    // Notes the server's executable and its processes running now. Without
+    // a registered local server (an in-process class) nothing is watched.
+    explicit ServerLaunch(const CLSID& clsid);
+
+    // The one process of the server's executable started since. None when
+    // there is none, or more than one, for one of them may be the user's.
+    std::optional<HeldProcess> started() const;
+
+private:
+    struct FileId {
+        DWORD volume, high, low;
+        bool operator==(const FileId&) const = default;
+    };
+    struct Seen {
+        DWORD id;
+        ULONGLONG createdAt;
+        bool operator==(const Seen&) const = default;
+    };
+    static std::optional<FileId> fileIdOf(const std::wstring& path);
+    std::vector<Seen> running() const;
+
+    std::wstring fileName_; // the executable's name, to pass over other processes quickly
+    std::optional<FileId> file_; // none: nothing to watch
+    std::vector<Seen> before_;
+};
+
+// The executable of a LocalServer32 command line: quoted, or the shortest
+// part up to a blank that names an existing file (as the system reads an
+// unquoted one). Empty when none does.
+std::wstring serverExecutable(const std::wstring& commandLine);
+
+} // namespace pravik::win
