@@ -71,10 +71,12 @@ TEST_F(AutomationWorkerTest, AStalledJobIsAbandonedAtTheDeadlineAndTheNextJobRun
         EXPECT_NE(std::string(error.what()).find("制限時間 (1 秒)"), std::string::npos) << error.what();
     }
     EXPECT_LT(WorkClock::now() - start, std::chrono::seconds(5));
-    EXPECT_EQ(backend->abandons(), 1);
+    // Told again each second until it is back, which a loaded machine may take.
+    const int abandons = backend->abandons();
+    EXPECT_GE(abandons, 1);
 
     EXPECT_NO_THROW(jobs.printWord(wordRow("next.doc"), PrintMode::Print, "LP"));
-    EXPECT_EQ(backend->abandons(), 1);
+    EXPECT_EQ(backend->abandons(), abandons) << "the next job was abandoned too";
 }
 
 TEST_F(AutomationWorkerTest, ARowStalledAheadIsAbandonedOnItsOwnOfficeWhileAFreeOfficeTakesTheNext)
@@ -108,7 +110,7 @@ TEST_F(AutomationWorkerTest, ARowStalledAheadIsAbandonedOnItsOwnOfficeWhileAFree
     }
     EXPECT_EQ(stalled, 1);
     EXPECT_NO_THROW(lanes.printWord(wordRow("c.doc"), PrintMode::Print, "LP"));
-    EXPECT_EQ(second->abandons(), 1);
+    EXPECT_GE(second->abandons(), 1);
     EXPECT_EQ(backend->abandons(), 0);
     EXPECT_EQ(second->recording->objectsMade(), 0)
         << "c waited for the stalled office instead of taking the free one";
