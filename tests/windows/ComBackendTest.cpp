@@ -287,7 +287,7 @@ TEST_F(ComBackendTest, TimeInAPreviewCountsAgainstNoDeadline)
         const Variant app = automation.createObject("Pravik.Recorder");
         automation.callProcedure(app, "PrintPreview"); // Excel's returns when the user closes it
         automation.callProcedure(app, "PrintOut");
-    });
+    }, nullptr);
     EXPECT_EQ(deadlineRuns, (std::vector<bool>{false, true}));
 }
 
