@@ -88,6 +88,12 @@ public:
     virtual void enterThread() {}
     virtual void leaveThread() {}
 
+    // Run on that thread while it has no work, returning within `slice`: a
+    // COM backend dispatches its apartment's messages there. False when the
+    // backend needs no such turn: the thread then just sleeps until work
+    // comes.
+    virtual bool idle(std::chrono::milliseconds /*slice*/) { return false; }
+
     // Called from another thread when the call in progress has run past its
     // deadline: end whatever it waits on, so that it returns with an error.
     // Later calls start afresh. May come again while the call is not back.

@@ -9,6 +9,9 @@ thread_local WorkItem* currentItem = nullptr;
 // While the work waits on the user, the waiting side looks again this often
 // for the moment the server's clock starts again.
 constexpr auto kUserWaitRecheck = std::chrono::seconds(1);
+// A backend that takes turns while its thread has no work is given them this
+// long: work handed over meanwhile waits at most so much.
+constexpr auto kIdleSlice = std::chrono::milliseconds(20);
 // Work given up is told again this often until it is back: an office being
 // restarted at the first attempt has a process to end at the next.
 constexpr auto kAbandonRepeat = std::chrono::seconds(1);
@@ -140,11 +143,20 @@ void AutomationWorker::loop()
 {
     if (backend_)
         backend_->enterThread();
+    bool idleTurns = backend_ != nullptr;
     for (;;) {
         Task task;
         {
             std::unique_lock lock(mutex_);
-            queued_.wait(lock, [this] { return stopping_ || !tasks_.empty(); });
+            while (!stopping_ && tasks_.empty()) {
+                if (idleTurns) {
+                    lock.unlock();
+                    idleTurns = backend_->idle(kIdleSlice);
+                    lock.lock();
+                    continue;
+                }
+                queued_.wait(lock);
+            }
             if (tasks_.empty())
                 break;
             task = std::move(tasks_.front());

@@ -9,6 +9,7 @@
 
 #include <windows.h>
 
+#include <atomic>
 #include <optional>
 
 using namespace pravik;
@@ -289,6 +290,39 @@ TEST_F(ComBackendTest, TimeInAPreviewCountsAgainstNoDeadline)
         automation.callProcedure(app, "PrintOut");
     }, nullptr);
     EXPECT_EQ(deadlineRuns, (std::vector<bool>{false, true}));
+}
+
+std::atomic<int> idleProbeMessages{0};
+
+LRESULT CALLBACK countAppMessages(HWND window, UINT message, WPARAM w, LPARAM l)
+{
+    if (message == WM_APP)
+        ++idleProbeMessages;
+    return ::DefWindowProcW(window, message, w, l);
+}
+
+TEST(ComBackendThread, BetweenRowsTheApartmentsMessagesAreDispatched)
+{
+    AutomationWorker worker(std::make_shared<win::ComBackend>());
+    BlockingWait wait;
+    HWND window = nullptr;
+    worker.run(
+        [&] {
+            WNDCLASSW kind{};
+            kind.lpfnWndProc = countAppMessages;
+            kind.hInstance = ::GetModuleHandleW(nullptr);
+            kind.lpszClassName = L"PravikIdleProbe";
+            ::RegisterClassW(&kind);
+            window = ::CreateWindowExW(0, kind.lpszClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                                       kind.hInstance, nullptr);
+        },
+        wait, std::chrono::seconds(30));
+    ASSERT_NE(window, nullptr);
+    ::PostMessageW(window, WM_APP, 0, 0);
+    for (int i = 0; i < 300 && idleProbeMessages == 0; ++i)
+        ::Sleep(10);
+    EXPECT_EQ(idleProbeMessages, 1) << "the message waited for the next row";
+    worker.run([&] { ::DestroyWindow(window); }, wait, std::chrono::seconds(30));
 }
 
 TEST(ComBackendThread, TheAutomationThreadIsAnApartmentWhoseFilterRetriesRejectedCallsWithinTheDeadline)

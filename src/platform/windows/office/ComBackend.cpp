@@ -205,6 +205,18 @@ void ComBackend::enterThread()
     servers_->thread = ::GetCurrentThreadId();
 }
 
+bool ComBackend::idle(std::chrono::milliseconds slice)
+{
+    ::MsgWaitForMultipleObjectsEx(0, nullptr, static_cast<DWORD>(slice.count()), QS_ALLINPUT,
+                                  MWMO_INPUTAVAILABLE);
+    MSG message;
+    while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+        ::TranslateMessage(&message);
+        ::DispatchMessageW(&message);
+    }
+    return true;
+}
+
 void ComBackend::leaveThread()
 {
     {

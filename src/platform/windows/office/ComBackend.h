@@ -30,6 +30,9 @@ public:
     void applySettings(const Settings& settings) override;
     void enterThread() override;
     void leaveThread() override;
+    // Dispatches the apartment's messages while the thread waits for work,
+    // as a single-threaded apartment must.
+    bool idle(std::chrono::milliseconds slice) override;
     // Cancels the call in progress on the automation thread; a few seconds
     // after the first request, ends the server processes whose objects the
     // work still holds. Later calls of that work fail at once. Returns at
