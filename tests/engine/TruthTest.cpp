@@ -161,7 +161,6 @@ TEST(Truth, AnUnreachablePrintSystemIsNamedAsSuch)
 TEST(Truth, ReportsEqualWhatThePrintSystemHoldsWhenItStallsPastTheDeadline)
 {
     const pid_t cupsd = EngineSession::get().cupsd;
-    ASSERT_GT(cupsd, 0);
     for (const char* engines : {"1", "3"}) {
         // A queue for each row: each job writes its queue's output anew.
         std::vector<std::unique_ptr<PdfQueue>> queues;

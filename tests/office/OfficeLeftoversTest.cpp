@@ -80,8 +80,7 @@ TEST(SpoolFile, FilesOfRunsThatAreGoneAreRemovedAndThoseInHandKept)
 {
     const std::filesystem::path folder = std::filesystem::temp_directory_path() / unpredictablePipeName("spool-");
     std::filesystem::create_directory(folder);
-    const std::string oldTemp = std::getenv("TMPDIR") ? std::getenv("TMPDIR") : "";
-    ::setenv("TMPDIR", folder.c_str(), 1);
+    ::setenv("TMPDIR", folder.c_str(), 1); // every test runs in a process of its own
     const pid_t ended = ::fork();
     if (ended == 0)
         ::_exit(0);
@@ -99,10 +98,7 @@ TEST(SpoolFile, FilesOfRunsThatAreGoneAreRemovedAndThoseInHandKept)
         removeSpoolFileNow(); // as a stop signal's handler does
         EXPECT_FALSE(std::filesystem::exists(inHand.path()));
     }
-    if (oldTemp.empty())
-        ::unsetenv("TMPDIR");
-    else
-        ::setenv("TMPDIR", oldTemp.c_str(), 1);
+    ::unsetenv("TMPDIR");
     std::filesystem::remove_all(folder);
 }
 

@@ -308,10 +308,8 @@ TEST(ComBackendThread, BetweenRowsTheApartmentsMessagesAreDispatched)
     HWND window = nullptr;
     worker.run(
         [&] {
-            WNDCLASSW kind{};
-            kind.lpfnWndProc = countAppMessages;
-            kind.hInstance = ::GetModuleHandleW(nullptr);
-            kind.lpszClassName = L"PravikIdleProbe";
+            const WNDCLASSW kind{0, countAppMessages, 0, 0, ::GetModuleHandleW(nullptr), nullptr, nullptr, nullptr,
+                                 nullptr, L"PravikIdleProbe"};
             ::RegisterClassW(&kind);
             window = ::CreateWindowExW(0, kind.lpszClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
                                        kind.hInstance, nullptr);
