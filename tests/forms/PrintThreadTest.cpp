@@ -118,7 +118,13 @@ TEST_F(PrintThreadTest, WithSeveralOfficesEveryRowPrintsOnceAwayFromTheWindowsTh
     std::vector<std::shared_ptr<ParallelBackend>> lanes{first};
     MainServices services{[] { return std::string("Office Printer"); },
                           [] { return std::vector<std::string>{"Office Printer"}; }, first};
-    services.laneAutomation = [&lanes](int) { return lanes.emplace_back(std::make_shared<ParallelBackend>()); };
+    // The first office holds its row until a second office is made: instant
+    // rows would otherwise all go to the first, free again at once.
+    first->holdNextCreation();
+    services.laneAutomation = [&lanes, first](int) {
+        first->openGate();
+        return lanes.emplace_back(std::make_shared<ParallelBackend>());
+    };
     TFmMain several(dialogs, dir.path().string(), services);
     several.printList().replaceAll({entry("a.doc"), entry("b.doc"), entry("c.doc"), entry("d.doc")});
     several.listView()->selectAll();
