@@ -79,14 +79,17 @@ Shown shownInPreviewEngine()
     const Reference<css::container::XIndexAccess> frames(previewEngine().desktop()->getFrames(),
                                                          UNO_QUERY_THROW);
     for (sal_Int32 i = 0; i < frames->getCount(); ++i) {
-        const Reference<css::frame::XFrame> frame(frames->getByIndex(i), UNO_QUERY);
-        const Reference<css::frame::XController> controller = frame->getController();
-        const Reference<css::lang::XServiceInfo> info(controller, UNO_QUERY);
-        const rtl::OUString name = info.is() ? info->getImplementationName() : rtl::OUString();
-        ++shown.documents;
-        // The preview replaces the document's ordinary view.
-        if (name != "ScTabViewObj" && name != "SwXTextView")
-            ++shown.previews;
+        try {
+            const Reference<css::frame::XFrame> frame(frames->getByIndex(i), UNO_QUERY);
+            const Reference<css::lang::XServiceInfo> info(frame->getController(), UNO_QUERY);
+            const rtl::OUString name = info.is() ? info->getImplementationName() : rtl::OUString();
+            ++shown.documents;
+            // The preview replaces the document's ordinary view.
+            if (name != "ScTabViewObj" && name != "SwXTextView")
+                ++shown.previews;
+        } catch (const css::uno::Exception&) {
+            // A window closing at this moment (its own listener closes it).
+        }
     }
     return shown;
 }

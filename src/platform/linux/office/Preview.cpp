@@ -11,6 +11,8 @@
 #include <com/sun/star/frame/XFrame.hpp>
 #include <com/sun/star/frame/XFrameActionListener.hpp>
 #include <com/sun/star/frame/XFrames.hpp>
+#include <com/sun/star/lang/DisposedException.hpp>
+#include <com/sun/star/lang/IndexOutOfBoundsException.hpp>
 #include <com/sun/star/lang/XServiceInfo.hpp>
 #include <com/sun/star/util/XCloseable.hpp>
 #include <cppuhelper/implbase1.hxx>
@@ -36,15 +38,21 @@ bool anyDocumentShown(OfficeEngine& engine)
 {
     const Reference<css::container::XIndexAccess> frames(engine.desktop()->getFrames(), UNO_QUERY_THROW);
     for (sal_Int32 i = 0; i < frames->getCount(); ++i) {
-        const Reference<css::frame::XFrame> frame(frames->getByIndex(i), UNO_QUERY);
-        if (!frame.is())
-            continue;
-        const Reference<css::frame::XController> controller = frame->getController();
-        // A view with a document (a preview has one too) is still open; a
-        // frame without any view is between states and counts as open. The
-        // start centre shown after the last document closes has none.
-        if (!controller.is() || controller->getModel().is())
-            return true;
+        try {
+            const Reference<css::frame::XFrame> frame(frames->getByIndex(i), UNO_QUERY);
+            if (!frame.is())
+                continue;
+            const Reference<css::frame::XController> controller = frame->getController();
+            // A view with a document (a preview has one too) is still open; a
+            // frame without any view is between states and counts as open. The
+            // start centre shown after the last document closes has none.
+            if (!controller.is() || controller->getModel().is())
+                return true;
+        } catch (const css::lang::DisposedException&) {
+            // Closing at this moment: no longer shown.
+        } catch (const css::lang::IndexOutOfBoundsException&) {
+            // Another window closed meanwhile.
+        }
     }
     return false;
 }
