@@ -126,7 +126,7 @@ void TFmDialog::requestStop()
     // The file in hand is finished first, which may take a while: the
     // window stays to say so until the loop ends.
     if (isVisible()) {
-        lMsg->setText(QStringLiteral("中止しています。処理中のファイルが終わると止まります。"));
+        lMsg->setText(QStringLiteral("中止しています。今のファイルで止まります。"));
         lMsg->adjustSize();
         btnAbort->setEnabled(false);
     }
