@@ -53,5 +53,7 @@ private:
 // the printers, and by a job's hand-over before the row's deadline cuts it.
 inline constexpr std::chrono::seconds kLookupLimit{20};
 inline constexpr std::chrono::seconds kSubmitLimit{120};
+// Why a call gave up after its own limit.
+inline constexpr const char* kNoAnswerText = "応答がありません";
 
 } // namespace pravik::printers

@@ -25,7 +25,7 @@ Dests::Dests()
     if (const std::optional<std::chrono::seconds> deadline = connection.abandonedAt())
         throw Error(stalledText(*deadline));
     status_ = IPP_STATUS_ERROR_SERVICE_UNAVAILABLE;
-    errorText_ = "応答がありません";
+    errorText_ = kNoAnswerText;
 }
 
 } // namespace pravik::printers

@@ -102,7 +102,7 @@ std::string defaultQueue()
         if (const std::optional<std::chrono::seconds> deadline = connection.abandonedAt())
             throw Error(stalledText(*deadline));
         if (connection.gaveUp())
-            throw Error(unreachableText("応答がありません"));
+            throw Error(unreachableText(kNoAnswerText));
         if (meansNoServer(cupsLastError()))
             throw Error(unreachableText(cupsLastErrorString()));
         return {};
