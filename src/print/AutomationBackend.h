@@ -99,6 +99,21 @@ public:
     // Later calls start afresh. May come again while the call is not back.
     virtual void abandon() {}
 
+    // What the user calls the server of progId in messages ("Word"); empty
+    // where the backend's servers have no name of their own to the user.
+    virtual std::string serverName(const std::string& /*progId*/) const { return {}; }
+
+    // Before a print starts its server: fails (pravik::Error naming the
+    // printer) when the system has no printer of that name (CP932), so that
+    // no server is started for a row that cannot print.
+    virtual void checkPrinter(const std::string& /*printer*/) {}
+
+    // The job on `application` failed and has let go of it as best it could:
+    // once nothing of that server is held any more, a server process still
+    // running a few seconds later is ended, rather than left invisible with
+    // the user's file locked. Never for an application handed to the user.
+    virtual void endServerAfterRelease(const ObjectRef& /*application*/) {}
+
     // Asked once, from another thread, before a call past its deadline is
     // abandoned (it has waited on the server since `since`): what stalled,
     // when it was not the server itself (the print system the server waits

@@ -56,6 +56,12 @@ AutomationCall::AutomationCall(std::shared_ptr<AutomationBackend> backend)
         throw std::invalid_argument("AutomationCall needs a backend");
 }
 
+void AutomationCall::endServerAfterRelease(const Variant& application)
+{
+    if (application.isObject())
+        backend_->endServerAfterRelease(application.object());
+}
+
 Variant AutomationCall::createObject(const std::string& progId)
 {
     ObjectRef object = backend_->createObject(progId);

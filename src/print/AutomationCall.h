@@ -63,6 +63,11 @@ public:
     void callProcedure(const Variant& object, const std::string& name,
                        std::initializer_list<Variant> args = {});
 
+    // The backend's answers and requests about servers as a whole.
+    std::string serverName(const std::string& progId) const { return backend_->serverName(progId); }
+    void checkPrinter(const std::string& printer) { backend_->checkPrinter(printer); }
+    void endServerAfterRelease(const Variant& application);
+
 private:
     Variant invoke(const Variant& object, CallKind kind, const std::string& member,
                    std::span<const Variant> args, std::span<const NamedParm> named,

@@ -1,5 +1,7 @@
 #include "AutomationWorker.h"
 
+#include <algorithm>
+
 namespace pravik {
 
 namespace {
@@ -60,6 +62,8 @@ void WorkItem::abandon(std::chrono::seconds deadline)
     if (done_)
         return;
     abandonedAt_ = deadline;
+    if (startingSince_)
+        abandonedInStart_ = true;
     if (printSystemWaits_ > 0) {
         cutInPrintSystem_ = true;
         return;
@@ -118,10 +122,39 @@ void WorkItem::finish(std::exception_ptr error)
     changed_.notify_all();
 }
 
-DeadlineExceeded::DeadlineExceeded(std::chrono::seconds deadline)
-    : Error("制限時間 (" + std::to_string(deadline.count())
-            + " 秒) 内に終わらなかったため、オフィス エンジンを終了して中止しました")
+namespace {
+
+std::string deadlineText(std::chrono::seconds deadline, const std::string& serverName)
 {
+    const std::string limit = "制限時間 (" + std::to_string(deadline.count()) + " 秒) 内に終わらなかったため、";
+    if (serverName.empty())
+        return limit + "オフィス エンジンを終了して中止しました";
+    // Office shows its questions, and drivers theirs, where nobody sees them.
+    return serverName + " が" + limit + serverName + " を終了して中止しました。" + serverName
+        + " またはプリンタのダイアログが応答を待っていた可能性があります";
+}
+
+} // namespace
+
+DeadlineExceeded::DeadlineExceeded(std::chrono::seconds deadline, const std::string& serverName)
+    : Error(deadlineText(deadline, serverName))
+{
+}
+
+DeadlineExceeded DeadlineExceeded::notStarted(std::chrono::seconds waited, const std::string& serverName)
+{
+    const std::string name = serverName.empty() ? std::string("オフィス エンジン") : serverName;
+    return DeadlineExceeded(name + " が " + std::to_string(waited.count())
+                            + " 秒たっても起動しなかったため中止しました。" + name
+                            + " を一度手動で起動し、表示される画面を閉じてから印刷し直してください");
+}
+
+std::optional<WorkClock::time_point> WorkItem::startLimitEnd() const
+{
+    std::lock_guard lock(mutex_);
+    if (!startingSince_ || userWaits_ > 0)
+        return std::nullopt;
+    return *startingSince_ + kServerStartLimit;
 }
 
 AutomationWorker::AutomationWorker(std::shared_ptr<AutomationBackend> backend)
@@ -235,7 +268,9 @@ void AutomationWorker::awaitItem(const std::shared_ptr<WorkItem>& item, WorkWait
             return;
         }
         const std::optional<WorkClock::time_point> since = item->serverWaitSince();
-        const WorkClock::time_point until = since ? *since + deadline : WorkClock::now() + kUserWaitRecheck;
+        WorkClock::time_point until = since ? *since + deadline : WorkClock::now() + kUserWaitRecheck;
+        if (const std::optional<WorkClock::time_point> startEnd = item->startLimitEnd())
+            until = std::min(until, *startEnd);
         if ((since && WorkClock::now() >= until) || item->abandoned())
             break;
         wait.waitFor(*item, until);
@@ -257,9 +292,19 @@ void AutomationWorker::awaitItem(const std::shared_ptr<WorkItem>& item, WorkWait
     // The blocked call returned with an error once its server was gone; what
     // the work then threw says less than the deadline does.
     std::lock_guard lock(item->mutex_);
+    if (item->abandonedInStart_)
+        throw DeadlineExceeded::notStarted(std::min(deadline, kServerStartLimit), item->serverName_);
     if (item->stallCause_)
         throw DeadlineExceeded(*item->stallCause_);
-    throw DeadlineExceeded(deadline);
+    throw DeadlineExceeded(deadline, item->serverName_);
+}
+
+void nameWorkServer(std::string name)
+{
+    if (WorkItem* const item = currentItem) {
+        std::lock_guard lock(item->mutex_);
+        item->serverName_ = std::move(name);
+    }
 }
 
 std::optional<std::chrono::seconds> currentWorkAbandoned()
@@ -286,6 +331,22 @@ UserWait::~UserWait()
     std::lock_guard lock(item_->mutex_);
     if (--item_->userWaits_ == 0)
         item_->since_ = WorkClock::now();
+}
+
+ServerStart::ServerStart() : item_(currentItem)
+{
+    if (!item_)
+        return;
+    std::lock_guard lock(item_->mutex_);
+    item_->startingSince_ = WorkClock::now();
+}
+
+ServerStart::~ServerStart()
+{
+    if (!item_)
+        return;
+    std::lock_guard lock(item_->mutex_);
+    item_->startingSince_.reset();
 }
 
 PrintSystemWait::PrintSystemWait() : item_(currentItem)

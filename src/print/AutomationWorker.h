@@ -20,6 +20,11 @@ using WorkClock = std::chrono::steady_clock;
 // Used when the settings give no usable deadline.
 inline constexpr std::chrono::seconds kDefaultOfficeDeadline{300};
 
+// A server that has not answered its first call by then is stuck in its
+// start (a first-run screen, activation, a safe-mode question nobody sees),
+// whatever the deadline of the row.
+inline constexpr std::chrono::seconds kServerStartLimit{60};
+
 // The deadline for a number of seconds as main.ini or the command line gives
 // it: a value below 1 would fail every job, so it means the default.
 std::chrono::seconds officeDeadline(int seconds);
@@ -56,7 +61,12 @@ private:
     friend class AutomationWorker;
     friend class UserWait;
     friend class PrintSystemWait;
+    friend class ServerStart;
     friend std::optional<std::chrono::seconds> currentWorkAbandoned();
+    friend void nameWorkServer(std::string name);
+
+    // The start limit's end while the work starts its server.
+    std::optional<WorkClock::time_point> startLimitEnd() const;
 
     void finish(std::exception_ptr error);
     std::exception_ptr error() const;
@@ -75,6 +85,9 @@ private:
     std::optional<std::string> stallCause_;
     int printSystemWaits_ = 0;
     bool cutInPrintSystem_ = false;
+    std::string serverName_;
+    std::optional<WorkClock::time_point> startingSince_;
+    bool abandonedInStart_ = false;
 };
 
 // How the handing-over thread spends the wait: blocked (no window to keep
@@ -91,13 +104,20 @@ public:
     void waitFor(WorkItem& item, WorkClock::time_point until) override { item.waitUntil(until); }
 };
 
-// A job that ran past its deadline and was given up.
+// A job that ran past its deadline and was given up. serverName is what the
+// user calls the server ("Word"), empty for the office engine.
 class DeadlineExceeded : public Error {
 public:
-    explicit DeadlineExceeded(std::chrono::seconds deadline);
+    explicit DeadlineExceeded(std::chrono::seconds deadline, const std::string& serverName = {});
+    // The server never answered its first call within `waited`.
+    static DeadlineExceeded notStarted(std::chrono::seconds waited, const std::string& serverName);
     // Something else than the server stalled, and `cause` says what.
     explicit DeadlineExceeded(const std::string& cause) : Error(cause) {}
 };
+
+// Names the server of the work running on the calling thread, for the text
+// of its deadline.
+void nameWorkServer(std::string name);
 
 // The deadline the work running on the calling thread was abandoned at;
 // nullopt while it may go on (and on a thread that runs no work).
@@ -166,6 +186,20 @@ public:
     ~UserWait();
     UserWait(const UserWait&) = delete;
     UserWait& operator=(const UserWait&) = delete;
+
+private:
+    WorkItem* item_;
+};
+
+// While alive on the worker thread, the work in hand waits for a new server
+// to start and answer its first call: kServerStartLimit applies besides the
+// deadline.
+class ServerStart {
+public:
+    ServerStart();
+    ~ServerStart();
+    ServerStart(const ServerStart&) = delete;
+    ServerStart& operator=(const ServerStart&) = delete;
 
 private:
     WorkItem* item_;

@@ -1,9 +1,14 @@
 #include "OfficeJobs.h"
 
+#include "AutomationWorker.h"
+
 namespace pravik {
 
 Variant createOfficeApplication(AutomationCall& automation, const std::string& progId)
 {
+    nameWorkServer(automation.serverName(progId));
+    // Until the new server has answered once, it may be stuck in its start.
+    const ServerStart starting;
     const Variant app = automation.createObject(progId);
     automation.setProperty(app, "AutomationSecurity", Variant::fromInt(kMacrosForceDisabled));
     return app;
