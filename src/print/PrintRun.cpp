@@ -30,7 +30,7 @@ const ModeTexts& textsFor(PrintMode mode)
     static const ModeTexts preview{
         "選択したファイルを印刷プレビューします。よろしいですか？",
         "プレビュー確認",
-        "ただいま印刷プレビュー中です。しばらくお待ち下さい。",
+        "ただいま印刷プレビュー中です。閉じると次に進みます。",
         "次のファイルを印刷プレビューできませんでした。",
     };
     return mode == PrintMode::Preview ? preview : print;

@@ -67,6 +67,18 @@ TEST_F(InProcessEngine, SheetDiscoveryRefusesADocumentThatIsNoWorkbook)
     }
 }
 
+TEST_F(InProcessEngine, HiddenSheetsAreNeitherOfferedNorPrinted)
+{
+    EXPECT_EQ(discover(automation, "hidden.xls", "\"Secret\""), (std::vector<CheckItem>{{"Shown", false}}));
+    PrintEntry hidden = row("hidden.xls", "\"Shown\",\"Secret\"", "1", "nowhere");
+    try {
+        PrintExcelFile(hidden, PrintMode::Print, Settings{}, automation);
+        FAIL() << "a hidden sheet was printed";
+    } catch (const Error& error) {
+        EXPECT_STREQ(error.what(), "シート 'Secret' は非表示のため印刷できません");
+    }
+}
+
 // The preview office's frames that show a document, in preview or not.
 struct Shown {
     int documents = 0;

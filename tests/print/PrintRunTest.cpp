@@ -242,7 +242,7 @@ TEST_F(PrintRunTest, TextsFollowTheMode)
     EXPECT_EQ(host.confirms[1].second, "プレビュー確認");
     ASSERT_EQ(host.progress.size(), 2u);
     EXPECT_EQ(host.progress[0].first, "ただいまファイルを印刷中です。しばらくお待ち下さい。（1 / 1）");
-    EXPECT_EQ(host.progress[1].first, "ただいま印刷プレビュー中です。しばらくお待ち下さい。（1 / 1）");
+    EXPECT_EQ(host.progress[1].first, "ただいま印刷プレビュー中です。閉じると次に進みます。（1 / 1）");
 }
 
 TEST_F(PrintRunTest, SelectedRowsRunInListOrderAndOthersAreUntouched)
