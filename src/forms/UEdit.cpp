@@ -368,7 +368,9 @@ void TFmEdit::SaveEntry()
 QString TFmEdit::printProblem(const PrintEntry& entry, DocumentKind shownGroup)
 {
     QStringList problems;
-    if (!entry.copies.empty()) {
+    if (entry.copies.empty()) {
+        problems << QStringLiteral("部数が空です（1 から %1 まで）。").arg(kMaxCopies);
+    } else {
         const QString copies = toQString(entry.copies);
         bool number = false;
         const int count = copies.toInt(&number);

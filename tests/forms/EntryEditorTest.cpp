@@ -106,7 +106,18 @@ TEST_F(EntryEditorTest, PagesOrCopiesTheRunWouldRefuseAreToldAtWriteBackAndKept)
     open({row("/d/report.doc")});
     field("edtPage")->setText(QStringLiteral("1-10,15-30"));
     pushButton("btnClose")->click();
+    // What a Japanese input method types is taken in its ASCII form.
+    open({row("/d/report.doc")});
+    field("edtPage")->setText(QStringLiteral("２，４〜５"));
+    pushButton("btnClose")->click();
     EXPECT_EQ(dialogs.warnings.size(), warned);
+    EXPECT_EQ(pageFieldOf(stored(0)), "2,4-5");
+
+    open({row("/d/report.doc")});
+    child<TSaNumEdit>("edtBusu")->setText(QString());
+    pushButton("btnClose")->click();
+    ASSERT_EQ(dialogs.warnings.size(), warned + 1) << "an empty copies field fails at print as 0 does";
+    EXPECT_TRUE(dialogs.warnings.last().contains(QStringLiteral("部数が空です")));
 }
 
 TEST_F(EntryEditorTest, ARenameInTheMainWindowIsNotUndoneByTheEditor)
