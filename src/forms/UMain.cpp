@@ -47,7 +47,7 @@ TFmMain::TFmMain(Dialogs& dialogs, std::string appFolder, MainServices services,
     worker_ = std::make_unique<AutomationWorker>(services_.automation);
     setObjectName(QStringLiteral("FmMain"));
     setFont(windowFont());
-    setWindowTitle(QStringLiteral("Pravik"));
+    setWindowTitle(QStringLiteral("Pravik[*]"));
     move(designedLeft, designedTop);
     resize(designedWidth, designedHeight);
 

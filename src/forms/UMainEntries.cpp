@@ -34,7 +34,7 @@ void TFmMain::btnAddClick(int tag)
 void TFmMain::markListChanged()
 {
     list_.changed = true;
-    btnSave->setEnabled(true);
+    setSaveEnabled(true);
 }
 
 void TFmMain::openEditorOnSelection()

@@ -41,7 +41,7 @@ void TFmMain::FormShow()
 {
     list_.clear();
     list_.changed = false;
-    btnSave->setEnabled(false);
+    setSaveEnabled(false);
     list_.listFileName.clear();
     loadSettings(iniPathIn(appFolder_), settings_, *this, list_);
 }
@@ -154,8 +154,18 @@ bool TFmMain::confirmReplace(const std::string& cp932Path)
                              QStringLiteral("名前を付けて保存"));
 }
 
-void TFmMain::setCaption(const std::string& caption) { setWindowTitle(toQString(caption)); }
-void TFmMain::setSaveEnabled(bool enabled) { btnSave->setEnabled(enabled); }
+void TFmMain::setCaption(const std::string& caption)
+{
+    // Qt marks unsaved changes where the placeholder stands.
+    setWindowTitle(toQString(caption) + QStringLiteral("[*]"));
+    setWindowModified(list_.changed);
+}
+
+void TFmMain::setSaveEnabled(bool enabled)
+{
+    btnSave->setEnabled(enabled);
+    setWindowModified(list_.changed);
+}
 
 void TFmMain::setColumnWidth(int column, int width) { lstView->setColumnWidth(column, width); }
 void TFmMain::setTop(int top) { move(x(), top); }

@@ -189,7 +189,7 @@ void TFmMain::sortByColumn(int column)
     }
     // Offered for saving, but not asked about at close: only the order changed.
     if (!list_.empty())
-        btnSave->setEnabled(true);
+        setSaveEnabled(true);
 }
 
 QString TFmMain::cellTextAt(int x, int y) const

@@ -89,6 +89,7 @@ TEST_F(EntryEditorTest, UpperCaseDocIsAWordRowWithItsPages)
     pushButton("btnClose")->click();
     EXPECT_EQ(stored(0).pagesOrSheets, "");
     EXPECT_TRUE(changed());
+    EXPECT_TRUE(window->isWindowModified()) << "the caption marks unsaved changes";
     EXPECT_FALSE(editor->isVisible());
 }
 

@@ -72,8 +72,9 @@ TEST_F(MainWindowTest, ToolbarSaveAndOpenNameTheListInTheCaption)
     dialogs.saveChoices = {QString::fromStdString(dir.file("a.lst"))};
     button("btnSave")->click();
     EXPECT_EQ(dialogs.saveFolders, QStringList{QString::fromStdString(dir.file("save/"))});
-    EXPECT_EQ(caption(), QStringLiteral("Pravik - a.lst]"));
+    EXPECT_EQ(caption(), QStringLiteral("Pravik - a.lst"));
     EXPECT_FALSE(button("btnSave")->isEnabled());
+    EXPECT_FALSE(window->isWindowModified());
 
     dialogs.openChoices = {QString::fromStdString(dir.file("a.lst"))};
     button("btnOpen")->click();
