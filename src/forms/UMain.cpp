@@ -48,8 +48,7 @@ TFmMain::TFmMain(Dialogs& dialogs, std::string appFolder, MainServices services,
     setObjectName(QStringLiteral("FmMain"));
     setFont(windowFont());
     setWindowTitle(QStringLiteral("Pravik[*]"));
-    move(designedLeft, designedTop);
-    resize(designedWidth, designedHeight);
+    setGeometry(designedLeft, designedTop, designedWidth, designedHeight);
 
     auto* central = new QWidget(this);
     auto* layout = new QVBoxLayout(central);

@@ -204,6 +204,7 @@ private:
     void setHeight(int height) override;
     void setWidth(int width) override;
     void placeForFirstStart() override;
+    void keepOnScreen();
     void centreSecondaryWindows() override;
 
     Dialogs& dialogs_;

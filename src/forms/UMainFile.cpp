@@ -44,6 +44,8 @@ void TFmMain::FormShow()
     setSaveEnabled(false);
     list_.listFileName.clear();
     loadSettings(iniPathIn(appFolder_), settings_, *this, list_);
+    // Saved on another screen or at another scaling, it may lie off this one.
+    keepOnScreen();
 }
 
 void TFmMain::closeEvent(QCloseEvent* event)
@@ -98,8 +100,8 @@ WindowState TFmMain::currentWindowState() const
             fromQString(model_->headerData(logical, Qt::Horizontal).toString()));
         state.widthsInDisplayOrder.push_back(header->sectionSize(logical));
     }
-    state.top = y();
-    state.left = x();
+    state.top = geometry().y();
+    state.left = geometry().x();
     state.height = height();
     state.width = width();
     return state;
@@ -168,8 +170,26 @@ void TFmMain::setSaveEnabled(bool enabled)
 }
 
 void TFmMain::setColumnWidth(int column, int width) { lstView->setColumnWidth(column, width); }
-void TFmMain::setTop(int top) { move(x(), top); }
-void TFmMain::setLeft(int left) { move(left, y()); }
+// The position kept is the client area's: a frame's position is not known
+// before the window is shown, and the window would creep by its title bar's
+// height at every start.
+void TFmMain::setTop(int top) { setGeometry(QRect(QPoint(geometry().x(), top), geometry().size())); }
+void TFmMain::setLeft(int left) { setGeometry(QRect(QPoint(left, geometry().y()), geometry().size())); }
+
+void TFmMain::keepOnScreen()
+{
+    const QScreen* screen = QGuiApplication::screenAt(geometry().center());
+    if (!screen)
+        screen = QGuiApplication::primaryScreen();
+    if (!screen)
+        return;
+    const QRect area = screen->availableGeometry();
+    QRect shown(geometry().topLeft(), geometry().size().boundedTo(area.size()));
+    shown.moveLeft(std::clamp(shown.left(), area.left(), area.right() + 1 - shown.width()));
+    shown.moveTop(std::clamp(shown.top(), area.top(), area.bottom() + 1 - shown.height()));
+    if (shown != geometry())
+        setGeometry(shown);
+}
 void TFmMain::setHeight(int height) { resize(width(), height); }
 void TFmMain::setWidth(int width) { resize(width, height()); }
 
