@@ -77,9 +77,11 @@ private:
 } // namespace
 
 TFmEdit::TFmEdit(TFmMain& main)
+    // Owned by the main window, so it stays above it; never above every
+    // window, or the messages of either window would open behind it.
     : QDialog(&main, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
                          Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
-                         Qt::WindowCloseButtonHint | Qt::WindowStaysOnTopHint),
+                         Qt::WindowCloseButtonHint),
       main_(main),
       browseFilter_(bothKindsFilter)
 {
@@ -326,13 +328,15 @@ void TFmEdit::FormShow()
     }
 }
 
-void TFmEdit::SaveEntry()
+DocumentKind TFmEdit::shownGroup() const
 {
-    if (!current_.isValid())
-        return;
-    const FlagScope saving(savingRow_);
-    const auto row = static_cast<size_t>(current_.row());
-    const PrintEntry before = main_.printList().at(row);
+    return grpWord->isVisibleTo(this)    ? DocumentKind::Word
+           : grpExcel->isVisibleTo(this) ? DocumentKind::Excel
+                                         : DocumentKind::Other;
+}
+
+SavedEntry TFmEdit::typedEntry(const PrintEntry& before) const
+{
     SheetCheckList sheets(chkLst);
     EntryFields fields;
     fields.fileName = fileText_.bytesFor(edtFile->text());
@@ -343,14 +347,33 @@ void TFmEdit::SaveEntry()
     fields.printer = cmbPrt->currentIndex() >= 0 ? cmbPrt->currentData().toByteArray().toStdString()
                      : printersListed_          ? std::string()
                                                 : before.printer;
-    fields.shownGroup = grpWord->isVisibleTo(this) ? DocumentKind::Word
-                        : grpExcel->isVisibleTo(this) ? DocumentKind::Excel
-                                                      : DocumentKind::Other;
+    fields.shownGroup = shownGroup();
     fields.pageField = pageText_.bytesFor(edtPage->text());
     fields.sheets = &sheets;
+    return savedEntry(before, fields);
+}
 
-    const SavedEntry saved = savedEntry(before, fields);
-    if (fields.shownGroup == DocumentKind::Word)
+void TFmEdit::writeBackTypedChanges()
+{
+    if (!isVisible() || !current_.isValid())
+        return;
+    const PrintEntry& before = main_.printList().at(static_cast<size_t>(current_.row()));
+    const SavedEntry typed = typedEntry(before);
+    if (typed.entry == before && !typed.sheetNameRefused)
+        return;
+    SaveEntry();
+    hide();
+}
+
+void TFmEdit::SaveEntry()
+{
+    if (!current_.isValid())
+        return;
+    const FlagScope saving(savingRow_);
+    const auto row = static_cast<size_t>(current_.row());
+    const PrintEntry before = main_.printList().at(row);
+    const SavedEntry saved = typedEntry(before);
+    if (shownGroup() == DocumentKind::Word)
         edtPage->clear();
     if (saved.entry != before) {
         main_.printList().setEntry(row, saved.entry);
@@ -360,7 +383,7 @@ void TFmEdit::SaveEntry()
         main_.dialogs().showWarning(this, QString::fromUtf8(kSheetNameQuoteMessage),
                                     QString::fromUtf8(kSheetNameQuoteCaption));
     // Said now rather than when the run fails; the row keeps what was typed.
-    if (const QString problem = printProblem(saved.entry, fields.shownGroup); !problem.isEmpty())
+    if (const QString problem = printProblem(saved.entry, shownGroup()); !problem.isEmpty())
         main_.dialogs().showWarning(this, problem + QStringLiteral("\nこのままでは印刷できません。"),
                                     QStringLiteral("設定の確認"));
 }

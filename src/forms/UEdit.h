@@ -34,6 +34,10 @@ public:
     int currentRow() const;
 
     void SaveEntry();
+    // Before the list is closed, replaced, saved or printed: what was typed
+    // is written into the row and the editor closed, as 閉じる does, so
+    // nothing typed is lost or left out. Nothing happens when nothing was.
+    void writeBackTypedChanges();
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -42,6 +46,9 @@ protected:
 
 private:
     void followRowChangedElsewhere(const QModelIndex& first, const QModelIndex& last);
+    // The row as the fields would write it back.
+    SavedEntry typedEntry(const PrintEntry& before) const;
+    DocumentKind shownGroup() const;
     // What the run would refuse in a written-back row, for the user now;
     // empty when nothing.
     static QString printProblem(const PrintEntry& entry, DocumentKind shownGroup);

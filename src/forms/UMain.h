@@ -79,6 +79,8 @@ public:
     void setVersionWindow(TFmVersion* window) { versionWindow_ = window; }
     TFmDialog* progressDialog() const { return progressDialog_; }
     TFmEdit* entryEditor() const { return entryEditor_; }
+    // Writes what the entry editor holds typed into its row.
+    void takeEditorChanges();
     Dialogs& dialogs() { return dialogs_; }
     const MainServices& services() const { return services_; }
 

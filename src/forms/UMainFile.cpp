@@ -2,6 +2,7 @@
 #include "UMain.h"
 
 #include "UDialog.h"
+#include "UEdit.h"
 
 #include "Dialogs.h"
 #include "ExecutablePath.h"
@@ -81,7 +82,12 @@ void TFmMain::endOnStopRequest()
 bool TFmMain::FormClose()
 {
     bool proceed = false;
-    guarded([this, &proceed] { proceed = fileCommands_.confirmClose(); });
+    // What the editor holds is asked about with the rest of the list; when
+    // it cannot be written back, the window stays for the user to mend it.
+    guarded([this, &proceed] {
+        takeEditorChanges();
+        proceed = fileCommands_.confirmClose();
+    });
     if (!proceed)
         return false;
     // The window closes even when main.ini cannot be written: the error is
@@ -116,10 +122,16 @@ void TFmMain::btnNewClick(int tag)
     }
 }
 
-void TFmMain::newList() { guarded([this] { fileCommands_.newList(); }); }
-void TFmMain::openList() { guarded([this] { fileCommands_.open(); }); }
-void TFmMain::saveList() { guarded([this] { fileCommands_.save(); }); }
-void TFmMain::saveListAs() { guarded([this] { fileCommands_.saveAs(); }); }
+void TFmMain::newList() { guarded([this] { takeEditorChanges(); fileCommands_.newList(); }); }
+void TFmMain::openList() { guarded([this] { takeEditorChanges(); fileCommands_.open(); }); }
+void TFmMain::saveList() { guarded([this] { takeEditorChanges(); fileCommands_.save(); }); }
+void TFmMain::saveListAs() { guarded([this] { takeEditorChanges(); fileCommands_.saveAs(); }); }
+
+void TFmMain::takeEditorChanges()
+{
+    if (entryEditor_)
+        entryEditor_->writeBackTypedChanges();
+}
 
 SaveAnswer TFmMain::askSaveChanges()
 {

@@ -124,6 +124,7 @@ void TFmMain::PrintFiles(int mode)
         return;
     }
     guarded([this, mode] {
+        takeEditorChanges(); // the run prints what the user sees
         const FlagScope busy(officeWorkRunning_);
         MainWindowPrintHost host(*this);
         AutomationPrintJobs direct(services_.automation, settings_);

@@ -375,6 +375,31 @@ TEST_F(EntryEditorTest, BrowsedNameWithALineBreakIsRefusedAndThePathKept)
     EXPECT_TRUE(dialogs.errors[0].contains(QStringLiteral("改行")));
 }
 
+TEST_F(EntryEditorTest, WhatWasTypedReachesTheRowBeforeTheListIsClosedOrSaved)
+{
+    // The main window closing: the list's own save question covers it.
+    open({row("/d/a.doc")});
+    field("edtMemo")->setText(QStringLiteral("typed"));
+    dialogs.answers = {std::nullopt}; // the save question dismissed
+    EXPECT_FALSE(window->close());
+    EXPECT_EQ(stored(0).memo, "typed");
+    EXPECT_TRUE(changed());
+    EXPECT_FALSE(editor->isVisible());
+
+    open({row("/d/a.doc")});
+    field("edtMemo")->setText(QStringLiteral("saved"));
+    dialogs.saveChoices = {QString::fromStdString(dir.file("a.lst"))};
+    window->saveList();
+    EXPECT_NE(readBytes(dir.file("a.lst")).find("saved"), std::string::npos);
+
+    // The close box discards, as キャンセル and Escape do.
+    open({row("/d/a.doc")});
+    field("edtMemo")->setText(QStringLiteral("dropped"));
+    editor->close();
+    EXPECT_TRUE(window->close());
+    EXPECT_EQ(stored(0).memo, "");
+}
+
 TEST_F(EntryEditorTest, EnterMovesToTheNextFieldAndEscapeCancels)
 {
     open({row("/d/a.doc")});
