@@ -1,6 +1,7 @@
 #include "UEdit.h"
 
 #include "Dialogs.h"
+#include "DocumentFilters.h"
 #include "FlagScope.h"
 #include "Fonts.h"
 #include "OfficeJobs.h"
@@ -28,7 +29,8 @@ namespace pravik {
 
 namespace {
 
-const QString bothKindsFilter = QStringLiteral("Word,Excelファイル (*.doc *.dot *.xls *.xlt *.DOC *.DOT *.XLS *.XLT)");
+const QString bothKindsFilter =
+    documentFilter(QStringLiteral("Word,Excelファイル"), {DocumentKind::Word, DocumentKind::Excel});
 
 template <typename W>
 W* place(W* widget, int left, int top, int width, int height)
@@ -430,9 +432,9 @@ void TFmEdit::btnOpenClick()
     main_.guarded([this] {
         const DocumentKind kind = pathKind();
         if (kind == DocumentKind::Word)
-            browseFilter_ = QStringLiteral("Wordファイル (*.doc *.dot *.DOC *.DOT)");
+            browseFilter_ = documentFilter(QStringLiteral("Wordファイル"), {DocumentKind::Word});
         else if (kind == DocumentKind::Excel)
-            browseFilter_ = QStringLiteral("Excelファイル (*.xls *.xlt *.XLS *.XLT)");
+            browseFilter_ = documentFilter(QStringLiteral("Excelファイル"), {DocumentKind::Excel});
         const QStringList chosen = main_.dialogs().chooseOpenFiles(this, browseFilter_);
         if (!chosen.isEmpty()) {
             pathFromQString(chosen.first()); // refuses a name Shift-JIS cannot hold
