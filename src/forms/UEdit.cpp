@@ -18,6 +18,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QSignalBlocker>
 #include <QStyle>
 #include <QTableView>
 #include <QTimer>
@@ -195,6 +196,7 @@ void TFmEdit::buildLayout()
     btnAll->setObjectName(QStringLiteral("btnAll"));
     chkLst = place(new QListWidget(grpExcel), 16, 44, 177, 141);
     chkLst->setObjectName(QStringLiteral("chkLst"));
+    connect(chkLst, &QListWidget::itemChanged, this, [this] { sheetChecksChanged_ = true; });
     grpExcel->hide();
     setSheetButtonToLoad(false);
 
@@ -325,9 +327,28 @@ void TFmEdit::FormShow()
     cmbPrt->setCurrentIndex(cmbPrt->findData(QByteArray::fromStdString(printer)));
 
     if (kind == DocumentKind::Excel) {
-        chkLst->clear();
+        showStoredSheets(main_.printList().at(static_cast<size_t>(row)).pagesOrSheets);
         setSheetButtonToLoad(true);
     }
+}
+
+void TFmEdit::showStoredSheets(const std::string& stored)
+{
+    clearSheets();
+    const QSignalBlocker quiet(chkLst);
+    SheetCheckList sheets(chkLst);
+    for (const std::string& name : readSheetList(stored)) {
+        sheets.addUnchecked(name);
+        sheets.setChecked(sheets.count() - 1, true);
+    }
+    sheetsFromRow_ = true;
+}
+
+void TFmEdit::clearSheets()
+{
+    chkLst->clear();
+    sheetsFromRow_ = false;
+    sheetChecksChanged_ = false;
 }
 
 DocumentKind TFmEdit::shownGroup() const
@@ -351,7 +372,7 @@ SavedEntry TFmEdit::typedEntry(const PrintEntry& before) const
                                                 : before.printer;
     fields.shownGroup = shownGroup();
     fields.pageField = pageText_.bytesFor(edtPage->text());
-    fields.sheets = &sheets;
+    fields.sheets = sheetsFromRow_ && !sheetChecksChanged_ ? nullptr : &sheets;
     return savedEntry(before, fields);
 }
 
@@ -442,7 +463,7 @@ void TFmEdit::btnOpenClick()
         }
         const DocumentKind now = pathKind();
         if (now == DocumentKind::Excel) {
-            chkLst->clear();
+            clearSheets();
             setSheetButtonToLoad(true);
         } else if (now == DocumentKind::Word) {
             edtPage->clear();
@@ -466,7 +487,7 @@ void TFmEdit::btnAllClick()
             return;
         }
         if (pathKind() == DocumentKind::Excel) {
-            chkLst->clear();
+            clearSheets();
             const std::string stored = main_.printList().at(static_cast<size_t>(current_.row())).pagesOrSheets;
             const std::string path = pathBytes();
             // The workbook is read on the automation thread; the windows
@@ -477,14 +498,19 @@ void TFmEdit::btnAllClick()
                 setCursor(Qt::WaitCursor);
                 setEnabled(false);
                 main_.setEnabled(false);
+                // Starting the office may take seconds: say what is going on.
+                btnAll->setText(QStringLiteral("読込中…"));
+                main_.tellInStatusBar(QStringLiteral("シートを読み込んでいます…"));
                 struct Restore {
                     TFmEdit* editor;
                     TFmMain& main;
                     ~Restore()
                     {
+                        main.tellInStatusBar(QString());
                         main.setEnabled(true);
                         editor->setEnabled(true);
                         editor->unsetCursor();
+                        editor->setSheetButtonToLoad(true);
                     }
                 } restore{this, main_};
                 try {

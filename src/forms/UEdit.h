@@ -61,6 +61,8 @@ private:
     void btnAllClick();
     void btnCloseClick();
     void setSheetButtonToLoad(bool load);
+    void showStoredSheets(const std::string& stored);
+    void clearSheets();
     void closeIfRowIsGone();
     DocumentKind pathKind() const;
     std::string pathBytes() const;
@@ -71,6 +73,10 @@ private:
     bool savingRow_ = false;
     QString browseFilter_;
     bool sheetButtonLoads_ = false;
+    // The sheet list shows the row's own sheets, not yet the workbook's:
+    // unless a tick changes, the row keeps its text as it was.
+    bool sheetsFromRow_ = false;
+    bool sheetChecksChanged_ = false;
     // What the text fields were loaded from, so untouched text is written
     // back byte for byte.
     ShownText fileText_;

@@ -81,6 +81,9 @@ public:
     TFmEdit* entryEditor() const { return entryEditor_; }
     // Writes what the entry editor holds typed into its row.
     void takeEditorChanges();
+    // A short word to the user, in the status bar: a command that had
+    // nothing to act on, or work in hand.
+    void tellInStatusBar(const QString& text);
     Dialogs& dialogs() { return dialogs_; }
     const MainServices& services() const { return services_; }
 
@@ -184,9 +187,6 @@ private:
     // Says what an add left out, and once that the added rows got no
     // printer and where to choose one.
     void tellAddOutcome(const AddOutcome& outcome);
-    // A short word to the user, in the status bar, for a command that had
-    // nothing to act on.
-    void tellInStatusBar(const QString& text);
     void FormShow();
     bool FormClose();
     WindowState currentWindowState() const;

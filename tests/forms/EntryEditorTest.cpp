@@ -334,6 +334,22 @@ TEST_F(EntryEditorTest, FailedSheetReadingIsShownAndTheButtonStaysToLoad)
     EXPECT_TRUE(editor->isVisible());
 }
 
+TEST_F(EntryEditorTest, TheRowsOwnSheetsShowTickedUntilTheWorkbookIsRead)
+{
+    open({row("/d/stock.xls", "\"Stock A\",B")}); // written by hand
+    auto* list = child<QListWidget>("chkLst");
+    ASSERT_EQ(list->count(), 2);
+    EXPECT_EQ(list->item(0)->text(), QStringLiteral("Stock A"));
+    EXPECT_EQ(list->item(1)->checkState(), Qt::Checked);
+    pushButton("btnClose")->click();
+    EXPECT_EQ(stored(0).pagesOrSheets, "\"Stock A\",B") << "bytes the user did not change are kept";
+
+    open({row("/d/stock.xls", "\"Stock A\",B")});
+    child<QListWidget>("chkLst")->item(1)->setCheckState(Qt::Unchecked);
+    pushButton("btnClose")->click();
+    EXPECT_EQ(stored(0).pagesOrSheets, "\"Stock A\"");
+}
+
 TEST_F(EntryEditorTest, SheetReadThatFailsPartWayKeepsTheStoredSheets)
 {
     scriptOffice(*backend);
