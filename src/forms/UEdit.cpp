@@ -131,11 +131,14 @@ void TFmEdit::buildLayout()
     btnBefore = place(new QPushButton(panel), 16, 6, 41, 24);
     btnBefore->setObjectName(QStringLiteral("btnBefore"));
     btnBefore->setIcon(style()->standardIcon(QStyle::SP_ArrowLeft));
-    btnBefore->setToolTip(QStringLiteral("前へ"));
+    // Icon-only buttons: a screen reader reads these names.
+    btnBefore->setToolTip(QStringLiteral("前の行"));
+    btnBefore->setAccessibleName(QStringLiteral("前の行"));
     btnAfter = place(new QPushButton(panel), 56, 6, 41, 24);
     btnAfter->setObjectName(QStringLiteral("btnAfter"));
     btnAfter->setIcon(style()->standardIcon(QStyle::SP_ArrowRight));
-    btnAfter->setToolTip(QStringLiteral("次へ"));
+    btnAfter->setToolTip(QStringLiteral("次の行"));
+    btnAfter->setAccessibleName(QStringLiteral("次の行"));
     auto* hint = new QLabel(QStringLiteral("前ボタン、次ボタン、閉じるボタンで自動的に情報が保存されます"), panel);
     hint->move(104, 13);
     hint->adjustSize();
