@@ -7,6 +7,8 @@ endif()
 set(linux_resources ${PROJECT_SOURCE_DIR}/resources/linux)
 
 install(FILES ${linux_resources}/pravik.desktop DESTINATION share/applications)
+# The type of the list files, which the menu entry opens.
+install(FILES ${linux_resources}/pravik-list.xml DESTINATION share/mime/packages RENAME pravik.xml)
 
 set(hicolor ${CMAKE_BINARY_DIR}/icons/hicolor)
 add_custom_command(OUTPUT ${hicolor}/scalable/apps/pravik.svg

@@ -8,12 +8,14 @@
 #include "PopupAccessibility.h"
 #include "ProgramConsole.h"
 #include "ProgramIcon.h"
+#include "QtText.h"
 #include "SettingsLocation.h"
 #include "Startup.h"
 #include "StopRequests.h"
 #include "UMain.h"
 
 #include <QApplication>
+#include <QFileInfo>
 #include <QTimer>
 
 #include <chrono>
@@ -36,6 +38,22 @@ void onQtMessage(QtMsgType type, const QMessageLogContext& context, const QStrin
         std::cerr << qFormatLogMessage(type, context, text).toStdString() << std::endl;
 }
 
+// A list file named on the command line (as a file manager or Explorer
+// passes it) opens in the window once it is up.
+void openListOfCommandLine(pravik::TFmMain& window)
+{
+    const QStringList arguments = QCoreApplication::arguments();
+    for (qsizetype i = 1; i < arguments.size(); ++i) {
+        if (arguments[i].startsWith(QLatin1Char('-')))
+            continue;
+        const QString path = QFileInfo(arguments[i]).absoluteFilePath();
+        QTimer::singleShot(0, &window, [&window, path] {
+            window.guarded([&] { window.openListFile(pravik::pathFromQString(path)); });
+        });
+        return;
+    }
+}
+
 int runWindows(int argc, char** argv)
 {
     previousQtHandler = qInstallMessageHandler(onQtMessage);
@@ -56,6 +74,7 @@ int runWindows(int argc, char** argv)
     try {
         pravik::Windows windows = pravik::createWindows(dialogs, pravik::settingsLocation());
         windows.FmMain->show();
+        openListOfCommandLine(*windows.FmMain);
         // Ended by the session or a signal, the program still ends its
         // offices and removes its spool files; a second request ends it at once.
         pravik::handleStopRequests(pravik::office::removeSpoolFileNow);

@@ -104,6 +104,8 @@ public:
     void newList();
     void openList();
     void saveList();
+    // Opens a list given by name (CP932), as 開く does with the chosen one.
+    void openListFile(const std::string& path);
     void saveListAs();
 
     // Rows were edited: the list differs from its file.

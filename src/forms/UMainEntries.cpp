@@ -4,12 +4,15 @@
 #include "Dialogs.h"
 #include "DocumentFilters.h"
 #include "EntryAdding.h"
+#include "ListFile.h"
 #include "PrintListModel.h"
 #include "QtText.h"
 #include "UEdit.h"
 
 #include <QTableView>
 #include <QToolButton>
+
+#include <algorithm>
 
 namespace pravik {
 
@@ -93,6 +96,12 @@ void TFmMain::addFilesFromDialog()
 
 void TFmMain::dropFileDrop(TDropDst*, const std::vector<std::string>& files, int, int)
 {
+    // A list file dropped on the window opens, as from 開く.
+    if (const auto list = std::find_if(files.begin(), files.end(), [](const std::string& file) { return hasListExtension(file); });
+        list != files.end()) {
+        openListFile(*list);
+        return;
+    }
     const size_t firstNewRow = list_.size();
     const AddOutcome outcome =
         addFiles(list_, files, AddSource::Drop, addRulesFrom(settings_), services_.currentPrinter);

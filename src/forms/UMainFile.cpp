@@ -124,6 +124,13 @@ void TFmMain::btnNewClick(int tag)
 
 void TFmMain::newList() { guarded([this] { takeEditorChanges(); fileCommands_.newList(); }); }
 void TFmMain::openList() { guarded([this] { takeEditorChanges(); fileCommands_.open(); }); }
+void TFmMain::openListFile(const std::string& path)
+{
+    guarded([this, &path] {
+        takeEditorChanges();
+        fileCommands_.openFile(path);
+    });
+}
 void TFmMain::saveList() { guarded([this] { takeEditorChanges(); fileCommands_.save(); }); }
 void TFmMain::saveListAs() { guarded([this] { takeEditorChanges(); fileCommands_.saveAs(); }); }
 

@@ -1,6 +1,8 @@
 #include "ListFile.h"
 
 #include "AtomicFile.h"
+#include "DocumentKind.h"
+#include "PathParts.h"
 #include "ListErrors.h"
 #include "TextCodec.h"
 
@@ -192,6 +194,11 @@ void writeListFile(const std::string& cp932Path, const std::vector<PrintEntry>& 
     }
     if (!writeFileAtomically(target, text))
         throw fileCreateError(cp932Path);
+}
+
+bool hasListExtension(std::string_view cp932Path)
+{
+    return asciiLower(extensionPart(cp932Path)) == "lst";
 }
 
 } // namespace pravik

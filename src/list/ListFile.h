@@ -38,6 +38,9 @@ bool regularFileExists(const std::string& cp932Path);
 // would block the reader) or holds a NUL byte.
 ListFileContent readListFile(const std::string& cp932Path);
 
+// A list file by its name: the extension "lst", letter case aside.
+bool hasListExtension(std::string_view cp932Path);
+
 // Replaces the file atomically: on failure (Error "ファイル %s を作成できません")
 // the old file stays as it was.
 void writeListFile(const std::string& cp932Path, const std::vector<PrintEntry>& entries);

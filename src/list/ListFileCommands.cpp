@@ -75,16 +75,26 @@ void ListFileCommands::open()
     if (!confirmSaveChanges())
         return;
     const std::optional<std::string> chosen = ui_.chooseListToOpen();
-    if (!chosen)
-        return;
+    if (chosen)
+        load(*chosen);
+}
+
+void ListFileCommands::openFile(const std::string& path)
+{
+    if (confirmSaveChanges())
+        load(path);
+}
+
+void ListFileCommands::load(const std::string& path)
+{
     // Read before anything changes: a file that is no list, or a damaged
     // one, leaves the rows, the list's name and the caption as they were.
-    ListFileContent content = readListFile(*chosen);
+    ListFileContent content = readListFile(path);
     list_.listFileName.clear();
     list_.changed = false;
-    list_.loadListContent(std::move(content), *chosen);
-    list_.listFileName = *chosen;
-    ui_.setCaption(titlePrefix_ + fileNamePart(*chosen));
+    list_.loadListContent(std::move(content), path);
+    list_.listFileName = path;
+    ui_.setCaption(titlePrefix_ + fileNamePart(path));
 }
 
 void ListFileCommands::save()

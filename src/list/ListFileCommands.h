@@ -43,6 +43,9 @@ public:
 
     void newList();
     void open();
+    // Opens the list file at `path` (a list given on the command line or
+    // dropped on the window), after the same question as open().
+    void openFile(const std::string& path);
     void save();
     void saveAs();
 
@@ -53,6 +56,7 @@ public:
 
 private:
     bool confirmSaveChanges();
+    void load(const std::string& path);
     bool answerSaveQuestion();
     bool saveUnderCurrentNameOrAsk();
     bool saveThroughDialog();

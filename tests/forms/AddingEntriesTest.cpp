@@ -1,4 +1,5 @@
 #include "Error.h"
+#include "ListFile.h"
 #include "MainWindowFixture.h"
 
 #include <QCoreApplication>
@@ -45,6 +46,24 @@ TEST_F(AddingEntriesTest, DroppedFilesArriveInOrderAndMarkTheListChanged)
     EXPECT_EQ(window->printList().at(1), (PrintEntry{"A.DOC", "", "", "DOC", "1", "Office Printer", "/docs/A.DOC"}));
     EXPECT_TRUE(window->printList().changed);
     EXPECT_TRUE(button("btnSave")->isEnabled());
+}
+
+TEST_F(AddingEntriesTest, ADroppedListFileOpensAsFromOpenAfterTheSaveQuestion)
+{
+    start();
+    writeListFile(dir.file("week.lst"), {entry("a.doc"), entry("b.xls")});
+    changeRows();
+    window->printList().changed = true;
+    dialogs.answers = {std::nullopt}; // the save question dismissed: nothing opens
+    dropFiles(viewport(), {QString::fromStdString(dir.file("week.lst"))});
+    EXPECT_EQ(window->printList().at(1).fileName, "b.doc");
+    EXPECT_NE(caption(), QStringLiteral("Pravik - week.lst"));
+
+    dialogs.answers = {false}; // not saved
+    dropFiles(viewport(), {QString::fromStdString(dir.file("week.lst")), "/docs/c.doc"});
+    ASSERT_EQ(rowCount(), 2);
+    EXPECT_EQ(window->printList().at(1).fileName, "b.xls");
+    EXPECT_EQ(caption(), QStringLiteral("Pravik - week.lst"));
 }
 
 TEST_F(AddingEntriesTest, DropOfOnlySkippedFilesChangesNothing)

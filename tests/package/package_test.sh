@@ -34,6 +34,7 @@ echo "package: $deb, $(stat -c %s "$deb") bytes"
   printf '/usr/%s\n' bin/pravik share/applications/pravik.desktop share/doc/pravik/{changelog.gz,copyright} \
     share/icons/hicolor/{16x16,22x22,24x24,32x32,48x48,64x64,128x128,256x256}/apps/pravik.png \
     share/icons/hicolor/scalable/apps/pravik.svg share/lintian/overrides/pravik share/man/man1/pravik.1.gz \
+    share/mime/packages/pravik.xml \
     share/pravik/main.ini
   ls resources/help | sed 's|^|/usr/share/pravik/help/|'
 } | sort >"$work/expected"
@@ -47,7 +48,7 @@ done
 dpkg-deb -x "$deb" "$work/contents"
 entry="$work/contents/usr/share/applications/pravik.desktop"
 desktop-file-validate "$entry"
-for key in 'Name\[ja\]=' 'Comment\[ja\]=' 'Categories=.*Office;'; do grep -q "^$key" "$entry" || fail "the entry lacks $key"; done
+for key in 'Name\[ja\]=' 'Comment\[ja\]=' 'Categories=.*Office;' 'MimeType=application/x-pravik-list;'; do grep -q "^$key" "$entry" || fail "the entry lacks $key"; done
 lintian --fail-on error --pedantic -I "$deb" 2> >(grep -v 'root privileges' >&2) || fail "lintian found errors"
 
 if dpkg-query -W pravik >/dev/null 2>&1; then apt_get purge pravik; fi
