@@ -33,7 +33,8 @@ std::string toDisplay(std::string_view cp932);
 // A stored (CP932) path as the OS needs it. Throws ConversionError.
 std::filesystem::path toOsPath(std::string_view cp932Path);
 
-// A path that came from the system. Throws ConversionError with a message
+// A path that came from the system, in the system's own form (backslashes
+// on Windows). Throws ConversionError with a message
 // naming the file when CP932 cannot hold it exactly: a lossy path is never
 // stored (so here the JIS forms above are refused too).
 std::string fromOsPath(const std::filesystem::path& path);

@@ -468,8 +468,8 @@ void TFmEdit::btnOpenClick()
             browseFilter_ = documentFilter(QStringLiteral("Excelファイル"), {DocumentKind::Excel});
         const QStringList chosen = main_.dialogs().chooseOpenFiles(this, browseFilter_);
         if (!chosen.isEmpty()) {
-            pathFromQString(chosen.first()); // refuses a name Shift-JIS cannot hold
-            edtFilepass->setText(chosen.first());
+            // Refuses a name Shift-JIS cannot hold; shown in the system's form.
+            edtFilepass->setText(pathToQString(pathFromQString(chosen.first())));
         }
         const DocumentKind now = pathKind();
         if (now == DocumentKind::Excel) {

@@ -42,6 +42,13 @@ std::string contents(const std::filesystem::path& file)
 
 } // namespace
 
+TEST(WindowsPaths, PathsFromTheSystemAreKeptInWindowsForm)
+{
+    // As Qt's dialogs and drops give them.
+    EXPECT_EQ(codec::fromOsPath(std::filesystem::path(L"C:/users/\u9031\u6b21/report.doc")),
+              codec::fromUtf8("C:\\users\\週次\\report.doc"));
+}
+
 TEST(WindowsGround, PathsAreCp932BothWays)
 {
     // 日本\表.doc: the trail byte 0x5C of 表 is not a separator.

@@ -277,7 +277,10 @@ std::filesystem::path toOsPath(std::string_view cp932Path)
 
 std::string fromOsPath(const std::filesystem::path& path)
 {
-    const std::string utf8 = win::utf8Of(path.native());
+    // Qt's dialogs and drops give forward slashes: what the program keeps
+    // and shows is in Windows' own form, as Explorer and other programs
+    // expect it.
+    const std::string utf8 = win::utf8Of(std::filesystem::path(path).make_preferred().native());
     try {
         return encode(utf8, true);
     } catch (const ConversionError&) {
