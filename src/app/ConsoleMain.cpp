@@ -5,6 +5,8 @@
 #include "CrashLog.h"
 #include "HeadlessMain.h"
 #include "ProgramConsole.h"
+#include "ProgramInfo.h"
+#include "SettingsLocation.h"
 
 #include <iostream>
 
@@ -12,9 +14,12 @@ int main(int argc, char** argv)
 {
     pravik::installCrashLog();
     pravik::useConsoleForOutput();
+    const std::vector<std::string> args = pravik::commandLineArguments(argc, argv);
+    if (const pravik::InfoRequest info = pravik::infoRequested(args); info != pravik::InfoRequest::None)
+        return pravik::answerInfoRequest(info, pravik::settingsLocation().iniPath(), std::cout);
     std::optional<pravik::HeadlessOptions> options;
     try {
-        options = pravik::parseHeadlessArguments(pravik::commandLineArguments(argc, argv));
+        options = pravik::parseHeadlessArguments(args);
     } catch (const std::exception& error) {
         std::cerr << pravik::headlessErrorLine(error.what());
         return pravik::kRunImpossible;

@@ -207,7 +207,14 @@ const char* headlessUsage()
            "  --preview  リストのすべての行を印刷プレビューします\n"
            "  --ini      main.ini の代わりに使う設定ファイル\n"
            "  --timeout  一つのファイルの処理に待つ秒数の上限（既定 300）\n"
-           "  --engines  同時に使う印刷用オフィスの数（既定 CPU の数、最大 4）\n";
+#ifdef _WIN32
+           // Word and Excel print one row at a time there.
+           "  --engines  Windows では使われません（Word・Excel は一度に一つずつ印刷します）\n"
+#else
+           "  --engines  同時に使う印刷用オフィスの数（既定 CPU の数、最大 4）\n"
+#endif
+           "  --help     この使い方を表示します（/? も同じ）\n"
+           "  --version  バージョンを表示します\n";
 }
 
 std::string headlessErrorLine(std::string_view text)

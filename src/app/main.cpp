@@ -6,6 +6,7 @@
 #include "JapaneseTexts.h"
 #include "OfficeLifetime.h"
 #include "PopupAccessibility.h"
+#include "ProgramInfo.h"
 #include "ProgramConsole.h"
 #include "ProgramIcon.h"
 #include "QtText.h"
@@ -97,9 +98,14 @@ int runWindows(int argc, char** argv)
 int main(int argc, char** argv)
 {
     pravik::installCrashLog();
+    const std::vector<std::string> args = pravik::commandLineArguments(argc, argv);
+    if (const pravik::InfoRequest info = pravik::infoRequested(args); info != pravik::InfoRequest::None) {
+        pravik::useConsoleForOutput();
+        return pravik::answerInfoRequest(info, pravik::settingsLocation().iniPath(), std::cout);
+    }
     std::optional<pravik::HeadlessOptions> headless;
     try {
-        headless = pravik::parseHeadlessArguments(pravik::commandLineArguments(argc, argv));
+        headless = pravik::parseHeadlessArguments(args);
     } catch (const std::exception& error) {
         pravik::useConsoleForOutput();
         std::cerr << pravik::headlessErrorLine(error.what());

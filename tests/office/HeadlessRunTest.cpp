@@ -1,6 +1,7 @@
 #include "Error.h"
 #include "HeadlessRun.h"
 #include "ListFile.h"
+#include "ProgramInfo.h"
 #include "TempDir.h"
 
 #include <gtest/gtest.h>
@@ -246,6 +247,19 @@ TEST(HeadlessArguments, SelectTheModeTheListAndTheSettings)
                                                {"--print", "--preview", "a.lst"},
                                                {"--print", "a.lst", "--ini"}, {"--print", "-x", "a.lst"}})
         EXPECT_THROW(parseHeadlessArguments(wrong), Error);
+}
+
+TEST(ProgramInfo, HelpAndVersionAreAnsweredWithoutARun)
+{
+    EXPECT_EQ(infoRequested({"--print", "a.lst", "/?"}), InfoRequest::Usage);
+    EXPECT_EQ(infoRequested({"--version"}), InfoRequest::Version);
+    EXPECT_EQ(infoRequested({"week.lst"}), InfoRequest::None);
+
+    TempDir dir;
+    writeBytes(dir.file("main.ini"), "[TITLE]\r\nAPP_NAME=Pravik\r\nVERSION=2.3\r\n");
+    std::ostringstream out;
+    EXPECT_EQ(answerInfoRequest(InfoRequest::Version, dir.file("main.ini"), out), 0);
+    EXPECT_EQ(out.str(), "Pravik 2.3\n");
 }
 
 } // namespace
