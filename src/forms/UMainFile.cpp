@@ -35,6 +35,7 @@ void TFmMain::showEvent(QShowEvent* event)
     if (shown_)
         return;
     shown_ = true;
+    refreshInstalledPrinters();
     guarded([this] { FormShow(); });
 }
 

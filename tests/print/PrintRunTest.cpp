@@ -50,6 +50,8 @@ public:
 
     std::vector<std::pair<std::string, std::string>> confirms;
     std::vector<std::pair<std::string, std::string>> reports;
+    std::vector<std::pair<std::string, std::string>> notices; // reports without a failure
+    std::set<int> unprintable;
     std::vector<std::vector<bool>> selectionAtConfirm;
     std::vector<std::pair<std::string, std::string>> progress;
     std::vector<int> entriesRead;
@@ -97,10 +99,15 @@ public:
         selectionAtConfirm.push_back(selected);
         return answer;
     }
+    std::string printProblem(int r) const override { return unprintable.contains(r) ? "no" : ""; }
     void reportFailures(const std::string& text, const std::string& caption) override
     {
         reports.emplace_back(text, caption);
         enabledAtReport = windowEnabled && !busy && !progressShown;
+    }
+    void reportNotice(const std::string& text, const std::string& caption) override
+    {
+        notices.emplace_back(text, caption);
     }
     void showProgress(const std::string& message, const std::string& fileLine) override
     {
@@ -351,8 +358,8 @@ TEST_F(PrintRunTest, AbortDuringSecondRowStopsBeforeItsJob)
     EXPECT_EQ(host.progress.size(), 2u);
     EXPECT_TRUE(host.restored());
     ASSERT_EQ(host.reports.size(), 1u) << "rows that failed before the abort are still reported";
-    EXPECT_EQ(host.reports[0].first,
-              "次のファイルを印刷できませんでした。\na.doc: missing\n\n中止したため、残りの 2 件は印刷していません。");
+    EXPECT_EQ(host.reports[0].first, "次のファイルを印刷できませんでした。\na.doc: missing\n\n"
+                                     "中止したため、残りの 2 件は印刷していません。\nb.doc\nc.doc");
 }
 
 TEST_F(PrintRunTest, AbortClickedWhileAJobRunsStopsBeforeTheNextRow)
@@ -609,8 +616,8 @@ TEST_F(PrintLanesTest, AbortStopsBeforeTheNextHandOverAndDiscardsRowsRenderedAhe
     EXPECT_EQ(log.files("render ").size(), log.files("rendered ").size()) << "a row left half done";
     EXPECT_EQ(log.at("render g.doc"), log.at("never")) << "a row started after the stop";
     EXPECT_EQ(log.at("render h.doc"), log.at("never"));
-    ASSERT_EQ(host.reports.size(), 1u);
-    EXPECT_TRUE(host.reports[0].first.starts_with("中止したため、残りの ")) << "discarded rows are not failures";
+    ASSERT_EQ(host.notices.size(), 1u) << "discarded rows are not failures";
+    EXPECT_TRUE(host.notices[0].first.starts_with("中止したため、残りの "));
     EXPECT_TRUE(host.restored());
 }
 
