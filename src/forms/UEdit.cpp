@@ -176,10 +176,17 @@ void TFmEdit::buildLayout()
     int line = 24;
     for (const QString& text : {QStringLiteral("印刷するページ"), QStringLiteral("（複数ある場合はコンマで区切ります）"),
                                 QStringLiteral("（空欄の場合は全ページ印刷します）"), QStringLiteral("例： 1-10,15-30")}) {
-        auto* label = new QLabel(text, grpWord);
-        // Wrapped inside the frame where a wider font would reach it.
+        auto* label = new QLabel(grpWord);
+        // Wrapped inside the frame where a wider font would reach it, after
+        // 「場合は」 rather than inside a word.
+        const int width = grpWord->width() - 16 - 8;
+        QString shown = text;
+        if (const qsizetype phrase = shown.indexOf(QStringLiteral("場合は"));
+            phrase >= 0 && label->fontMetrics().horizontalAdvance(shown) > width)
+            shown.insert(phrase + 3, QLatin1Char('\n'));
+        label->setText(shown);
         label->setWordWrap(true);
-        label->setFixedWidth(grpWord->width() - 16 - 8);
+        label->setFixedWidth(width);
         label->move(16, line);
         label->adjustSize();
         line += std::max(20, label->height() + 4);
