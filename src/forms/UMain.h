@@ -205,6 +205,7 @@ private:
     std::optional<std::string> chooseListToOpen() override;
     std::optional<std::string> chooseListToSave(const std::string& initialFolder) override;
     bool confirmReplace(const std::string& cp932Path) override;
+    bool offerSaveAs(const std::string& problem) override;
     void setCaption(const std::string& caption) override;
     void setSaveEnabled(bool enabled) override;
 

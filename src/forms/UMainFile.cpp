@@ -169,6 +169,12 @@ bool TFmMain::confirmReplace(const std::string& cp932Path)
                              QStringLiteral("名前を付けて保存"));
 }
 
+bool TFmMain::offerSaveAs(const std::string& problem)
+{
+    return dialogs_.askYesNo(this, QString::fromStdString(problem) + QStringLiteral("\n名前を付けて保存しますか？"),
+                             QStringLiteral("上書き保存"));
+}
+
 void TFmMain::setCaption(const std::string& caption)
 {
     // Qt marks unsaved changes where the placeholder stands.

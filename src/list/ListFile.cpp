@@ -5,6 +5,7 @@
 #include "TextCodec.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdint>
 #include <cstring>
 #include <fstream>
@@ -190,8 +191,12 @@ void writeListFile(const std::string& cp932Path, const std::vector<PrintEntry>& 
     } catch (const codec::ConversionError&) {
         throw fileCreateError(cp932Path);
     }
-    if (!writeFileAtomically(target, text))
+    if (!writeFileAtomically(target, text)) {
+        // Refused before anything was written (see writeFileAtomically).
+        if (errno == EACCES || errno == EPERM)
+            throw FileReadOnlyError(cp932Path);
         throw fileCreateError(cp932Path);
+    }
 }
 
 } // namespace pravik
