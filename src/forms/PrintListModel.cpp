@@ -109,13 +109,18 @@ QString PrintListModel::printProblem(int row) const
 QString PrintListModel::statusTip(int row) const
 {
     QStringList lines;
-    if (const RowOutcome* ended = outcome(row))
+    const RowOutcome* ended = outcome(row);
+    if (ended)
         lines << outcomeText(*ended);
-    if (const QString problem = printProblem(row); !problem.isEmpty()) {
+    QStringList problems = printProblem(row).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    // What the run already said is not said twice.
+    if (ended && ended->kind == RowOutcome::Kind::Failed)
+        problems.removeAll(QString::fromStdString(ended->text));
+    if (!problems.isEmpty()) {
         // A missing file says so by itself.
         if (existence_->exists(list_.at(static_cast<size_t>(row)).filePath))
             lines << QStringLiteral("このままでは印刷できません:");
-        lines << problem;
+        lines << problems;
     }
     return lines.join(QLatin1Char('\n'));
 }
