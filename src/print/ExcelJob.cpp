@@ -52,7 +52,7 @@ JobOutcome PrintExcelFile(const PrintEntry& entry, PrintMode mode, const Setting
         return JobOutcome::Skipped;
     if (mode == PrintMode::Print) {
         // Refused in the field's own words, before the office starts.
-        (void)checkedCopies(entry.copies);
+        checkCopies(entry.copies);
         automation.checkPrinter(entry.printer);
     }
 

@@ -16,16 +16,22 @@ namespace {
 
 const std::string kCopiesHint = "1 から " + std::to_string(kMaxCopies) + " までの数を入れてください";
 
-// The count of a copies text as a run takes it; 0 when it is not one.
-int copiesCount(std::string_view text)
+// True for a count a run takes, as decimal digits with an optional '+'.
+bool isCopiesCount(std::string_view text)
 {
     if (!text.empty() && text.front() == '+')
         text.remove_prefix(1);
     int count = 0;
     const auto read = std::from_chars(text.data(), text.data() + text.size(), count);
-    if (text.empty() || read.ec != std::errc() || read.ptr != text.data() + text.size() || count > kMaxCopies)
-        return 0;
-    return std::max(count, 0);
+    return !text.empty() && read.ec == std::errc() && read.ptr == text.data() + text.size() && count >= 1
+        && count <= kMaxCopies;
+}
+
+bool printerInstalled(const std::string& printer, const std::vector<std::string>& installed)
+{
+    const std::string wanted = asciiLower(printer);
+    return std::any_of(installed.begin(), installed.end(),
+                       [&](const std::string& name) { return asciiLower(name) == wanted; });
 }
 
 } // namespace
@@ -35,23 +41,15 @@ std::string copiesProblem(const std::string& copies)
     const std::string_view text = trimBlanks(copies);
     if (text.empty())
         return "部数が空です。" + kCopiesHint;
-    if (copiesCount(text) < 1)
+    if (!isCopiesCount(text))
         return "部数 '" + codec::toDisplay(text) + "' は使えません。" + kCopiesHint;
     return {};
 }
 
-int checkedCopies(const std::string& copies)
+void checkCopies(const std::string& copies)
 {
     if (std::string problem = copiesProblem(copies); !problem.empty())
         throw Error(problem);
-    return copiesCount(trimBlanks(copies));
-}
-
-bool printerInstalled(const std::string& printer, const std::vector<std::string>& installed)
-{
-    const std::string wanted = asciiLower(printer);
-    return std::any_of(installed.begin(), installed.end(),
-                       [&](const std::string& name) { return asciiLower(name) == wanted; });
 }
 
 std::vector<std::string> printProblems(const PrintEntry& entry, const std::vector<std::string>& installed)

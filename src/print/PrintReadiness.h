@@ -13,17 +13,14 @@ namespace pravik {
 // kMaxCopies, blanks around it aside); otherwise why not, UTF-8, in the
 // words of the field the user fills in.
 std::string copiesProblem(const std::string& copies);
-// The count of a copies text; throws pravik::Error with copiesProblem's text.
-int checkedCopies(const std::string& copies);
-
-// True when the row's printer (CP932) is among `installed`, letter case
-// aside as the print systems match them.
-bool printerInstalled(const std::string& printer, const std::vector<std::string>& installed);
+// Throws pravik::Error with copiesProblem's text when there is one.
+void checkCopies(const std::string& copies);
 
 // Why a run would refuse the row as it stands (UTF-8, one sentence each, in
 // the order of the fields): copies, a Word row's pages, its printer. The
-// printer is checked against `installed` (CP932) only when that list holds
-// any: an empty list means the printers are not known just now.
+// printer is looked up in `installed` (CP932), letter case aside as the
+// print systems match them, only when that list holds any: an empty list
+// means the printers are not known just now.
 std::vector<std::string> printProblems(const PrintEntry& entry, const std::vector<std::string>& installed);
 
 } // namespace pravik

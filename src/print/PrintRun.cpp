@@ -229,7 +229,7 @@ PrintRun::RowEnd PrintRun::runJob(int row, const PrintEntry& entry, PrintMode mo
     const bool word = kind == DocumentKind::Word;
     if (!excel && !word) {
         // Admitted by the settings, but nothing prints it.
-        outcomes_.push_back({row, RowOutcome::Kind::Skipped, "Word･Excel のファイルではないため印刷しません"});
+        outcomes_.push_back({row, RowOutcome::Kind::Skipped, "Word・Excel のファイルではないため印刷しません"});
         return RowEnd::Next;
     }
 

@@ -71,7 +71,7 @@ void PrintWordFile(const PrintEntry& entry, PrintMode mode, AutomationCall& auto
         pages = parsePageRanges(pageRangesOf(entry.pagesOrSheets));
     if (mode == PrintMode::Print) {
         // Refused in the field's own words, before the office starts.
-        (void)checkedCopies(entry.copies);
+        checkCopies(entry.copies);
         automation.checkPrinter(entry.printer);
     }
 

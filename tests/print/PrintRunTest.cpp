@@ -395,7 +395,7 @@ TEST_F(PrintRunTest, EveryRowSaysHowItEndedAndOnlyAFailureMakesTheReportAnError)
                          {1, Kind::Failed, "gone"},
                          {2, Kind::PrintedWithNote, "queue stopped"},
                          {3, Kind::Skipped, "シートが選ばれていないため印刷しません"},
-                         {4, Kind::Skipped, "Word･Excel のファイルではないため印刷しません"},
+                         {4, Kind::Skipped, "Word・Excel のファイルではないため印刷しません"},
                          {5, Kind::NotReached, ""}}));
     std::vector<int> reprint;
     for (const RowOutcome& outcome : run.outcomes())
