@@ -258,9 +258,10 @@ void PrintListModel::rowsReordered(const std::vector<size_t>& newRowOfOld)
     if (!outcomes_.empty()) {
         std::vector<std::optional<RowOutcome>> moved(outcomes_.size());
         for (size_t old = 0; old < outcomes_.size(); ++old) {
-            moved[newRowOfOld[old]] = std::move(outcomes_[old]);
-            if (moved[newRowOfOld[old]])
-                moved[newRowOfOld[old]]->row = static_cast<int>(newRowOfOld[old]);
+            std::optional<RowOutcome>& to = moved[newRowOfOld[old]];
+            to = std::move(outcomes_[old]);
+            if (to)
+                to->row = static_cast<int>(newRowOfOld[old]);
         }
         outcomes_ = std::move(moved);
     }

@@ -193,7 +193,9 @@ void writeListFile(const std::string& cp932Path, const std::vector<PrintEntry>& 
     }
     if (!writeFileAtomically(target, text)) {
         // Refused before anything was written (see writeFileAtomically).
-        if (errno == EACCES || errno == EPERM)
+        const int refusal = errno;
+        std::error_code ignored;
+        if ((refusal == EACCES || refusal == EPERM) && std::filesystem::exists(target, ignored))
             throw FileReadOnlyError(cp932Path);
         throw fileCreateError(cp932Path);
     }
