@@ -50,6 +50,12 @@ public:
     }
     // A report of several failures under its own caption, with an error icon.
     virtual void showFailureReport(QWidget* parent, const QString& text, const QString& caption) = 0;
+    // The report of a run in which nothing failed (rows printed with a
+    // note, rows a stop left), with the information icon.
+    virtual void showReport(QWidget* parent, const QString& text, const QString& caption)
+    {
+        showMessage(parent, text, caption);
+    }
     // The one-line input box with "OK" and "キャンセル": the typed text, or
     // `initial` when cancelled. At most `maxLength` characters can be typed.
     // Answers that never type anything may leave it as it is.
@@ -75,6 +81,7 @@ public:
     void showError(QWidget* parent, const QString& text) override;
     void showWarning(QWidget* parent, const QString& text, const QString& caption) override;
     void showFailureReport(QWidget* parent, const QString& text, const QString& caption) override;
+    void showReport(QWidget* parent, const QString& text, const QString& caption) override;
     void showMessage(QWidget* parent, const QString& text, const QString& caption) override;
     QString inputBox(QWidget* parent, const QString& caption, const QString& prompt, const QString& initial,
                      int maxLength) override;

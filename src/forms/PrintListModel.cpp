@@ -2,10 +2,13 @@
 
 #include "FileExistence.h"
 #include "FileIcons.h"
+#include "PrintReadiness.h"
 #include "QtText.h"
+#include "RowMarkIcons.h"
 #include "SettingsFile.h"
 
 #include <QColor>
+#include <QStringList>
 
 #include <unordered_set>
 
@@ -14,6 +17,20 @@ namespace pravik {
 namespace {
 constexpr int extensionColumn = 3;
 constexpr int copiesColumn = 4;
+
+QString outcomeText(const RowOutcome& outcome)
+{
+    const QString text = QString::fromStdString(outcome.text);
+    switch (outcome.kind) {
+    case RowOutcome::Kind::Printed: return QStringLiteral("印刷しました");
+    case RowOutcome::Kind::PrintedWithNote: return QStringLiteral("印刷しました（お知らせ: %1）").arg(text);
+    case RowOutcome::Kind::Failed: return QStringLiteral("印刷できませんでした: %1").arg(text);
+    case RowOutcome::Kind::Skipped: return QStringLiteral("印刷していません: %1").arg(text);
+    case RowOutcome::Kind::NotReached: return QStringLiteral("中止したため印刷していません");
+    }
+    return {};
+}
+
 } // namespace
 
 PrintListModel::PrintListModel(PrintList& list, QObject* parent)
@@ -46,14 +63,24 @@ QVariant PrintListModel::data(const QModelIndex& index, int role) const
     switch (role) {
     case Qt::DisplayRole:
         return toQString(entry.field(index.column()));
-    case Qt::ToolTipRole:
-        if (index.column() == 0 && !existence_->exists(entry.filePath))
-            return QStringLiteral("ファイルが見つかりません: %1").arg(toQString(entry.filePath));
-        return toQString(entry.field(index.column()));
+    case Qt::ToolTipRole: {
+        // The cell's own text first, as a narrow column cuts it.
+        const QString text = toQString(entry.field(index.column()));
+        const QString status = statusTip(index.row());
+        if (status.isEmpty())
+            return text;
+        return text.isEmpty() ? status : text + QLatin1Char('\n') + status;
+    }
     case Qt::DecorationRole:
-        if (index.column() == 0 && existence_->exists(entry.filePath))
-            return FileIcons::icon(documentKindOfPath(entry.filePath));
-        return {};
+        if (index.column() != 0)
+            return {};
+        if (const RowOutcome* ended = outcome(index.row()))
+            return outcomeIcon(ended->kind);
+        if (!existence_->exists(entry.filePath))
+            return {};
+        if (!printProblem(index.row()).isEmpty())
+            return unprintableIcon();
+        return FileIcons::icon(documentKindOfPath(entry.filePath));
     case Qt::ForegroundRole:
         // A row whose file has gone is greyed, not merely iconless.
         if (!existence_->exists(entry.filePath))
@@ -68,6 +95,85 @@ QVariant PrintListModel::data(const QModelIndex& index, int role) const
     }
 }
 
+QString PrintListModel::printProblem(int row) const
+{
+    const PrintEntry& entry = list_.at(static_cast<size_t>(row));
+    if (!existence_->exists(entry.filePath))
+        return QStringLiteral("ファイルが見つかりません: %1").arg(toQString(entry.filePath));
+    QStringList problems;
+    for (const std::string& problem : printProblems(entry, installedPrinters_))
+        problems << QString::fromStdString(problem);
+    return problems.join(QLatin1Char('\n'));
+}
+
+QString PrintListModel::statusTip(int row) const
+{
+    QStringList lines;
+    const RowOutcome* ended = outcome(row);
+    if (ended)
+        lines << outcomeText(*ended);
+    QStringList problems = printProblem(row).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    // What the run already said is not said twice.
+    if (ended && ended->kind == RowOutcome::Kind::Failed)
+        problems.removeAll(QString::fromStdString(ended->text));
+    if (!problems.isEmpty()) {
+        // A missing file says so by itself.
+        if (existence_->exists(list_.at(static_cast<size_t>(row)).filePath))
+            lines << QStringLiteral("このままでは印刷できません:");
+        lines << problems;
+    }
+    return lines.join(QLatin1Char('\n'));
+}
+
+void PrintListModel::setInstalledPrinters(std::vector<std::string> names)
+{
+    if (names == installedPrinters_)
+        return;
+    installedPrinters_ = std::move(names);
+    marksChanged();
+}
+
+void PrintListModel::showOutcomes(const std::vector<RowOutcome>& outcomes)
+{
+    outcomes_.assign(list_.size(), std::nullopt);
+    for (const RowOutcome& ended : outcomes)
+        if (ended.row >= 0 && static_cast<size_t>(ended.row) < outcomes_.size())
+            outcomes_[static_cast<size_t>(ended.row)] = ended;
+    marksChanged();
+}
+
+const RowOutcome* PrintListModel::outcome(int row) const
+{
+    if (row < 0 || static_cast<size_t>(row) >= outcomes_.size() || !outcomes_[static_cast<size_t>(row)])
+        return nullptr;
+    return &*outcomes_[static_cast<size_t>(row)];
+}
+
+std::vector<size_t> PrintListModel::rowsToReprint() const
+{
+    std::vector<size_t> rows;
+    for (size_t row = 0; row < outcomes_.size(); ++row)
+        if (outcomes_[row] && wantsReprint(outcomes_[row]->kind))
+            rows.push_back(row);
+    return rows;
+}
+
+void PrintListModel::clearOutcomes()
+{
+    if (outcomes_.empty())
+        return;
+    outcomes_.clear();
+    marksChanged();
+}
+
+void PrintListModel::marksChanged()
+{
+    if (list_.empty())
+        return;
+    emit dataChanged(index(0, 0), index(rowCount() - 1, PrintEntry::fieldCount - 1),
+                     {Qt::DecorationRole, Qt::ToolTipRole});
+}
+
 QVariant PrintListModel::headerData(int section, Qt::Orientation orientation, int role) const
 {
     if (orientation != Qt::Horizontal || section < 0 || section >= PrintEntry::fieldCount)
@@ -79,7 +185,11 @@ QVariant PrintListModel::headerData(int section, Qt::Orientation orientation, in
     return {};
 }
 
-void PrintListModel::rowsAboutToBeReset() { beginResetModel(); }
+void PrintListModel::rowsAboutToBeReset()
+{
+    beginResetModel();
+    outcomes_.clear();
+}
 void PrintListModel::rowsReset()
 {
     std::unordered_set<std::string> paths;
@@ -94,12 +204,17 @@ void PrintListModel::rowsAboutToBeInserted(size_t first, size_t last)
     beginInsertRows({}, static_cast<int>(first), static_cast<int>(last));
 }
 
-void PrintListModel::rowsInserted() { endInsertRows(); }
+void PrintListModel::rowsInserted()
+{
+    endInsertRows();
+    clearOutcomes();
+}
 
 void PrintListModel::rowChanged(size_t row)
 {
     const int r = static_cast<int>(row);
     emit dataChanged(index(r, 0), index(r, PrintEntry::fieldCount - 1));
+    clearOutcomes();
 }
 
 void PrintListModel::iconsChanged(const std::vector<std::string>& paths)
@@ -119,7 +234,11 @@ void PrintListModel::rowsAboutToBeRemoved(size_t first, size_t last)
     beginRemoveRows({}, static_cast<int>(first), static_cast<int>(last));
 }
 
-void PrintListModel::rowsRemoved() { endRemoveRows(); }
+void PrintListModel::rowsRemoved()
+{
+    endRemoveRows();
+    clearOutcomes();
+}
 
 void PrintListModel::rowsAboutToBeReordered()
 {
@@ -136,6 +255,16 @@ void PrintListModel::rowsReordered(const std::vector<size_t>& newRowOfOld)
     for (const QModelIndex& old : from)
         to.append(index(static_cast<int>(newRowOfOld[static_cast<size_t>(old.row())]), old.column()));
     changePersistentIndexList(from, to);
+    if (!outcomes_.empty()) {
+        std::vector<std::optional<RowOutcome>> moved(outcomes_.size());
+        for (size_t old = 0; old < outcomes_.size(); ++old) {
+            std::optional<RowOutcome>& to = moved[newRowOfOld[old]];
+            to = std::move(outcomes_[old]);
+            if (to)
+                to->row = static_cast<int>(newRowOfOld[old]);
+        }
+        outcomes_ = std::move(moved);
+    }
     emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
 }
 

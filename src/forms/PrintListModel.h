@@ -1,8 +1,13 @@
 #pragma once
 
 #include "PrintList.h"
+#include "RowOutcome.h"
 
 #include <QAbstractTableModel>
+
+#include <optional>
+#include <string>
+#include <vector>
 
 namespace pravik {
 
@@ -11,6 +16,8 @@ class FileExistence;
 // The print list as the list view shows it: one row per entry, the seven
 // fields as columns, the document's icon on the first while the document
 // exists (as last checked off the GUI thread: painting never waits on disk).
+// A row that cannot be printed as it stands, and a row of the last run,
+// shows a mark in its place and says why in its tip.
 class PrintListModel : public QAbstractTableModel, private PrintListListener {
     Q_OBJECT
 public:
@@ -24,6 +31,21 @@ public:
 
     FileExistence& fileExistence() const { return *existence_; }
 
+    // The printers the system has (CP932), as last fetched: painting never
+    // waits on the print system. Empty: not known, so no row's printer is
+    // marked.
+    void setInstalledPrinters(std::vector<std::string> names);
+    // Why the row cannot be printed as it stands; empty when nothing is
+    // known against it.
+    QString printProblem(int row) const;
+
+    // How the rows of a run ended, shown until the list changes; rows
+    // moved keep theirs.
+    void showOutcomes(const std::vector<RowOutcome>& outcomes);
+    const RowOutcome* outcome(int row) const;
+    // The rows whose outcome asks for another run, ascending.
+    std::vector<size_t> rowsToReprint() const;
+
 private:
     void rowsAboutToBeReset() override;
     void rowsReset() override;
@@ -35,9 +57,16 @@ private:
     void rowsRemoved() override;
     void rowsAboutToBeReordered() override;
     void rowsReordered(const std::vector<size_t>& newRowOfOld) override;
+    void clearOutcomes();
+    // The marks and tips of every row changed.
+    void marksChanged();
+    QString statusTip(int row) const;
 
     PrintList& list_;
     FileExistence* existence_;
+    std::vector<std::string> installedPrinters_;
+    // By row; empty when no run is shown.
+    std::vector<std::optional<RowOutcome>> outcomes_;
 };
 
 } // namespace pravik

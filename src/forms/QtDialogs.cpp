@@ -117,18 +117,32 @@ void QtDialogs::showMessage(QWidget* parent, const QString& text, const QString&
     box.exec();
 }
 
-void QtDialogs::showFailureReport(QWidget* parent, const QString& text, const QString& caption)
+namespace {
+
+// A long report would grow past the screen: the first lines stay in the
+// box, the whole text is one click away.
+void showLongReport(QWidget* parent, QMessageBox::Icon icon, const QString& text, const QString& caption)
 {
-    // A long report would grow past the screen: the first lines stay in the
-    // box, the whole text is one click away.
     constexpr int shownLines = 15;
     const QStringList lines = text.split(QLatin1Char('\n'));
-    QMessageBox box(QMessageBox::Critical, caption, text, QMessageBox::Ok, parent);
+    QMessageBox box(icon, caption, text, QMessageBox::Ok, parent);
     if (lines.size() > shownLines) {
         box.setText(lines.mid(0, shownLines).join(QLatin1Char('\n')) + QStringLiteral("\n…"));
         box.setDetailedText(text);
     }
     box.exec();
+}
+
+} // namespace
+
+void QtDialogs::showFailureReport(QWidget* parent, const QString& text, const QString& caption)
+{
+    showLongReport(parent, QMessageBox::Critical, text, caption);
+}
+
+void QtDialogs::showReport(QWidget* parent, const QString& text, const QString& caption)
+{
+    showLongReport(parent, QMessageBox::Information, text, caption);
 }
 
 QString QtDialogs::inputBox(QWidget* parent, const QString& caption, const QString& prompt,

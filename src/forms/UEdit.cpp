@@ -5,8 +5,8 @@
 #include "FlagScope.h"
 #include "Fonts.h"
 #include "OfficeJobs.h"
-#include "PageRanges.h"
 #include "PrintListModel.h"
+#include "PrintReadiness.h"
 #include "QtText.h"
 #include "SaNumEdit.h"
 #include "UMain.h"
@@ -416,31 +416,14 @@ void TFmEdit::SaveEntry()
         main_.dialogs().showWarning(this, QString::fromUtf8(kSheetNameQuoteMessage),
                                     QString::fromUtf8(kSheetNameQuoteCaption));
     // Said now rather than when the run fails; the row keeps what was typed.
-    if (const QString problem = printProblem(saved.entry, shownGroup()); !problem.isEmpty())
-        main_.dialogs().showWarning(this, problem + QStringLiteral("\nこのままでは印刷できません。"),
+    // The printer comes from the installed ones; only an empty one is told.
+    if (const std::vector<std::string> problems = printProblems(saved.entry, {}); !problems.empty()) {
+        QString text;
+        for (const std::string& problem : problems)
+            text += QString::fromStdString(problem) + QStringLiteral("。\n");
+        main_.dialogs().showWarning(this, text + QStringLiteral("このままでは印刷できません。"),
                                     QStringLiteral("設定の確認"));
-}
-
-QString TFmEdit::printProblem(const PrintEntry& entry, DocumentKind shownGroup)
-{
-    QStringList problems;
-    if (entry.copies.empty()) {
-        problems << QStringLiteral("部数が空です（1 から %1 まで）。").arg(kMaxCopies);
-    } else {
-        const QString copies = toQString(entry.copies);
-        bool number = false;
-        const int count = copies.toInt(&number);
-        if (!number || count < 1 || count > kMaxCopies)
-            problems << QStringLiteral("部数 %1 は使えません（1 から %2 まで）。").arg(copies).arg(kMaxCopies);
     }
-    if (shownGroup == DocumentKind::Word && !entry.pagesOrSheets.empty()) {
-        try {
-            (void)parsePageRanges(pageFieldOf(entry));
-        } catch (const std::exception& error) {
-            problems << QString::fromUtf8(error.what()) + QStringLiteral("。");
-        }
-    }
-    return problems.join(QLatin1Char('\n'));
 }
 
 void TFmEdit::btnAfterClick(int tag)

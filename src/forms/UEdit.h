@@ -49,9 +49,6 @@ private:
     // The row as the fields would write it back.
     SavedEntry typedEntry(const PrintEntry& before) const;
     DocumentKind shownGroup() const;
-    // What the run would refuse in a written-back row, for the user now;
-    // empty when nothing.
-    static QString printProblem(const PrintEntry& entry, DocumentKind shownGroup);
     void buildLayout();
     void FormCreate();
     void FormShow();

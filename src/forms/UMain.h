@@ -9,6 +9,7 @@
 #include "Settings.h"
 #include "SettingsFile.h"
 
+#include <QElapsedTimer>
 #include <QMainWindow>
 
 #include <functional>
@@ -99,6 +100,7 @@ public:
     PrintList& printList() { return list_; }
     const Settings& settings() const { return settings_; }
     QTableView* listView() const { return lstView; }
+    PrintListModel* listModel() const { return model_; }
 
     // The file commands, as the toolbar and the menu call them.
     void newList();
@@ -115,6 +117,12 @@ public:
 
     // Prints (mode 0) or previews (mode 1) the chosen rows.
     void PrintFiles(int mode);
+    // Selects the rows the last run left unprinted (failed, or left by a
+    // stop), so that printing them again is one step.
+    void selectRowsToReprint();
+    // Fetches the installed printers the rows are checked against. At
+    // moments of the user's choosing, never while painting.
+    void refreshInstalledPrinters();
 
     // The main menu's one handler: runs the command of an item's tag.
     void MainMenuClick(int tag);
@@ -156,6 +164,7 @@ public:
 protected:
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    void changeEvent(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
@@ -198,6 +207,7 @@ private:
     std::optional<std::string> chooseListToOpen() override;
     std::optional<std::string> chooseListToSave(const std::string& initialFolder) override;
     bool confirmReplace(const std::string& cp932Path) override;
+    bool offerSaveAs(const std::string& problem) override;
     void setCaption(const std::string& caption) override;
     void setSaveEnabled(bool enabled) override;
 
@@ -251,6 +261,8 @@ private:
     std::unique_ptr<AutomationWorker> worker_;
     bool officeWorkRunning_ = false;
     bool launchRunning_ = false;
+    // When the printers were last fetched on the window's activation.
+    QElapsedTimer printersFetched_;
 };
 
 } // namespace pravik

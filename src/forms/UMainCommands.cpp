@@ -25,6 +25,7 @@ namespace {
 
 const QString printCaption = QStringLiteral("印刷(&P)");
 const QString previewCaption = QStringLiteral("印刷プレビュー(&V)");
+const QString reprintCaption = QStringLiteral("印刷できなかった行を選択(&F)");
 const QString settingsCaption = QStringLiteral("設定(&O)");
 const QString deleteCaption = QStringLiteral("リストから削除(&D)");
 const QString renameCaption = QStringLiteral("ファイル名を変更する(&M)");
@@ -43,7 +44,7 @@ void TFmMain::buildMenus()
     const struct {
         const char* name;
         const QString& caption;
-    } items[] = {{"pop1", printCaption},  {"pop2", previewCaption}, {"pop3", settingsCaption},
+    } items[] = {{"pop1", printCaption},  {"pop2", previewCaption}, {"pop9", reprintCaption}, {"pop3", settingsCaption},
                  {"pop4", deleteCaption}, {"pop5", renameCaption},  {"N8", QString()},
                  {"pop6", launchCaption}, {"pop7", copyCaption},    {"pop8", cutCaption}};
     for (const auto& item : items) {
@@ -110,9 +111,14 @@ void TFmMain::buildMenus()
 void TFmMain::popPopup()
 {
     const bool any = lstView->selectionModel()->hasSelection();
-    for (QAction* item : pop->actions())
-        if (!item->isSeparator())
+    for (QAction* item : pop->actions()) {
+        if (item->isSeparator())
+            continue;
+        if (item->text() == reprintCaption)
+            item->setEnabled(!model_->rowsToReprint().empty());
+        else
             item->setEnabled(any || (item->text() == printCaption && settings_.printTarget == AllRows));
+    }
 }
 
 void TFmMain::popClick(QAction* item)
@@ -122,6 +128,8 @@ void TFmMain::popClick(QAction* item)
         PrintFiles(0);
     else if (caption == previewCaption)
         PrintFiles(1);
+    else if (caption == reprintCaption)
+        selectRowsToReprint();
     else if (caption == launchCaption)
         launchSelectedFiles();
     else if (caption == settingsCaption)

@@ -59,6 +59,8 @@ void TFmMain::openEditorOnSelection()
 void TFmMain::markChangedAfterAdding(size_t firstNewRow)
 {
     markListChanged();
+    // New rows are checked against the printers as they are now.
+    refreshInstalledPrinters();
     if (list_.size() > firstNewRow)
         lstView->scrollTo(model_->index(static_cast<int>(list_.size()) - 1, 0));
 }

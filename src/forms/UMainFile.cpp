@@ -35,6 +35,7 @@ void TFmMain::showEvent(QShowEvent* event)
     if (shown_)
         return;
     shown_ = true;
+    refreshInstalledPrinters();
     guarded([this] { FormShow(); });
 }
 
@@ -173,6 +174,12 @@ bool TFmMain::confirmReplace(const std::string& cp932Path)
     return dialogs_.askYesNo(this,
                              QStringLiteral("%1 は既に存在します。\n置き換えますか？").arg(pathToQString(cp932Path)),
                              QStringLiteral("名前を付けて保存"));
+}
+
+bool TFmMain::offerSaveAs(const std::string& problem)
+{
+    return dialogs_.askYesNo(this, QString::fromStdString(problem) + QStringLiteral("\n名前を付けて保存しますか？"),
+                             QStringLiteral("上書き保存"));
 }
 
 void TFmMain::setCaption(const std::string& caption)

@@ -69,7 +69,8 @@ void TFmMain::buildMenu()
           {"Open1", "開く(&O)", 12, QKeySequence::Open}, separator,
           {"Save1", "上書き保存(&S)", 13, QKeySequence::Save}, {"SaveAs1", "名前を付けて保存(&A)", 14}, separator,
           {"N6", "オプション(&S)", 15}, separator, {"Exit2", "終了(&X)", 16}}},
-        {"Print1", "印刷(&P)", {{"E1", "印刷開始(&R)", 21, QKeySequence::Print}, {"P7", "印刷プレビュー(&P)", 22}}},
+        {"Print1", "印刷(&P)", {{"E1", "印刷開始(&R)", 21, QKeySequence::Print}, {"P7", "印刷プレビュー(&P)", 22}, separator,
+          {"P8", "印刷できなかった行を選択(&F)", 23}}},
         {"Sort1", "ソート(&S)", {{"N7", "ファイル名でソート(&F)", 31}, {"T1", "拡張子でソート(&T)", 32}}},
         {"Help1", "ヘルプ(&H)",
          {{"Help2", "ヘルプ(&H)", 41, QKeySequence(Qt::Key_F1)}, separator, {"About1", "バージョン情報(&V)", 42}}},
@@ -128,6 +129,7 @@ void TFmMain::MainMenuClick(int tag)
         case 16: close(); break;
         case 21: PrintFiles(0); break;
         case 22: PrintFiles(1); break;
+        case 23: selectRowsToReprint(); break;
         case 31: sortByColumn(0); break;
         case 32: sortByColumn(3); break;
         case 41: openHelp(); break;

@@ -6,6 +6,7 @@
 #include "EventLoopWait.h"
 #include "FlagScope.h"
 #include "OfficeJobs.h"
+#include "PrintListModel.h"
 #include "PrintRun.h"
 #include "SystemPrinters.h"
 #include "SystemAutomation.h"
@@ -51,6 +52,7 @@ public:
     }
 
     PrintEntry entry(int row) const override { return window_.printList().at(static_cast<size_t>(row)); }
+    std::string printProblem(int row) const override { return window_.listModel()->printProblem(row).toStdString(); }
 
     bool confirm(const std::string& text, const std::string& caption) override
     {
@@ -62,6 +64,11 @@ public:
     {
         window_.dialogs().showFailureReport(&window_, QString::fromStdString(text),
                                             QString::fromStdString(caption));
+    }
+
+    void reportNotice(const std::string& text, const std::string& caption) override
+    {
+        window_.dialogs().showReport(&window_, QString::fromStdString(text), QString::fromStdString(caption));
     }
 
     void showProgress(const std::string& message, const std::string& fileLine) override
@@ -128,6 +135,7 @@ void TFmMain::PrintFiles(int mode)
     }
     guarded([this, mode] {
         takeEditorChanges(); // the run prints what the user sees
+        refreshInstalledPrinters(); // the print question counts the rows that cannot print
         const FlagScope busy(officeWorkRunning_);
         MainWindowPrintHost host(*this, static_cast<PrintMode>(mode));
         AutomationPrintJobs direct(services_.automation, settings_);
@@ -146,7 +154,20 @@ void TFmMain::PrintFiles(int mode)
                 return PrintLane{std::move(backend), std::move(laneJobs)};
             },
             wait, officeDeadline(settings_.officeTimeout));
-        PrintRun(host, jobs, settings_.printTarget).printFiles(static_cast<PrintMode>(mode));
+        PrintRun run(host, jobs, settings_.printTarget);
+        // The rows say how they ended however the run ends. A preview prints
+        // nothing, and a run that never started leaves the last one's marks.
+        const auto showOutcomes = [&] {
+            if (mode == 0 && !run.outcomes().empty())
+                model_->showOutcomes(run.outcomes());
+        };
+        try {
+            run.printFiles(static_cast<PrintMode>(mode));
+        } catch (...) {
+            showOutcomes();
+            throw;
+        }
+        showOutcomes();
     });
 }
 

@@ -21,4 +21,9 @@ Error fileCreateError(const std::string& cp932Path)
     return Error(formatMessage("ファイル %s を作成できません", codec::toDisplay(cp932Path)));
 }
 
+FileReadOnlyError::FileReadOnlyError(const std::string& cp932Path)
+    : Error(formatMessage("ファイル %s は読み取り専用のため、上書き保存できません", codec::toDisplay(cp932Path)))
+{
+}
+
 } // namespace pravik

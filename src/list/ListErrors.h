@@ -22,4 +22,10 @@ Error fileOpenError(const std::string& cp932Path);
 // "ファイル %s を作成できません" with the path.
 Error fileCreateError(const std::string& cp932Path);
 
+// A file that exists and may not be replaced: read-only, or another user's.
+class FileReadOnlyError : public Error {
+public:
+    explicit FileReadOnlyError(const std::string& cp932Path);
+};
+
 } // namespace pravik

@@ -7,6 +7,7 @@
 #include "TextCodec.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdint>
 #include <cstring>
 #include <fstream>
@@ -192,8 +193,14 @@ void writeListFile(const std::string& cp932Path, const std::vector<PrintEntry>& 
     } catch (const codec::ConversionError&) {
         throw fileCreateError(cp932Path);
     }
-    if (!writeFileAtomically(target, text))
+    if (!writeFileAtomically(target, text)) {
+        // Refused before anything was written (see writeFileAtomically).
+        const int refusal = errno;
+        std::error_code ignored;
+        if ((refusal == EACCES || refusal == EPERM) && std::filesystem::exists(target, ignored))
+            throw FileReadOnlyError(cp932Path);
         throw fileCreateError(cp932Path);
+    }
 }
 
 bool hasListExtension(std::string_view cp932Path)

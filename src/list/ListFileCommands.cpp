@@ -1,5 +1,7 @@
 #include "ListFileCommands.h"
 
+#include "ListErrors.h"
+
 #include "ListFile.h"
 #include "PathParts.h"
 
@@ -39,7 +41,13 @@ bool ListFileCommands::saveUnderCurrentNameOrAsk()
 {
     if (list_.listFileName.empty())
         return saveThroughDialog();
-    list_.saveListFile(list_.listFileName);
+    try {
+        list_.saveListFile(list_.listFileName);
+    } catch (const FileReadOnlyError& error) {
+        // Another name is the way out; declined, the list stays as it was,
+        // unsaved, and the command that asked is abandoned.
+        return ui_.offerSaveAs(error.what()) && saveThroughDialog();
+    }
     markSaved();
     return true;
 }

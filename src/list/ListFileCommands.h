@@ -27,6 +27,9 @@ public:
     virtual std::optional<std::string> chooseListToSave(const std::string& initialFolder) = 0;
     // Whether the chosen file, which exists, may be replaced.
     virtual bool confirmReplace(const std::string& cp932Path) = 0;
+    // The list cannot be saved under its own name (`problem`, UTF-8): true
+    // to save it under another.
+    virtual bool offerSaveAs(const std::string& problem) = 0;
     virtual void setCaption(const std::string& caption) = 0;
     virtual void setSaveEnabled(bool enabled) = 0;
 };

@@ -1,5 +1,6 @@
 #include "OfficeJobs.h"
 
+#include "PrintReadiness.h"
 #include "StartedApplication.h"
 #include "TextCodec.h"
 
@@ -49,8 +50,11 @@ JobOutcome PrintExcelFile(const PrintEntry& entry, PrintMode mode, const Setting
     const std::vector<std::string> sheetNames = readSheetList(entry.pagesOrSheets);
     if (sheetNames.empty() && settings.excelNoSheetRule == PrintNothing)
         return JobOutcome::Skipped;
-    if (mode == PrintMode::Print)
+    if (mode == PrintMode::Print) {
+        // Refused in the field's own words, before the office starts.
+        checkCopies(entry.copies);
         automation.checkPrinter(entry.printer);
+    }
 
     // Excel takes these booleans as texts and coerces them itself.
     const Variant trueText = Variant::fromText("True");

@@ -4,6 +4,7 @@
 #include "Error.h"
 
 #include "Settings.h"
+#include "SheetListText.h"
 #include "TextCodec.h"
 
 #include <exception>
@@ -34,6 +35,39 @@ const ModeTexts& textsFor(PrintMode mode)
         "次のファイルを印刷プレビューできませんでした。",
     };
     return mode == PrintMode::Preview ? preview : print;
+}
+
+// Said in the print question: a run that will fail rows should not be a
+// surprise at its end. Previews skip it, as they use no printer or copies.
+std::string unprintableNote(const PrintRunHost& host, PrintMode mode)
+{
+    if (mode != PrintMode::Print)
+        return {};
+    // Counted, not searched past the last chosen row: that search walks the
+    // rest of a long list.
+    const int chosen = host.selectedCount();
+    int unprintable = 0;
+    for (int seen = 1, row = host.firstSelectedRow(); row >= 0; ++seen, row = host.nextSelectedBelow(row)) {
+        if (!host.printProblem(row).empty())
+            ++unprintable;
+        if (seen == chosen)
+            break;
+    }
+    if (unprintable == 0)
+        return {};
+    return "\n\n選択した " + std::to_string(chosen) + " 件のうち " + std::to_string(unprintable)
+        + " 件は、このままでは印刷できません。\n（一覧で印の付いた行です。行にマウスを合わせると理由が表示されます）";
+}
+
+// The offices preview a whole document: a Word row that prints some pages
+// only says so, so that the preview is not taken for what will print.
+std::string previewNote(const PrintEntry& entry, PrintMode mode)
+{
+    if (mode != PrintMode::Preview || entry.pagesOrSheets.empty()
+        || documentKindOfExtension(entry.extension) != DocumentKind::Word)
+        return {};
+    return "\nプレビューには文書全体が表示されます（印刷されるのは " + codec::toDisplay(pageRangesOf(entry.pagesOrSheets))
+        + " ページです）。";
 }
 
 // Puts the main window back whichever way the run ends, an unexpected
@@ -98,7 +132,8 @@ void PrintRun::printFiles(PrintMode mode)
 {
     failures_.clear();
     notes_.clear();
-    rowsLeftByStop_ = 0;
+    outcomes_.clear();
+    rowsLeftByStop_.clear();
     // Asked before anything is shown: without a printer the run does not
     // start (it throws).
     host_.currentPrinter();
@@ -128,7 +163,7 @@ void PrintRun::runRows(PrintMode mode)
         host_.selectAllRows();
     if (host_.selectedCount() == 0)
         return;
-    if (!host_.confirm(texts.confirmText, texts.confirmCaption))
+    if (!host_.confirm(texts.confirmText + unprintableNote(host_, mode), texts.confirmCaption))
         return;
 
     // Rows started ahead that the run does not reach are never printed.
@@ -143,14 +178,14 @@ void PrintRun::runRows(PrintMode mode)
         const PrintEntry entry = host_.entry(row);
         ++position;
         host_.showProgress(std::string(texts.progressMessage) + "（" + std::to_string(position) + " / "
-                               + std::to_string(total) + "）",
+                               + std::to_string(total) + "）" + previewNote(entry, mode),
                            codec::toDisplay(entry.fileName));
         // Twice, so that a click on Abort queued behind the repaint is seen.
         host_.processPendingEvents();
         host_.processPendingEvents();
         // A stop request is honoured between rows only: a job is never cut short.
         if (host_.abortFlag() == 1) {
-            rowsLeftByStop_ = total - position + 1;
+            stopBefore(row);
             return;
         }
 
@@ -169,12 +204,12 @@ void PrintRun::runRows(PrintMode mode)
             }
         }
 
-        if (runJob(entry, mode) == RowEnd::Stop)
+        if (runJob(row, entry, mode) == RowEnd::Stop)
             return;
         // A click on Abort while the job ran: showing the dialog again for
         // the next row would clear it before it was seen.
         if (host_.abortFlag() == 1) {
-            rowsLeftByStop_ = total - position;
+            stopBefore(host_.nextSelectedBelow(row));
             return;
         }
     }
@@ -187,44 +222,70 @@ void PrintRun::startAhead(const PrintEntry& entry, PrintMode mode)
         jobs_.startAhead(entry, mode);
 }
 
-PrintRun::RowEnd PrintRun::runJob(const PrintEntry& entry, PrintMode mode)
+PrintRun::RowEnd PrintRun::runJob(int row, const PrintEntry& entry, PrintMode mode)
 {
     const DocumentKind kind = documentKindOfExtension(entry.extension);
     const bool excel = kind == DocumentKind::Excel;
     const bool word = kind == DocumentKind::Word;
-    if (!excel && !word)
-        return RowEnd::Next; // admitted by the settings, but nothing prints it
+    if (!excel && !word) {
+        // Admitted by the settings, but nothing prints it.
+        outcomes_.push_back({row, RowOutcome::Kind::Skipped, "Word・Excel のファイルではないため印刷しません"});
+        return RowEnd::Next;
+    }
 
     try {
         if (excel) {
-            if (jobs_.printExcel(entry, mode) == JobOutcome::Skipped)
+            if (jobs_.printExcel(entry, mode) == JobOutcome::Skipped) {
+                outcomes_.push_back({row, RowOutcome::Kind::Skipped, "シートが選ばれていないため印刷しません"});
                 return RowEnd::Next;
+            }
         } else {
             jobs_.printWord(entry, mode);
         }
     } catch (const std::exception& e) {
         failures_.push_back({codec::toDisplay(entry.fileName), e.what()});
+        outcomes_.push_back({row, RowOutcome::Kind::Failed, e.what()});
         return RowEnd::Next;
     } catch (...) {
         failures_.push_back({codec::toDisplay(entry.fileName), kUnknownErrorText});
+        outcomes_.push_back({row, RowOutcome::Kind::Failed, kUnknownErrorText});
         return RowEnd::Next;
     }
-    for (std::string& note : jobs_.takeNotes())
+    RowOutcome printed{row, RowOutcome::Kind::Printed, {}};
+    for (std::string& note : jobs_.takeNotes()) {
+        printed.kind = RowOutcome::Kind::PrintedWithNote;
+        printed.text += (printed.text.empty() ? "" : "\n") + note;
         notes_.push_back({codec::toDisplay(entry.fileName), std::move(note)});
+    }
+    outcomes_.push_back(std::move(printed));
 
     // A single selected row needs no search for the next one.
     return host_.selectedCount() == 1 ? RowEnd::Stop : RowEnd::Next;
 }
 
+void PrintRun::stopBefore(int row)
+{
+    for (; row >= 0; row = host_.nextSelectedBelow(row)) {
+        outcomes_.push_back({row, RowOutcome::Kind::NotReached, {}});
+        rowsLeftByStop_.push_back(codec::toDisplay(host_.entry(row).fileName));
+    }
+}
+
 void PrintRun::reportFailures(PrintMode mode)
 {
-    if (failures_.empty() && notes_.empty() && rowsLeftByStop_ == 0)
+    if (failures_.empty() && notes_.empty() && rowsLeftByStop_.empty())
         return;
-    host_.reportFailures(failureMessage(mode, failures_, notes_, rowsLeftByStop_), std::string(failureCaption));
+    const std::string text = failureMessage(mode, failures_, notes_, rowsLeftByStop_);
+    // Rows printed with a note, and rows a stop left, are no error.
+    if (failures_.empty())
+        host_.reportNotice(text, std::string(noticeCaption(mode)));
+    else
+        host_.reportFailures(text, std::string(failureCaption));
 }
 
 std::string PrintRun::failureMessage(PrintMode mode, const std::vector<PrintFailure>& failures,
-                                     const std::vector<PrintFailure>& notes, int rowsLeftByStop)
+                                     const std::vector<PrintFailure>& notes,
+                                     const std::vector<std::string>& rowsLeftByStop)
 {
     const auto list = [](std::string& text, const std::vector<PrintFailure>& rows) {
         for (const PrintFailure& row : rows) {
@@ -245,11 +306,18 @@ std::string PrintRun::failureMessage(PrintMode mode, const std::vector<PrintFail
         text += "次のファイルは印刷しましたが、お知らせがあります。";
         list(text, notes);
     }
-    if (rowsLeftByStop > 0) {
+    if (!rowsLeftByStop.empty()) {
         if (!text.empty())
             text += "\n\n";
-        text += "中止したため、残りの " + std::to_string(rowsLeftByStop) + " 件は"
+        text += "中止したため、残りの " + std::to_string(rowsLeftByStop.size()) + " 件は"
             + (mode == PrintMode::Preview ? "プレビューしていません。" : "印刷していません。");
+        // Named, so that the user knows what to print again; a long list only
+        // in part, as the message must fit the screen.
+        constexpr size_t kNamedAtMost = 10;
+        for (size_t i = 0; i < rowsLeftByStop.size() && i < kNamedAtMost; ++i)
+            text += "\n" + rowsLeftByStop[i];
+        if (rowsLeftByStop.size() > kNamedAtMost)
+            text += "\n（ほか " + std::to_string(rowsLeftByStop.size() - kNamedAtMost) + " 件）";
     }
     return text;
 }

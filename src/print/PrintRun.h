@@ -2,6 +2,7 @@
 
 #include "PrintEntry.h"
 #include "PrintJobs.h"
+#include "RowOutcome.h"
 
 #include <string>
 #include <string_view>
@@ -26,11 +27,20 @@ public:
     // The next selected row below `row` as the list view finds it.
     virtual int nextSelectedBelow(int row) const = 0;
     virtual PrintEntry entry(int row) const = 0;
+    // Why the row cannot be printed as it stands (UTF-8); empty when nothing
+    // is known against it.
+    virtual std::string printProblem(int /*row*/) const { return {}; }
 
     // Modal OK/Cancel question with the question icon; true only for OK.
     virtual bool confirm(const std::string& text, const std::string& caption) = 0;
     // Modal message with the error icon.
     virtual void reportFailures(const std::string& text, const std::string& caption) = 0;
+    // Modal message with the information icon: the report of a run in which
+    // no row failed. Hosts that show no icons may leave it as it is.
+    virtual void reportNotice(const std::string& text, const std::string& caption)
+    {
+        reportFailures(text, caption);
+    }
 
     virtual void showProgress(const std::string& message, const std::string& fileLine) = 0;
     virtual void hideProgress() = 0;
@@ -66,19 +76,28 @@ public:
     const std::vector<PrintFailure>& failures() const { return failures_; }
     // Printed rows with a note from their job (the text in errorText).
     const std::vector<PrintFailure>& notes() const { return notes_; }
+    // How each row the run was to print ended, in list order.
+    const std::vector<RowOutcome>& outcomes() const { return outcomes_; }
 
-    // The one message shown after a run in which rows failed or printed
-    // with a note.
+    // The one message shown after a run in which rows failed, printed with
+    // a note or were left by a stop.
     static std::string failureMessage(PrintMode mode, const std::vector<PrintFailure>& failures,
-                                      const std::vector<PrintFailure>& notes = {}, int rowsLeftByStop = 0);
+                                      const std::vector<PrintFailure>& notes = {},
+                                      const std::vector<std::string>& rowsLeftByStop = {});
     static constexpr std::string_view failureCaption = "印刷エラー";
+    // The caption when no row failed.
+    static std::string_view noticeCaption(PrintMode mode)
+    {
+        return mode == PrintMode::Preview ? "プレビュー結果" : "印刷結果";
+    }
 
 private:
     enum class RowEnd { Next, Stop };
 
     void runRows(PrintMode mode);
     void startAhead(const PrintEntry& entry, PrintMode mode);
-    RowEnd runJob(const PrintEntry& entry, PrintMode mode);
+    RowEnd runJob(int row, const PrintEntry& entry, PrintMode mode);
+    void stopBefore(int row);
     void reportFailures(PrintMode mode);
 
     PrintRunHost& host_;
@@ -86,8 +105,9 @@ private:
     int printTarget_;
     std::vector<PrintFailure> failures_;
     std::vector<PrintFailure> notes_;
-    // Rows a stop kept from running.
-    int rowsLeftByStop_ = 0;
+    std::vector<RowOutcome> outcomes_;
+    // The rows a stop kept from running (UTF-8 file names).
+    std::vector<std::string> rowsLeftByStop_;
 };
 
 } // namespace pravik

@@ -1,6 +1,7 @@
 #include "OfficeJobs.h"
 
 #include "PageRanges.h"
+#include "PrintReadiness.h"
 #include "StartedApplication.h"
 #include "TextCodec.h"
 #include "WordSettings.h"
@@ -68,8 +69,11 @@ void PrintWordFile(const PrintEntry& entry, PrintMode mode, AutomationCall& auto
     std::optional<std::vector<PageSpan>> pages;
     if (!entry.pagesOrSheets.empty())
         pages = parsePageRanges(pageRangesOf(entry.pagesOrSheets));
-    if (mode == PrintMode::Print)
+    if (mode == PrintMode::Print) {
+        // Refused in the field's own words, before the office starts.
+        checkCopies(entry.copies);
         automation.checkPrinter(entry.printer);
+    }
 
     StartedApplication word(automation, OfficeKind::Word, createOfficeApplication(automation, kWordProgId));
     try {

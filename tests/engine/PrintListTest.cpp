@@ -135,8 +135,8 @@ TEST(PrintList, RowsThatCannotPrintAreReportedAndTheRestPrints)
     EXPECT_EQ(run.status, 1);
     ASSERT_EQ(run.results.size(), 8u) << run.progress;
     const std::vector<std::string> reasons = {
-        "が見つかりません", "No Such Sheet", "NoSuchPrinter", "部数 に 'abc'",
-        "部数 に '0'", "ページ範囲 'abc'", "9-10",
+        "が見つかりません", "No Such Sheet", "NoSuchPrinter", "部数 'abc' は使えません",
+        "部数 '0' は使えません", "ページ範囲 'abc'", "9-10",
     };
     for (size_t i = 0; i < reasons.size(); ++i) {
         const std::vector<std::string> parts = fields(run.results[i]);

@@ -152,7 +152,7 @@ TEST(Truth, AnUnreachablePrintSystemIsNamedAsSuch)
     const PravikRun run = printRows("unreachable", {row("pages.doc", "", "1", "Default")});
     ::setenv("CUPS_SERVER", server.c_str(), 1);
     EXPECT_EQ(run.status, 2);
-    EXPECT_TRUE(contains(run.progress, "印刷システム (CUPS) に接続できません")) << run.progress;
+    EXPECT_TRUE(contains(run.progress, "印刷システム (CUPS) が動いていないか、応答しません")) << run.progress;
 }
 
 // The print system stops answering for longer than the deadline while the

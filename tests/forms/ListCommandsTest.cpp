@@ -146,7 +146,7 @@ TEST_F(ListCommandsTest, ContextMenuNeedsASelectionExceptPrintWhenAllRowsPrint)
             if (!item->isSeparator() && item->isEnabled())
                 enabled << item->text();
         pop->hide();
-        EXPECT_EQ(pop->actions().size(), 9) << c.name;
+        EXPECT_EQ(pop->actions().size(), 10) << c.name;
         EXPECT_EQ(enabled, c.enabled) << c.name;
     }
 }

@@ -1,7 +1,9 @@
 #include "ListFile.h"
 #include "MainWindowFixture.h"
+#include "PrintListModel.h"
 
 #include <QGuiApplication>
+#include <QAction>
 #include <QHeaderView>
 #include <QScreen>
 
@@ -188,16 +190,20 @@ TEST_F(MainWindowTest, WindowClosesEvenWhenSettingsCannotBeWritten)
     EXPECT_TRUE(dialogs.errors[0].contains(QStringLiteral("main.ini に書き込めません")));
 }
 
-TEST_F(MainWindowTest, PrintReportsEveryRowThatDidNotPrint)
+TEST_F(MainWindowTest, PrintWarnsOfRowsThatCannotPrintAndTheyThenSayWhyTheyFailed)
 {
     start();
     window->printList().replaceAll({entry("a.doc"), {"b.xls", "", "", "xls", "1", "P", "/docs/b.xls"},
                                     {"c.txt", "", "", "txt", "", "", "/docs/c.txt"}});
+    PrintListModel& model = *window->listModel();
+    EXPECT_TRUE(model.data(model.index(0, 5), Qt::ToolTipRole).toString().contains(QStringLiteral("プリンタ P が見つかりません")));
     window->listView()->selectAll();
     dialogs.answers = {true};
     button("btnPrt")->click();
 
-    EXPECT_EQ(dialogs.questions, QStringList{QStringLiteral("選択したファイルを印刷します。よろしいですか？")});
+    ASSERT_EQ(dialogs.questions.size(), 1);
+    EXPECT_TRUE(dialogs.questions[0].startsWith(QStringLiteral("選択したファイルを印刷します。よろしいですか？\n\n"
+                                                               "選択した 3 件のうち 3 件は、このままでは印刷できません。")));
     ASSERT_EQ(dialogs.errors.size(), 1);
     const QString report = dialogs.errors[0];
     EXPECT_TRUE(report.startsWith(QStringLiteral("次のファイルを印刷できませんでした。")));
@@ -207,4 +213,14 @@ TEST_F(MainWindowTest, PrintReportsEveryRowThatDidNotPrint)
     EXPECT_TRUE(window->isEnabled());
     EXPECT_FALSE(progress->isVisible());
     EXPECT_EQ(window->listView()->cursor().shape(), Qt::ArrowCursor);
+
+    // The rows say how they ended, and the failed ones are one command away.
+    EXPECT_TRUE(model.data(model.index(0, 0), Qt::ToolTipRole).toString().contains(QStringLiteral("印刷できませんでした: ")));
+    EXPECT_EQ(model.outcome(2)->kind, RowOutcome::Kind::Skipped);
+    window->listView()->clearSelection();
+    window->findChild<QAction*>(QStringLiteral("P8"))->trigger();
+    EXPECT_EQ(window->selectedRows(), (std::vector<size_t>{0, 1}));
+    // Until the list changes.
+    window->printList().setEntry(2, entry("d.doc"));
+    EXPECT_EQ(model.outcome(0), nullptr);
 }

@@ -106,7 +106,7 @@ TEST(PrintListModel, PaintingNeverWaitsForTheDisk)
     EXPECT_FALSE(model.data(model.index(0, 0), Qt::DecorationRole).isValid());
     // The whole row says that its file has gone.
     EXPECT_EQ(model.data(model.index(0, 3), Qt::ForegroundRole).value<QColor>(), QColor(Qt::gray));
-    EXPECT_TRUE(model.data(model.index(0, 0), Qt::ToolTipRole).toString().startsWith(QStringLiteral("ファイルが見つかりません")));
+    EXPECT_TRUE(model.data(model.index(0, 0), Qt::ToolTipRole).toString().contains(QStringLiteral("ファイルが見つかりません")));
 }
 
 TEST(PrintListModel, SelectionFollowsRowsThroughRemovesMovesAndSorts)
@@ -132,4 +132,42 @@ TEST(PrintListModel, SelectionFollowsRowsThroughRemovesMovesAndSorts)
 
     list.removeRows({1});
     EXPECT_FALSE(d.isValid());
+}
+
+TEST(PrintListModel, ARowIsMarkedForThePrinterItLacksOnlyOnceThePrintersAreKnown)
+{
+    pravik::test::TempDir dir;
+    pravik::test::writeBytes(dir.file("here.xls"), "x");
+    PrintList list;
+    PrintListModel model(list);
+    QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::Fatal);
+    list.replaceAll({{"here.xls", "", "", "xls", "1", "P", dir.file("here.xls")}});
+    const auto tip = [&] { return model.data(model.index(0, 5), Qt::ToolTipRole).toString(); };
+    EXPECT_EQ(tip(), QStringLiteral("P")) << "printers not known yet";
+
+    model.setInstalledPrinters({"Q"});
+    EXPECT_EQ(tip(), QStringLiteral("P\nこのままでは印刷できません:\nプリンタ P が見つかりません"));
+    model.setInstalledPrinters({"p"});
+    EXPECT_EQ(tip(), QStringLiteral("P")) << "letter case aside";
+}
+
+TEST(PrintListModel, OutcomesOfARunMoveWithTheirRowsAndGoWhenTheListChanges)
+{
+    PrintList list;
+    PrintListModel model(list);
+    QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::Fatal);
+    list.replaceAll({entry("a.xls"), entry("b.xls"), entry("c.xls")});
+    model.showOutcomes({{0, RowOutcome::Kind::Printed, ""}, {2, RowOutcome::Kind::Failed, "gone"}});
+
+    list.reorder({2, 0, 1}); // c, a, b
+    ASSERT_NE(model.outcome(0), nullptr);
+    EXPECT_EQ(model.outcome(0)->kind, RowOutcome::Kind::Failed);
+    EXPECT_EQ(model.outcome(1)->kind, RowOutcome::Kind::Printed);
+    EXPECT_EQ(model.outcome(2), nullptr) << "b was not in the run";
+    EXPECT_EQ(model.rowsToReprint(), std::vector<size_t>{0});
+    EXPECT_TRUE(model.data(model.index(0, 1), Qt::ToolTipRole).toString().contains(QStringLiteral("印刷できませんでした: gone")));
+
+    list.appendAll({entry("d.xls")});
+    EXPECT_EQ(model.outcome(0), nullptr);
+    EXPECT_TRUE(model.rowsToReprint().empty());
 }

@@ -1,5 +1,6 @@
 #include "GatedBackend.h"
 #include "MainWindowFixture.h"
+#include "PrintListModel.h"
 #include "UEdit.h"
 
 #include <QCoreApplication>
@@ -102,7 +103,12 @@ TEST_F(PrintThreadTest, WhileAJobRunsTheWindowsLiveAndAbortStopsBeforeTheNextRow
     EXPECT_EQ(backend->threads().count(std::this_thread::get_id()), 0u);
     EXPECT_TRUE(window->isEnabled());
     EXPECT_FALSE(progress->isVisible());
-    EXPECT_EQ(dialogs.errors, QStringList{QStringLiteral("中止したため、残りの 2 件は印刷していません。")});
+    EXPECT_TRUE(dialogs.errors.isEmpty()) << "a stop is no error";
+    EXPECT_EQ(dialogs.reports, QStringList{QStringLiteral("中止したため、残りの 2 件は印刷していません。\nb.doc\nc.doc")});
+    const PrintListModel& model = *window->listModel();
+    EXPECT_EQ(model.outcome(0)->kind, RowOutcome::Kind::Printed);
+    EXPECT_EQ(model.outcome(2)->kind, RowOutcome::Kind::NotReached);
+    EXPECT_EQ(model.rowsToReprint(), (std::vector<size_t>{1, 2}));
 }
 
 // A server of which several may run side by side.

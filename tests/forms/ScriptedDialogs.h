@@ -59,6 +59,8 @@ public:
     QStringList warnings;
     void showWarning(QWidget*, const QString& text, const QString&) override { warnings << text; }
     void showFailureReport(QWidget*, const QString& text, const QString&) override { errors << text; }
+    QStringList reports; // of runs in which nothing failed
+    void showReport(QWidget*, const QString& text, const QString&) override { reports << text; }
     QStringList messages; // "caption: text"
     void showMessage(QWidget*, const QString& text, const QString& caption) override
     {

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <deque>
+#include <filesystem>
 
 using namespace pravik;
 using pravik::test::readBytes;
@@ -39,6 +40,13 @@ public:
         return pop(saveChoices);
     }
     bool confirmReplace(const std::string&) override { return pop(replaceAnswers); }
+    std::deque<bool> saveAsAnswers;
+    std::vector<std::string> saveAsOffers;
+    bool offerSaveAs(const std::string& problem) override
+    {
+        saveAsOffers.push_back(problem);
+        return pop(saveAsAnswers);
+    }
     void setCaption(const std::string& text) override { caption = text; }
     void setSaveEnabled(bool enabled) override { saveEnabled = enabled; }
 
@@ -235,6 +243,26 @@ TEST_F(ListFileCommandsTest, FailedSaveKeepsChangedAndTheButton)
     EXPECT_THROW(commands.save(), Error);
     EXPECT_TRUE(list.changed);
     EXPECT_TRUE(ui.saveEnabled);
+}
+
+TEST_F(ListFileCommandsTest, AReadOnlyListIsSavedUnderAnotherNameOnlyIfTheUserWants)
+{
+    changeList();
+    list.listFileName = dir.file("old.lst");
+    writeBytes(list.listFileName, "old");
+    std::filesystem::permissions(list.listFileName, std::filesystem::perms::owner_read);
+    ui.saveAsAnswers = {false, true};
+    ui.saveChoices = {dir.file("new.lst")};
+
+    commands.save();
+    ASSERT_EQ(ui.saveAsOffers.size(), 1u);
+    EXPECT_EQ(ui.saveAsOffers[0], "ファイル " + dir.file("old.lst") + " は読み取り専用のため、上書き保存できません");
+    EXPECT_TRUE(list.changed);
+
+    commands.save();
+    EXPECT_FALSE(list.changed);
+    EXPECT_EQ(list.listFileName, dir.file("new.lst"));
+    EXPECT_EQ(readBytes(dir.file("old.lst")), "old");
 }
 
 TEST_F(ListFileCommandsTest, CloseAsksOnlyForAChangedListWithRows)

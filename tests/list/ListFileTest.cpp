@@ -178,7 +178,7 @@ TEST(ListFile, ReadOnlyListIsNotReplaced)
         list.saveListFile(dir.file("old.lst"));
         FAIL() << "no error";
     } catch (const Error& error) {
-        EXPECT_EQ(std::string(error.what()), "ファイル " + dir.file("old.lst") + " を作成できません");
+        EXPECT_EQ(std::string(error.what()), "ファイル " + dir.file("old.lst") + " は読み取り専用のため、上書き保存できません");
     }
     EXPECT_EQ(readBytes(dir.file("old.lst")), reportRecord);
 }

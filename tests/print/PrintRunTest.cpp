@@ -20,6 +20,7 @@
 #include <map>
 #include <set>
 #include <stdexcept>
+#include <tuple>
 
 using namespace pravik;
 
@@ -50,6 +51,8 @@ public:
 
     std::vector<std::pair<std::string, std::string>> confirms;
     std::vector<std::pair<std::string, std::string>> reports;
+    std::vector<std::pair<std::string, std::string>> notices; // reports without a failure
+    std::set<int> unprintable;
     std::vector<std::vector<bool>> selectionAtConfirm;
     std::vector<std::pair<std::string, std::string>> progress;
     std::vector<int> entriesRead;
@@ -97,10 +100,15 @@ public:
         selectionAtConfirm.push_back(selected);
         return answer;
     }
+    std::string printProblem(int r) const override { return unprintable.contains(r) ? "no" : ""; }
     void reportFailures(const std::string& text, const std::string& caption) override
     {
         reports.emplace_back(text, caption);
         enabledAtReport = windowEnabled && !busy && !progressShown;
+    }
+    void reportNotice(const std::string& text, const std::string& caption) override
+    {
+        notices.emplace_back(text, caption);
     }
     void showProgress(const std::string& message, const std::string& fileLine) override
     {
@@ -156,6 +164,8 @@ public:
     // Thrown for the file of that name.
     std::map<std::string, std::function<void()>> failures;
     std::set<std::string> skipped;
+    // What the job of the file of that name learns although it printed.
+    std::map<std::string, std::string> notes;
     bool windowDisabledDuringJobs = true;
 
     JobOutcome printExcel(const PrintEntry& entry, PrintMode mode) override
@@ -166,6 +176,12 @@ public:
     void printWord(const PrintEntry& entry, PrintMode mode) override
     {
         record("word", entry, mode);
+    }
+
+    std::vector<std::string> takeNotes() override
+    {
+        const auto note = notes.find(calls.back().fileName);
+        return note == notes.end() ? std::vector<std::string>{} : std::vector<std::string>{note->second};
     }
 
     std::vector<std::string> files() const
@@ -351,8 +367,86 @@ TEST_F(PrintRunTest, AbortDuringSecondRowStopsBeforeItsJob)
     EXPECT_EQ(host.progress.size(), 2u);
     EXPECT_TRUE(host.restored());
     ASSERT_EQ(host.reports.size(), 1u) << "rows that failed before the abort are still reported";
-    EXPECT_EQ(host.reports[0].first,
-              "次のファイルを印刷できませんでした。\na.doc: missing\n\n中止したため、残りの 2 件は印刷していません。");
+    EXPECT_EQ(host.reports[0].first, "次のファイルを印刷できませんでした。\na.doc: missing\n\n"
+                                     "中止したため、残りの 2 件は印刷していません。\nb.doc\nc.doc");
+}
+
+TEST_F(PrintRunTest, EveryRowSaysHowItEndedAndOnlyAFailureMakesTheReportAnError)
+{
+    host.setRows({row("a.doc", "doc"), row("b.doc", "doc"), row("c.doc", "doc"), row("d.xls", "xls"),
+                  row("e.txt", "txt"), row("f.doc", "doc")},
+                 {true, true, true, true, true, true});
+    jobs.failures["b.doc"] = [] { throw Error("gone"); };
+    jobs.notes["c.doc"] = "queue stopped";
+    jobs.skipped.insert("d.xls");
+    host.onEvents = [&](int r, int) {
+        if (r == 5)
+            host.pressAbort();
+    };
+    PrintRun run(host, jobs, SelectedRows);
+    run.printFiles(PrintMode::Print);
+
+    using Kind = RowOutcome::Kind;
+    std::vector<std::tuple<int, Kind, std::string>> ended;
+    for (const RowOutcome& outcome : run.outcomes())
+        ended.emplace_back(outcome.row, outcome.kind, outcome.text);
+    EXPECT_EQ(ended, (std::vector<std::tuple<int, Kind, std::string>>{
+                         {0, Kind::Printed, ""},
+                         {1, Kind::Failed, "gone"},
+                         {2, Kind::PrintedWithNote, "queue stopped"},
+                         {3, Kind::Skipped, "シートが選ばれていないため印刷しません"},
+                         {4, Kind::Skipped, "Word・Excel のファイルではないため印刷しません"},
+                         {5, Kind::NotReached, ""}}));
+    std::vector<int> reprint;
+    for (const RowOutcome& outcome : run.outcomes())
+        if (wantsReprint(outcome.kind))
+            reprint.push_back(outcome.row);
+    EXPECT_EQ(reprint, (std::vector<int>{1, 5}));
+    ASSERT_EQ(host.reports.size(), 1u);
+    EXPECT_EQ(host.reports[0].second, "印刷エラー");
+    EXPECT_TRUE(host.notices.empty());
+
+    // A note and a stop alone are told without the error icon.
+    jobs.failures.clear();
+    host.reports.clear();
+    run.printFiles(PrintMode::Print);
+    EXPECT_TRUE(host.reports.empty());
+    ASSERT_EQ(host.notices.size(), 1u);
+    EXPECT_EQ(host.notices[0].second, "印刷結果");
+    EXPECT_EQ(host.notices[0].first, "次のファイルは印刷しましたが、お知らせがあります。\nc.doc: queue stopped\n\n"
+                                     "中止したため、残りの 1 件は印刷していません。\nf.doc");
+}
+
+TEST_F(PrintRunTest, ThePrintQuestionCountsTheChosenRowsThatCannotPrint)
+{
+    host.setRows({row("a.doc", "doc"), row("b.doc", "doc"), row("c.doc", "doc"), row("d.doc", "doc")},
+                 {true, false, true, true});
+    host.unprintable = {1, 2}; // b is not chosen
+    host.answer = false;
+    run();
+    run(PrintMode::Preview);
+    ASSERT_EQ(host.confirms.size(), 2u);
+    EXPECT_EQ(host.confirms[0].first, "選択したファイルを印刷します。よろしいですか？\n\n"
+                                      "選択した 3 件のうち 1 件は、このままでは印刷できません。\n"
+                                      "（一覧で印の付いた行です。行にマウスを合わせると理由が表示されます）");
+    EXPECT_EQ(host.confirms[1].first, "選択したファイルを印刷プレビューします。よろしいですか？")
+        << "a preview uses neither printer nor copies";
+}
+
+TEST_F(PrintRunTest, APreviewOfSomeWordPagesSaysThatItShowsTheWholeDocument)
+{
+    PrintEntry pages = row("a.doc", "doc");
+    pages.pagesOrSheets = "\"1-3\"";
+    PrintEntry sheets = row("b.xls", "xls");
+    sheets.pagesOrSheets = "\"1-3\"";
+    host.setRows({pages, sheets}, {true, true});
+    run(PrintMode::Preview);
+    run(PrintMode::Print);
+    ASSERT_EQ(host.progress.size(), 4u);
+    EXPECT_EQ(host.progress[0].first, "ただいま印刷プレビュー中です。閉じると次に進みます。（1 / 2）\n"
+                                      "プレビューには文書全体が表示されます（印刷されるのは 1-3 ページです）。");
+    EXPECT_EQ(host.progress[1].first, "ただいま印刷プレビュー中です。閉じると次に進みます。（2 / 2）");
+    EXPECT_EQ(host.progress[2].first, "ただいまファイルを印刷中です。しばらくお待ち下さい。（1 / 2）");
 }
 
 TEST_F(PrintRunTest, AbortClickedWhileAJobRunsStopsBeforeTheNextRow)
@@ -609,8 +703,8 @@ TEST_F(PrintLanesTest, AbortStopsBeforeTheNextHandOverAndDiscardsRowsRenderedAhe
     EXPECT_EQ(log.files("render ").size(), log.files("rendered ").size()) << "a row left half done";
     EXPECT_EQ(log.at("render g.doc"), log.at("never")) << "a row started after the stop";
     EXPECT_EQ(log.at("render h.doc"), log.at("never"));
-    ASSERT_EQ(host.reports.size(), 1u);
-    EXPECT_TRUE(host.reports[0].first.starts_with("中止したため、残りの ")) << "discarded rows are not failures";
+    ASSERT_EQ(host.notices.size(), 1u) << "discarded rows are not failures";
+    EXPECT_TRUE(host.notices[0].first.starts_with("中止したため、残りの "));
     EXPECT_TRUE(host.restored());
 }
 

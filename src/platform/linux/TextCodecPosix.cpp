@@ -198,7 +198,7 @@ std::string displayUtf8(std::string_view text)
 ConversionError unencodable(std::string_view utf8, size_t at)
 {
     const std::string_view character = utf8.substr(at, utf8Length(utf8.substr(at)));
-    return ConversionError("「" + displayUtf8(utf8) + "」には Shift-JIS で表せない文字「"
+    return ConversionError("「" + displayUtf8(utf8) + "」には、リストファイルに書けない文字「"
                            + displayUtf8(character) + "」が含まれています");
 }
 
@@ -290,7 +290,7 @@ std::string fromOsPath(const std::filesystem::path& path)
         return encode(path.native(), true);
     } catch (const ConversionError&) {
         throw ConversionError("ファイル名 " + displayUtf8(path.native())
-                              + " には Shift-JIS で表せない文字が含まれているため扱えません");
+                              + " には、リストファイルに書けない文字が含まれているため扱えません");
     }
 }
 

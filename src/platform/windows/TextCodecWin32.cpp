@@ -196,7 +196,7 @@ std::optional<std::string> encodeExactly(std::wstring_view wide)
 
 ConversionError unencodable(std::string_view utf8, std::string_view character)
 {
-    return ConversionError("「" + displayUtf8(utf8) + "」には Shift-JIS で表せない文字「"
+    return ConversionError("「" + displayUtf8(utf8) + "」には、リストファイルに書けない文字「"
                            + displayUtf8(character) + "」が含まれています");
 }
 
@@ -285,7 +285,7 @@ std::string fromOsPath(const std::filesystem::path& path)
         return encode(utf8, true);
     } catch (const ConversionError&) {
         throw ConversionError("ファイル名 " + utf8
-                              + " には Shift-JIS で表せない文字が含まれているため扱えません");
+                              + " には、リストファイルに書けない文字が含まれているため扱えません");
     }
 }
 
@@ -306,7 +306,7 @@ std::string narrow(std::wstring_view text)
     if (auto exact = codec::encodeExactly(text))
         return *exact;
     codec::encode(utf8Of(text), true); // throws, naming the character
-    throw codec::ConversionError("Shift-JIS で表せない文字が含まれています");
+    throw codec::ConversionError("リストファイルに書けない文字が含まれています");
 }
 
 std::string utf8Of(std::wstring_view text)

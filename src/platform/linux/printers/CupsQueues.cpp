@@ -56,7 +56,10 @@ PrinterSnapshot::PrinterSnapshot() : dests_(std::make_shared<const Dests>()) { h
 
 std::string unreachableText(const std::string& reason)
 {
-    return "印刷システム (CUPS) に接続できません: " + reason;
+    // Said as what the user can do about it; the system's words come last,
+    // for whoever is asked to help.
+    return "印刷システム (CUPS) が動いていないか、応答しません。印刷システムを起動してから（分からなければ管理者に相談してください）、"
+           "もう一度印刷してください。（詳細: " + reason + "）";
 }
 
 std::optional<Queue> findQueue(const std::string& name)
