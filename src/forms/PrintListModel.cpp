@@ -8,6 +8,8 @@
 #include "SettingsFile.h"
 
 #include <QColor>
+#include <QGuiApplication>
+#include <QPalette>
 #include <QStringList>
 
 #include <unordered_set>
@@ -82,9 +84,11 @@ QVariant PrintListModel::data(const QModelIndex& index, int role) const
             return unprintableIcon();
         return FileIcons::icon(documentKindOfPath(entry.filePath));
     case Qt::ForegroundRole:
-        // A row whose file has gone is greyed, not merely iconless.
+        // A row whose file has gone is greyed, not merely iconless: in the
+        // grey of a disabled list, so that it stays grey when the whole
+        // list is greyed during a run.
         if (!existence_->exists(entry.filePath))
-            return QColor(Qt::gray);
+            return QGuiApplication::palette().color(QPalette::Disabled, QPalette::Text);
         return {};
     case Qt::TextAlignmentRole:
         if (index.column() == extensionColumn || index.column() == copiesColumn)

@@ -6,6 +6,8 @@
 
 #include <QAbstractItemModelTester>
 #include <QColor>
+#include <QGuiApplication>
+#include <QPalette>
 #include <QItemSelectionModel>
 #include <QSignalSpy>
 #include <gtest/gtest.h>
@@ -105,7 +107,7 @@ TEST(PrintListModel, PaintingNeverWaitsForTheDisk)
               (QList<int>{Qt::DecorationRole, Qt::ForegroundRole, Qt::ToolTipRole}));
     EXPECT_FALSE(model.data(model.index(0, 0), Qt::DecorationRole).isValid());
     // The whole row says that its file has gone.
-    EXPECT_EQ(model.data(model.index(0, 3), Qt::ForegroundRole).value<QColor>(), QColor(Qt::gray));
+    EXPECT_EQ(model.data(model.index(0, 3), Qt::ForegroundRole).value<QColor>(), QGuiApplication::palette().color(QPalette::Disabled, QPalette::Text));
     EXPECT_TRUE(model.data(model.index(0, 0), Qt::ToolTipRole).toString().contains(QStringLiteral("ファイルが見つかりません")));
 }
 
