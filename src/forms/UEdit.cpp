@@ -247,15 +247,12 @@ void TFmEdit::buildLayout()
 
 void TFmEdit::FormCreate()
 {
-    cmbPrt->clear();
     try {
-        for (const std::string& name : main_.services().printerNames())
-            cmbPrt->addItem(toQString(name), QByteArray::fromStdString(name));
+        installedPrinters_ = main_.services().printerNames();
         printersListed_ = true;
     } catch (const std::exception& error) {
         // The program starts without printers rather than not at all. The
         // error is shown once the main window is up, not before it.
-        cmbPrt->clear();
         QTimer::singleShot(0, &main_, [&main = main_, message = QString::fromUtf8(error.what())] {
             main.dialogs().showError(&main, message);
         });
@@ -333,13 +330,36 @@ void TFmEdit::FormShow()
     QTableView* view = main_.listView();
     view->selectionModel()->select(current_, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
 
-    const std::string& printer = main_.printList().at(static_cast<size_t>(row)).printer;
-    cmbPrt->setCurrentIndex(cmbPrt->findData(QByteArray::fromStdString(printer)));
+    showPrinters(main_.printList().at(static_cast<size_t>(row)).printer);
 
     if (kind == DocumentKind::Excel) {
         showStoredSheets(main_.printList().at(static_cast<size_t>(row)).pagesOrSheets);
         setSheetButtonToLoad(true);
     }
+}
+
+void TFmEdit::showPrinters(const std::string& rowPrinter)
+{
+    // Asked anew: a printer added since the program started is offered too.
+    try {
+        installedPrinters_ = main_.services().printerNames();
+        printersListed_ = true;
+    } catch (const std::exception&) {
+        // The printers listed last stay; the failure was told at the start.
+    }
+    cmbPrt->clear();
+    for (const std::string& name : installedPrinters_)
+        cmbPrt->addItem(toQString(name), QByteArray::fromStdString(name));
+    int index = cmbPrt->findData(QByteArray::fromStdString(rowPrinter));
+    if (index < 0 && !rowPrinter.empty()) {
+        // Shown for what it is, and kept at the next write-back unless
+        // another is chosen, rather than silently emptied.
+        const QString shown = toQString(rowPrinter);
+        cmbPrt->addItem(printersListed_ ? shown + QStringLiteral("（見つかりません）") : shown,
+                        QByteArray::fromStdString(rowPrinter));
+        index = cmbPrt->count() - 1;
+    }
+    cmbPrt->setCurrentIndex(index);
 }
 
 void TFmEdit::showStoredSheets(const std::string& stored)

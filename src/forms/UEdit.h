@@ -59,6 +59,7 @@ private:
     void btnCloseClick();
     void setSheetButtonToLoad(bool load);
     void showStoredSheets(const std::string& stored);
+    void showPrinters(const std::string& rowPrinter);
     void clearSheets();
     void closeIfRowIsGone();
     DocumentKind pathKind() const;
@@ -80,8 +81,9 @@ private:
     ShownText memoText_;
     ShownText pathText_;
     ShownText pageText_;
-    // False when the system's printers could not be listed at start-up.
+    // False while the system's printers could never be listed.
     bool printersListed_ = false;
+    std::vector<std::string> installedPrinters_; // CP932, as last listed
 
     QPushButton* btnBefore = nullptr;
     QPushButton* btnAfter = nullptr;

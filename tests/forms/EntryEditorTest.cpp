@@ -206,19 +206,19 @@ TEST_F(EntryEditorTest, CopiesAreNormalisedByTheCopiesField)
     EXPECT_EQ(stored(1).copies, "5");
 }
 
-TEST_F(EntryEditorTest, PrinterThatIsNotInstalledIsSavedEmpty)
+TEST_F(EntryEditorTest, APrinterThatIsNotInstalledIsShownAsMissingAndKept)
 {
     open({row("/d/a.doc", "", "1", "Gone Printer")});
-    EXPECT_EQ(child<QComboBox>("cmbPrt")->currentIndex(), -1);
+    EXPECT_EQ(child<QComboBox>("cmbPrt")->currentText(), QStringLiteral("Gone Printer（見つかりません）"));
     pushButton("btnClose")->click();
-    EXPECT_EQ(stored(0).printer, "");
+    EXPECT_EQ(stored(0).printer, "Gone Printer") << "opening the editor must not empty the row's printer";
 }
 
 TEST_F(EntryEditorTest, PrintersThatCannotBeListedLeaveAnEmptyListAnErrorAndTheRowsPrinter)
 {
     printerNames = []() -> std::vector<std::string> { throw Error("CUPS に接続できません"); };
     open({row("/d/a.doc")});
-    EXPECT_EQ(child<QComboBox>("cmbPrt")->count(), 0);
+    EXPECT_EQ(child<QComboBox>("cmbPrt")->currentText(), QStringLiteral("Office Printer"));
     EXPECT_TRUE(dialogs.errors.isEmpty()); // not before the main window is up
     QCoreApplication::processEvents();
     EXPECT_EQ(dialogs.errors, QStringList{QStringLiteral("CUPS に接続できません")});
