@@ -99,6 +99,20 @@ bool HeldProcess::running() const
     return ::WaitForSingleObject(handle_, 0) == WAIT_TIMEOUT;
 }
 
+bool HeldProcess::endsWithin(DWORD ms) const
+{
+    return ::WaitForSingleObject(handle_, ms) == WAIT_OBJECT_0;
+}
+
+std::optional<HeldProcess> HeldProcess::duplicate() const
+{
+    HANDLE copy = nullptr;
+    if (!::DuplicateHandle(::GetCurrentProcess(), handle_, ::GetCurrentProcess(), &copy, 0, FALSE,
+                           DUPLICATE_SAME_ACCESS))
+        return std::nullopt;
+    return HeldProcess(copy);
+}
+
 void HeldProcess::end()
 {
     if (!running())

@@ -25,6 +25,10 @@ public:
 
     DWORD id() const;
     bool running() const;
+    // True once the process has ended, waiting for that up to `ms`.
+    bool endsWithin(DWORD ms) const;
+    // Another hold on the same process; nullopt when the system refuses one.
+    std::optional<HeldProcess> duplicate() const;
     // Ends the process (the system finishes that by itself, soon after).
     void end();
 
