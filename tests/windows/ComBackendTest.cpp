@@ -2,7 +2,10 @@
 #include "AutomationWorker.h"
 #include "ComApartment.h"
 #include "ComBackend.h"
+#include "JobNotes.h"
 #include "RecordingDispatch.h"
+#include "ServerFailures.h"
+#include "SystemPrinters.h"
 #include "TextCodec.h"
 
 #include <gtest/gtest.h>
@@ -276,6 +279,62 @@ TEST_F(ComBackendTest, AnUnregisteredProgIdIsNamedWithTheReason)
     ASSERT_TRUE(e);
     EXPECT_EQ(e->code(), olecode::ClassString);
     EXPECT_NE(std::string(e->what()).find("'Pravik.NotRegistered' はありません ("), std::string::npos) << e->what();
+}
+
+TEST_F(ComBackendTest, OnlyAPrintOutThatReturnsReportsTheJobAccepted)
+{
+    const Variant app = automation.createObject("Pravik.Recorder");
+    recording->answerCode(L"Broken", static_cast<HRESULT>(0x80004005u));
+    jobnotes::take();
+    automation.callProcedure(app, "Close");
+    EXPECT_FALSE(jobnotes::take().accepted);
+    automation.execute(app, AutoCmd(CallKind::Procedure, "PrintOut").named("Background", Variant::fromBool(false)));
+    EXPECT_TRUE(jobnotes::take().accepted);
+    recording->answerCode(L"PrintOut", static_cast<HRESULT>(0x80004005u));
+    EXPECT_THROW(automation.callProcedure(app, "PrintOut"), EOleSysError);
+    EXPECT_FALSE(jobnotes::take().accepted);
+}
+
+TEST_F(ComBackendTest, AServerThatIsGoneIsNamedAsEndedWithItsCode)
+{
+    const Variant app = automation.createObject("Pravik.Recorder");
+    for (const auto code : {0x800706BAu, 0x80010108u, 0x80010105u}) {
+        recording->answerCode(L"PrintOut", static_cast<HRESULT>(code));
+        const auto e = thrown<EOleSysError>([&] { automation.callProcedure(app, "PrintOut"); });
+        ASSERT_TRUE(e);
+        EXPECT_EQ(e->code(), olecode::make(code));
+        EXPECT_STREQ(e->what(), "オートメーション サーバー が予期せず終了しました");
+    }
+    EXPECT_EQ(win::serverGoneText(win::serverNameOf("word.application")), "Word が予期せず終了しました");
+    EXPECT_EQ(win::notInstalledText(win::serverNameOf("Excel.Application")),
+              "Excel がインストールされていないため印刷できません");
+    EXPECT_EQ(win::serverNameOf("Word.Document"), "");
+}
+
+TEST_F(ComBackendTest, AnUninstalledOfficeIsNamedAsSuch)
+{
+    if (::RegGetValueW(HKEY_CLASSES_ROOT, L"Word.Application\\CLSID", nullptr, RRF_RT_REG_SZ, nullptr, nullptr,
+                       nullptr)
+        == ERROR_SUCCESS)
+        GTEST_SKIP() << "Word is registered here";
+    const auto e = thrown<EOleSysError>([&] { automation.createObject("Word.Application"); });
+    ASSERT_TRUE(e);
+    EXPECT_EQ(e->code(), olecode::ClassString);
+    EXPECT_STREQ(e->what(), "Word がインストールされていないため印刷できません");
+}
+
+TEST_F(ComBackendTest, ARowsPrinterMustBeOneTheSpoolerLists)
+{
+    EXPECT_NO_THROW(automation.checkPrinter(printers::currentPrinterName()));
+    std::string shouting = printers::currentPrinterName();
+    for (char& c : shouting)
+        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    EXPECT_NO_THROW(automation.checkPrinter(shouting));
+    EXPECT_NO_THROW(automation.checkPrinter("")); // the job's to refuse
+    const std::string missing = codec::fromUtf8("経理部の古いプリンタ");
+    const auto e = thrown<Error>([&] { automation.checkPrinter(missing); });
+    ASSERT_TRUE(e);
+    EXPECT_STREQ(e->what(), "プリンタ 経理部の古いプリンタ が見つかりません");
 }
 
 TEST_F(ComBackendTest, TimeInAPreviewCountsAgainstNoDeadline)

@@ -10,6 +10,7 @@
 #include "ServerEnding.h"
 #include "ServerFailures.h"
 #include "ServerLaunch.h"
+#include "ServerRecords.h"
 #include "SpoolProgress.h"
 #include "SystemMessage.h"
 #include "SystemPrinters.h"
@@ -238,6 +239,9 @@ ComBackend::ComBackend()
     }))
     , servers_(std::make_shared<Servers>())
 {
+    // Before this run starts any: a run that died left its servers running.
+    static std::once_flag leftovers;
+    std::call_once(leftovers, endServersOfDeadRuns);
     servers_->bounds->limitMs = static_cast<DWORD>(std::chrono::milliseconds(kDefaultOfficeDeadline).count());
 }
 

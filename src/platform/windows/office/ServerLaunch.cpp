@@ -1,5 +1,7 @@
 #include "ServerLaunch.h"
 
+#include "ServerRecords.h"
+
 #include <objbase.h>
 #include <tlhelp32.h>
 
@@ -15,37 +17,6 @@ bool isFile(const std::wstring& path)
     return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-// The class's LocalServer32 command line, environment variables expanded;
-// a 32-bit Office registers it in the 32-bit view of the registry.
-std::wstring localServerCommand(const CLSID& clsid)
-{
-    wchar_t text[40];
-    ::StringFromGUID2(clsid, text, 40);
-    const std::wstring key = std::wstring(L"CLSID\\") + text + L"\\LocalServer32";
-    for (const REGSAM view : {KEY_WOW64_64KEY, KEY_WOW64_32KEY}) {
-        HKEY handle = nullptr;
-        if (::RegOpenKeyExW(HKEY_CLASSES_ROOT, key.c_str(), 0, KEY_QUERY_VALUE | view, &handle) != ERROR_SUCCESS)
-            continue;
-        // REG_EXPAND_SZ counts as REG_SZ, expanded; its size cannot be
-        // asked first.
-        std::wstring command(1024, L'\0');
-        for (;;) {
-            DWORD size = static_cast<DWORD>(command.size() * sizeof(wchar_t));
-            const LSTATUS status = ::RegGetValueW(handle, nullptr, nullptr, RRF_RT_REG_SZ, nullptr,
-                                                  command.data(), &size);
-            if (status == ERROR_MORE_DATA && size / sizeof(wchar_t) > command.size()) {
-                command.resize(size / sizeof(wchar_t) + 1);
-                continue;
-            }
-            command.resize(status == ERROR_SUCCESS ? wcsnlen(command.c_str(), command.size()) : 0);
-            break;
-        }
-        ::RegCloseKey(handle);
-        if (!command.empty())
-            return command;
-    }
-    return {};
-}
 
 ULONGLONG creationTime(HANDLE process)
 {
@@ -73,20 +44,32 @@ std::wstring fileNameOf(const std::wstring& path)
 
 } // namespace
 
+HeldProcess::HeldProcess(HANDLE handle) : handle_(handle)
+{
+    recordServer(handle_);
+}
+
 HeldProcess::~HeldProcess()
 {
-    if (handle_)
-        ::CloseHandle(handle_);
+    letGo();
 }
 
 HeldProcess& HeldProcess::operator=(HeldProcess&& other) noexcept
 {
     if (this != &other) {
-        if (handle_)
-            ::CloseHandle(handle_);
+        letGo();
         handle_ = std::exchange(other.handle_, nullptr);
     }
     return *this;
+}
+
+void HeldProcess::letGo()
+{
+    if (!handle_)
+        return;
+    forgetServer(handle_);
+    ::CloseHandle(handle_);
+    handle_ = nullptr;
 }
 
 DWORD HeldProcess::id() const
@@ -118,6 +101,36 @@ void HeldProcess::end()
     if (!running())
         return;
     ::TerminateProcess(handle_, 1);
+}
+
+std::wstring localServerCommand(const CLSID& clsid)
+{
+    wchar_t text[40];
+    ::StringFromGUID2(clsid, text, 40);
+    const std::wstring key = std::wstring(L"CLSID\\") + text + L"\\LocalServer32";
+    for (const REGSAM view : {KEY_WOW64_64KEY, KEY_WOW64_32KEY}) {
+        HKEY handle = nullptr;
+        if (::RegOpenKeyExW(HKEY_CLASSES_ROOT, key.c_str(), 0, KEY_QUERY_VALUE | view, &handle) != ERROR_SUCCESS)
+            continue;
+        // REG_EXPAND_SZ counts as REG_SZ, expanded; its size cannot be
+        // asked first.
+        std::wstring command(1024, L'\0');
+        for (;;) {
+            DWORD size = static_cast<DWORD>(command.size() * sizeof(wchar_t));
+            const LSTATUS status = ::RegGetValueW(handle, nullptr, nullptr, RRF_RT_REG_SZ, nullptr,
+                                                  command.data(), &size);
+            if (status == ERROR_MORE_DATA && size / sizeof(wchar_t) > command.size()) {
+                command.resize(size / sizeof(wchar_t) + 1);
+                continue;
+            }
+            command.resize(status == ERROR_SUCCESS ? wcsnlen(command.c_str(), command.size()) : 0);
+            break;
+        }
+        ::RegCloseKey(handle);
+        if (!command.empty())
+            return command;
+    }
+    return {};
 }
 
 std::wstring serverExecutable(const std::wstring& commandLine)
@@ -206,11 +219,12 @@ std::optional<HeldProcess> ServerLaunch::started() const
                                          FALSE, fresh[0].id);
     if (!process)
         return std::nullopt;
-    HeldProcess held(process);
     // The id may have passed to another process since the list was taken.
-    if (creationTime(process) != fresh[0].createdAt)
+    if (creationTime(process) != fresh[0].createdAt) {
+        ::CloseHandle(process);
         return std::nullopt;
-    return held;
+    }
+    return HeldProcess(process);
 }
 
 } // namespace pravik::win
