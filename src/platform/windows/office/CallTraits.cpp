@@ -56,10 +56,15 @@ bool showsServer(const Invocation& call)
         && isTrue(call.args[0]);
 }
 
+bool setsDefaultPrinter(const Invocation& call)
+{
+    return call.kind == CallKind::PropertySet && isName(call.member, "activeprinter") && call.args.size() == 1
+        && call.args[0].kind() == VariantKind::Text;
+}
+
 std::optional<std::string> printerNamed(const Invocation& call)
 {
-    if (call.kind == CallKind::PropertySet && isName(call.member, "activeprinter") && call.args.size() == 1
-        && call.args[0].kind() == VariantKind::Text)
+    if (setsDefaultPrinter(call))
         return call.args[0].text();
     if (call.kind == CallKind::PropertyGet || call.kind == CallKind::PropertySet)
         return std::nullopt;

@@ -24,5 +24,7 @@ bool showsServer(const Invocation& call);
 // ActivePrinter and WordBasic's FilePrintSetup, Excel's PrintOut with its
 // ActivePrinter.
 std::optional<std::string> printerNamed(const Invocation& call);
+// Word's ActivePrinter set, which sets the system's default printer too.
+bool setsDefaultPrinter(const Invocation& call);
 
 } // namespace pravik::win::calls

@@ -6,6 +6,7 @@
 #include "CallTraits.h"
 #include "ComApartment.h"
 #include "ComValues.h"
+#include "DefaultPrinterKeeper.h"
 #include "JobNotes.h"
 #include "ServerEnding.h"
 #include "ServerFailures.h"
@@ -126,6 +127,7 @@ struct ServerInUse {
     bool endAfterRelease = false;
     // Where its prints went (UTF-16), under the servers' mutex.
     std::wstring printer;
+    DefaultPrinterKeeper defaultPrinter;
 
     ~ServerInUse()
     {
@@ -165,6 +167,8 @@ void prepareServer(const Invocation& call, ServerInUse* server, IDispatch* dispa
             // The call itself fails on that text.
         }
     }
+    if (server && calls::setsDefaultPrinter(call))
+        server->defaultPrinter.noteDefault();
     if (calls::printsOut(call) && server && server->process)
         ::AllowSetForegroundWindow(server->process->id());
     else if (calls::printsOut(call) || calls::showsServer(call))
