@@ -406,3 +406,24 @@ TEST_F(WholePath, AFailingServerFailsItsRowAndTheRunGoesOn)
                                      Lines(excel.begin(), excel.end() - 1))));
     EXPECT_TRUE(serversEnded()); // every object released after the failures
 }
+
+TEST_F(WholePath, AServerStuckInItsStartIsEndedAndTheRestOfItsRowsFailAtOnce)
+{
+    registerServer("Word.Application", kTestWordClsid, L"nostart");
+    const auto started = std::chrono::steady_clock::now();
+    EXPECT_EQ(print({row("first.doc", ""), row("second.doc", ""), row("book.xls", "\"Sheet1\"")}, L"--timeout 3"), 1)
+        << results();
+    // Wine's activation gives up on a server that never registers only after
+    // 30 seconds, even once the server has been ended.
+    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(45)) << results();
+    EXPECT_EQ(outcomes(), (Lines{"failed", "failed", "printed"})) << results();
+    EXPECT_TRUE(contains(results(), "Word を一度手動で起動")) << results();
+    EXPECT_TRUE(serversEnded());
+}
+
+TEST_F(WholePath, AServerSlowToStartIsWaitedFor)
+{
+    registerServer("Word.Application", kTestWordClsid, L"slowstart=4");
+    EXPECT_EQ(print({row("memo.doc", "")}, L"--timeout 20"), 0) << results();
+    EXPECT_TRUE(serversEnded());
+}
