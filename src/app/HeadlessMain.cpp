@@ -54,15 +54,15 @@ public:
     {
         return lanes_.printExcel(entry, mode);
     }
-    void printWord(const PrintEntry& entry, PrintMode mode, const std::string& currentPrinter) override
+    void printWord(const PrintEntry& entry, PrintMode mode) override
     {
-        lanes_.printWord(entry, mode, currentPrinter);
+        lanes_.printWord(entry, mode);
     }
     std::vector<std::string> takeNotes() override { return lanes_.takeNotes(); }
     int roomAhead() const override { return lanes_.roomAhead(); }
-    void startAhead(const PrintEntry& entry, PrintMode mode, const std::string& currentPrinter) override
+    void startAhead(const PrintEntry& entry, PrintMode mode) override
     {
-        lanes_.startAhead(entry, mode, currentPrinter);
+        lanes_.startAhead(entry, mode);
     }
     void discardAhead() override { lanes_.discardAhead(); }
 

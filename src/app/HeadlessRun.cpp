@@ -29,18 +29,18 @@ public:
         return record([&] { return jobs_.printExcel(entry, mode); });
     }
 
-    void printWord(const PrintEntry& entry, PrintMode mode, const std::string& currentPrinter) override
+    void printWord(const PrintEntry& entry, PrintMode mode) override
     {
         record([&] {
-            jobs_.printWord(entry, mode, currentPrinter);
+            jobs_.printWord(entry, mode);
             return JobOutcome::Done;
         });
     }
 
     int roomAhead() const override { return jobs_.roomAhead(); }
-    void startAhead(const PrintEntry& entry, PrintMode mode, const std::string& currentPrinter) override
+    void startAhead(const PrintEntry& entry, PrintMode mode) override
     {
-        jobs_.startAhead(entry, mode, currentPrinter);
+        jobs_.startAhead(entry, mode);
     }
     void discardAhead() override { jobs_.discardAhead(); }
 

@@ -12,6 +12,7 @@ namespace pravik {
 namespace olecode {
 constexpr std::int32_t make(std::uint32_t code) { return static_cast<std::int32_t>(code); }
 inline constexpr std::int32_t TypeMismatch = make(0x80020005u);  // DISP_E_TYPEMISMATCH
+inline constexpr std::int32_t MemberNotFound = make(0x80020003u); // DISP_E_MEMBERNOTFOUND
 inline constexpr std::int32_t UnknownName = make(0x80020006u);   // DISP_E_UNKNOWNNAME
 inline constexpr std::int32_t Exception = make(0x80020009u);     // DISP_E_EXCEPTION
 inline constexpr std::int32_t Overflow = make(0x8002000Au);      // DISP_E_OVERFLOW

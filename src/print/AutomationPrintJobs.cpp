@@ -15,16 +15,43 @@ AutomationPrintJobs::AutomationPrintJobs(std::shared_ptr<AutomationBackend> back
     backend->applySettings(settings);
 }
 
-template <typename Job>
-JobOutcome AutomationPrintJobs::noted(Job job)
+void AutomationPrintJobs::refuseIfStuck(const std::string& progId)
 {
+    if (!health_[progId].stuck)
+        return;
+    const std::string name = automation_.serverName(progId);
+    throw Error(name + " が起動しないか応答しないため、この行は印刷しませんでした。" + name
+                + " を一度手動で起動し、表示される画面（初回の設定、ライセンス認証、セーフ モードの確認など）を閉じてから、もう一度印刷してください");
+}
+
+void AutomationPrintJobs::noteEnd(const std::string& progId)
+{
+    // The office engine restarts its own offices; Office's servers are the
+    // ones that stay stuck.
+    if (automation_.serverName(progId).empty())
+        return;
+    ServerHealth& health = health_[progId];
+    if (!currentWorkAbandoned()) {
+        health.deadlinesInARow = 0;
+        return;
+    }
+    ++health.deadlinesInARow;
+    health.stuck = health.stuck || currentWorkAbandonedInStart() || health.deadlinesInARow >= 2;
+}
+
+template <typename Job>
+JobOutcome AutomationPrintJobs::noted(const std::string& progId, Job job)
+{
+    refuseIfStuck(progId);
     jobnotes::take(); // nothing of an earlier job
     notes_.clear();
     try {
         const JobOutcome outcome = job();
+        noteEnd(progId);
         notes_ = jobnotes::take().notes;
         return outcome;
     } catch (const std::exception& error) {
+        noteEnd(progId);
         jobnotes::Taken taken = jobnotes::take();
         if (!taken.accepted)
             throw;
@@ -34,22 +61,21 @@ JobOutcome AutomationPrintJobs::noted(Job job)
         notes_ = std::move(taken.notes);
         // Cut short at its deadline, the job's error is only the echo of that.
         const std::optional<std::chrono::seconds> deadline = currentWorkAbandoned();
-        notes_.push_back(jobnotes::failedAfterAcceptance(deadline ? DeadlineExceeded(*deadline).what()
-                                                                  : error.what()));
+        notes_.push_back(jobnotes::failedAfterAcceptance(
+            deadline ? DeadlineExceeded(*deadline, automation_.serverName(progId)).what() : error.what()));
         return JobOutcome::Done;
     }
 }
 
 JobOutcome AutomationPrintJobs::printExcel(const PrintEntry& entry, PrintMode mode)
 {
-    return noted([&] { return PrintExcelFile(entry, mode, settings_, automation_); });
+    return noted(kExcelProgId, [&] { return PrintExcelFile(entry, mode, settings_, automation_); });
 }
 
-void AutomationPrintJobs::printWord(const PrintEntry& entry, PrintMode mode,
-                                    const std::string& currentPrinter)
+void AutomationPrintJobs::printWord(const PrintEntry& entry, PrintMode mode)
 {
-    noted([&] {
-        PrintWordFile(entry, mode, currentPrinter, automation_);
+    noted(kWordProgId, [&] {
+        PrintWordFile(entry, mode, automation_);
         return JobOutcome::Done;
     });
 }

@@ -143,9 +143,8 @@ DeadlineExceeded::DeadlineExceeded(std::chrono::seconds deadline, const std::str
 
 DeadlineExceeded DeadlineExceeded::notStarted(std::chrono::seconds waited, const std::string& serverName)
 {
-    const std::string name = serverName.empty() ? std::string("オフィス エンジン") : serverName;
-    return DeadlineExceeded(name + " が " + std::to_string(waited.count())
-                            + " 秒たっても起動しなかったため中止しました。" + name
+    return DeadlineExceeded(serverName + " が " + std::to_string(waited.count())
+                            + " 秒たっても起動しなかったため中止しました。" + serverName
                             + " を一度手動で起動し、表示される画面を閉じてから印刷し直してください");
 }
 
@@ -292,11 +291,22 @@ void AutomationWorker::awaitItem(const std::shared_ptr<WorkItem>& item, WorkWait
     // The blocked call returned with an error once its server was gone; what
     // the work then threw says less than the deadline does.
     std::lock_guard lock(item->mutex_);
-    if (item->abandonedInStart_)
+    // The office engine is this program's to start; Office's own start can
+    // be held up by a screen only the user can answer.
+    if (item->abandonedInStart_ && !item->serverName_.empty())
         throw DeadlineExceeded::notStarted(std::min(deadline, kServerStartLimit), item->serverName_);
     if (item->stallCause_)
         throw DeadlineExceeded(*item->stallCause_);
     throw DeadlineExceeded(deadline, item->serverName_);
+}
+
+bool currentWorkAbandonedInStart()
+{
+    WorkItem* const item = currentItem;
+    if (!item)
+        return false;
+    std::lock_guard lock(item->mutex_);
+    return item->abandonedInStart_;
 }
 
 void nameWorkServer(std::string name)

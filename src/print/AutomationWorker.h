@@ -64,6 +64,7 @@ private:
     friend class ServerStart;
     friend std::optional<std::chrono::seconds> currentWorkAbandoned();
     friend void nameWorkServer(std::string name);
+    friend bool currentWorkAbandonedInStart();
 
     // The start limit's end while the work starts its server.
     std::optional<WorkClock::time_point> startLimitEnd() const;
@@ -109,11 +110,15 @@ public:
 class DeadlineExceeded : public Error {
 public:
     explicit DeadlineExceeded(std::chrono::seconds deadline, const std::string& serverName = {});
-    // The server never answered its first call within `waited`.
+    // The named server never answered its first call within `waited`.
     static DeadlineExceeded notStarted(std::chrono::seconds waited, const std::string& serverName);
     // Something else than the server stalled, and `cause` says what.
     explicit DeadlineExceeded(const std::string& cause) : Error(cause) {}
 };
+
+// True when the work running on the calling thread was abandoned while its
+// new server had not yet answered its first call.
+bool currentWorkAbandonedInStart();
 
 // Names the server of the work running on the calling thread, for the text
 // of its deadline.

@@ -10,7 +10,13 @@ Variant createOfficeApplication(AutomationCall& automation, const std::string& p
     // Until the new server has answered once, it may be stuck in its start.
     const ServerStart starting;
     const Variant app = automation.createObject(progId);
-    automation.setProperty(app, "AutomationSecurity", Variant::fromInt(kMacrosForceDisabled));
+    try {
+        automation.setProperty(app, "AutomationSecurity", Variant::fromInt(kMacrosForceDisabled));
+    } catch (...) {
+        // Nothing was opened in it yet; it is not left running unseen.
+        automation.endServerAfterRelease(app);
+        throw;
+    }
     return app;
 }
 

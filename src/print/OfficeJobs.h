@@ -6,6 +6,7 @@
 #include "Settings.h"
 #include "SheetListText.h"
 
+#include <map>
 #include <memory>
 #include <string>
 
@@ -23,27 +24,32 @@ inline constexpr std::int32_t kMacrosForceDisabled = 3;
 // own settings say. Errors are raised to the caller.
 Variant createOfficeApplication(AutomationCall& automation, const std::string& progId);
 
-// Fills checkList (emptied by the caller) with the workbook's sheet names in
-// workbook order, unchecked, then checks the first item equal (byte for byte)
-// to each name of storedText. Starts its own Excel and quits it. Errors are
-// not caught: Excel is not told to close or quit and every object is
-// released. The list gets the names only once all of them were read: a
+// Fills checkList (emptied by the caller) with the names of the workbook's
+// visible sheets in workbook order, unchecked, then checks the first item
+// equal (byte for byte) to each name of storedText. Starts its own Excel and
+// quits it. Errors reach the caller once Excel has been let go of as far as
+// it still answers. The list gets the names only once all of them were read: a
 // list cut short would save as if the unread sheets had been unchecked.
 void LoadSheetNames(CheckList& checkList, const std::string& path,
                     const std::string& storedText, AutomationCall& automation);
 
 // Prints or previews one Excel row in its own Excel instance. Skipped, with
 // no server started, when the row names no sheet and the settings say to
-// print nothing then. Errors are raised to the caller; no later call is made.
+// print nothing then. Errors are raised to the caller once Excel has been
+// let go of as far as it still answers.
 JobOutcome PrintExcelFile(const PrintEntry& entry, PrintMode mode, const Settings& settings,
                           AutomationCall& automation);
 
-// Prints or previews one Word row in its own Word instance, pointing Word at
-// the row's printer and back at currentPrinter afterwards. A preview leaves
-// Word open and visible. Errors are raised to the caller; no later call is
-// made.
-void PrintWordFile(const PrintEntry& entry, PrintMode mode, const std::string& currentPrinter,
-                   AutomationCall& automation);
+// Prints or previews one Word row in its own Word instance, on the row's
+// printer, leaving the user's default printer, options and documents as they
+// were. A preview hands Word to the user, open and visible. Errors are raised
+// to the caller once Word has been let go of as far as it still answers.
+void PrintWordFile(const PrintEntry& entry, PrintMode mode, AutomationCall& automation);
+
+// Opens a workbook read-only without any of the questions Excel asks on
+// opening (links, passwords, read-only recommendation, a file in use), which
+// would wait where nobody sees them. Returns the workbook.
+Variant openWorkbook(AutomationCall& automation, const Variant& workbooks, const std::string& path);
 
 // The two jobs bound to one backend, as the print run uses them. settings is
 // read at every job and must outlive this object.
@@ -52,14 +58,25 @@ public:
     AutomationPrintJobs(std::shared_ptr<AutomationBackend> backend, const Settings& settings);
 
     JobOutcome printExcel(const PrintEntry& entry, PrintMode mode) override;
-    void printWord(const PrintEntry& entry, PrintMode mode,
-                   const std::string& currentPrinter) override;
+    void printWord(const PrintEntry& entry, PrintMode mode) override;
     std::vector<std::string> takeNotes() override;
 
 private:
     template <typename Job>
-    JobOutcome noted(Job job);
+    JobOutcome noted(const std::string& progId, Job job);
 
+    // A server stuck in its start (a first-run screen, activation, a
+    // safe-mode question) blocks every new one of its application: after one
+    // that never answered, or after two rows of it in a row that ran past
+    // their deadline, the application's remaining rows fail at once.
+    struct ServerHealth {
+        int deadlinesInARow = 0;
+        bool stuck = false;
+    };
+    void refuseIfStuck(const std::string& progId);
+    void noteEnd(const std::string& progId);
+
+    std::map<std::string, ServerHealth> health_;
     std::vector<std::string> notes_;
     AutomationCall automation_;
     const Settings& settings_;

@@ -12,53 +12,119 @@ namespace {
 
 constexpr int kMaxPage = 999999;
 
-[[noreturn]] void refuse(std::string_view text)
+[[noreturn]] void refuseText(std::string_view text)
 {
     throw Error("ページ範囲 '" + codec::toDisplay(text) + "' が正しくありません（例： 1-10,15-30）");
 }
 
-// A page number at `at`, after blanks; 0 when there is none.
-int readPage(std::string_view text, size_t& at, std::string_view whole)
+class RangeReader {
+public:
+    explicit RangeReader(std::string_view text) : text_(text) {}
+
+    bool atEnd() { return skipBlanks() == text_.size(); }
+    bool take(char wanted)
+    {
+        skipBlanks();
+        const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
+        if (at_ < text_.size() && lower(text_[at_]) == wanted) {
+            ++at_;
+            return true;
+        }
+        return false;
+    }
+
+    // A page number; 0 when none stands here.
+    int number()
+    {
+        skipBlanks();
+        int value = 0;
+        const char* begin = text_.data() + at_;
+        const auto result = std::from_chars(begin, text_.data() + text_.size(), value);
+        if (result.ptr == begin)
+            return 0;
+        if (result.ec != std::errc() || value < 1 || value > kMaxPage)
+            refuseText(text_);
+        at_ += static_cast<size_t>(result.ptr - begin);
+        return value;
+    }
+
+    int required()
+    {
+        const int value = number();
+        if (value == 0)
+            refuseText(text_);
+        return value;
+    }
+
+    // "3", "p3s2" or "s2"; {0, 0} when nothing stands here.
+    PageMark mark()
+    {
+        PageMark mark;
+        if (take('p')) {
+            mark.page = required();
+            if (!take('s'))
+                refuseText(text_);
+            mark.section = required();
+        } else if (take('s')) {
+            mark.section = required();
+        } else {
+            mark.page = number();
+        }
+        return mark;
+    }
+
+    [[noreturn]] void refuse() const { refuseText(text_); }
+
+private:
+    size_t skipBlanks()
+    {
+        while (at_ < text_.size() && isBlank(text_[at_]))
+            ++at_;
+        return at_;
+    }
+
+    std::string_view text_;
+    size_t at_ = 0;
+};
+
+bool before(const PageMark& last, const PageMark& first)
 {
-    while (at < text.size() && isBlank(text[at]))
-        ++at;
-    int page = 0;
-    const char* begin = text.data() + at;
-    const auto result = std::from_chars(begin, text.data() + text.size(), page);
-    if (result.ptr == begin)
-        return 0;
-    if (result.ec != std::errc() || page < 1 || page > kMaxPage)
-        refuse(whole);
-    at += static_cast<size_t>(result.ptr - begin);
-    while (at < text.size() && isBlank(text[at]))
-        ++at;
-    return page;
+    if (last.section != first.section)
+        return last.section != 0 && first.section != 0 && last.section < first.section;
+    return last.page != 0 && last.page < first.page;
+}
+
+std::string markText(const PageMark& mark)
+{
+    if (mark.section == 0)
+        return std::to_string(mark.page);
+    const std::string section = "s" + std::to_string(mark.section);
+    return mark.page == 0 ? section : "p" + std::to_string(mark.page) + section;
 }
 
 } // namespace
 
 std::vector<PageSpan> parsePageRanges(std::string_view text)
 {
+    RangeReader reader(text);
     std::vector<PageSpan> spans;
-    size_t at = 0;
     for (;;) {
         PageSpan span;
-        span.first = readPage(text, at, text);
-        if (span.first == 0)
-            refuse(text);
+        span.first = reader.mark();
+        if (span.first == PageMark{})
+            reader.refuse();
         span.last = span.first;
-        if (at < text.size() && text[at] == '-') {
-            ++at;
-            span.last = readPage(text, at, text);
-            if (span.last != 0 && span.last < span.first)
-                refuse(text);
+        if (reader.take('-')) {
+            span.last = reader.mark();
+            // "p1s2-" has no end Word understands.
+            if ((span.last == PageMark{} && span.first.section != 0) || before(span.last, span.first))
+                reader.refuse();
         }
         spans.push_back(span);
-        if (at == text.size())
+        if (reader.atEnd())
             return spans;
-        if (text[at] != ',')
-            refuse(text);
-        ++at;
+        if (!reader.take(','))
+            reader.refuse();
     }
 }
 
@@ -68,11 +134,11 @@ std::string officePageRanges(const std::vector<PageSpan>& spans)
     for (const PageSpan& span : spans) {
         if (!text.empty())
             text += ',';
-        text += std::to_string(span.first);
+        text += markText(span.first);
         if (span.last != span.first) {
             text += '-';
-            if (span.last != 0)
-                text += std::to_string(span.last);
+            if (span.last != PageMark{})
+                text += markText(span.last);
         }
     }
     return text;
@@ -81,9 +147,16 @@ std::string officePageRanges(const std::vector<PageSpan>& spans)
 bool anyPageWithin(const std::vector<PageSpan>& spans, int pageCount)
 {
     for (const PageSpan& span : spans)
-        if (span.first <= pageCount)
+        if (span.inSections() || span.first.page <= pageCount)
             return true;
     return false;
+}
+
+void checkPagesWithin(const std::vector<PageSpan>& spans, int pageCount, const std::string& shownDocument)
+{
+    if (!anyPageWithin(spans, pageCount))
+        throw Error("ページ範囲 '" + officePageRanges(spans) + "' のページは文書 " + shownDocument
+                    + " にありません（" + std::to_string(pageCount) + " ページ）");
 }
 
 } // namespace pravik

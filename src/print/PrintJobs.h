@@ -20,8 +20,7 @@ class PrintJobs {
 public:
     virtual ~PrintJobs() = default;
     virtual JobOutcome printExcel(const PrintEntry& entry, PrintMode mode) = 0;
-    virtual void printWord(const PrintEntry& entry, PrintMode mode,
-                           const std::string& currentPrinter) = 0;
+    virtual void printWord(const PrintEntry& entry, PrintMode mode) = 0;
     // What the last job learnt that the user should know although the row
     // printed (a stopped queue, a failure after the print system had
     // accepted the job); taking them clears them.
@@ -33,7 +32,7 @@ public:
     // those already started, so the run's later call for it only waits for
     // its end; its hand-over to the print system still waits for that call.
     virtual int roomAhead() const { return 0; }
-    virtual void startAhead(const PrintEntry&, PrintMode, const std::string& /*currentPrinter*/) {}
+    virtual void startAhead(const PrintEntry&, PrintMode) {}
     // The run stops: the rows started ahead are never handed to the print
     // system. Returns once they have ended.
     virtual void discardAhead() {}

@@ -78,13 +78,12 @@ int PrintLanes::roomAhead() const
     return size_ * kRowsAheadPerLane - static_cast<int>(ahead_.size());
 }
 
-void PrintLanes::startAhead(const PrintEntry& entry, PrintMode mode, const std::string& currentPrinter)
+void PrintLanes::startAhead(const PrintEntry& entry, PrintMode mode)
 {
     auto row = std::make_shared<AheadRow>();
     row->ticket = nextTicket_++;
     row->entry = entry;
     row->mode = mode;
-    row->currentPrinter = currentPrinter;
     ahead_.push_back(row);
 
     int idle = -1;
@@ -136,7 +135,7 @@ void PrintLanes::runAhead(AheadRow& row, PrintJobs& jobs)
         if (documentKindOfExtension(row.entry.extension) == DocumentKind::Excel)
             row.outcome = jobs.printExcel(row.entry, row.mode);
         else
-            jobs.printWord(row.entry, row.mode, row.currentPrinter);
+            jobs.printWord(row.entry, row.mode);
     } catch (...) {
         jobs.takeNotes(); // a failed row's notes must not reach the lane's next row
         // What it rendered before failing still goes at its turn.
@@ -152,8 +151,7 @@ void PrintLanes::awaitRow(const AheadRow& row)
     AutomationWorker::awaitItem(row.item, wait_, deadline_);
 }
 
-JobOutcome PrintLanes::run(const PrintEntry& entry, PrintMode mode, const std::string& currentPrinter,
-                           bool excel)
+JobOutcome PrintLanes::run(const PrintEntry& entry, PrintMode mode, bool excel)
 {
     notes_.clear();
     if (!ahead_.empty() && !(ahead_.front()->entry == entry))
@@ -166,7 +164,7 @@ JobOutcome PrintLanes::run(const PrintEntry& entry, PrintMode mode, const std::s
                 if (excel)
                     outcome = first.jobs->printExcel(entry, mode);
                 else
-                    first.jobs->printWord(entry, mode, currentPrinter);
+                    first.jobs->printWord(entry, mode);
             },
             wait_, deadline_);
         notes_ = first.jobs->takeNotes();
@@ -222,12 +220,12 @@ JobOutcome PrintLanes::collect(AheadRow& row)
 
 JobOutcome PrintLanes::printExcel(const PrintEntry& entry, PrintMode mode)
 {
-    return run(entry, mode, {}, true);
+    return run(entry, mode, true);
 }
 
-void PrintLanes::printWord(const PrintEntry& entry, PrintMode mode, const std::string& currentPrinter)
+void PrintLanes::printWord(const PrintEntry& entry, PrintMode mode)
 {
-    run(entry, mode, currentPrinter, false);
+    run(entry, mode, false);
 }
 
 std::vector<std::string> PrintLanes::takeNotes()

@@ -47,11 +47,11 @@ public:
     PrintLanes& operator=(const PrintLanes&) = delete;
 
     JobOutcome printExcel(const PrintEntry& entry, PrintMode mode) override;
-    void printWord(const PrintEntry& entry, PrintMode mode, const std::string& currentPrinter) override;
+    void printWord(const PrintEntry& entry, PrintMode mode) override;
     std::vector<std::string> takeNotes() override;
 
     int roomAhead() const override;
-    void startAhead(const PrintEntry& entry, PrintMode mode, const std::string& currentPrinter) override;
+    void startAhead(const PrintEntry& entry, PrintMode mode) override;
     void discardAhead() override;
 
     // Lanes made so far, the first included.
@@ -69,7 +69,6 @@ private:
         int ticket = 0;
         PrintEntry entry;
         PrintMode mode = PrintMode::Print;
-        std::string currentPrinter;
         std::shared_ptr<WorkItem> item = AutomationWorker::queuedItem();
         // Written by that lane before the item is done.
         JobOutcome outcome = JobOutcome::Done;
@@ -87,8 +86,7 @@ private:
     // A row that ran ahead: its job's end, then its hand-over.
     JobOutcome collect(AheadRow& row);
     // The row's job: collected when it was started ahead, else run now.
-    JobOutcome run(const PrintEntry& entry, PrintMode mode, const std::string& currentPrinter,
-                   bool excel);
+    JobOutcome run(const PrintEntry& entry, PrintMode mode, bool excel);
 
     std::vector<std::unique_ptr<Lane>> lanes_;
     int size_;

@@ -30,7 +30,7 @@ const ModeTexts& textsFor(PrintMode mode)
     static const ModeTexts preview{
         "選択したファイルを印刷プレビューします。よろしいですか？",
         "プレビュー確認",
-        "ただいま印刷プレビュー中です。しばらくお待ち下さい。",
+        "ただいま印刷プレビュー中です。閉じると次に進みます。",
         "次のファイルを印刷プレビューできませんでした。",
     };
     return mode == PrintMode::Preview ? preview : print;
@@ -99,12 +99,13 @@ void PrintRun::printFiles(PrintMode mode)
     failures_.clear();
     notes_.clear();
     rowsLeftByStop_ = 0;
-    // Taken before anything is shown: without a printer the run does not start.
-    const std::string printer = host_.currentPrinter();
+    // Asked before anything is shown: without a printer the run does not
+    // start (it throws).
+    host_.currentPrinter();
 
     RunEnd end(host_);
     try {
-        runRows(mode, printer);
+        runRows(mode);
     } catch (...) {
         end.finish();
         try {
@@ -118,7 +119,7 @@ void PrintRun::printFiles(PrintMode mode)
     reportFailures(mode);
 }
 
-void PrintRun::runRows(PrintMode mode, const std::string& printer)
+void PrintRun::runRows(PrintMode mode)
 {
     const ModeTexts& texts = textsFor(mode);
 
@@ -157,18 +158,18 @@ void PrintRun::runRows(PrintMode mode, const std::string& printer)
         if (mode == PrintMode::Print && jobs_.roomAhead() > 0) {
             if (handedAhead < row) {
                 handedAhead = row;
-                startAhead(entry, mode, printer);
+                startAhead(entry, mode);
             }
             while (jobs_.roomAhead() > 0) {
                 const int next = host_.nextSelectedBelow(handedAhead);
                 if (next < 0)
                     break;
                 handedAhead = next;
-                startAhead(host_.entry(next), mode, printer);
+                startAhead(host_.entry(next), mode);
             }
         }
 
-        if (runJob(entry, mode, printer) == RowEnd::Stop)
+        if (runJob(entry, mode) == RowEnd::Stop)
             return;
         // A click on Abort while the job ran: showing the dialog again for
         // the next row would clear it before it was seen.
@@ -179,15 +180,14 @@ void PrintRun::runRows(PrintMode mode, const std::string& printer)
     }
 }
 
-void PrintRun::startAhead(const PrintEntry& entry, PrintMode mode, const std::string& printer)
+void PrintRun::startAhead(const PrintEntry& entry, PrintMode mode)
 {
     const DocumentKind kind = documentKindOfExtension(entry.extension);
     if (kind == DocumentKind::Excel || kind == DocumentKind::Word)
-        jobs_.startAhead(entry, mode, printer);
+        jobs_.startAhead(entry, mode);
 }
 
-PrintRun::RowEnd PrintRun::runJob(const PrintEntry& entry, PrintMode mode,
-                                  const std::string& printer)
+PrintRun::RowEnd PrintRun::runJob(const PrintEntry& entry, PrintMode mode)
 {
     const DocumentKind kind = documentKindOfExtension(entry.extension);
     const bool excel = kind == DocumentKind::Excel;
@@ -200,7 +200,7 @@ PrintRun::RowEnd PrintRun::runJob(const PrintEntry& entry, PrintMode mode,
             if (jobs_.printExcel(entry, mode) == JobOutcome::Skipped)
                 return RowEnd::Next;
         } else {
-            jobs_.printWord(entry, mode, printer);
+            jobs_.printWord(entry, mode);
         }
     } catch (const std::exception& e) {
         failures_.push_back({codec::toDisplay(entry.fileName), e.what()});

@@ -76,9 +76,9 @@ public:
 private:
     enum class RowEnd { Next, Stop };
 
-    void runRows(PrintMode mode, const std::string& printer);
-    void startAhead(const PrintEntry& entry, PrintMode mode, const std::string& printer);
-    RowEnd runJob(const PrintEntry& entry, PrintMode mode, const std::string& printer);
+    void runRows(PrintMode mode);
+    void startAhead(const PrintEntry& entry, PrintMode mode);
+    RowEnd runJob(const PrintEntry& entry, PrintMode mode);
     void reportFailures(PrintMode mode);
 
     PrintRunHost& host_;

@@ -1,10 +1,14 @@
 #include "OfficeJobs.h"
 
+#include "StartedApplication.h"
+
 #include <vector>
 
 namespace pravik {
 
 namespace {
+
+constexpr std::int32_t kSheetVisible = -1; // xlSheetVisible
 
 void fillAndCheck(CheckList& checkList, const std::vector<std::string>& names, const std::string& storedText)
 {
@@ -20,33 +24,37 @@ void fillAndCheck(CheckList& checkList, const std::vector<std::string>& names, c
     }
 }
 
+AutoCmd get(const std::string& property) { return AutoCmd(CallKind::PropertyGet, property); }
+
 } // namespace
 
 void LoadSheetNames(CheckList& checkList, const std::string& path,
                     const std::string& storedText, AutomationCall& automation)
 {
-    std::vector<std::string> names;
-    {
-        const Variant app = createOfficeApplication(automation, kExcelProgId);
-        automation.setProperty(app, "DisplayAlerts", Variant::fromBool(false));
-        const Variant workbooks = automation.execute(app, AutoCmd(CallKind::PropertyGet, "Workbooks"));
-        const Variant workbook = automation.execute(
-            workbooks, AutoCmd(CallKind::Function, "Open").arg(Variant::fromText(path)));
-        const Variant sheets = automation.execute(workbook, AutoCmd(CallKind::PropertyGet, "Sheets"));
-        const std::int32_t count =
-            automation.execute(sheets, AutoCmd(CallKind::PropertyGet, "Count")).asInteger();
+    StartedApplication excel(automation, OfficeKind::Excel, createOfficeApplication(automation, kExcelProgId));
+    try {
+        automation.setProperty(excel.app(), "DisplayAlerts", Variant::fromBool(false));
+        const Variant workbooks = automation.execute(excel.app(), get("Workbooks"));
+        excel.setCollection(workbooks);
+        const Variant workbook = openWorkbook(automation, workbooks, path);
+        excel.setOpened(workbook);
+        const Variant sheets = automation.execute(workbook, get("Sheets"));
+        const std::int32_t count = automation.execute(sheets, get("Count")).asInteger();
+        std::vector<std::string> names;
         for (std::int32_t i = 1; i <= count; ++i) {
-            const Variant sheet = automation.execute(
-                sheets, AutoCmd(CallKind::PropertyGet, "item").arg(Variant::fromInt(i)));
-            names.push_back(automation.execute(sheet, AutoCmd(CallKind::PropertyGet, "Name")).asText());
+            const Variant sheet = automation.execute(sheets, get("item").arg(Variant::fromInt(i)));
+            // A hidden sheet cannot be printed: offering it would only fail the row.
+            if (automation.execute(sheet, get("Visible")).asInteger() == kSheetVisible)
+                names.push_back(automation.execute(sheet, get("Name")).asText());
         }
         // The list is complete and checked before Excel is let go, so a
         // failing Close cannot leave the stored sheets unchecked either.
         fillAndCheck(checkList, names, storedText);
-        automation.execute(workbooks, AutoCmd(CallKind::Function, "Close"));
-        automation.execute(app, AutoCmd(CallKind::Function, "Quit"));
-    } // the objects are released here, or by unwinding on failure
-
+        excel.finish();
+    } catch (...) {
+        excel.finishAfterFailure();
+        throw;
+    }
 }
 
 } // namespace pravik

@@ -1,59 +1,114 @@
 #include "OfficeJobs.h"
 
+#include "PageRanges.h"
+#include "StartedApplication.h"
+#include "TextCodec.h"
+#include "WordSettings.h"
+
+#include <algorithm>
+#include <optional>
+
 namespace pravik {
 
 namespace {
 
-AutoCmd setTo(const std::string& property, Variant value)
+constexpr std::int32_t kStatisticPages = 2;    // wdStatisticPages
+constexpr std::int32_t kPrintRangeOfPages = 4; // the pages listed in "Pages"
+constexpr std::int32_t kDocumentContent = 0;
+constexpr std::int32_t kAllPagesOfRange = 0;   // odd and even pages
+
+// Read-only, never into the recent files, and without any of the questions
+// Word asks on opening (conversion, encoding, passwords, a file in use),
+// which would wait where nobody sees them.
+Variant openDocument(AutomationCall& automation, const Variant& documents, const std::string& path)
 {
-    return std::move(AutoCmd(CallKind::PropertySet, property).arg(std::move(value)));
+    return automation.execute(documents, AutoCmd(CallKind::Function, "Open")
+                                             .arg(Variant::fromText(path))
+                                             .named("ConfirmConversions", Variant::fromBool(false))
+                                             .named("ReadOnly", Variant::fromBool(true))
+                                             .named("AddToRecentFiles", Variant::fromBool(false))
+                                             .named("PasswordDocument", Variant::fromText(kNoPassword))
+                                             .named("WritePasswordDocument", Variant::fromText(kNoPassword))
+                                             .named("NoEncodingDialog", Variant::fromBool(true)));
+}
+
+// Word prints nothing, and says nothing, for pages past the document's end.
+void checkPages(AutomationCall& automation, const Variant& document, const std::vector<PageSpan>& spans,
+                const std::string& path)
+{
+    if (std::any_of(spans.begin(), spans.end(), [](const PageSpan& span) { return span.inSections(); }))
+        return; // the pages of sections are Word's to find
+    const std::int32_t pages =
+        automation
+            .execute(document, AutoCmd(CallKind::Function, "ComputeStatistics").arg(Variant::fromInt(kStatisticPages)))
+            .asInteger();
+    checkPagesWithin(spans, pages, codec::toDisplay(path));
+}
+
+AutoCmd printOut(const PrintEntry& entry, const std::optional<std::vector<PageSpan>>& pages)
+{
+    AutoCmd print(CallKind::Procedure, "PrintOut");
+    // Returns once the print has reached the spooler.
+    print.named("Background", Variant::fromBool(false));
+    if (pages) {
+        print.named("Range", Variant::fromInt(kPrintRangeOfPages))
+            .named("Item", Variant::fromInt(kDocumentContent))
+            .named("Pages", Variant::fromText(officePageRanges(*pages)))
+            .named("PageType", Variant::fromInt(kAllPagesOfRange));
+    }
+    print.named("Copies", Variant::fromText(entry.copies));
+    return print;
 }
 
 } // namespace
 
-void PrintWordFile(const PrintEntry& entry, PrintMode mode, const std::string& currentPrinter,
-                   AutomationCall& automation)
+void PrintWordFile(const PrintEntry& entry, PrintMode mode, AutomationCall& automation)
 {
-    const Variant app = createOfficeApplication(automation, kWordProgId);
-    automation.setProperty(app, "DisplayAlerts", Variant::fromBool(false));
-    const Variant documents = automation.execute(app, AutoCmd(CallKind::PropertyGet, "Documents"));
-    automation.execute(documents, AutoCmd(CallKind::Procedure, "Open")
-                                      .arg(Variant::fromText(entry.filePath)));
-    const Variant document =
-        automation.execute(app, AutoCmd(CallKind::PropertyGet, "ActiveDocument"));
-    const Variant window =
-        automation.execute(document, AutoCmd(CallKind::PropertyGet, "ActiveWindow"));
-    automation.execute(app, setTo("ActivePrinter", Variant::fromText(entry.printer)));
-    const Variant options = automation.execute(app, AutoCmd(CallKind::PropertyGet, "Options"));
-    automation.execute(options, setTo("UpdateFieldsAtPrint", Variant::fromBool(true)));
-    automation.execute(options, setTo("PrintBackground", Variant::fromBool(false)));
+    // A text Word cannot read fails the row before Word starts.
+    std::optional<std::vector<PageSpan>> pages;
+    if (!entry.pagesOrSheets.empty())
+        pages = parsePageRanges(pageRangesOf(entry.pagesOrSheets));
+    if (mode == PrintMode::Print)
+        automation.checkPrinter(entry.printer);
 
-    switch (mode) {
-    case PrintMode::Print: {
-        AutoCmd printOut(CallKind::Procedure, "PrintOut");
-        if (entry.pagesOrSheets.empty()) {
-            printOut.named("Background", Variant::fromBool(false))
-                .named("Copies", Variant::fromText(entry.copies));
-        } else {
-            printOut.named("Range", Variant::fromInt(4)) // the pages listed in "Pages"
-                .named("Item", Variant::fromInt(0))      // the document's content
-                .named("Pages", Variant::fromText(pageRangesOf(entry.pagesOrSheets)))
-                .named("PageType", Variant::fromInt(0))  // odd and even pages
-                .named("Copies", Variant::fromText(entry.copies));
+    StartedApplication word(automation, OfficeKind::Word, createOfficeApplication(automation, kWordProgId));
+    try {
+        automation.setProperty(word.app(), "DisplayAlerts", Variant::fromBool(false));
+        const Variant documents = automation.execute(word.app(), AutoCmd(CallKind::PropertyGet, "Documents"));
+        word.setCollection(documents);
+        // The document Open returns, never the active one: a user's own
+        // document may be active in this Word.
+        const Variant document = openDocument(automation, documents, entry.filePath);
+        word.setOpened(document);
+        const Variant window = automation.execute(document, AutoCmd(CallKind::PropertyGet, "ActiveWindow"));
+        if (pages && mode == PrintMode::Print)
+            checkPages(automation, document, *pages, entry.filePath);
+
+        WordPrinter printer(automation, word.app());
+        printer.use(entry.printer);
+        WordPrintOptions options(automation, word.app());
+        options.setForPrinting();
+
+        switch (mode) {
+        case PrintMode::Print:
+            automation.execute(window, printOut(entry, pages));
+            options.restore();
+            printer.restore();
+            word.finish();
+            break;
+        case PrintMode::Preview:
+            // Handed over as the user's Word: their options and alerts, so a
+            // document changed in the preview is neither saved nor dropped
+            // without a question.
+            options.restore();
+            word.handToUser();
+            automation.callProcedure(document, "PrintPreview");
+            printer.restore();
+            break;
         }
-        automation.execute(window, printOut);
-        automation.execute(app, setTo("ActivePrinter", Variant::fromText(currentPrinter)));
-        automation.execute(documents, AutoCmd(CallKind::Procedure, "Save"));
-        automation.execute(document, AutoCmd(CallKind::Procedure, "Close"));
-        automation.callProcedure(app, "Quit");
-        break;
-    }
-    case PrintMode::Preview:
-        // Word stays open and visible with the preview, for the user.
-        automation.setProperty(app, "Visible", Variant::fromBool(true));
-        automation.callProcedure(document, "PrintPreview");
-        automation.execute(app, setTo("ActivePrinter", Variant::fromText(currentPrinter)));
-        break;
+    } catch (...) {
+        word.finishAfterFailure();
+        throw;
     }
 }
 

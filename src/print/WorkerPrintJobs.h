@@ -24,9 +24,9 @@ public:
         return outcome;
     }
 
-    void printWord(const PrintEntry& entry, PrintMode mode, const std::string& currentPrinter) override
+    void printWord(const PrintEntry& entry, PrintMode mode) override
     {
-        worker_.run([&] { inner_.printWord(entry, mode, currentPrinter); }, wait_, deadline_);
+        worker_.run([&] { inner_.printWord(entry, mode); }, wait_, deadline_);
     }
 
     // Read once the job has ended, so the worker no longer writes them.

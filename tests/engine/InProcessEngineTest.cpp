@@ -67,6 +67,18 @@ TEST_F(InProcessEngine, SheetDiscoveryRefusesADocumentThatIsNoWorkbook)
     }
 }
 
+TEST_F(InProcessEngine, HiddenSheetsAreNeitherOfferedNorPrinted)
+{
+    EXPECT_EQ(discover(automation, "hidden.xls", "\"Secret\""), (std::vector<CheckItem>{{"Shown", false}}));
+    PrintEntry hidden = row("hidden.xls", "\"Shown\",\"Secret\"", "1", "nowhere");
+    try {
+        PrintExcelFile(hidden, PrintMode::Print, Settings{}, automation);
+        FAIL() << "a hidden sheet was printed";
+    } catch (const Error& error) {
+        EXPECT_STREQ(error.what(), "シート 'Secret' は非表示のため印刷できません");
+    }
+}
+
 // The preview office's frames that show a document, in preview or not.
 struct Shown {
     int documents = 0;
@@ -155,9 +167,8 @@ TEST_F(InProcessEngine, AWordPreviewStaysOpenForTheUser)
     if (EngineSession::get().display.empty())
         GTEST_SKIP() << "no virtual display";
     const PdfQueue queue("word_preview");
-    PrintWordFile(row("pages.doc", "", "1", queue.name()), PrintMode::Preview, queue.name(), automation);
-    PrintWordFile(row("template.dot", "", "1", queue.name()), PrintMode::Preview, queue.name(),
-                  automation);
+    PrintWordFile(row("pages.doc", "", "1", queue.name()), PrintMode::Preview, automation);
+    PrintWordFile(row("template.dot", "", "1", queue.name()), PrintMode::Preview, automation);
 
     const Shown shown = shownInPreviewEngine();
     EXPECT_EQ(shown.documents, 2);
@@ -178,7 +189,7 @@ TEST_F(InProcessEngine, LeavingAWordPreviewClosesItsWindowAndLeavesNoStartScreen
     if (EngineSession::get().display.empty())
         GTEST_SKIP() << "no virtual display";
     const PdfQueue queue("word_preview_closed");
-    PrintWordFile(row("pages.doc", "", "1", queue.name()), PrintMode::Preview, queue.name(), automation);
+    PrintWordFile(row("pages.doc", "", "1", queue.name()), PrintMode::Preview, automation);
     ASSERT_EQ(shownInPreviewEngine().previews, 1);
 
     dispatchToEveryFrame(".uno:ClosePreview"); // the preview's own button
@@ -193,14 +204,13 @@ TEST_F(InProcessEngine, APreviewOfficeThatDiedIsReplacedForTheNextPreview)
     if (EngineSession::get().display.empty())
         GTEST_SKIP() << "no virtual display";
     const PdfQueue queue("revived_preview");
-    PrintWordFile(row("pages.doc", "", "1", queue.name()), PrintMode::Preview, queue.name(), automation);
+    PrintWordFile(row("pages.doc", "", "1", queue.name()), PrintMode::Preview, automation);
     const int before = previewEngine().generation();
 
     previewEngine().abandon(); // as if it crashed
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
 
-    EXPECT_NO_THROW(PrintWordFile(row("template.dot", "", "1", queue.name()), PrintMode::Preview,
-                                  queue.name(), automation));
+    EXPECT_NO_THROW(PrintWordFile(row("template.dot", "", "1", queue.name()), PrintMode::Preview, automation));
     EXPECT_NE(previewEngine().generation(), before);
     EXPECT_EQ(shownInPreviewEngine().previews, 1);
     closeEveryFrame();

@@ -129,7 +129,7 @@ make_documents() {
 
   convert 'doc:MS Word 97' "$src/pages.fodt" "$work/generated/long.fodt"
   convert 'dot:MS Word 97 Vorlage' "$src/template.fodt"
-  convert 'xls:MS Excel 97' "$src/sheets.fods"
+  convert 'xls:MS Excel 97' "$src/sheets.fods" "$src/hidden.fods"
   convert 'xlt:MS Excel 97 Vorlage/Template' "$src/sheets.fods"
   make_second_sheet_active "$work/docs/sheets.xls"
   make_second_sheet_active "$work/docs/sheets.xlt"
@@ -139,7 +139,7 @@ make_documents() {
   head -c 6000 /dev/urandom >"$work/docs/garbage.xls"
   head -c 3000 "$work/docs/sheets.xls" >"$work/docs/truncated.xls"
   printf '<html><body><p>HTML-MARK-1</p></body></html>\n' >"$work/docs/page-html.doc"
-  for doc in pages.doc long.doc template.dot sheets.xls sheets.xlt; do
+  for doc in pages.doc long.doc template.dot sheets.xls sheets.xlt hidden.xls; do
     [[ -s "$work/docs/$doc" ]] || { echo "test document $doc was not made" >&2; return 1; }
   done
 }

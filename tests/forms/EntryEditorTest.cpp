@@ -1,5 +1,6 @@
 #include "Error.h"
 #include "MainWindowFixture.h"
+#include "OfficeScript.h"
 #include "RecordingBackend.h"
 #include "SaNumEdit.h"
 #include "UEdit.h"
@@ -288,8 +289,8 @@ TEST_F(EntryEditorTest, RowThatGoesAwayClosesTheEditorWithoutWriting)
 
 TEST_F(EntryEditorTest, SheetsAreReadFromTheWorkbookAndTheCheckedOnesSaved)
 {
-    backend->labelResults("Open", "Book");
-    backend->respond("Count", Variant::fromInt(3));
+    scriptOffice(*backend);
+    backend->respond("Count", [](const RecordedCall& call) { return Variant::fromInt(call.target == "Sheets" ? 3 : 0); });
     backend->respond("item", [this](const RecordedCall& call) {
         return backend->makeObject("sheet" + std::to_string(call.args.at(0).integer));
     });
@@ -323,10 +324,14 @@ TEST_F(EntryEditorTest, FailedSheetReadingIsShownAndTheButtonStaysToLoad)
 
 TEST_F(EntryEditorTest, SheetReadThatFailsPartWayKeepsTheStoredSheets)
 {
-    backend->labelResults("Open", "Book");
-    backend->respond("Count", Variant::fromInt(2));
-    backend->respond("Name", Variant::fromText("S1"));
-    backend->failAtCall(11, FailWith::Exception); // the second sheet's "Name"
+    scriptOffice(*backend);
+    backend->respond("Count", [](const RecordedCall& call) { return Variant::fromInt(call.target == "Sheets" ? 2 : 0); });
+    int names = 0;
+    backend->respond("Name", [&names](const RecordedCall&) {
+        if (++names == 2) // the second sheet's
+            throw EOleException("scripted exception", "RecordingBackend");
+        return Variant::fromText("S1");
+    });
     open({row("/d/book.xls", "\"S2\"")});
     pushButton("btnAll")->click();
     EXPECT_EQ(dialogs.errors.size(), 1);

@@ -25,21 +25,18 @@ public:
 
     JobOutcome printExcel(const PrintEntry& entry, PrintMode) override
     {
-        run(entry, "");
+        run(entry);
         return excelOutcome;
     }
-    void printWord(const PrintEntry& entry, PrintMode, const std::string& currentPrinter) override
-    {
-        run(entry, currentPrinter);
-    }
+    void printWord(const PrintEntry& entry, PrintMode) override { run(entry); }
     std::vector<std::string> takeNotes() override { return std::exchange(pendingNotes, {}); }
 
 private:
     std::vector<std::string> pendingNotes;
 
-    void run(const PrintEntry& entry, const std::string& printer)
+    void run(const PrintEntry& entry)
     {
-        calls.push_back(entry.filePath + (printer.empty() ? "" : " @" + printer));
+        calls.push_back(entry.filePath);
         if (const auto failure = failures.find(entry.filePath); failure != failures.end())
             throw Error(failure->second);
         if (const auto note = notes.find(entry.filePath); note != notes.end())
@@ -67,9 +64,9 @@ protected:
                 PrintJobs& to;
                 explicit Forward(PrintJobs& jobs) : to(jobs) {}
                 JobOutcome printExcel(const PrintEntry& e, PrintMode m) override { return to.printExcel(e, m); }
-                void printWord(const PrintEntry& e, PrintMode m, const std::string& p) override
+                void printWord(const PrintEntry& e, PrintMode m) override
                 {
-                    to.printWord(e, m, p);
+                    to.printWord(e, m);
                 }
                 std::vector<std::string> takeNotes() override { return to.takeNotes(); }
             };
@@ -101,7 +98,7 @@ TEST_F(HeadlessRunTest, PrintsEveryRowWithoutAskingAndReportsEach)
     const int status = run({entry("a.doc"), entry("b.xls"), entry("c.txt"), entry("d.dot")});
 
     EXPECT_EQ(status, kSomeRowsNotPrinted);
-    EXPECT_EQ(jobs.calls, (std::vector<std::string>{"/docs/a.doc @Office", "/docs/b.xls", "/docs/d.dot @Office"}));
+    EXPECT_EQ(jobs.calls, (std::vector<std::string>{"/docs/a.doc", "/docs/b.xls", "/docs/d.dot"}));
     EXPECT_EQ(results.str(),
               "printed\t1\t/docs/a.doc\n"
               "failed\t2\t/docs/b.xls\tファイル /docs/b.xls が見つかりません\n"
@@ -138,7 +135,7 @@ TEST_F(HeadlessRunTest, AStopSignalEndsTheRunAfterTheRowInHand)
 {
     stopAfterCalls = 1;
     EXPECT_EQ(run({entry("a.doc"), entry("b.doc")}), 128 + SIGTERM);
-    EXPECT_EQ(jobs.calls, (std::vector<std::string>{"/docs/a.doc @Office"}));
+    EXPECT_EQ(jobs.calls, (std::vector<std::string>{"/docs/a.doc"}));
     EXPECT_EQ(results.str(), "printed\t1\t/docs/a.doc\n");
 }
 

@@ -8,18 +8,20 @@ namespace {
 
 TEST(PageRanges, ReadsTheFormsUsersType)
 {
-    EXPECT_EQ(parsePageRanges("1-10,15-30"), (std::vector<PageSpan>{{1, 10}, {15, 30}}));
-    EXPECT_EQ(parsePageRanges("3"), (std::vector<PageSpan>{{3, 3}}));
-    EXPECT_EQ(parsePageRanges(" 2 - 4 , 7 "), (std::vector<PageSpan>{{2, 4}, {7, 7}}));
-    EXPECT_EQ(parsePageRanges("5-"), (std::vector<PageSpan>{{5, 0}}));
+    EXPECT_EQ(officePageRanges(parsePageRanges("1-10,15-30")), "1-10,15-30");
+    EXPECT_EQ(parsePageRanges(" 2 - 4 , 7 "), (std::vector<PageSpan>{{{2}, {4}}, {{7}, {7}}}));
+    EXPECT_EQ(parsePageRanges("5-"), (std::vector<PageSpan>{{{5}, {}}}));
     EXPECT_EQ(officePageRanges(parsePageRanges(" 2 - 4 , 7,9-")), "2-4,7,9-");
+    // Word's sections, whose page numbers may start again in each.
+    EXPECT_EQ(officePageRanges(parsePageRanges("p1s2-P3S2, s4 ,p2s5")), "p1s2-p3s2,s4,p2s5");
+    EXPECT_EQ(parsePageRanges("2-p1s3"), (std::vector<PageSpan>{{{2, 0}, {1, 3}}}));
 }
 
 TEST(PageRanges, RefusesWhatWouldPrintNothingOrEverything)
 {
     // The office reads such texts as no pages at all, or as all of them.
     for (const char* text : {"", " ", "abc", "1,,3", "1,", ",1", "0", "3-1", "-5", "1-2-3",
-                             "１-３", "1;3", "p1s1", "9999999999"})
+                             "１-３", "1;3", "p1", "s", "p1s", "p1s2-", "p1s3-p1s2", "9999999999"})
         EXPECT_THROW(parsePageRanges(text), Error) << text;
     try {
         parsePageRanges("x");
@@ -35,6 +37,7 @@ TEST(PageRanges, KnowsWhetherADocumentHasAnyOfThePages)
     EXPECT_TRUE(anyPageWithin(parsePageRanges("5-"), 5));
     EXPECT_FALSE(anyPageWithin(parsePageRanges("6-8,9"), 5));
     EXPECT_FALSE(anyPageWithin(parsePageRanges("6-"), 5));
+    EXPECT_TRUE(anyPageWithin(parsePageRanges("6,p9s2"), 5)) << "a section's pages are Word's to count";
 }
 
 } // namespace

@@ -210,6 +210,6 @@ TEST(SystemAutomation, AMissingFileFailsTheRowWithItsName)
         EXPECT_STREQ(e.what(), "ファイル /nonexistent/pravik/a.xls が見つかりません");
     }
     entry.filePath = "/nonexistent/pravik/a.doc";
-    EXPECT_THROW(jobs.printWord(entry, PrintMode::Print, "P"), AutomationError);
+    EXPECT_THROW(jobs.printWord(entry, PrintMode::Print), AutomationError);
 }
 #endif

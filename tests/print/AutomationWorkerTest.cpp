@@ -35,8 +35,8 @@ TEST_F(AutomationWorkerTest, EveryCallOfEveryJobRunsOnTheOneWorkerThread)
         workerThread = worker.threadId();
         AutomationPrintJobs direct(backend, settings);
         WorkerPrintJobs jobs(direct, worker, wait, std::chrono::seconds(60));
-        jobs.printWord(wordRow("a.doc"), PrintMode::Print, "LP");
-        jobs.printWord(wordRow("b.doc"), PrintMode::Print, "LP");
+        jobs.printWord(wordRow("a.doc"), PrintMode::Print);
+        jobs.printWord(wordRow("b.doc"), PrintMode::Print);
     }
     EXPECT_EQ(backend->threads(), (std::set<std::thread::id>{workerThread}))
         << "the thread also entered and left the backend";
@@ -63,7 +63,7 @@ TEST_F(AutomationWorkerTest, AStalledJobIsAbandonedAtTheDeadlineAndTheNextJobRun
     backend->holdNextCreation();
     const auto start = WorkClock::now();
     try {
-        jobs.printWord(wordRow("stalled.doc"), PrintMode::Print, "LP");
+        jobs.printWord(wordRow("stalled.doc"), PrintMode::Print);
         FAIL() << "the stalled job returned";
     } catch (const DeadlineExceeded& error) {
         EXPECT_NE(std::string(error.what()).find("制限時間 (1 秒)"), std::string::npos) << error.what();
@@ -73,7 +73,7 @@ TEST_F(AutomationWorkerTest, AStalledJobIsAbandonedAtTheDeadlineAndTheNextJobRun
     const int abandons = backend->abandons();
     EXPECT_GE(abandons, 1);
 
-    EXPECT_NO_THROW(jobs.printWord(wordRow("next.doc"), PrintMode::Print, "LP"));
+    EXPECT_NO_THROW(jobs.printWord(wordRow("next.doc"), PrintMode::Print));
     EXPECT_EQ(backend->abandons(), abandons) << "the next job was abandoned too";
 }
 
@@ -92,7 +92,7 @@ TEST_F(AutomationWorkerTest, ARowStalledAheadIsAbandonedOnItsOwnOfficeWhileAFree
     backend->holdNextCreation();
     second->holdNextCreation();
     for (const char* name : {"a.doc", "b.doc", "c.doc"})
-        lanes.startAhead(wordRow(name), PrintMode::Print, "LP");
+        lanes.startAhead(wordRow(name), PrintMode::Print);
     for (int i = 0; i < 500 && !(backend->holding() && second->holding()); ++i)
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     ASSERT_TRUE(backend->holding() && second->holding());
@@ -101,45 +101,94 @@ TEST_F(AutomationWorkerTest, ARowStalledAheadIsAbandonedOnItsOwnOfficeWhileAFree
     int stalled = 0;
     for (const char* name : {"a.doc", "b.doc"}) {
         try {
-            lanes.printWord(wordRow(name), PrintMode::Print, "LP");
+            lanes.printWord(wordRow(name), PrintMode::Print);
         } catch (const DeadlineExceeded&) {
             ++stalled;
         }
     }
     EXPECT_EQ(stalled, 1);
-    EXPECT_NO_THROW(lanes.printWord(wordRow("c.doc"), PrintMode::Print, "LP"));
+    EXPECT_NO_THROW(lanes.printWord(wordRow("c.doc"), PrintMode::Print));
     EXPECT_GE(second->abandons(), 1);
     EXPECT_EQ(backend->abandons(), 0);
     EXPECT_EQ(second->recording->objectsMade(), 0)
         << "c waited for the stalled office instead of taking the free one";
 }
 
-// The print system has the job; then Close stalls until the work is given up.
-class StallsAfterAcceptance : public RecordingBackend {
+// Stalls in a call of `member` until the work is given up; with `accepting`,
+// the print system has the job first.
+class Stalls : public RecordingBackend {
 public:
+    Stalls(std::string member, bool accepting) : member_(std::move(member)), accepting_(accepting)
+    {
+        scriptOffice(*this);
+    }
+
     Variant invoke(const ObjectRef& target, const Invocation& call) override
     {
-        if (call.member == "PrintOut")
+        if (accepting_ && call.member == "PrintOut")
             jobnotes::reportAccepted();
-        if (call.member == "Close") {
+        if (call.member == member_) {
             while (!currentWorkAbandoned())
                 std::this_thread::sleep_for(std::chrono::milliseconds(10));
             throw std::runtime_error("the server went away");
         }
         return RecordingBackend::invoke(target, call);
     }
+
+private:
+    std::string member_;
+    bool accepting_;
 };
 
 TEST_F(AutomationWorkerTest, AJobAcceptedBeforeItsDeadlineCountsAsPrintedWithANote)
 {
-    auto stalling = std::make_shared<StallsAfterAcceptance>();
+    auto stalling = std::make_shared<Stalls>("Close", true);
     AutomationWorker worker(stalling);
     AutomationPrintJobs direct(stalling, settings);
     WorkerPrintJobs jobs(direct, worker, wait, std::chrono::seconds(1));
-    EXPECT_NO_THROW(jobs.printWord(wordRow("accepted.doc"), PrintMode::Print, "LP"))
+    EXPECT_NO_THROW(jobs.printWord(wordRow("accepted.doc"), PrintMode::Print))
         << "printing it again would print it twice";
     EXPECT_EQ(jobs.takeNotes(), std::vector<std::string>{jobnotes::failedAfterAcceptance(
                                     DeadlineExceeded(std::chrono::seconds(1)).what())});
+}
+
+TEST_F(AutomationWorkerTest, AnOfficeStuckInItsStartFailsItsRemainingRowsAtOnce)
+{
+    backend->recording->nameServers();
+    AutomationWorker worker(backend);
+    AutomationPrintJobs direct(backend, settings);
+    WorkerPrintJobs jobs(direct, worker, wait, std::chrono::seconds(1));
+
+    backend->holdNextCreation();
+    try {
+        jobs.printWord(wordRow("a.doc"), PrintMode::Print);
+        FAIL() << "the stuck start returned";
+    } catch (const DeadlineExceeded& error) {
+        EXPECT_NE(std::string(error.what()).find("Word が 1 秒たっても起動しなかった"), std::string::npos)
+            << error.what();
+    }
+    // Every new Word would wait the same: the next row fails without one.
+    try {
+        jobs.printWord(wordRow("b.doc"), PrintMode::Print);
+        FAIL() << "a second Word was started";
+    } catch (const Error& error) {
+        EXPECT_NE(std::string(error.what()).find("Word を一度手動で起動し"), std::string::npos) << error.what();
+    }
+    EXPECT_EQ(backend->recording->objectsMade(), 0);
+}
+
+TEST_F(AutomationWorkerTest, TwoRowsOfAnApplicationInARowPastTheDeadlineFailTheRestOfIt)
+{
+    auto stalling = std::make_shared<Stalls>("PrintOut", false);
+    stalling->nameServers();
+    AutomationWorker worker(stalling);
+    AutomationPrintJobs direct(stalling, settings);
+    WorkerPrintJobs jobs(direct, worker, wait, std::chrono::seconds(1));
+    for (const char* name : {"a.doc", "b.doc"})
+        EXPECT_THROW(jobs.printWord(wordRow(name), PrintMode::Print), DeadlineExceeded);
+    const auto start = WorkClock::now();
+    EXPECT_THROW(jobs.printWord(wordRow("c.doc"), PrintMode::Print), Error);
+    EXPECT_LT(WorkClock::now() - start, std::chrono::milliseconds(500));
 }
 
 TEST_F(AutomationWorkerTest, TimeSpentWaitingOnTheUserDoesNotCount)

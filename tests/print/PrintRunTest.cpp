@@ -146,7 +146,6 @@ struct JobCall {
     std::string kind;
     std::string fileName;
     PrintMode mode;
-    std::string printer;
 };
 
 class FakeJobs : public PrintJobs {
@@ -161,12 +160,12 @@ public:
 
     JobOutcome printExcel(const PrintEntry& entry, PrintMode mode) override
     {
-        record("excel", entry, mode, "");
+        record("excel", entry, mode);
         return skipped.count(entry.fileName) ? JobOutcome::Skipped : JobOutcome::Done;
     }
-    void printWord(const PrintEntry& entry, PrintMode mode, const std::string& printer) override
+    void printWord(const PrintEntry& entry, PrintMode mode) override
     {
-        record("word", entry, mode, printer);
+        record("word", entry, mode);
     }
 
     std::vector<std::string> files() const
@@ -178,11 +177,11 @@ public:
     }
 
 private:
-    void record(const char* kind, const PrintEntry& entry, PrintMode mode, std::string printer)
+    void record(const char* kind, const PrintEntry& entry, PrintMode mode)
     {
         if (host_.windowEnabled || !host_.busy || !host_.progressShown)
             windowDisabledDuringJobs = false;
-        calls.push_back({kind, entry.fileName, mode, std::move(printer)});
+        calls.push_back({kind, entry.fileName, mode});
         if (auto f = failures.find(entry.fileName); f != failures.end())
             f->second();
     }
@@ -243,7 +242,7 @@ TEST_F(PrintRunTest, TextsFollowTheMode)
     EXPECT_EQ(host.confirms[1].second, "プレビュー確認");
     ASSERT_EQ(host.progress.size(), 2u);
     EXPECT_EQ(host.progress[0].first, "ただいまファイルを印刷中です。しばらくお待ち下さい。（1 / 1）");
-    EXPECT_EQ(host.progress[1].first, "ただいま印刷プレビュー中です。しばらくお待ち下さい。（1 / 1）");
+    EXPECT_EQ(host.progress[1].first, "ただいま印刷プレビュー中です。閉じると次に進みます。（1 / 1）");
 }
 
 TEST_F(PrintRunTest, SelectedRowsRunInListOrderAndOthersAreUntouched)
@@ -260,8 +259,6 @@ TEST_F(PrintRunTest, SelectedRowsRunInListOrderAndOthersAreUntouched)
     EXPECT_EQ(jobs.calls[1].kind, "word");
     for (const JobCall& c : jobs.calls)
         EXPECT_EQ(c.mode, PrintMode::Preview);
-    // Word gets the printer taken at the start, not the row's own.
-    EXPECT_EQ(jobs.calls[1].printer, "OfficePrinter");
     EXPECT_TRUE(host.restored());
     EXPECT_TRUE(host.reports.empty());
 }
@@ -466,7 +463,7 @@ public:
         job(entry);
         return JobOutcome::Done;
     }
-    void printWord(const PrintEntry& entry, PrintMode, const std::string&) override { job(entry); }
+    void printWord(const PrintEntry& entry, PrintMode) override { job(entry); }
 
 private:
     void job(const PrintEntry& entry)

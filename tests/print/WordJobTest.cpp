@@ -1,24 +1,15 @@
-#include "ExpectedCalls.h"
 #include "JobHarness.h"
 #include "JobNotes.h"
 #include "OfficeJobs.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 using namespace pravik;
 using namespace pravik::test;
-using Lines = std::vector<std::string>;
 
 namespace {
-
-Lines opening(const std::string& printer)
-{
-    return expected::wordOpening("C:\\docs\\memo.doc", printer);
-}
-
-using expected::concat;
-
-const Lines kAfterPrint = expected::wordAfterPrint("Default");
 
 PrintEntry wordRow(std::string pages, std::string printer = "PrinterB")
 {
@@ -32,88 +23,154 @@ PrintEntry wordRow(std::string pages, std::string printer = "PrinterB")
     return e;
 }
 
-Lines runWord(const std::vector<PrintEntry>& rows, PrintMode mode,
-              std::shared_ptr<RecordingBackend> backend = std::make_shared<RecordingBackend>())
-{
-    AutomationCall automation(backend);
-    for (const auto& row : rows)
-        PrintWordFile(row, mode, "Default", automation);
-    EXPECT_EQ(backend->liveObjects(), 0);
-    return backend->lines();
-}
+struct WordRun {
+    std::shared_ptr<RecordingBackend> backend = std::make_shared<RecordingBackend>();
+
+    explicit WordRun(const Script& script = scriptOffice) { script(*backend); }
+
+    void run(const PrintEntry& row, PrintMode mode)
+    {
+        {
+            AutomationCall automation(backend);
+            PrintWordFile(row, mode, automation);
+        }
+        EXPECT_EQ(backend->liveObjects(), 0);
+        expectUserStateKept(backend->calls());
+    }
+    std::vector<std::string> lines() const { return backend->lines(); }
+    bool has(const std::string& line) const
+    {
+        const std::vector<std::string> all = lines();
+        return std::find(all.begin(), all.end(), line) != all.end();
+    }
+    // Position of the line, or -1.
+    long at(const std::string& line) const
+    {
+        const std::vector<std::string> all = lines();
+        const auto found = std::find(all.begin(), all.end(), line);
+        return found == all.end() ? -1 : found - all.begin();
+    }
+};
+
+const std::string kPrintAll = "ActiveWindow proc PrintOut(Background:=false, Copies:=\"3\") cmd";
+const std::string kQuit = "Word.Application proc Quit(SaveChanges:=0) cmd";
 
 } // namespace
 
-TEST(PrintWordFile, PrintsAllPagesInTheBackground)
+TEST(PrintWordFile, PrintsTheDocumentItOpenedOnTheRowsPrinterAndQuits)
 {
-    EXPECT_EQ(runWord({wordRow("")}, PrintMode::Print),
-              expected::wordPrintAll(wordRow(""), "Default"));
+    WordRun word;
+    word.run(wordRow(""), PrintMode::Print);
+    EXPECT_TRUE(word.has(kPrintAll));
+    EXPECT_TRUE(word.has("WordBasic proc FilePrintSetup(Printer:=\"PrinterB\", DoNotSetAsSysDefault:=1) cmd"));
+    // The document Open returned: a user's own may be the active one.
+    EXPECT_TRUE(word.has("Opened get ActiveWindow() cmd"));
+    EXPECT_TRUE(word.has("Opened proc Close(SaveChanges:=0) cmd"));
+    EXPECT_FALSE(word.has("Word.Application get ActiveDocument() cmd"));
+    EXPECT_LT(word.at("Word.Application get NormalTemplate() cmd"), word.at(kQuit));
+    EXPECT_TRUE(word.has("NormalTemplate put Saved(true) cmd"));
+    EXPECT_EQ(word.lines().back(), kQuit);
 }
 
-TEST(PrintWordFile, PrintsThePageRangesWithoutTheirQuotes)
+TEST(PrintWordFile, PageRangesAreCheckedAgainstTheDocumentThenPrinted)
 {
-    EXPECT_EQ(runWord({wordRow("\"1-10,15-30\"")}, PrintMode::Print),
-              expected::wordPrintPages(wordRow(""), "1-10,15-30", "Default"));
-    // A hand-written text without quotes is passed whole.
-    EXPECT_EQ(runWord({wordRow("11-13")}, PrintMode::Print)[11],
-              "ActiveWindow proc PrintOut(Range:=4, Item:=0, Pages:=\"11-13\", PageType:=0, "
-              "Copies:=\"3\") cmd");
+    WordRun word;
+    word.run(wordRow("\" 1-10 , 15-30\""), PrintMode::Print);
+    EXPECT_TRUE(word.has("Opened call ComputeStatistics(2) cmd"));
+    EXPECT_TRUE(word.has("ActiveWindow proc PrintOut(Background:=false, Range:=4, Item:=0, Pages:=\"1-10,15-30\", "
+                         "PageType:=0, Copies:=\"3\") cmd"));
+
+    // Sections number their own pages: Word finds them.
+    WordRun sections;
+    sections.run(wordRow("\"p1s2-p3s2\""), PrintMode::Print);
+    EXPECT_FALSE(sections.has("Opened call ComputeStatistics(2) cmd"));
+    EXPECT_TRUE(sections.has("ActiveWindow proc PrintOut(Background:=false, Range:=4, Item:=0, "
+                             "Pages:=\"p1s2-p3s2\", PageType:=0, Copies:=\"3\") cmd"));
 }
 
-TEST(PrintWordFile, PreviewLeavesWordOpenWithThePrinterSetBack)
+TEST(PrintWordFile, PagesWordWouldSilentlySkipFailTheRow)
 {
-    EXPECT_EQ(runWord({wordRow("\"1-2\"")}, PrintMode::Preview),
-              concat(opening("PrinterB"), {
-                                              "Word.Application put Visible(true) short",
-                                              "ActiveDocument proc PrintPreview() short",
-                                              "Word.Application put ActivePrinter(\"Default\") cmd",
-                                          }));
-}
-
-TEST(PrintWordFile, EachRowOnItsOwnPrinterThenBack)
-{
-    const Lines lines = runWord({wordRow("", "P1"), wordRow("", ""), wordRow("", "P2")},
-                                PrintMode::Print);
-    ASSERT_EQ(lines.size(), 3 * 16u);
-    const char* printers[] = {"P1", "", "P2"};
-    for (int row = 0; row < 3; ++row) {
-        EXPECT_EQ(lines[row * 16], "create Word.Application");
-        EXPECT_EQ(lines[row * 16 + 7],
-                  std::string("Word.Application put ActivePrinter(\"") + printers[row] + "\") cmd");
-        EXPECT_EQ(lines[row * 16 + 12], kAfterPrint[0]);
+    WordRun word([](RecordingBackend& b) {
+        scriptOffice(b);
+        b.respond("ComputeStatistics", Variant::fromInt(3));
+    });
+    try {
+        word.run(wordRow("\"5-9\""), PrintMode::Print);
+        FAIL() << "pages past the end printed nothing and were reported printed";
+    } catch (const Error& e) {
+        EXPECT_NE(std::string(e.what()).find("（3 ページ）"), std::string::npos) << e.what();
     }
+    EXPECT_EQ(word.at(kPrintAll), -1);
+    EXPECT_TRUE(word.has(kQuit));
+
+    // A text Word cannot read fails before Word starts.
+    WordRun unreadable;
+    EXPECT_THROW(unreadable.run(wordRow("\"1;3\""), PrintMode::Print), Error);
+    EXPECT_EQ(unreadable.backend->objectsMade(), 0);
 }
 
-TEST(PrintWordFile, FailureAtAnyCallStopsThereAndReleasesEverything)
+TEST(PrintWordFile, AWordWithTheUsersOwnDocumentIsHandedBackNotQuit)
+{
+    WordRun word([](RecordingBackend& b) {
+        scriptOffice(b);
+        b.respond("Count", Variant::fromInt(1));
+    });
+    word.run(wordRow(""), PrintMode::Print);
+    EXPECT_FALSE(word.has(kQuit));
+    EXPECT_FALSE(word.has("NormalTemplate put Saved(true) cmd")) << "the user's template changes would be lost";
+    EXPECT_TRUE(word.has("Word.Application put DisplayAlerts(-1) short"));
+    EXPECT_EQ(word.lines().back(), "Word.Application put Visible(true) short");
+    EXPECT_TRUE(word.backend->serversToEnd().empty());
+}
+
+TEST(PrintWordFile, WithoutFilePrintSetupTheDefaultPrinterIsPutBack)
+{
+    WordRun word([](RecordingBackend& b) {
+        scriptOffice(b);
+        b.failAtMember("WordBasic", FailWith::UnknownName);
+    });
+    word.run(wordRow(""), PrintMode::Print);
+    EXPECT_LT(word.at("Word.Application put ActivePrinter(\"PrinterB\") cmd"), word.at(kPrintAll));
+    EXPECT_LT(word.at(kPrintAll), word.at("Word.Application put ActivePrinter(\"Default\") cmd"));
+}
+
+TEST(PrintWordFile, PreviewHandsWordOverWithTheUsersOptionsAndAlerts)
+{
+    WordRun word;
+    word.run(wordRow("\"1-2\""), PrintMode::Preview);
+    const long visible = word.at("Word.Application put Visible(true) short");
+    EXPECT_LT(word.at("Options put PrintBackground(true) cmd"), visible);
+    EXPECT_LT(word.at("Word.Application put DisplayAlerts(-1) short"), visible);
+    EXPECT_LT(visible, word.at("Opened proc PrintPreview() short"));
+    EXPECT_EQ(word.lines().back(), "WordBasic proc FilePrintSetup(Printer:=\"Default\", DoNotSetAsSysDefault:=1) cmd");
+    EXPECT_FALSE(word.has(kQuit));
+    EXPECT_EQ(word.at("Opened proc Close(SaveChanges:=0) cmd"), -1);
+    EXPECT_TRUE(word.backend->serversToEnd().empty());
+}
+
+TEST(PrintWordFile, FailureAtAnyCallKeepsTheUsersStateAndLetsWordGo)
 {
     for (PrintMode mode : {PrintMode::Print, PrintMode::Preview}) {
         for (const char* pages : {"", "\"3-5\""}) {
-            SCOPED_TRACE(std::string("pages [") + pages + "] mode "
-                         + std::to_string(static_cast<int>(mode)));
-            expectCleanFailureAtEachCall([](RecordingBackend&) {}, [&](AutomationCall& a) {
-                PrintWordFile(wordRow(pages), mode, "Default", a);
-            });
+            SCOPED_TRACE(std::string("pages [") + pages + "] mode " + std::to_string(static_cast<int>(mode)));
+            expectCleanFailureAtEachCall(scriptOffice,
+                                         [&](AutomationCall& a) { PrintWordFile(wordRow(pages), mode, a); });
         }
     }
 }
 
 namespace {
 
-// Tells, as the office backend does, that the print system took the job.
-class AcceptingBackend : public AutomationBackend {
+// Tells, as the backends do, that the print system took the job.
+class AcceptingBackend : public RecordingBackend {
 public:
-    explicit AcceptingBackend(std::shared_ptr<RecordingBackend> inner) : inner_(std::move(inner)) {}
-    ObjectRef createObject(const std::string& progId) override { return inner_->createObject(progId); }
     Variant invoke(const ObjectRef& target, const Invocation& call) override
     {
-        Variant result = inner_->invoke(target, call);
+        Variant result = RecordingBackend::invoke(target, call);
         if (call.member == "PrintOut")
             jobnotes::reportAccepted();
         return result;
     }
-
-private:
-    std::shared_ptr<RecordingBackend> inner_;
 };
 
 } // namespace
@@ -121,23 +178,22 @@ private:
 TEST(AutomationPrintJobs, ARowCountsAsPrintedOnceThePrintSystemHasItsJob)
 {
     const Settings settings;
-    constexpr int printOutCall = 12;
-    struct Case {
-        int failingCall;
-        bool printed;
-    };
-    for (const Case c : {Case{printOutCall, false}, Case{printOutCall + 1, true}, Case{printOutCall + 3, true}}) {
-        SCOPED_TRACE("failing call " + std::to_string(c.failingCall));
-        auto recording = std::make_shared<RecordingBackend>();
-        recording->failAtCall(c.failingCall, FailWith::ServerException);
-        AutomationPrintJobs jobs(std::make_shared<AcceptingBackend>(recording), settings);
-        if (!c.printed) {
-            EXPECT_ANY_THROW(jobs.printWord(wordRow(""), PrintMode::Print, "Default"));
+    WordRun clean;
+    clean.run(wordRow(""), PrintMode::Print);
+    const int printOut = static_cast<int>(clean.at(kPrintAll)) + 1;
+    for (const int failing : {printOut, printOut + 1, printOut + 6}) {
+        SCOPED_TRACE("failing call " + clean.lines()[failing - 1]);
+        auto backend = std::make_shared<AcceptingBackend>();
+        scriptOffice(*backend);
+        backend->failAtCall(failing, FailWith::ServerException);
+        AutomationPrintJobs jobs(backend, settings);
+        if (failing == printOut) {
+            EXPECT_ANY_THROW(jobs.printWord(wordRow(""), PrintMode::Print));
             continue;
         }
         // Reported failed, the row would be printed twice by whoever prints
         // the failed rows again; the failure is told as a note instead.
-        EXPECT_NO_THROW(jobs.printWord(wordRow(""), PrintMode::Print, "Default"));
+        EXPECT_NO_THROW(jobs.printWord(wordRow(""), PrintMode::Print));
         const std::vector<std::string> notes = jobs.takeNotes();
         ASSERT_EQ(notes.size(), 1u);
         EXPECT_NE(notes[0].find("受け付け後"), std::string::npos) << notes[0];

@@ -5,9 +5,10 @@
 #include <string>
 #include <vector>
 
-// The calls each print job makes, as the recording backend writes them. The
-// job tests check the jobs against these; the Windows whole-path test checks
-// what a test server received over COM against the same lines.
+// The whole call sequence of each print job, as the recording backend writes
+// it when scripted by scriptOffice(). The Windows whole-path test checks what
+// a stand-in server received over COM against these lines; the job tests
+// check the jobs by the promises they keep instead.
 namespace pravik::test::expected {
 
 using Lines = std::vector<std::string>;
@@ -23,93 +24,88 @@ inline std::string quoted(const std::string& text)
     return '"' + text + '"';
 }
 
-// Excel, with the recording script that labels the opened workbook "Book".
-inline Lines excelOpening(const std::string& path)
+inline const std::string kNoPassword = quoted("pravik-no-password");
+
+// Printing the sheets named in the row (given here as the names the job
+// reads from the row's sheet-list text).
+inline Lines excelPrintSheets(const PrintEntry& row, const std::vector<std::string>& sheets, bool collate)
 {
-    return {
+    Lines lines = {
         "create Excel.Application",
         "Excel.Application put AutomationSecurity(3) short", // no document's macro runs
         "Excel.Application put DisplayAlerts(\"False\") short",
         "Excel.Application get Workbooks() short",
-        "Workbooks call Open(" + quoted(path) + ") short",
-        "Book get WorkSheets() short",
+        "Workbooks call Open(" + quoted(row.filePath) + ", UpdateLinks:=0, ReadOnly:=true, Password:=" + kNoPassword
+            + ", WriteResPassword:=" + kNoPassword + ", IgnoreReadOnlyRecommended:=true, Notify:=false, AddToMru:=false) cmd",
     };
-}
-
-inline std::string excelQuit()
-{
-    return "Excel.Application proc Quit() short";
-}
-
-inline std::string excelPrintOut(const std::string& target, const PrintEntry& row, bool collate)
-{
-    return target + " proc PrintOut(Copies:=" + quoted(row.copies)
-        + ", ActivePrinter:=" + quoted(row.printer) + ", Collate:=\"" + (collate ? "True" : "False")
-        + "\") cmd";
-}
-
-// Printing the sheets named in the row (given here as the names the job
-// reads from the row's sheet-list text).
-inline Lines excelPrintSheets(const PrintEntry& row, const std::vector<std::string>& sheets,
-                              bool collate)
-{
     std::string array = "[";
-    for (size_t i = 0; i < sheets.size(); ++i)
+    for (size_t i = 0; i < sheets.size(); ++i) {
+        lines.push_back("Opened get Sheets(" + quoted(sheets[i]) + ") short");
+        lines.push_back("Sheets get Visible() short");
         array += (i ? "," : "") + quoted(sheets[i]);
-    return concat(excelOpening(row.filePath), {
-                                                  "Book get Sheets(" + array + "]) short",
-                                                  "Sheets call Select() short",
-                                                  excelPrintOut("Sheets", row, collate),
-                                                  excelQuit(),
-                                              });
+    }
+    return concat(lines, {
+                             "Opened get Sheets(" + array + "]) short",
+                             "Sheets call Select() short",
+                             "Sheets proc PrintOut(Copies:=" + quoted(row.copies) + ", ActivePrinter:="
+                                 + quoted(row.printer) + ", Collate:=\"" + (collate ? "True" : "False") + "\") cmd",
+                             "Opened proc Close(SaveChanges:=false) cmd",
+                             "Workbooks get Count() cmd",
+                             "Excel.Application proc Quit() short",
+                         });
 }
 
-// Word: opening the document and pointing Word at the row's printer.
-inline Lines wordOpening(const std::string& path, const std::string& printer)
+// Printing a Word row: `printOut` is the PrintOut call's named arguments.
+inline Lines wordPrint(const PrintEntry& row, const std::string& printOut, bool pages)
 {
-    return {
+    Lines lines = {
         "create Word.Application",
         "Word.Application put AutomationSecurity(3) short",
         "Word.Application put DisplayAlerts(false) short",
         "Word.Application get Documents() cmd",
-        "Documents proc Open(" + quoted(path) + ") cmd",
-        "Word.Application get ActiveDocument() cmd",
-        "ActiveDocument get ActiveWindow() cmd",
-        "Word.Application put ActivePrinter(" + quoted(printer) + ") cmd",
-        "Word.Application get Options() cmd",
-        "Options put UpdateFieldsAtPrint(true) cmd",
-        "Options put PrintBackground(false) cmd",
+        "Documents call Open(" + quoted(row.filePath)
+            + ", ConfirmConversions:=false, ReadOnly:=true, AddToRecentFiles:=false, PasswordDocument:=" + kNoPassword
+            + ", WritePasswordDocument:=" + kNoPassword + ", NoEncodingDialog:=true) cmd",
+        "Opened get ActiveWindow() cmd",
     };
-}
-
-// After printing: the current printer back, save, close, quit.
-inline Lines wordAfterPrint(const std::string& currentPrinter)
-{
-    return {
-        "Word.Application put ActivePrinter(" + quoted(currentPrinter) + ") cmd",
-        "Documents proc Save() cmd",
-        "ActiveDocument proc Close() cmd",
-        "Word.Application proc Quit() short",
-    };
+    if (pages)
+        lines.push_back("Opened call ComputeStatistics(2) cmd");
+    return concat(lines, {
+                             "Word.Application get ActivePrinter() cmd",
+                             "Word.Application get WordBasic() cmd",
+                             "WordBasic proc FilePrintSetup(Printer:=" + quoted(row.printer)
+                                 + ", DoNotSetAsSysDefault:=1) cmd",
+                             "Word.Application get Options() cmd",
+                             "Options get UpdateFieldsAtPrint() cmd",
+                             "Options get PrintBackground() cmd",
+                             "Options put UpdateFieldsAtPrint(true) cmd",
+                             "Options put PrintBackground(false) cmd",
+                             "ActiveWindow proc PrintOut(" + printOut + ") cmd",
+                             "Options put UpdateFieldsAtPrint(false) cmd",
+                             "Options put PrintBackground(true) cmd",
+                             "Word.Application get WordBasic() cmd",
+                             "WordBasic proc FilePrintSetup(Printer:=\"Default\", DoNotSetAsSysDefault:=1) cmd",
+                             "Opened proc Close(SaveChanges:=0) cmd",
+                             "Documents get Count() cmd",
+                             "Word.Application get NormalTemplate() cmd",
+                             "NormalTemplate put Saved(true) cmd",
+                             "Word.Application proc Quit(SaveChanges:=0) cmd",
+                         });
 }
 
 // Printing every page of a row with no page ranges.
-inline Lines wordPrintAll(const PrintEntry& row, const std::string& currentPrinter)
+inline Lines wordPrintAll(const PrintEntry& row)
 {
-    return concat(concat(wordOpening(row.filePath, row.printer),
-                         {"ActiveWindow proc PrintOut(Background:=false, Copies:=" + quoted(row.copies)
-                          + ") cmd"}),
-                  wordAfterPrint(currentPrinter));
+    return wordPrint(row, "Background:=false, Copies:=" + quoted(row.copies), false);
 }
 
 // Printing the pages `pages` (the row's page text without its quotes).
-inline Lines wordPrintPages(const PrintEntry& row, const std::string& pages,
-                            const std::string& currentPrinter)
+inline Lines wordPrintPages(const PrintEntry& row, const std::string& pages)
 {
-    return concat(concat(wordOpening(row.filePath, row.printer),
-                         {"ActiveWindow proc PrintOut(Range:=4, Item:=0, Pages:=" + quoted(pages)
-                          + ", PageType:=0, Copies:=" + quoted(row.copies) + ") cmd"}),
-                  wordAfterPrint(currentPrinter));
+    return wordPrint(row,
+                     "Background:=false, Range:=4, Item:=0, Pages:=" + quoted(pages)
+                         + ", PageType:=0, Copies:=" + quoted(row.copies),
+                     true);
 }
 
 } // namespace pravik::test::expected

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "OfficeScript.h"
 #include "RecordingBackend.h"
 
 #include <condition_variable>
@@ -17,6 +18,8 @@ namespace pravik::test {
 class GatedBackend : public AutomationBackend {
 public:
     std::shared_ptr<RecordingBackend> recording = std::make_shared<RecordingBackend>();
+
+    GatedBackend() { scriptOffice(*recording); }
 
     ObjectRef createObject(const std::string& progId) override
     {
@@ -40,6 +43,7 @@ public:
         note();
         return recording->invoke(target, call);
     }
+    std::string serverName(const std::string& progId) const override { return recording->serverName(progId); }
     void enterThread() override { note(); }
     void leaveThread() override { note(); }
     void abandon() override

@@ -131,6 +131,19 @@ Variant RecordingBackend::invoke(const ObjectRef& target, const Invocation& invo
     return makeObject(label != labels_.end() ? label->second : call.member);
 }
 
+std::string RecordingBackend::serverName(const std::string& progId) const
+{
+    if (!namedServers_)
+        return {};
+    return progId.substr(0, progId.find('.'));
+}
+
+void RecordingBackend::endServerAfterRelease(const ObjectRef& application)
+{
+    auto* object = dynamic_cast<const Object*>(application.get());
+    serversToEnd_.push_back(object ? object->label() : "<foreign>");
+}
+
 void RecordingBackend::respond(const std::string& member, Variant value)
 {
     if (value.isObject())

@@ -56,6 +56,14 @@ public:
 
     ObjectRef createObject(const std::string& progId) override;
     Variant invoke(const ObjectRef& target, const Invocation& call) override;
+    std::string serverName(const std::string& progId) const override;
+    void endServerAfterRelease(const ObjectRef& application) override;
+
+    // Servers named as Office's are ("Word" for "Word.Application"); unnamed
+    // by default, as the office engine's.
+    void nameServers() { namedServers_ = true; }
+    // Labels of the applications whose servers a job asked to end.
+    const std::vector<std::string>& serversToEnd() const { return serversToEnd_; }
 
     // Results of Function and PropertyGet calls of member. Unscripted ones
     // yield a new object labelled with the member name (or the label set
@@ -90,6 +98,8 @@ private:
     std::vector<RecordedCall> calls_;
     std::map<std::string, Responder> responders_;
     std::map<std::string, std::string> labels_;
+    std::vector<std::string> serversToEnd_;
+    bool namedServers_ = false;
     int failAt_ = 0;
     std::string failMember_;
     FailWith failWith_ = FailWith::SysError;

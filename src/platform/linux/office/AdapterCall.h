@@ -20,7 +20,7 @@ public:
 // (with or without a result: callers may use either).
 enum class Shape { Get, Put, Method };
 
-inline constexpr std::int32_t kMemberNotFound = olecode::make(0x80020003u); // DISP_E_MEMBERNOTFOUND
+inline constexpr std::int32_t kMemberNotFound = olecode::MemberNotFound;
 
 // One call as an adapter reads it. Member and argument names match without
 // regard to ASCII letter case, as automation names do.

@@ -20,6 +20,9 @@ namespace {
 
 struct Workbook;
 
+constexpr std::int32_t kSheetVisible = -1; // xlSheetVisible
+constexpr std::int32_t kSheetHidden = 0;   // xlSheetHidden
+
 // What one Excel instance holds.
 struct ExcelState {
     bool displayAlerts = true;
@@ -55,6 +58,15 @@ struct Workbook {
         return *active_;
     }
 
+    // Asked of the sheets a job names or lists, all at once: one round trip
+    // per sheet to the office.
+    bool visible(int sheet)
+    {
+        if (!visibility_)
+            visibility_ = document.sheetVisibility();
+        return visibility_->at(static_cast<size_t>(sheet));
+    }
+
     // A job selects its sheets, then prints them: selecting them again would
     // only cost the office another dispatch.
     void select(const std::vector<int>& sheets)
@@ -67,6 +79,7 @@ struct Workbook {
     }
 
 private:
+    std::optional<std::vector<bool>> visibility_;
     std::optional<int> active_;
     std::optional<std::vector<int>> selected_;
 };
@@ -115,10 +128,11 @@ bool answersOutput(const MemberCall& call, const SheetSet& target)
     return false;
 }
 
+// One sheet: a name, whether it is shown, and a print target of its own.
 class SheetAdapter final : public Adapter {
 public:
-    SheetAdapter(std::shared_ptr<Workbook> workbook, int index)
-        : workbook_(std::move(workbook)), index_(index)
+    SheetAdapter(std::shared_ptr<ExcelState> excel, std::shared_ptr<Workbook> workbook, int index)
+        : excel_(std::move(excel)), workbook_(std::move(workbook)), index_(index)
     {
     }
 
@@ -135,10 +149,23 @@ public:
                 throw Error("シート名 '" + toUtf8(name) + "' は Shift-JIS で表せません");
             }
         }
+        if (call.is("Visible")) {
+            call.expect(Shape::Get);
+            return Variant::fromInt(workbook_->visible(index_) ? kSheetVisible : kSheetHidden);
+        }
+        if (call.is("Select")) {
+            call.expect(Shape::Method, 0, 1, {"Replace"});
+            excel_->checkRunning();
+            workbook_->select({index_});
+            return Variant();
+        }
+        if (answersOutput(call, SheetSet{excel_, workbook_, {index_}}))
+            return Variant();
         call.unknownMember();
     }
 
 private:
+    std::shared_ptr<ExcelState> excel_;
     std::shared_ptr<Workbook> workbook_;
     int index_;
 };
@@ -160,7 +187,7 @@ public:
             if (index < 1 || index > static_cast<int>(set_.sheets.size()))
                 throw Error("シート番号 " + std::to_string(index) + " が範囲を超えています");
             return Variant::fromObject(std::make_shared<SheetAdapter>(
-                set_.workbook, set_.sheets[static_cast<size_t>(index - 1)]));
+                set_.excel, set_.workbook, set_.sheets[static_cast<size_t>(index - 1)]));
         }
         if (call.is("Select")) {
             call.expect(Shape::Method, 0, 1, {"Replace"});
@@ -195,11 +222,28 @@ public:
             call.expect(Shape::Get, 0, 1);
             if (call.argCount() == 0)
                 return sheets(allSheets());
-            return sheets(namedSheets(toNames(call.arg(0), "シート名")));
+            const std::vector<int> named = namedSheets(toNames(call.arg(0), "シート名"));
+            // One name gives the sheet itself, several a set of them.
+            if (call.arg(0).kind() == VariantKind::Text)
+                return Variant::fromObject(std::make_shared<SheetAdapter>(excel_, workbook_, named.front()));
+            return sheets(named);
         }
-        // The workbook as a print target stands for its active sheet.
+        if (call.is("ActiveSheet")) {
+            call.expect(Shape::Get);
+            return Variant::fromObject(std::make_shared<SheetAdapter>(excel_, workbook_, workbook_->activeSheet()));
+        }
+        if (call.is("Close")) {
+            call.expect(Shape::Method, 0, 0, {"SaveChanges"});
+            // Opened read-only: there is nothing to save either way.
+            if (const Variant* save = call.named("SaveChanges"))
+                toBoolean(*save, "SaveChanges");
+            std::erase(excel_->workbooks, workbook_);
+            workbook_->document.close();
+            return Variant();
+        }
+        // Excel prints every sheet of a workbook printed as a whole.
         if ((call.is("PrintOut") || call.is("PrintPreview"))
-            && answersOutput(call, SheetSet{excel_, workbook_, {workbook_->activeSheet()}}))
+            && answersOutput(call, SheetSet{excel_, workbook_, allSheets()}))
             return Variant();
         call.unknownMember();
     }
@@ -254,7 +298,12 @@ public:
     {
         const MemberCall call(invocation);
         if (call.is("Open")) {
-            call.expect(Shape::Method, 1, 1);
+            // The engine opens every workbook read-only, without questions
+            // or updated links, and knows no passwords: the named arguments
+            // are only checked.
+            call.expect(Shape::Method, 1, 1,
+                        {"UpdateLinks", "ReadOnly", "Password", "WriteResPassword", "IgnoreReadOnlyRecommended",
+                         "Notify", "AddToMru"});
             excel_->checkRunning();
             const std::string& path = toText(call.arg(0), "ファイル名");
             auto workbook = std::make_shared<Workbook>(path);
@@ -265,6 +314,10 @@ public:
             call.expect(Shape::Method);
             closeWorkbooks(*excel_);
             return Variant();
+        }
+        if (call.is("Count")) {
+            call.expect(Shape::Get);
+            return Variant::fromInt(static_cast<std::int32_t>(excel_->workbooks.size()));
         }
         call.unknownMember();
     }

@@ -5,6 +5,7 @@
 
 #include <com/sun/star/beans/NamedValue.hpp>
 #include <com/sun/star/beans/XPropertySet.hpp>
+#include <com/sun/star/container/XIndexAccess.hpp>
 #include <com/sun/star/container/XNamed.hpp>
 #include <com/sun/star/document/MacroExecMode.hpp>
 #include <com/sun/star/document/UpdateDocMode.hpp>
@@ -246,6 +247,18 @@ std::vector<rtl::OUString> OfficeDocument::sheetNames() const
     const Reference<css::sheet::XSpreadsheetDocument> workbook(model(), UNO_QUERY_THROW);
     const Sequence<rtl::OUString> names = workbook->getSheets()->getElementNames();
     return {names.begin(), names.end()};
+}
+
+std::vector<bool> OfficeDocument::sheetVisibility() const
+{
+    const Reference<css::sheet::XSpreadsheetDocument> workbook(model(), UNO_QUERY_THROW);
+    const Reference<css::container::XIndexAccess> sheets(workbook->getSheets(), UNO_QUERY_THROW);
+    std::vector<bool> visible;
+    for (sal_Int32 i = 0; i < sheets->getCount(); ++i) {
+        const Reference<css::beans::XPropertySet> sheet(sheets->getByIndex(i), UNO_QUERY_THROW);
+        visible.push_back(sheet->getPropertyValue("IsVisible").get<bool>());
+    }
+    return visible;
 }
 
 int OfficeDocument::activeSheet(const std::vector<rtl::OUString>& names) const

@@ -44,6 +44,8 @@ public:
     // when the file was saved (0-based) among those names.
     std::vector<rtl::OUString> sheetNames() const;
     int activeSheet(const std::vector<rtl::OUString>& names) const;
+    // Whether each sheet is shown, in workbook order.
+    std::vector<bool> sheetVisibility() const;
     // Makes the sheets (0-based) the selected ones, which is what the office
     // prints and previews of a workbook.
     void selectSheets(const std::vector<int>& sheets) const;

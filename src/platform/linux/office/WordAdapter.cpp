@@ -1,10 +1,12 @@
 #include "WordAdapter.h"
 
+#include "CupsQueues.h"
 #include "Error.h"
 #include "OfficeDocument.h"
 #include "OfficePrinting.h"
 #include "PageRanges.h"
 #include "PrintEntry.h"
+#include "TextCodec.h"
 #include "Preview.h"
 #include "ValueCoercion.h"
 
@@ -24,6 +26,7 @@ constexpr int kPrintAllDocument = 0;  // wdPrintAllDocument
 constexpr int kPrintRangeOfPages = 4; // wdPrintRangeOfPages
 constexpr int kDocumentContent = 0;   // wdPrintDocumentContent
 constexpr int kAllPages = 0;          // wdPrintAllPages
+constexpr int kStatisticPages = 2;    // wdStatisticPages
 
 // What one Word instance holds.
 struct WordState {
@@ -40,6 +43,13 @@ struct WordState {
     {
         if (quit)
             throw Error("Word は既に終了しています");
+    }
+    void close(const std::shared_ptr<OfficeDocument>& document)
+    {
+        document->close();
+        std::erase(documents, document);
+        if (active == document)
+            active.reset();
     }
     void closeAll()
     {
@@ -83,11 +93,11 @@ PrintRequest printRequestFrom(const MemberCall& call, const WordState& word,
         if (!pages)
             throw Error("印刷するページが指定されていません");
         const std::vector<PageSpan> spans = parsePageRanges(toText(*pages, "ページ範囲"));
-        const int pageCount = document.pageCount();
-        if (!anyPageWithin(spans, pageCount))
-            throw Error("ページ範囲 '" + officePageRanges(spans) + "' のページは文書 "
-                        + shownPath(document.path()) + " にありません（" + std::to_string(pageCount)
-                        + " ページ）");
+        for (const PageSpan& span : spans)
+            if (span.inSections())
+                throw Error("セクションごとのページ範囲 '" + officePageRanges({span})
+                            + "' は、この環境では印刷できません。文書全体のページ番号で指定してください");
+        checkPagesWithin(spans, document.pageCount(), shownPath(document.path()));
         request.pages = officePageRanges(spans);
     } else if (range != kPrintAllDocument) {
         throw Error("印刷範囲 (Range) " + std::to_string(range) + " には対応していません");
@@ -102,14 +112,43 @@ public:
     Variant invoke(const Invocation& invocation) override
     {
         const MemberCall call(invocation);
-        if (call.is("UpdateFieldsAtPrint")) {
-            call.expect(Shape::Put);
-            word_->updateFieldsAtPrint = toBoolean(call.arg(0), "UpdateFieldsAtPrint");
-            return Variant();
+        if (call.is("UpdateFieldsAtPrint"))
+            return option(call, word_->updateFieldsAtPrint);
+        if (call.is("PrintBackground"))
+            return option(call, word_->printBackground);
+        call.unknownMember();
+    }
+
+private:
+    static Variant option(const MemberCall& call, bool& value)
+    {
+        if (call.invocation().kind == CallKind::PropertyGet) {
+            call.expect(Shape::Get);
+            return Variant::fromBool(value);
         }
-        if (call.is("PrintBackground")) {
-            call.expect(Shape::Put);
-            word_->printBackground = toBoolean(call.arg(0), "PrintBackground");
+        call.expect(Shape::Put);
+        value = toBoolean(call.arg(0), std::string(call.invocation().member));
+        return Variant();
+    }
+
+    std::shared_ptr<WordState> word_;
+};
+
+// WordBasic's FilePrintSetup: the application's printer, never the
+// system's default, which the engine does not touch anyway.
+class WordBasicAdapter final : public Adapter {
+public:
+    explicit WordBasicAdapter(std::shared_ptr<WordState> word) : word_(std::move(word)) {}
+
+    Variant invoke(const Invocation& invocation) override
+    {
+        const MemberCall call(invocation);
+        if (call.is("FilePrintSetup")) {
+            call.expect(Shape::Method, 0, 0, {"Printer", "DoNotSetAsSysDefault"});
+            const Variant* printer = call.named("Printer");
+            if (!printer)
+                throw Error("プリンタが指定されていません");
+            word_->activePrinter = checkedQueue(toText(*printer, "プリンタ"));
             return Variant();
         }
         call.unknownMember();
@@ -117,6 +156,20 @@ public:
 
 private:
     std::shared_ptr<WordState> word_;
+};
+
+class NormalTemplateAdapter final : public Adapter {
+public:
+    Variant invoke(const Invocation& invocation) override
+    {
+        const MemberCall call(invocation);
+        if (call.is("Saved")) {
+            call.expect(Shape::Put);
+            toBoolean(call.arg(0), "Saved"); // the engine keeps no template to save
+            return Variant();
+        }
+        call.unknownMember();
+    }
 };
 
 class WindowAdapter final : public Adapter {
@@ -164,10 +217,14 @@ public:
         }
         if (call.is("Close")) {
             call.expect(Shape::Method, 0, 0, {"SaveChanges"});
-            document_->close();
-            if (word_->active == document_)
-                word_->active.reset();
+            word_->close(document_);
             return Variant();
+        }
+        if (call.is("ComputeStatistics")) {
+            call.expect(Shape::Method, 1, 2, {"IncludeFootnotesAndEndnotes"});
+            if (toInteger(call.arg(0), "ComputeStatistics") != kStatisticPages)
+                throw Error("ページ数以外の統計 (ComputeStatistics) には対応していません");
+            return Variant::fromInt(document_->pageCount());
         }
         if (call.is("PrintPreview")) {
             call.expect(Shape::Method);
@@ -193,7 +250,11 @@ public:
     {
         const MemberCall call(invocation);
         if (call.is("Open")) {
-            call.expect(Shape::Method, 1, 1);
+            // The engine opens every document read-only, without questions,
+            // and knows no passwords: the named arguments are only checked.
+            call.expect(Shape::Method, 1, 1,
+                        {"ConfirmConversions", "ReadOnly", "AddToRecentFiles", "PasswordDocument",
+                         "WritePasswordDocument", "NoEncodingDialog"});
             word_->checkRunning();
             auto document = std::make_shared<OfficeDocument>(
                 printEngine(), toText(call.arg(0), "ファイル名"), DocumentKind::WordDocument, DocumentView::Hidden);
@@ -201,12 +262,9 @@ public:
             word_->active = document;
             return Variant::fromObject(std::make_shared<DocumentAdapter>(word_, document));
         }
-        if (call.is("Save")) {
-            call.expect(Shape::Method, 0, 0, {"NoPrompt", "OriginalFormat"});
-            // The documents were opened read-only and printing changed none
-            // of them; writing them back through the office's import and
-            // export would only lose what it cannot represent.
-            return Variant();
+        if (call.is("Count")) {
+            call.expect(Shape::Get);
+            return Variant::fromInt(static_cast<std::int32_t>(word_->documents.size()));
         }
         call.unknownMember();
     }
@@ -253,6 +311,21 @@ public:
             if (!word_->active || !word_->active->isOpen())
                 throw Error("開いている文書がありません");
             return Variant::fromObject(std::make_shared<DocumentAdapter>(word_, word_->active));
+        }
+        if (call.is("ActivePrinter") && invocation.kind == CallKind::PropertyGet) {
+            call.expect(Shape::Get);
+            // Word starts on the system's default printer.
+            const std::string& printer =
+                word_->activePrinter.empty() ? printers::defaultQueue() : word_->activePrinter;
+            return Variant::fromText(codec::fromUtf8(printer));
+        }
+        if (call.is("WordBasic")) {
+            call.expect(Shape::Get);
+            return Variant::fromObject(std::make_shared<WordBasicAdapter>(word_));
+        }
+        if (call.is("NormalTemplate")) {
+            call.expect(Shape::Get);
+            return Variant::fromObject(std::make_shared<NormalTemplateAdapter>());
         }
         if (call.is("ActivePrinter")) {
             call.expect(Shape::Put);
