@@ -1,14 +1,15 @@
 // A stand-in for an office automation server, started by COM as a local
 // server: `test_office_server.exe PROGID TRANSCRIPT [MOOD...]`.
 // It serves one application object of PROGID over IDispatch, answers as the
-// recording backend of the job tests does, appends each call to TRANSCRIPT
-// in that backend's words and its process id to TRANSCRIPT.pids, and exits
-// when its last object is released. As Word does, Word's stand-in makes the
-// printer an ActivePrinter put names the system's default. MOODs:
+// recording backend scripted as Office (OfficeScript.h), appends each call
+// to TRANSCRIPT in that backend's words and its process id to
+// TRANSCRIPT.pids, and exits when its last object is released. As Word's, the stand-in's ActivePrinter
+// is the system's default printer, which a put of it changes. MOODs:
 //   busy                  turns the first calls away
 //   fail=MEMBER:N:HOW     the Nth call of MEMBER fails after it is recorded,
 //                         HOW "code" (E_FAIL) or "exception" (with EXCEPINFO)
 //   nowordbasic           knows no WordBasic, as a Word without it
+//   documents=N           N documents or workbooks are open besides the job's
 // and for the first server of its ProgID in the transcript only (the ones
 // after it show the run going on):
 //   hang=MEMBER           never returns from MEMBER, as an office stuck in
@@ -19,6 +20,7 @@
 // `user` makes it a copy the user started: it serves nothing and waits
 // until it is ended.
 #include "ComValues.h"
+#include "OfficeScript.h"
 #include "RecordingBackend.h"
 #include "ServerClasses.h"
 #include "TextCodec.h"
@@ -62,6 +64,14 @@ void appendLine(const std::string& line)
 {
     std::ofstream out(win::widen(gTranscript).c_str(), std::ios::binary | std::ios::app);
     out << line << "\n";
+}
+
+// Word's ActivePrinter is the system's default printer (CP932).
+std::string defaultPrinter()
+{
+    wchar_t name[512] = L"";
+    DWORD size = 512;
+    return ::GetDefaultPrinterW(name, &size) ? win::narrow(name) : std::string();
 }
 
 void objectGone()
@@ -291,7 +301,9 @@ int wmain(int argc, wchar_t** argv)
     gTranscript = win::narrow(argv[2]);
     gWord = progId == "Word.Application";
     gBackend = std::make_shared<RecordingBackend>();
-    gBackend->labelResults("Open", "Book"); // as the Excel job tests script it
+    test::scriptOffice(*gBackend);
+    if (gWord)
+        gBackend->respond("ActivePrinter", [](const test::RecordedCall&) { return Variant::fromText(defaultPrinter()); });
     std::vector<std::string> moods;
     for (int i = 3; i < argc; ++i)
         if (_wcsicmp(argv[i], L"-Embedding") != 0 && _wcsicmp(argv[i], L"/Embedding") != 0)
@@ -311,6 +323,8 @@ int wmain(int argc, wchar_t** argv)
             busy = true;
         else if (word == "nowordbasic")
             gNoWordBasic = true;
+        else if (word == "documents")
+            gBackend->respond("Count", Variant::fromInt(std::atoi(value.c_str())));
         else if (word == "fail") {
             const size_t colon = value.find(':'), second = value.rfind(':');
             gFailures.push_back({value.substr(0, colon), std::atoi(value.c_str() + colon + 1),
