@@ -2,6 +2,7 @@
 #include "AutomationWorker.h"
 #include "ComApartment.h"
 #include "ComBackend.h"
+#include "FakeSpooler.h"
 #include "JobNotes.h"
 #include "RecordingDispatch.h"
 #include "ServerFailures.h"
@@ -335,6 +336,25 @@ TEST_F(ComBackendTest, ARowsPrinterMustBeOneTheSpoolerLists)
     const auto e = thrown<Error>([&] { automation.checkPrinter(missing); });
     ASSERT_TRUE(e);
     EXPECT_STREQ(e->what(), "プリンタ 経理部の古いプリンタ が見つかりません");
+}
+
+TEST(ComBackendStall, APrintJobStillGrowingOnTheServersPrinterIsNamedAsTheStall)
+{
+    win::ComApartment apartment;
+    RegisteredRecorder registration{kProgId, std::make_shared<Recording>()};
+    auto spooler = std::make_shared<FakeSpooler>();
+    auto backend = std::make_shared<win::ComBackend>(spooler);
+    AutomationCall automation{backend};
+    const Variant app = automation.createObject("Pravik.Recorder");
+    const auto stall = [&] { return backend->stallCause(std::chrono::seconds(30), std::chrono::steady_clock::now()); };
+
+    spooler->jobs = {{thisUser(), JOB_STATUS_SPOOLING, 100, 4096}};
+    EXPECT_EQ(stall(), std::nullopt) << "no printer named yet";
+    automation.execute(app, AutoCmd(CallKind::Procedure, "PrintOut").named("ActivePrinter", Variant::fromText("Laser")));
+    EXPECT_EQ(stall(), "制限時間 (30 秒) 内に終わりませんでした。プリンタ Laser または印刷システムの処理が遅れています"
+                       " (印刷データの送信が続いています)");
+    spooler->jobs[0].step = 0;
+    EXPECT_EQ(stall(), std::nullopt) << "a job that no longer grows: the server stalled";
 }
 
 TEST_F(ComBackendTest, TimeInAPreviewCountsAgainstNoDeadline)

@@ -236,8 +236,8 @@ struct ComBackend::Servers {
     }
 };
 
-ComBackend::ComBackend()
-    : spooler_(printers::systemSpooler())
+ComBackend::ComBackend(std::shared_ptr<printers::SpoolerCalls> spooler)
+    : spooler_(std::move(spooler))
     , ending_(std::make_shared<ServerEnding>([spooler = spooler_](const std::wstring& printer) {
         return printers::jobStillGrowing(*spooler, printer, kSpoolLooksApart);
     }))

@@ -1,16 +1,13 @@
 #pragma once
 
 #include "AutomationBackend.h"
+#include "SpoolerCalls.h"
 
 #include <memory>
 #include <mutex>
 #include <thread>
 
 struct IMessageFilter;
-
-namespace pravik::printers {
-class SpoolerCalls;
-}
 
 namespace pravik::win {
 
@@ -26,7 +23,8 @@ class ServerEnding;
 // which is that thread.
 class ComBackend : public AutomationBackend {
 public:
-    ComBackend();
+    // The spooler is asked about the print jobs of the servers.
+    explicit ComBackend(std::shared_ptr<printers::SpoolerCalls> spooler = printers::systemSpooler());
     ~ComBackend() override;
 
     ObjectRef createObject(const std::string& progId) override;
