@@ -307,8 +307,6 @@ TEST_F(ComBackendTest, AServerThatIsGoneIsNamedAsEndedWithItsCode)
         EXPECT_STREQ(e->what(), "オートメーション サーバー が予期せず終了しました");
     }
     EXPECT_EQ(win::serverGoneText(win::serverNameOf("word.application")), "Word が予期せず終了しました");
-    EXPECT_EQ(win::notInstalledText(win::serverNameOf("Excel.Application")),
-              "Excel がインストールされていないため印刷できません");
     EXPECT_EQ(win::serverNameOf("Word.Document"), "");
 }
 

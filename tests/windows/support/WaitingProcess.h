@@ -2,13 +2,13 @@
 
 #include <windows.h>
 
-#include <string>
+#include <utility>
 
 namespace pravik::test {
 
 // A process of the system's command interpreter that waits for input on a
-// pipe this holds, until the pipe is closed or the process is ended. Its
-// handle goes to whoever takes it; the process is ended when this goes.
+// pipe this holds, until it is ended (at the latest when this goes). Its
+// creation's handle goes to whoever takes it.
 class WaitingProcess {
 public:
     WaitingProcess()
@@ -21,50 +21,35 @@ public:
         startup.cb = sizeof startup;
         startup.dwFlags = STARTF_USESTDHANDLES;
         startup.hStdInput = read;
-        std::wstring command = L"cmd.exe /c set /p line=";
+        wchar_t command[] = L"cmd.exe /c set /p line=";
         PROCESS_INFORMATION process{};
-        if (::CreateProcessW(nullptr, command.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr, nullptr,
-                             &startup, &process)) {
-            ::CloseHandle(process.hThread);
-            handle_ = process.hProcess;
-            id_ = process.dwProcessId;
-        }
+        ::CreateProcessW(nullptr, command, nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr, nullptr, &startup,
+                         &process);
+        ::CloseHandle(process.hThread);
         ::CloseHandle(read);
+        handle_ = process.hProcess;
+        id_ = process.dwProcessId;
+        own_ = ::OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, id_);
     }
     ~WaitingProcess()
     {
-        if (const HANDLE process = ::OpenProcess(PROCESS_TERMINATE, FALSE, id_)) {
-            ::TerminateProcess(process, 1);
-            ::CloseHandle(process);
-        }
-        if (handle_)
-            ::CloseHandle(handle_);
-        ::CloseHandle(input_);
+        ::TerminateProcess(own_, 1);
+        for (const HANDLE handle : {own_, handle_, input_})
+            if (handle)
+                ::CloseHandle(handle);
     }
     WaitingProcess(const WaitingProcess&) = delete;
     WaitingProcess& operator=(const WaitingProcess&) = delete;
 
     DWORD id() const { return id_; }
-    // The creation's handle, given away (once).
-    HANDLE take()
-    {
-        const HANDLE taken = handle_;
-        handle_ = nullptr;
-        return taken;
-    }
+    HANDLE take() { return std::exchange(handle_, nullptr); }
     // Whether it still runs, after waiting up to `ms` for it to end.
-    bool runsAfter(DWORD ms) const
-    {
-        const HANDLE process = ::OpenProcess(SYNCHRONIZE, FALSE, id_);
-        const bool runs = process && ::WaitForSingleObject(process, ms) == WAIT_TIMEOUT;
-        if (process)
-            ::CloseHandle(process);
-        return runs;
-    }
+    bool runsAfter(DWORD ms) const { return ::WaitForSingleObject(own_, ms) == WAIT_TIMEOUT; }
 
 private:
     HANDLE input_ = nullptr;
-    HANDLE handle_ = nullptr;
+    HANDLE handle_ = nullptr; // the creation's, until taken
+    HANDLE own_ = nullptr;
     DWORD id_ = 0;
 };
 
