@@ -310,6 +310,17 @@ TEST_F(ComBackendTest, AServerThatIsGoneIsNamedAsEndedWithItsCode)
     EXPECT_EQ(win::serverNameOf("Word.Document"), "");
 }
 
+TEST_F(ComBackendTest, AServerRefusedAsItWasEndingIsAskedForOnceMore)
+{
+    recording->refusedCreations = {CO_E_SERVER_STOPPING};
+    EXPECT_NO_THROW(automation.createObject("Pravik.Recorder"));
+    recording->refusedCreations = {CO_E_SERVER_EXEC_FAILURE, CO_E_SERVER_EXEC_FAILURE};
+    EXPECT_THROW(automation.createObject("Pravik.Recorder"), EOleSysError);
+    recording->refusedCreations = {E_OUTOFMEMORY};
+    EXPECT_THROW(automation.createObject("Pravik.Recorder"), EOleSysError);
+    EXPECT_EQ(recording->creations, 5);
+}
+
 TEST_F(ComBackendTest, AnUninstalledOfficeIsNamedAsSuch)
 {
     if (::RegGetValueW(HKEY_CLASSES_ROOT, L"Word.Application\\CLSID", nullptr, RRF_RT_REG_SZ, nullptr, nullptr,
