@@ -202,12 +202,21 @@ protected:
         return process;
     }
 
+    // The server processes started, in the order they started.
+    std::vector<DWORD> serverIds() const
+    {
+        std::ifstream in(std::filesystem::path(transcript().wstring() + L".pids"));
+        std::vector<DWORD> ids;
+        for (DWORD id; in >> id;)
+            ids.push_back(id);
+        return ids;
+    }
+
     // Every server process started has ended: nothing held a reference.
     bool serversEnded() const
     {
-        std::ifstream in(std::filesystem::path(transcript().wstring() + L".pids"));
         bool ended = true;
-        for (DWORD id; in >> id;) {
+        for (const DWORD id : serverIds()) {
             if (const HANDLE process = ::OpenProcess(SYNCHRONIZE, FALSE, id)) {
                 ended = ended && ::WaitForSingleObject(process, 10000) == WAIT_OBJECT_0;
                 ::CloseHandle(process);
@@ -430,9 +439,10 @@ TEST_F(WholePath, AServerSlowToStartIsWaitedFor)
     EXPECT_TRUE(serversEnded());
 }
 
-TEST_F(WholePath, AnOfficeWithOtherDocumentsOpenIsHandedToTheUserNotQuit)
+TEST_F(WholePath, AnOfficeWithOtherDocumentsOpenIsHandedToTheUserNotQuitNorEnded)
 {
-    registerServer("Word.Application", kTestWordClsid, L"documents=2");
+    // Word stays when let go of, as one the user works in does.
+    registerServer("Word.Application", kTestWordClsid, L"documents=2 linger");
     registerServer("Excel.Application", kTestExcelClsid, L"documents=1");
     EXPECT_EQ(print({row("memo.doc", ""), row("book.xls", "\"Sheet1\"")}), 0) << results();
     for (const Lines& calls : callsByServer(readLines(transcript()))) {
@@ -441,4 +451,15 @@ TEST_F(WholePath, AnOfficeWithOtherDocumentsOpenIsHandedToTheUserNotQuit)
         }));
         EXPECT_TRUE(contains(calls.back(), "put Visible(")) << calls.back();
     }
+    const HANDLE word = ::OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE, FALSE, serverIds().at(0));
+    EXPECT_EQ(::WaitForSingleObject(word, 7000), static_cast<DWORD>(WAIT_TIMEOUT)) << "the user's Word was ended";
+    ::TerminateProcess(word, 0);
+    ::CloseHandle(word);
+}
+
+TEST_F(WholePath, AFailedJobsOfficeThatDoesNotQuitIsEndedAMomentLater)
+{
+    registerServer("Word.Application", kTestWordClsid, L"fail=Open:1:code linger");
+    EXPECT_EQ(print({row("memo.doc", "")}), 1) << results();
+    EXPECT_TRUE(serversEnded());
 }

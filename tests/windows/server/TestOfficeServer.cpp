@@ -10,6 +10,8 @@
 //                         HOW "code" (E_FAIL) or "exception" (with EXCEPINFO)
 //   nowordbasic           knows no WordBasic, as a Word without it
 //   documents=N           N documents or workbooks are open besides the job's
+//   linger                stays when its last object is released (for a
+//                         minute), as an office that does not quit
 // and for the first server of its ProgID in the transcript only (the ones
 // after it show the run going on):
 //   hang=MEMBER           never returns from MEMBER, as an office stuck in
@@ -46,6 +48,7 @@ namespace {
 std::string gTranscript;
 std::shared_ptr<RecordingBackend> gBackend;
 int gLiveObjects = 0;
+bool gLinger = false;
 bool gWord = false;
 bool gNoWordBasic = false;
 std::string gHangIn, gCrashIn;
@@ -76,7 +79,7 @@ std::string defaultPrinter()
 
 void objectGone()
 {
-    if (--gLiveObjects == 0)
+    if (--gLiveObjects == 0 && !gLinger)
         ::PostQuitMessage(0);
 }
 
@@ -323,6 +326,8 @@ int wmain(int argc, wchar_t** argv)
             busy = true;
         else if (word == "nowordbasic")
             gNoWordBasic = true;
+        else if (word == "linger")
+            gLinger = true;
         else if (word == "documents")
             gBackend->respond("Count", Variant::fromInt(std::atoi(value.c_str())));
         else if (word == "fail") {
