@@ -26,12 +26,10 @@ std::filesystem::path tempFolder(const std::wstring& name)
     return folder;
 }
 
-ULONGLONG creationTime(DWORD id)
+ULONGLONG creationTime(HANDLE process)
 {
-    const HANDLE process = ::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, id);
     FILETIME created{}, exited{}, kernel{}, user{};
     ::GetProcessTimes(process, &created, &exited, &kernel, &user);
-    ::CloseHandle(process);
     return (static_cast<ULONGLONG>(created.dwHighDateTime) << 32) | created.dwLowDateTime;
 }
 
@@ -51,14 +49,10 @@ TEST(ServerExecutable, IsReadFromTheRegisteredCommandLineAsTheSystemReadsIt)
     // An expanded registry value gives its variables' values.
     const CLSID clsid = {0x3c5b1a7f, 0x8e2d, 0x4f6a, {0xb1, 0xc9, 0x2d, 0x7e, 0x0a, 0x4f, 0x5b, 0x61}};
     const std::wstring key = L"CLSID\\{3C5B1A7F-8E2D-4F6A-B1C9-2D7E0A4F5B61}";
-    HKEY handle = nullptr;
-    ASSERT_EQ(::RegCreateKeyExW(HKEY_CLASSES_ROOT, (key + L"\\LocalServer32").c_str(), 0, nullptr, 0, KEY_WRITE,
-                                nullptr, &handle, nullptr),
-              ERROR_SUCCESS);
     const std::wstring value = L"\"%TEMP%\\Pravik Office Test\\office server.exe\" /Automation";
-    ::RegSetValueExW(handle, nullptr, 0, REG_EXPAND_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
-                     static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
-    ::RegCloseKey(handle);
+    ASSERT_EQ(::RegSetKeyValueW(HKEY_CLASSES_ROOT, (key + L"\\LocalServer32").c_str(), nullptr, REG_EXPAND_SZ,
+                                value.c_str(), static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t))),
+              ERROR_SUCCESS);
     const std::wstring command = win::localServerCommand(clsid);
     ::RegDeleteTreeW(HKEY_CLASSES_ROOT, key.c_str());
     EXPECT_EQ(command.find(L'%'), std::wstring::npos);
@@ -94,18 +88,16 @@ TEST(ServerRecords, AForcedExitEndsTheRunsServersAndTheNextStartThoseOfADeadRunO
     // Files as runs leave them: one that died, one still going (this one).
     WaitingProcess ofDeadRun, ofLiveRun, sameIdLater;
     const std::filesystem::path folder = tempFolder(L"pravik-servers");
-    const auto record = [&](DWORD run, ULONGLONG runCreated, const std::string& lines) {
-        std::ofstream(folder / (std::to_wstring(run) + L"-" + std::to_wstring(runCreated) + L".txt")) << lines;
-    };
     const auto line = [](const WaitingProcess& p, ULONGLONG shift = 0) {
-        return std::to_string(p.id()) + " " + std::to_string(creationTime(p.id()) + shift) + "\n";
+        return std::to_string(p.id()) + " " + std::to_string(creationTime(p.handle()) + shift) + "\n";
     };
-    const DWORD self = ::GetCurrentProcessId();
-    record(4000000000u, 1, line(ofDeadRun) + line(sameIdLater, 1)); // no such run
-    record(self, creationTime(self), line(ofLiveRun));
+    const std::filesystem::path ours = folder
+        / (std::to_wstring(::GetCurrentProcessId()) + L"-" + std::to_wstring(creationTime(::GetCurrentProcess())) + L".txt");
+    std::ofstream(folder / L"4000000000-1.txt") << line(ofDeadRun) + line(sameIdLater, 1); // no such run
+    std::ofstream(ours) << line(ofLiveRun);
     win::endServersOfDeadRuns();
     EXPECT_FALSE(ofDeadRun.runsAfter(3000));
     EXPECT_TRUE(sameIdLater.runsAfter(0)) << "a process under a recorded id but created at another time";
     EXPECT_TRUE(ofLiveRun.runsAfter(0));
-    std::filesystem::remove(folder / (std::to_wstring(self) + L"-" + std::to_wstring(creationTime(self)) + L".txt"));
+    std::filesystem::remove(ours);
 }

@@ -51,13 +51,9 @@ int gLiveObjects = 0;
 bool gLinger = false;
 bool gWord = false;
 bool gNoWordBasic = false;
-std::string gHangIn, gCrashIn;
-struct Failure {
-    std::string member;
-    int nth = 0;
-    bool exception = false;
-};
-std::vector<Failure> gFailures;
+std::string gHangIn, gCrashIn, gFailIn;
+int gFailAt = 0;
+bool gFailWithException = false;
 std::map<std::string, int> gCallsOf;
 
 // Calls a busy server turns away before it takes one.
@@ -209,13 +205,11 @@ private:
             ::Sleep(INFINITE);
         if (member == gCrashIn)
             ::ExitProcess(3);
-        const int nth = ++gCallsOf[member];
-        for (const Failure& failure : gFailures)
-            if (failure.member == member && failure.nth == nth) {
-                if (failure.exception)
-                    throw EOleException("scripted exception", "TestOfficeServer");
-                throw EOleSysError(static_cast<std::int32_t>(E_FAIL));
-            }
+        if (++gCallsOf[member] == gFailAt && member == gFailIn) {
+            if (gFailWithException)
+                throw EOleException("scripted exception", "TestOfficeServer");
+            throw EOleSysError(static_cast<std::int32_t>(E_FAIL));
+        }
         if (gWord && kind == CallKind::PropertySet && member == "ActivePrinter" && !args.empty()
             && !::SetDefaultPrinterW(win::widen(args[0].asText()).c_str()))
             throw EOleException("Printer not found", "TestOfficeServer");
@@ -331,9 +325,9 @@ int wmain(int argc, wchar_t** argv)
         else if (word == "documents")
             gBackend->respond("Count", Variant::fromInt(std::atoi(value.c_str())));
         else if (word == "fail") {
-            const size_t colon = value.find(':'), second = value.rfind(':');
-            gFailures.push_back({value.substr(0, colon), std::atoi(value.c_str() + colon + 1),
-                                 value.substr(second + 1) == "exception"});
+            gFailIn = value.substr(0, value.find(':'));
+            gFailAt = std::atoi(value.c_str() + gFailIn.size() + 1);
+            gFailWithException = value.ends_with(":exception");
         } else if (first && word == "hang")
             gHangIn = value;
         else if (first && word == "crash")

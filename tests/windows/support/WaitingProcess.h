@@ -29,7 +29,7 @@ public:
         ::CloseHandle(read);
         handle_ = process.hProcess;
         id_ = process.dwProcessId;
-        own_ = ::OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, id_);
+        own_ = ::OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, id_);
     }
     ~WaitingProcess()
     {
@@ -42,6 +42,7 @@ public:
     WaitingProcess& operator=(const WaitingProcess&) = delete;
 
     DWORD id() const { return id_; }
+    HANDLE handle() const { return own_; } // a hold of this helper's own
     HANDLE take() { return std::exchange(handle_, nullptr); }
     // Whether it still runs, after waiting up to `ms` for it to end.
     bool runsAfter(DWORD ms) const { return ::WaitForSingleObject(own_, ms) == WAIT_TIMEOUT; }
