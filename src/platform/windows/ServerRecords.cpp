@@ -23,14 +23,6 @@ struct Slot {
 Slot slots[kSlots];
 std::mutex slotsMutex;
 
-ULONGLONG creationTime(HANDLE process)
-{
-    FILETIME created{}, exited{}, kernel{}, user{};
-    if (!::GetProcessTimes(process, &created, &exited, &kernel, &user))
-        return 0;
-    return (static_cast<ULONGLONG>(created.dwHighDateTime) << 32) | created.dwLowDateTime;
-}
-
 std::filesystem::path recordFolder()
 {
     wchar_t temp[MAX_PATH + 1];
@@ -68,7 +60,7 @@ void writeRunFile()
     if (folder.empty())
         return;
     const std::filesystem::path file
-        = folder / runFileName(::GetCurrentProcessId(), creationTime(::GetCurrentProcess()));
+        = folder / runFileName(::GetCurrentProcessId(), processCreationTime(::GetCurrentProcess()));
     std::string lines;
     for (const Slot& slot : slots)
         if (slot.records > 0)
@@ -86,7 +78,7 @@ void writeRunFile()
 HANDLE openSame(DWORD id, ULONGLONG createdAt, DWORD access)
 {
     const HANDLE process = ::OpenProcess(access | SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, id);
-    if (process && creationTime(process) == createdAt && ::WaitForSingleObject(process, 0) == WAIT_TIMEOUT)
+    if (process && processCreationTime(process) == createdAt && ::WaitForSingleObject(process, 0) == WAIT_TIMEOUT)
         return process;
     if (process)
         ::CloseHandle(process);
@@ -94,6 +86,14 @@ HANDLE openSame(DWORD id, ULONGLONG createdAt, DWORD access)
 }
 
 } // namespace
+
+ULONGLONG processCreationTime(HANDLE process)
+{
+    FILETIME created{}, exited{}, kernel{}, user{};
+    if (!::GetProcessTimes(process, &created, &exited, &kernel, &user))
+        return 0;
+    return (static_cast<ULONGLONG>(created.dwHighDateTime) << 32) | created.dwLowDateTime;
+}
 
 void recordServer(HANDLE process)
 {
@@ -113,7 +113,7 @@ void recordServer(HANDLE process)
                                     DUPLICATE_SAME_ACCESS))
         return;
     free->id = id;
-    free->createdAt = creationTime(process);
+    free->createdAt = processCreationTime(process);
     free->records = 1;
     free->held = held;
     writeRunFile();
@@ -124,11 +124,12 @@ void forgetServer(HANDLE process)
     const DWORD id = ::GetProcessId(process);
     std::lock_guard lock(slotsMutex);
     for (Slot& slot : slots) {
-        if (slot.records == 0 || slot.id != id || --slot.records > 0)
+        if (slot.records == 0 || slot.id != id)
             continue;
-        const HANDLE held = ::InterlockedExchangePointer(const_cast<HANDLE*>(&slot.held), nullptr);
-        ::CloseHandle(held);
-        writeRunFile();
+        if (--slot.records == 0) {
+            ::CloseHandle(::InterlockedExchangePointer(const_cast<HANDLE*>(&slot.held), nullptr));
+            writeRunFile();
+        }
         return;
     }
 }

@@ -10,6 +10,10 @@
 // an ended one is never touched.
 namespace pravik::win {
 
+// When the process was created, as the system tells it apart from a later
+// one under the same id; 0 when it cannot be told.
+ULONGLONG processCreationTime(HANDLE process);
+
 // Records the process held by `process` (a hold of its own is kept) until
 // as many forgetServer calls as records of it came.
 void recordServer(HANDLE process);

@@ -17,15 +17,6 @@ bool isFile(const std::wstring& path)
     return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-
-ULONGLONG creationTime(HANDLE process)
-{
-    FILETIME created{}, exited{}, kernel{}, user{};
-    if (!::GetProcessTimes(process, &created, &exited, &kernel, &user))
-        return 0;
-    return (static_cast<ULONGLONG>(created.dwHighDateTime) << 32) | created.dwLowDateTime;
-}
-
 std::wstring imageOf(HANDLE process)
 {
     std::wstring path(32768, L'\0');
@@ -198,7 +189,7 @@ std::vector<ServerLaunch::Seen> ServerLaunch::running() const
             continue;
         // The same file, whatever way its path is written (short names, case).
         if (fileIdOf(imageOf(process)) == file_)
-            found.push_back({entry.th32ProcessID, creationTime(process)});
+            found.push_back({entry.th32ProcessID, processCreationTime(process)});
         ::CloseHandle(process);
     }
     ::CloseHandle(snapshot);
@@ -220,7 +211,7 @@ std::optional<HeldProcess> ServerLaunch::started() const
     if (!process)
         return std::nullopt;
     // The id may have passed to another process since the list was taken.
-    if (creationTime(process) != fresh[0].createdAt) {
+    if (processCreationTime(process) != fresh[0].createdAt) {
         ::CloseHandle(process);
         return std::nullopt;
     }

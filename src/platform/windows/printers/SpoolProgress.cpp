@@ -2,6 +2,7 @@
 
 #include <winspool.h>
 
+#include <map>
 #include <thread>
 #include <vector>
 
@@ -16,8 +17,8 @@ std::wstring currentUser()
     return ::GetUserNameW(name, &size) ? std::wstring(name) : std::wstring();
 }
 
-} // namespace
-
+// This user's jobs on `printer` that the spooler is still receiving, by job
+// id, with the bytes received so far. Empty when the printer cannot be asked.
 std::map<DWORD, DWORD> jobsBeingSpooled(SpoolerCalls& spooler, const std::wstring& printer)
 {
     std::map<DWORD, DWORD> found;
@@ -43,6 +44,8 @@ std::map<DWORD, DWORD> jobsBeingSpooled(SpoolerCalls& spooler, const std::wstrin
     }
     return found;
 }
+
+} // namespace
 
 bool jobStillGrowing(SpoolerCalls& spooler, const std::wstring& printer, std::chrono::milliseconds interval)
 {
