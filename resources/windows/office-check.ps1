@@ -126,6 +126,7 @@ function Fingerprint([string]$path) {
 }
 
 Add-PrinterDriver -Name 'Generic / Text Only'
+Remove-Printer -Name $printerName -ErrorAction SilentlyContinue # left by a check cut short
 Add-PrinterPort -Name $portFile
 Add-Printer -Name $printerName -DriverName 'Generic / Text Only' -PortName $portFile
 try {
