@@ -75,15 +75,29 @@ void TFmDialog::showProgress(const QString& message, const QString& fileLine)
     if (isVisible() && !btnAbort->isEnabled())
         return;
     lMsg->setText(message);
-    lMsg->adjustSize();
+    fitToMessage();
     lCnt->setText(fileLine);
     lCnt->show();
     show();
     raise();
 }
 
+void TFmDialog::fitToMessage()
+{
+    lMsg->adjustSize();
+    const int width = std::max(clientWidth, lMsg->x() + lMsg->width() + lMsg->x());
+    if (width == this->width())
+        return;
+    const int grown = width - this->width();
+    setFixedSize(width, clientHeight);
+    lCnt->resize(lCnt->width() + grown, lCnt->height());
+    btnAbort->move((width - btnAbort->width()) / 2, btnAbort->y());
+    move(x() - grown / 2, y()); // still centred where it stood
+}
+
 void TFmDialog::hideProgress()
 {
+    previewing_ = false;
     lCnt->hide();
     hide();
 }
@@ -126,8 +140,9 @@ void TFmDialog::requestStop()
     // The file in hand is finished first, which may take a while: the
     // window stays to say so until the loop ends.
     if (isVisible()) {
-        lMsg->setText(QStringLiteral("中止しています。今のファイルで止まります。"));
-        lMsg->adjustSize();
+        lMsg->setText(previewing_ ? QStringLiteral("中止しています。プレビューを閉じると止まります。")
+                                  : QStringLiteral("中止しています。今のファイルで止まります。"));
+        fitToMessage();
         btnAbort->setEnabled(false);
     }
     QApplication::processEvents();

@@ -34,6 +34,9 @@ public:
     // What the Abort button does: the caller's loop stops after the file in
     // hand, and until then the window says that it is stopping.
     void requestStop();
+    // The file in hand is a preview the loop waits on: a stop then waits for
+    // the user to close it, and the window says so.
+    void setPreviewing(bool previewing) { previewing_ = previewing; }
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -44,7 +47,12 @@ private slots:
     void btnAbortClick();
 
 private:
+    // Widens the window to its message line, never narrower than designed:
+    // a count cut off in the middle says nothing.
+    void fitToMessage();
+
     int& abortFlag_;
+    bool previewing_ = false;
     QLabel* lMsg;
     QLabel* lCnt;
     QPushButton* btnAbort;

@@ -1,6 +1,7 @@
 #include "UEdit.h"
 
 #include "Dialogs.h"
+#include "DocumentFilters.h"
 #include "FlagScope.h"
 #include "Fonts.h"
 #include "OfficeJobs.h"
@@ -17,6 +18,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QSignalBlocker>
 #include <QStyle>
 #include <QTableView>
 #include <QTimer>
@@ -28,7 +30,8 @@ namespace pravik {
 
 namespace {
 
-const QString bothKindsFilter = QStringLiteral("Word,Excelファイル (*.doc *.dot *.xls *.xlt *.DOC *.DOT *.XLS *.XLT)");
+const QString bothKindsFilter =
+    documentFilter(QStringLiteral("Word,Excelファイル"), {DocumentKind::Word, DocumentKind::Excel});
 
 template <typename W>
 W* place(W* widget, int left, int top, int width, int height)
@@ -77,9 +80,11 @@ private:
 } // namespace
 
 TFmEdit::TFmEdit(TFmMain& main)
+    // Owned by the main window, so it stays above it; never above every
+    // window, or the messages of either window would open behind it.
     : QDialog(&main, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
                          Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
-                         Qt::WindowCloseButtonHint | Qt::WindowStaysOnTopHint),
+                         Qt::WindowCloseButtonHint),
       main_(main),
       browseFilter_(bothKindsFilter)
 {
@@ -126,11 +131,14 @@ void TFmEdit::buildLayout()
     btnBefore = place(new QPushButton(panel), 16, 6, 41, 24);
     btnBefore->setObjectName(QStringLiteral("btnBefore"));
     btnBefore->setIcon(style()->standardIcon(QStyle::SP_ArrowLeft));
-    btnBefore->setToolTip(QStringLiteral("前へ"));
+    // Icon-only buttons: a screen reader reads these names.
+    btnBefore->setToolTip(QStringLiteral("前の行"));
+    btnBefore->setAccessibleName(QStringLiteral("前の行"));
     btnAfter = place(new QPushButton(panel), 56, 6, 41, 24);
     btnAfter->setObjectName(QStringLiteral("btnAfter"));
     btnAfter->setIcon(style()->standardIcon(QStyle::SP_ArrowRight));
-    btnAfter->setToolTip(QStringLiteral("次へ"));
+    btnAfter->setToolTip(QStringLiteral("次の行"));
+    btnAfter->setAccessibleName(QStringLiteral("次の行"));
     auto* hint = new QLabel(QStringLiteral("前ボタン、次ボタン、閉じるボタンで自動的に情報が保存されます"), panel);
     hint->move(104, 13);
     hint->adjustSize();
@@ -168,10 +176,17 @@ void TFmEdit::buildLayout()
     int line = 24;
     for (const QString& text : {QStringLiteral("印刷するページ"), QStringLiteral("（複数ある場合はコンマで区切ります）"),
                                 QStringLiteral("（空欄の場合は全ページ印刷します）"), QStringLiteral("例： 1-10,15-30")}) {
-        auto* label = new QLabel(text, grpWord);
-        // Wrapped inside the frame where a wider font would reach it.
+        auto* label = new QLabel(grpWord);
+        // Wrapped inside the frame where a wider font would reach it, after
+        // 「場合は」 rather than inside a word.
+        const int width = grpWord->width() - 16 - 8;
+        QString shown = text;
+        if (const qsizetype phrase = shown.indexOf(QStringLiteral("場合は"));
+            phrase >= 0 && label->fontMetrics().horizontalAdvance(shown) > width)
+            shown.insert(phrase + 3, QLatin1Char('\n'));
+        label->setText(shown);
         label->setWordWrap(true);
-        label->setFixedWidth(grpWord->width() - 16 - 8);
+        label->setFixedWidth(width);
         label->move(16, line);
         label->adjustSize();
         line += std::max(20, label->height() + 4);
@@ -191,6 +206,7 @@ void TFmEdit::buildLayout()
     btnAll->setObjectName(QStringLiteral("btnAll"));
     chkLst = place(new QListWidget(grpExcel), 16, 44, 177, 141);
     chkLst->setObjectName(QStringLiteral("chkLst"));
+    connect(chkLst, &QListWidget::itemChanged, this, [this] { sheetChecksChanged_ = true; });
     grpExcel->hide();
     setSheetButtonToLoad(false);
 
@@ -321,18 +337,39 @@ void TFmEdit::FormShow()
     cmbPrt->setCurrentIndex(cmbPrt->findData(QByteArray::fromStdString(printer)));
 
     if (kind == DocumentKind::Excel) {
-        chkLst->clear();
+        showStoredSheets(main_.printList().at(static_cast<size_t>(row)).pagesOrSheets);
         setSheetButtonToLoad(true);
     }
 }
 
-void TFmEdit::SaveEntry()
+void TFmEdit::showStoredSheets(const std::string& stored)
 {
-    if (!current_.isValid())
-        return;
-    const FlagScope saving(savingRow_);
-    const auto row = static_cast<size_t>(current_.row());
-    const PrintEntry before = main_.printList().at(row);
+    clearSheets();
+    const QSignalBlocker quiet(chkLst);
+    SheetCheckList sheets(chkLst);
+    for (const std::string& name : readSheetList(stored)) {
+        sheets.addUnchecked(name);
+        sheets.setChecked(sheets.count() - 1, true);
+    }
+    sheetsFromRow_ = true;
+}
+
+void TFmEdit::clearSheets()
+{
+    chkLst->clear();
+    sheetsFromRow_ = false;
+    sheetChecksChanged_ = false;
+}
+
+DocumentKind TFmEdit::shownGroup() const
+{
+    return grpWord->isVisibleTo(this)    ? DocumentKind::Word
+           : grpExcel->isVisibleTo(this) ? DocumentKind::Excel
+                                         : DocumentKind::Other;
+}
+
+SavedEntry TFmEdit::typedEntry(const PrintEntry& before) const
+{
     SheetCheckList sheets(chkLst);
     EntryFields fields;
     fields.fileName = fileText_.bytesFor(edtFile->text());
@@ -343,14 +380,33 @@ void TFmEdit::SaveEntry()
     fields.printer = cmbPrt->currentIndex() >= 0 ? cmbPrt->currentData().toByteArray().toStdString()
                      : printersListed_          ? std::string()
                                                 : before.printer;
-    fields.shownGroup = grpWord->isVisibleTo(this) ? DocumentKind::Word
-                        : grpExcel->isVisibleTo(this) ? DocumentKind::Excel
-                                                      : DocumentKind::Other;
+    fields.shownGroup = shownGroup();
     fields.pageField = pageText_.bytesFor(edtPage->text());
-    fields.sheets = &sheets;
+    fields.sheets = sheetsFromRow_ && !sheetChecksChanged_ ? nullptr : &sheets;
+    return savedEntry(before, fields);
+}
 
-    const SavedEntry saved = savedEntry(before, fields);
-    if (fields.shownGroup == DocumentKind::Word)
+void TFmEdit::writeBackTypedChanges()
+{
+    if (!isVisible() || !current_.isValid())
+        return;
+    const PrintEntry& before = main_.printList().at(static_cast<size_t>(current_.row()));
+    const SavedEntry typed = typedEntry(before);
+    if (typed.entry == before && !typed.sheetNameRefused)
+        return;
+    SaveEntry();
+    hide();
+}
+
+void TFmEdit::SaveEntry()
+{
+    if (!current_.isValid())
+        return;
+    const FlagScope saving(savingRow_);
+    const auto row = static_cast<size_t>(current_.row());
+    const PrintEntry before = main_.printList().at(row);
+    const SavedEntry saved = typedEntry(before);
+    if (shownGroup() == DocumentKind::Word)
         edtPage->clear();
     if (saved.entry != before) {
         main_.printList().setEntry(row, saved.entry);
@@ -360,7 +416,7 @@ void TFmEdit::SaveEntry()
         main_.dialogs().showWarning(this, QString::fromUtf8(kSheetNameQuoteMessage),
                                     QString::fromUtf8(kSheetNameQuoteCaption));
     // Said now rather than when the run fails; the row keeps what was typed.
-    if (const QString problem = printProblem(saved.entry, fields.shownGroup); !problem.isEmpty())
+    if (const QString problem = printProblem(saved.entry, shownGroup()); !problem.isEmpty())
         main_.dialogs().showWarning(this, problem + QStringLiteral("\nこのままでは印刷できません。"),
                                     QStringLiteral("設定の確認"));
 }
@@ -368,7 +424,9 @@ void TFmEdit::SaveEntry()
 QString TFmEdit::printProblem(const PrintEntry& entry, DocumentKind shownGroup)
 {
     QStringList problems;
-    if (!entry.copies.empty()) {
+    if (entry.copies.empty()) {
+        problems << QStringLiteral("部数が空です（1 から %1 まで）。").arg(kMaxCopies);
+    } else {
         const QString copies = toQString(entry.copies);
         bool number = false;
         const int count = copies.toInt(&number);
@@ -405,9 +463,9 @@ void TFmEdit::btnOpenClick()
     main_.guarded([this] {
         const DocumentKind kind = pathKind();
         if (kind == DocumentKind::Word)
-            browseFilter_ = QStringLiteral("Wordファイル (*.doc *.dot *.DOC *.DOT)");
+            browseFilter_ = documentFilter(QStringLiteral("Wordファイル"), {DocumentKind::Word});
         else if (kind == DocumentKind::Excel)
-            browseFilter_ = QStringLiteral("Excelファイル (*.xls *.xlt *.XLS *.XLT)");
+            browseFilter_ = documentFilter(QStringLiteral("Excelファイル"), {DocumentKind::Excel});
         const QStringList chosen = main_.dialogs().chooseOpenFiles(this, browseFilter_);
         if (!chosen.isEmpty()) {
             pathFromQString(chosen.first()); // refuses a name Shift-JIS cannot hold
@@ -415,7 +473,7 @@ void TFmEdit::btnOpenClick()
         }
         const DocumentKind now = pathKind();
         if (now == DocumentKind::Excel) {
-            chkLst->clear();
+            clearSheets();
             setSheetButtonToLoad(true);
         } else if (now == DocumentKind::Word) {
             edtPage->clear();
@@ -439,7 +497,7 @@ void TFmEdit::btnAllClick()
             return;
         }
         if (pathKind() == DocumentKind::Excel) {
-            chkLst->clear();
+            clearSheets();
             const std::string stored = main_.printList().at(static_cast<size_t>(current_.row())).pagesOrSheets;
             const std::string path = pathBytes();
             // The workbook is read on the automation thread; the windows
@@ -450,14 +508,19 @@ void TFmEdit::btnAllClick()
                 setCursor(Qt::WaitCursor);
                 setEnabled(false);
                 main_.setEnabled(false);
+                // Starting the office may take seconds: say what is going on.
+                btnAll->setText(QStringLiteral("読込中…"));
+                main_.tellInStatusBar(QStringLiteral("シートを読み込んでいます…"));
                 struct Restore {
                     TFmEdit* editor;
                     TFmMain& main;
                     ~Restore()
                     {
+                        main.tellInStatusBar(QString());
                         main.setEnabled(true);
                         editor->setEnabled(true);
                         editor->unsetCursor();
+                        editor->setSheetButtonToLoad(true);
                     }
                 } restore{this, main_};
                 try {

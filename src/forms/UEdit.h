@@ -34,6 +34,10 @@ public:
     int currentRow() const;
 
     void SaveEntry();
+    // Before the list is closed, replaced, saved or printed: what was typed
+    // is written into the row and the editor closed, as 閉じる does, so
+    // nothing typed is lost or left out. Nothing happens when nothing was.
+    void writeBackTypedChanges();
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -42,6 +46,9 @@ protected:
 
 private:
     void followRowChangedElsewhere(const QModelIndex& first, const QModelIndex& last);
+    // The row as the fields would write it back.
+    SavedEntry typedEntry(const PrintEntry& before) const;
+    DocumentKind shownGroup() const;
     // What the run would refuse in a written-back row, for the user now;
     // empty when nothing.
     static QString printProblem(const PrintEntry& entry, DocumentKind shownGroup);
@@ -54,6 +61,8 @@ private:
     void btnAllClick();
     void btnCloseClick();
     void setSheetButtonToLoad(bool load);
+    void showStoredSheets(const std::string& stored);
+    void clearSheets();
     void closeIfRowIsGone();
     DocumentKind pathKind() const;
     std::string pathBytes() const;
@@ -64,6 +73,10 @@ private:
     bool savingRow_ = false;
     QString browseFilter_;
     bool sheetButtonLoads_ = false;
+    // The sheet list shows the row's own sheets, not yet the workbook's:
+    // unless a tick changes, the row keeps its text as it was.
+    bool sheetsFromRow_ = false;
+    bool sheetChecksChanged_ = false;
     // What the text fields were loaded from, so untouched text is written
     // back byte for byte.
     ShownText fileText_;

@@ -47,9 +47,8 @@ TFmMain::TFmMain(Dialogs& dialogs, std::string appFolder, MainServices services,
     worker_ = std::make_unique<AutomationWorker>(services_.automation);
     setObjectName(QStringLiteral("FmMain"));
     setFont(windowFont());
-    setWindowTitle(QStringLiteral("Pravik"));
-    move(designedLeft, designedTop);
-    resize(designedWidth, designedHeight);
+    setWindowTitle(QStringLiteral("Pravik[*]"));
+    setGeometry(designedLeft, designedTop, designedWidth, designedHeight);
 
     auto* central = new QWidget(this);
     auto* layout = new QVBoxLayout(central);

@@ -79,6 +79,11 @@ public:
     void setVersionWindow(TFmVersion* window) { versionWindow_ = window; }
     TFmDialog* progressDialog() const { return progressDialog_; }
     TFmEdit* entryEditor() const { return entryEditor_; }
+    // Writes what the entry editor holds typed into its row.
+    void takeEditorChanges();
+    // A short word to the user, in the status bar: a command that had
+    // nothing to act on, or work in hand.
+    void tellInStatusBar(const QString& text);
     Dialogs& dialogs() { return dialogs_; }
     const MainServices& services() const { return services_; }
 
@@ -182,9 +187,6 @@ private:
     // Says what an add left out, and once that the added rows got no
     // printer and where to choose one.
     void tellAddOutcome(const AddOutcome& outcome);
-    // A short word to the user, in the status bar, for a command that had
-    // nothing to act on.
-    void tellInStatusBar(const QString& text);
     void FormShow();
     bool FormClose();
     WindowState currentWindowState() const;
@@ -204,6 +206,7 @@ private:
     void setHeight(int height) override;
     void setWidth(int width) override;
     void placeForFirstStart() override;
+    void keepOnScreen();
     void centreSecondaryWindows() override;
 
     Dialogs& dialogs_;

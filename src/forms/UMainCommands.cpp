@@ -61,6 +61,16 @@ void TFmMain::buildMenus()
             pop->popup((view ? view->viewport() : owner)->mapToGlobal(at));
         });
     }
+    // Shift+F10 opens it from the keyboard as the Menu key does, under the
+    // current row.
+    for (QAbstractItemView* view : {static_cast<QAbstractItemView*>(lstView), static_cast<QAbstractItemView*>(lstNames)}) {
+        auto* menuKey = new QShortcut(QKeySequence(Qt::SHIFT | Qt::Key_F10), view, nullptr, nullptr,
+                                      Qt::WidgetWithChildrenShortcut);
+        connect(menuKey, &QShortcut::activated, this, [this, view] {
+            const QRect row = view->visualRect(view->currentIndex());
+            pop->popup(view->viewport()->mapToGlobal(row.isValid() ? row.bottomLeft() : QPoint()));
+        });
+    }
 
     connect(btnDel, &QToolButton::clicked, this, [this] { btnAddClick(2); });
     connect(btnHyouji, &QToolButton::clicked, this, [this] { btnUpClick(1); });

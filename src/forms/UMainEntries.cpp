@@ -2,6 +2,7 @@
 #include "UMain.h"
 
 #include "Dialogs.h"
+#include "DocumentFilters.h"
 #include "EntryAdding.h"
 #include "PrintListModel.h"
 #include "QtText.h"
@@ -34,7 +35,7 @@ void TFmMain::btnAddClick(int tag)
 void TFmMain::markListChanged()
 {
     list_.changed = true;
-    btnSave->setEnabled(true);
+    setSaveEnabled(true);
 }
 
 void TFmMain::openEditorOnSelection()
@@ -64,8 +65,8 @@ void TFmMain::addFilesFromDialog()
     guarded([this] {
         const QString filter = settings_.acceptOtherFiles
                                    ? QStringLiteral("全てのファイル (*)")
-                                   : QStringLiteral("Word,Excelファイル (*.doc *.dot *.xls *.xlt "
-                                                    "*.DOC *.DOT *.XLS *.XLT)");
+                                   : documentFilter(QStringLiteral("Word,Excelファイル"),
+                                                    {DocumentKind::Word, DocumentKind::Excel});
         const QStringList chosen = dialogs_.chooseOpenFiles(this, filter);
         if (chosen.isEmpty())
             return;

@@ -2,6 +2,7 @@
 #include "UMain.h"
 
 #include "UDialog.h"
+#include "UEdit.h"
 
 #include "Dialogs.h"
 #include "ExecutablePath.h"
@@ -41,9 +42,11 @@ void TFmMain::FormShow()
 {
     list_.clear();
     list_.changed = false;
-    btnSave->setEnabled(false);
+    setSaveEnabled(false);
     list_.listFileName.clear();
     loadSettings(iniPathIn(appFolder_), settings_, *this, list_);
+    // Saved on another screen or at another scaling, it may lie off this one.
+    keepOnScreen();
 }
 
 void TFmMain::closeEvent(QCloseEvent* event)
@@ -79,7 +82,12 @@ void TFmMain::endOnStopRequest()
 bool TFmMain::FormClose()
 {
     bool proceed = false;
-    guarded([this, &proceed] { proceed = fileCommands_.confirmClose(); });
+    // What the editor holds is asked about with the rest of the list; when
+    // it cannot be written back, the window stays for the user to mend it.
+    guarded([this, &proceed] {
+        takeEditorChanges();
+        proceed = fileCommands_.confirmClose();
+    });
     if (!proceed)
         return false;
     // The window closes even when main.ini cannot be written: the error is
@@ -98,8 +106,8 @@ WindowState TFmMain::currentWindowState() const
             fromQString(model_->headerData(logical, Qt::Horizontal).toString()));
         state.widthsInDisplayOrder.push_back(header->sectionSize(logical));
     }
-    state.top = y();
-    state.left = x();
+    state.top = geometry().y();
+    state.left = geometry().x();
     state.height = height();
     state.width = width();
     return state;
@@ -114,10 +122,16 @@ void TFmMain::btnNewClick(int tag)
     }
 }
 
-void TFmMain::newList() { guarded([this] { fileCommands_.newList(); }); }
-void TFmMain::openList() { guarded([this] { fileCommands_.open(); }); }
-void TFmMain::saveList() { guarded([this] { fileCommands_.save(); }); }
-void TFmMain::saveListAs() { guarded([this] { fileCommands_.saveAs(); }); }
+void TFmMain::newList() { guarded([this] { takeEditorChanges(); fileCommands_.newList(); }); }
+void TFmMain::openList() { guarded([this] { takeEditorChanges(); fileCommands_.open(); }); }
+void TFmMain::saveList() { guarded([this] { takeEditorChanges(); fileCommands_.save(); }); }
+void TFmMain::saveListAs() { guarded([this] { takeEditorChanges(); fileCommands_.saveAs(); }); }
+
+void TFmMain::takeEditorChanges()
+{
+    if (entryEditor_)
+        entryEditor_->writeBackTypedChanges();
+}
 
 SaveAnswer TFmMain::askSaveChanges()
 {
@@ -154,12 +168,40 @@ bool TFmMain::confirmReplace(const std::string& cp932Path)
                              QStringLiteral("名前を付けて保存"));
 }
 
-void TFmMain::setCaption(const std::string& caption) { setWindowTitle(toQString(caption)); }
-void TFmMain::setSaveEnabled(bool enabled) { btnSave->setEnabled(enabled); }
+void TFmMain::setCaption(const std::string& caption)
+{
+    // Qt marks unsaved changes where the placeholder stands.
+    setWindowTitle(toQString(caption) + QStringLiteral("[*]"));
+    setWindowModified(list_.changed);
+}
+
+void TFmMain::setSaveEnabled(bool enabled)
+{
+    btnSave->setEnabled(enabled);
+    setWindowModified(list_.changed);
+}
 
 void TFmMain::setColumnWidth(int column, int width) { lstView->setColumnWidth(column, width); }
-void TFmMain::setTop(int top) { move(x(), top); }
-void TFmMain::setLeft(int left) { move(left, y()); }
+// The position kept is the client area's: a frame's position is not known
+// before the window is shown, and the window would creep by its title bar's
+// height at every start.
+void TFmMain::setTop(int top) { setGeometry(QRect(QPoint(geometry().x(), top), geometry().size())); }
+void TFmMain::setLeft(int left) { setGeometry(QRect(QPoint(left, geometry().y()), geometry().size())); }
+
+void TFmMain::keepOnScreen()
+{
+    const QScreen* screen = QGuiApplication::screenAt(geometry().center());
+    if (!screen)
+        screen = QGuiApplication::primaryScreen();
+    if (!screen)
+        return;
+    const QRect area = screen->availableGeometry();
+    QRect shown(geometry().topLeft(), geometry().size().boundedTo(area.size()));
+    shown.moveLeft(std::clamp(shown.left(), area.left(), area.right() + 1 - shown.width()));
+    shown.moveTop(std::clamp(shown.top(), area.top(), area.bottom() + 1 - shown.height()));
+    if (shown != geometry())
+        setGeometry(shown);
+}
 void TFmMain::setHeight(int height) { resize(width(), height); }
 void TFmMain::setWidth(int width) { resize(width, height()); }
 

@@ -23,7 +23,7 @@ namespace {
 
 class MainWindowPrintHost : public PrintRunHost {
 public:
-    explicit MainWindowPrintHost(TFmMain& window) : window_(window) {}
+    MainWindowPrintHost(TFmMain& window, PrintMode mode) : window_(window), mode_(mode) {}
 
     std::string currentPrinter() override { return window_.services().currentPrinter(); }
 
@@ -66,8 +66,10 @@ public:
 
     void showProgress(const std::string& message, const std::string& fileLine) override
     {
-        if (TFmDialog* dialog = window_.progressDialog())
+        if (TFmDialog* dialog = window_.progressDialog()) {
+            dialog->setPreviewing(mode_ == PrintMode::Preview);
             dialog->showProgress(QString::fromStdString(message), QString::fromStdString(fileLine));
+        }
     }
 
     void hideProgress() override
@@ -99,6 +101,7 @@ private:
     QItemSelectionModel* selection() const { return window_.listView()->selectionModel(); }
 
     TFmMain& window_;
+    PrintMode mode_;
 };
 
 } // namespace
@@ -124,8 +127,9 @@ void TFmMain::PrintFiles(int mode)
         return;
     }
     guarded([this, mode] {
+        takeEditorChanges(); // the run prints what the user sees
         const FlagScope busy(officeWorkRunning_);
-        MainWindowPrintHost host(*this);
+        MainWindowPrintHost host(*this, static_cast<PrintMode>(mode));
         AutomationPrintJobs direct(services_.automation, settings_);
         EventLoopWait wait;
         // The first office is the window's own; the others start when a

@@ -161,9 +161,8 @@ void TFmMain::btnUpClick(int tag)
 
 void TFmMain::showViewMenu()
 {
-    // Near the lower right corner of the button, as the window always put it.
-    const QPoint corner = btnHyouji->mapToGlobal(QPoint(btnHyouji->width(), btnHyouji->height()));
-    hpop->popup(corner);
+    // Under the button, as a drop-down opens.
+    hpop->popup(btnHyouji->mapToGlobal(QPoint(0, btnHyouji->height())));
 }
 
 void TFmMain::lstViewColumnClick(int column)
@@ -189,7 +188,7 @@ void TFmMain::sortByColumn(int column)
     }
     // Offered for saving, but not asked about at close: only the order changed.
     if (!list_.empty())
-        btnSave->setEnabled(true);
+        setSaveEnabled(true);
 }
 
 QString TFmMain::cellTextAt(int x, int y) const

@@ -3,6 +3,8 @@
 #include "PathParts.h"
 #include "TextCodec.h"
 
+#include <algorithm>
+
 namespace pravik {
 
 std::string asciiLower(std::string_view cp932)
@@ -18,13 +20,24 @@ std::string asciiLower(std::string_view cp932)
     return lower;
 }
 
+const std::vector<std::string_view>& documentExtensions(DocumentKind kind)
+{
+    // A row keeps the first three letters of its extension, which tell the
+    // kind of the newer forms too.
+    static const std::vector<std::string_view> word = {"doc", "dot", "docx", "docm", "dotx", "dotm"};
+    static const std::vector<std::string_view> excel = {"xls", "xlt", "xlsx", "xlsm", "xltx", "xltm"};
+    static const std::vector<std::string_view> none;
+    return kind == DocumentKind::Word ? word : kind == DocumentKind::Excel ? excel : none;
+}
+
 DocumentKind documentKindOfExtension(std::string_view extension)
 {
     const std::string lower = asciiLower(extension);
-    if (lower == "doc" || lower == "dot")
-        return DocumentKind::Word;
-    if (lower == "xls" || lower == "xlt")
-        return DocumentKind::Excel;
+    for (const DocumentKind kind : {DocumentKind::Word, DocumentKind::Excel}) {
+        const std::vector<std::string_view>& known = documentExtensions(kind);
+        if (std::find(known.begin(), known.end(), lower) != known.end())
+            return kind;
+    }
     return DocumentKind::Other;
 }
 

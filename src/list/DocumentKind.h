@@ -2,11 +2,16 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace pravik {
 
-// What prints a file: Word (.doc, .dot), Excel (.xls, .xlt), or nothing.
+// What prints a file: Word (.doc, .dot and their newer forms .docx, .docm,
+// .dotx, .dotm), Excel (.xls, .xlt, .xlsx, .xlsm, .xltx, .xltm), or nothing.
 enum class DocumentKind { Word, Excel, Other };
+
+// The extensions of a kind's files, lower case, without the dot.
+const std::vector<std::string_view>& documentExtensions(DocumentKind kind);
 
 // Letters A to Z lower-cased; double-byte characters are left as they are
 // (their trail byte may look like a capital letter).

@@ -30,7 +30,7 @@ bool ListFileCommands::saveThroughDialog()
         return false;
     list_.saveListFile(*chosen);
     list_.listFileName = *chosen;
-    ui_.setCaption(titlePrefix_ + fileNamePart(*chosen) + "]");
+    ui_.setCaption(titlePrefix_ + fileNamePart(*chosen));
     markSaved();
     return true;
 }

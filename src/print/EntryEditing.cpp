@@ -1,6 +1,7 @@
 #include "EntryEditing.h"
 
 #include "EntryAdding.h"
+#include "PageRanges.h"
 
 namespace pravik {
 
@@ -22,7 +23,8 @@ SavedEntry savedEntry(const PrintEntry& row, const EntryFields& fields)
     entry.copies = fields.copies;
     entry.printer = fields.printer;
     if (fields.shownGroup == DocumentKind::Word) {
-        entry.pagesOrSheets = pageRangeText(fields.pageField);
+        // Stored as the office reads it, whatever the input method typed.
+        entry.pagesOrSheets = pageRangeText(asciiPageText(fields.pageField));
     } else if (fields.shownGroup == DocumentKind::Excel && fields.sheets && fields.sheets->count() > 0) {
         if (std::optional<std::string> text = writeSheetList(*fields.sheets))
             entry.pagesOrSheets = *text;

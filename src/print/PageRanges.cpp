@@ -17,9 +17,39 @@ constexpr int kMaxPage = 999999;
     throw Error("ページ範囲 '" + codec::toDisplay(text) + "' が正しくありません（例： 1-10,15-30）");
 }
 
+bool isLeadByte(unsigned char c) { return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC); }
+
+// The ASCII form of a two-byte CP932 character of a page range; 0 for none.
+char asciiOf(unsigned char lead, unsigned char trail)
+{
+    if (lead == 0x82 && trail >= 0x4F && trail <= 0x58) // ０-９
+        return static_cast<char>('0' + (trail - 0x4F));
+    if (lead == 0x82) {
+        switch (trail) {
+        case 0x6F: return 'P'; // Ｐ
+        case 0x72: return 'S'; // Ｓ
+        case 0x90: return 'p'; // ｐ
+        case 0x93: return 's'; // ｓ
+        default: return 0;
+        }
+    }
+    if (lead != 0x81)
+        return 0;
+    switch (trail) {
+    case 0x40: return ' '; // ideographic space
+    case 0x41:             // 、
+    case 0x43: return ','; // ，
+    case 0x5B:             // ー
+    case 0x5D:             // ‐
+    case 0x60:             // ～ (and the wave dash 〜)
+    case 0x7C: return '-'; // －
+    default: return 0;
+    }
+}
+
 class RangeReader {
 public:
-    explicit RangeReader(std::string_view text) : text_(text) {}
+    RangeReader(std::string_view text, std::string_view shown) : text_(text), shown_(shown) {}
 
     bool atEnd() { return skipBlanks() == text_.size(); }
     bool take(char wanted)
@@ -43,7 +73,7 @@ public:
         if (result.ptr == begin)
             return 0;
         if (result.ec != std::errc() || value < 1 || value > kMaxPage)
-            refuseText(text_);
+            refuseText(shown_);
         at_ += static_cast<size_t>(result.ptr - begin);
         return value;
     }
@@ -52,7 +82,7 @@ public:
     {
         const int value = number();
         if (value == 0)
-            refuseText(text_);
+            refuseText(shown_);
         return value;
     }
 
@@ -63,7 +93,7 @@ public:
         if (take('p')) {
             mark.page = required();
             if (!take('s'))
-                refuseText(text_);
+                refuseText(shown_);
             mark.section = required();
         } else if (take('s')) {
             mark.section = required();
@@ -73,7 +103,7 @@ public:
         return mark;
     }
 
-    [[noreturn]] void refuse() const { refuseText(text_); }
+    [[noreturn]] void refuse() const { refuseText(shown_); }
 
 private:
     size_t skipBlanks()
@@ -84,6 +114,7 @@ private:
     }
 
     std::string_view text_;
+    std::string_view shown_; // as typed, for the message
     size_t at_ = 0;
 };
 
@@ -104,9 +135,30 @@ std::string markText(const PageMark& mark)
 
 } // namespace
 
+std::string asciiPageText(std::string_view cp932)
+{
+    std::string ascii;
+    ascii.reserve(cp932.size());
+    for (size_t i = 0; i < cp932.size(); ++i) {
+        const auto lead = static_cast<unsigned char>(cp932[i]);
+        if (!isLeadByte(lead) || i + 1 == cp932.size()) {
+            ascii += cp932[i];
+            continue;
+        }
+        const char mapped = asciiOf(lead, static_cast<unsigned char>(cp932[i + 1]));
+        if (mapped)
+            ascii += mapped;
+        else
+            ascii.append(cp932.substr(i, 2));
+        ++i;
+    }
+    return ascii;
+}
+
 std::vector<PageSpan> parsePageRanges(std::string_view text)
 {
-    RangeReader reader(text);
+    const std::string ascii = asciiPageText(text);
+    RangeReader reader(ascii, text);
     std::vector<PageSpan> spans;
     for (;;) {
         PageSpan span;

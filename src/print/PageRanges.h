@@ -25,10 +25,16 @@ struct PageSpan {
 
 // Reads a page-range text (CP932) as users type it: pages, ranges and
 // section forms separated by commas, such as "1-10,15-30", "3", "5-" (page
-// 5 to the end) or "p1s2-p3s2"; blanks are ignored. Throws pravik::Error
+// 5 to the end) or "p1s2-p3s2", also in full-width forms; blanks are ignored. Throws pravik::Error
 // naming the text when it is anything else: the office would otherwise print
 // nothing, or everything, without a word.
 std::vector<PageSpan> parsePageRanges(std::string_view text);
+
+// The text with what a Japanese input method types for the characters of a
+// page range (full-width digits, commas, dashes, blanks, "ｐ" and "ｓ", the
+// long-vowel mark and the wave dash typed as a dash) in their ASCII forms;
+// everything else as it stands.
+std::string asciiPageText(std::string_view cp932);
 
 // The ranges as the office's page-range text, blanks left out.
 std::string officePageRanges(const std::vector<PageSpan>& spans);

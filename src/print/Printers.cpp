@@ -26,9 +26,6 @@ std::vector<std::string> PrinterService::printerNames()
 
 std::string PrinterService::currentPrinterName()
 {
-    if (current_)
-        return *current_;
-
     const PrinterQuery found = source_->query();
     if (!found.unreachable.empty())
         throw Error(found.unreachable);
@@ -36,8 +33,7 @@ std::string PrinterService::currentPrinterName()
         || std::find(found.names.begin(), found.names.end(), found.defaultName)
                == found.names.end())
         throw Error("デフォルト プリンタが存在しません");
-    current_ = codec::fromUtf8(found.defaultName);
-    return *current_;
+    return codec::fromUtf8(found.defaultName);
 }
 
 } // namespace pravik::printers

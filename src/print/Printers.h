@@ -1,7 +1,6 @@
 #pragma once
 
 #include <memory>
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -25,9 +24,9 @@ public:
     virtual PrinterQuery query() = 0;
 };
 
-// The application's printers. The current printer is the system default as
-// found the first time anyone asks, and stays that for the whole process so
-// that every run and every added row names the same printer.
+// The application's printers. The current printer is the system's default
+// as it is when asked (the user's own default first, where the system has
+// one): a default changed while the program runs is what new rows get.
 class PrinterService {
 public:
     explicit PrinterService(std::unique_ptr<PrinterSource> source);
@@ -39,12 +38,11 @@ public:
     // CP932. Throws pravik::Error "デフォルト プリンタが存在しません" when the
     // system has no default printer, the system's text when the printers
     // cannot be listed, or a conversion error when CP932 cannot hold the
-    // name. A failure is not remembered: the next ask tries again.
+    // name.
     std::string currentPrinterName();
 
 private:
     std::unique_ptr<PrinterSource> source_;
-    std::optional<std::string> current_;
 };
 
 } // namespace pravik::printers

@@ -74,6 +74,18 @@ TEST(PrintList, ExcelRowsPrintTheChosenSheetsWithTheirCopies)
     EXPECT_EQ(japanese.printedMarkers(), (Markers{kFirst, kQ1Sales}));
 }
 
+TEST(PrintList, TodaysWordAndExcelFilesPrintAsTheOldOnes)
+{
+    const PdfQueue word("docx_pages"), excel("xlsx_sheets");
+    const PravikRun run = printList("modern", {
+        row("pages.docx", "\"3\"", "1", word.name()),
+        row("sheets.xlsx", "\"Q1, Sales\"", "1", excel.name()),
+    });
+    EXPECT_EQ(run.status, 0) << run.progress;
+    EXPECT_EQ(word.printedMarkers(), pages({3}));
+    EXPECT_EQ(excel.printedMarkers(), (Markers{kQ1Sales}));
+}
+
 TEST(PrintList, CollationFollowsTheSettings)
 {
     const PdfQueue collated("excel_collated");

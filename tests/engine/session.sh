@@ -131,6 +131,9 @@ make_documents() {
   convert 'dot:MS Word 97 Vorlage' "$src/template.fodt"
   convert 'xls:MS Excel 97' "$src/sheets.fods" "$src/hidden.fods"
   convert 'xlt:MS Excel 97 Vorlage/Template' "$src/sheets.fods"
+  # Today's formats, which the same rows print.
+  convert 'docx:MS Word 2007 XML' "$src/pages.fodt"
+  convert 'xlsx:Calc MS Excel 2007 XML' "$src/sheets.fods"
   make_second_sheet_active "$work/docs/sheets.xls"
   make_second_sheet_active "$work/docs/sheets.xlt"
   cp "$work/docs/sheets.xls" "$work/docs/売上 集計.xls"
@@ -139,7 +142,7 @@ make_documents() {
   head -c 6000 /dev/urandom >"$work/docs/garbage.xls"
   head -c 3000 "$work/docs/sheets.xls" >"$work/docs/truncated.xls"
   printf '<html><body><p>HTML-MARK-1</p></body></html>\n' >"$work/docs/page-html.doc"
-  for doc in pages.doc long.doc template.dot sheets.xls sheets.xlt hidden.xls; do
+  for doc in pages.doc long.doc template.dot sheets.xls sheets.xlt hidden.xls pages.docx sheets.xlsx; do
     [[ -s "$work/docs/$doc" ]] || { echo "test document $doc was not made" >&2; return 1; }
   done
 }

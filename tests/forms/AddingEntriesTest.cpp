@@ -37,8 +37,9 @@ protected:
 TEST_F(AddingEntriesTest, DroppedFilesArriveInOrderAndMarkTheListChanged)
 {
     start();
-    dropFiles(viewport(), {"/docs/b.xls", "/docs/A.DOC", "/docs/c.dot"});
-    ASSERT_EQ(rowCount(), 3);
+    dropFiles(viewport(), {"/docs/b.xls", "/docs/A.DOC", "/docs/c.dot", "/docs/new.xlsx"});
+    ASSERT_EQ(rowCount(), 4);
+    EXPECT_EQ(window->printList().at(3).extension, "xls") << "the stored field keeps three letters";
     EXPECT_EQ(fileNameAt(0), "b.xls");
     EXPECT_EQ(fileNameAt(1), "A.DOC");
     EXPECT_EQ(window->printList().at(1), (PrintEntry{"A.DOC", "", "", "DOC", "1", "Office Printer", "/docs/A.DOC"}));
@@ -49,7 +50,7 @@ TEST_F(AddingEntriesTest, DroppedFilesArriveInOrderAndMarkTheListChanged)
 TEST_F(AddingEntriesTest, DropOfOnlySkippedFilesChangesNothing)
 {
     start();
-    dropFiles(viewport(), {"/docs/notes.txt", "/docs/plan.docx"});
+    dropFiles(viewport(), {"/docs/notes.txt", "/docs/plan.pdf"});
     EXPECT_EQ(rowCount(), 0);
     EXPECT_FALSE(window->printList().changed);
     EXPECT_FALSE(button("btnSave")->isEnabled());
@@ -90,7 +91,7 @@ TEST_F(AddingEntriesTest, DroppedJapaneseNameIsStoredAsShiftJis)
 TEST_F(AddingEntriesTest, AddDialogUsesTheFilterOfTheSettingAndMarksChangedEvenWhenAllAreSkipped)
 {
     start(designedIni + "ONAJI=1\r\n");
-    dialogs.openFilesChoices = {{"/docs/a.xls", "/docs/a.xls", "/docs/plan.docx"}, {"/docs/a.xls"}};
+    dialogs.openFilesChoices = {{"/docs/a.xls", "/docs/a.xls", "/docs/plan.pdf"}, {"/docs/a.xls"}};
     button("btnAdd")->click();
     EXPECT_TRUE(dialogs.addFilters[0].startsWith(QStringLiteral("Word,Excelファイル")));
     EXPECT_EQ(rowCount(), 1);

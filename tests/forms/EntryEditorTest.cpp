@@ -89,6 +89,7 @@ TEST_F(EntryEditorTest, UpperCaseDocIsAWordRowWithItsPages)
     pushButton("btnClose")->click();
     EXPECT_EQ(stored(0).pagesOrSheets, "");
     EXPECT_TRUE(changed());
+    EXPECT_TRUE(window->isWindowModified()) << "the caption marks unsaved changes";
     EXPECT_FALSE(editor->isVisible());
 }
 
@@ -106,7 +107,18 @@ TEST_F(EntryEditorTest, PagesOrCopiesTheRunWouldRefuseAreToldAtWriteBackAndKept)
     open({row("/d/report.doc")});
     field("edtPage")->setText(QStringLiteral("1-10,15-30"));
     pushButton("btnClose")->click();
+    // What a Japanese input method types is taken in its ASCII form.
+    open({row("/d/report.doc")});
+    field("edtPage")->setText(QStringLiteral("２，４〜５"));
+    pushButton("btnClose")->click();
     EXPECT_EQ(dialogs.warnings.size(), warned);
+    EXPECT_EQ(pageFieldOf(stored(0)), "2,4-5");
+
+    open({row("/d/report.doc")});
+    child<TSaNumEdit>("edtBusu")->setText(QString());
+    pushButton("btnClose")->click();
+    ASSERT_EQ(dialogs.warnings.size(), warned + 1) << "an empty copies field fails at print as 0 does";
+    EXPECT_TRUE(dialogs.warnings.last().contains(QStringLiteral("部数が空です")));
 }
 
 TEST_F(EntryEditorTest, ARenameInTheMainWindowIsNotUndoneByTheEditor)
@@ -322,6 +334,22 @@ TEST_F(EntryEditorTest, FailedSheetReadingIsShownAndTheButtonStaysToLoad)
     EXPECT_TRUE(editor->isVisible());
 }
 
+TEST_F(EntryEditorTest, TheRowsOwnSheetsShowTickedUntilTheWorkbookIsRead)
+{
+    open({row("/d/stock.xls", "\"Stock A\",B")}); // written by hand
+    auto* list = child<QListWidget>("chkLst");
+    ASSERT_EQ(list->count(), 2);
+    EXPECT_EQ(list->item(0)->text(), QStringLiteral("Stock A"));
+    EXPECT_EQ(list->item(1)->checkState(), Qt::Checked);
+    pushButton("btnClose")->click();
+    EXPECT_EQ(stored(0).pagesOrSheets, "\"Stock A\",B") << "bytes the user did not change are kept";
+
+    open({row("/d/stock.xls", "\"Stock A\",B")});
+    child<QListWidget>("chkLst")->item(1)->setCheckState(Qt::Unchecked);
+    pushButton("btnClose")->click();
+    EXPECT_EQ(stored(0).pagesOrSheets, "\"Stock A\"");
+}
+
 TEST_F(EntryEditorTest, SheetReadThatFailsPartWayKeepsTheStoredSheets)
 {
     scriptOffice(*backend);
@@ -361,6 +389,31 @@ TEST_F(EntryEditorTest, BrowsedNameWithALineBreakIsRefusedAndThePathKept)
     EXPECT_EQ(field("edtFilepass")->text(), QStringLiteral("/d/book.xls"));
     ASSERT_EQ(dialogs.errors.size(), 1);
     EXPECT_TRUE(dialogs.errors[0].contains(QStringLiteral("改行")));
+}
+
+TEST_F(EntryEditorTest, WhatWasTypedReachesTheRowBeforeTheListIsClosedOrSaved)
+{
+    // The main window closing: the list's own save question covers it.
+    open({row("/d/a.doc")});
+    field("edtMemo")->setText(QStringLiteral("typed"));
+    dialogs.answers = {std::nullopt}; // the save question dismissed
+    EXPECT_FALSE(window->close());
+    EXPECT_EQ(stored(0).memo, "typed");
+    EXPECT_TRUE(changed());
+    EXPECT_FALSE(editor->isVisible());
+
+    open({row("/d/a.doc")});
+    field("edtMemo")->setText(QStringLiteral("saved"));
+    dialogs.saveChoices = {QString::fromStdString(dir.file("a.lst"))};
+    window->saveList();
+    EXPECT_NE(readBytes(dir.file("a.lst")).find("saved"), std::string::npos);
+
+    // The close box discards, as キャンセル and Escape do.
+    open({row("/d/a.doc")});
+    field("edtMemo")->setText(QStringLiteral("dropped"));
+    editor->close();
+    EXPECT_TRUE(window->close());
+    EXPECT_EQ(stored(0).memo, "");
 }
 
 TEST_F(EntryEditorTest, EnterMovesToTheNextFieldAndEscapeCancels)

@@ -58,7 +58,7 @@ TEST_F(MainMenuTest, FileItemsSaveOpenAndStartAnewLikeTheToolbar)
     changeRows();
     dialogs.saveChoices = {QString::fromStdString(dir.file("week.lst"))};
     choose("SaveAs1");
-    EXPECT_EQ(caption(), QStringLiteral("Pravik - week.lst]"));
+    EXPECT_EQ(caption(), QStringLiteral("Pravik - week.lst"));
     EXPECT_EQ(readListFile(dir.file("week.lst")).entries.size(), 2u);
 
     window->printList().replaceAll({entry("c.doc")});

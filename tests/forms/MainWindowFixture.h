@@ -50,7 +50,8 @@ protected:
         window->show();
     }
     QToolButton* button(const char* name) { return window->findChild<QToolButton*>(QLatin1String(name)); }
-    QString caption() const { return window->windowTitle(); }
+    // As shown: without the mark of unsaved changes.
+    QString caption() const { return window->windowTitle().remove(QStringLiteral("[*]")); }
     void changeRows()
     {
         window->printList().replaceAll({entry("a.doc"), entry("b.doc")});

@@ -1,7 +1,9 @@
 #include "ListFile.h"
 #include "MainWindowFixture.h"
 
+#include <QGuiApplication>
 #include <QHeaderView>
+#include <QScreen>
 
 using namespace pravik;
 using namespace pravik::test;
@@ -28,9 +30,21 @@ TEST_F(MainWindowTest, StartsWithTheDesignedCaptionHeadingsAndToolbar)
 TEST_F(MainWindowTest, HexTopFromSettingsPlacesTheWindow)
 {
     start(designedIni + "FMTOP=0x10\r\nFMLEFT=30\r\nFMHEIGHT=300\r\nFMWIDTH=600\r\n");
-    EXPECT_EQ(window->y(), 16);
-    EXPECT_EQ(window->x(), 30);
+    EXPECT_EQ(window->geometry().topLeft(), QPoint(30, 16));
     EXPECT_EQ(window->size(), QSize(600, 300));
+}
+
+TEST_F(MainWindowTest, APlaceOffTheScreenIsMovedOntoItAndAPlaceOnItKept)
+{
+    start(designedIni + "FMTOP=5000\r\nFMLEFT=-3000\r\nFMHEIGHT=300\r\nFMWIDTH=600\r\n");
+    const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
+    EXPECT_TRUE(area.contains(window->geometry())) << "a smaller screen, or another scaling";
+    EXPECT_TRUE(window->close());
+
+    start(designedIni + "FMTOP=190\r\nFMLEFT=100\r\nFMHEIGHT=300\r\nFMWIDTH=600\r\n");
+    window->show();
+    EXPECT_TRUE(window->close());
+    EXPECT_NE(ini().find("FMTOP=190\r\n"), std::string::npos) << "the window creeps at each start";
 }
 
 TEST_F(MainWindowTest, MissingColumnsAreReportedAndTheDesignedGeometryStays)
@@ -38,7 +52,7 @@ TEST_F(MainWindowTest, MissingColumnsAreReportedAndTheDesignedGeometryStays)
     start("[TITLE]\r\nAPP_NAME=Pravik\r\n[MAIN]\r\nFMTOP=5\r\n");
     ASSERT_EQ(dialogs.errors.size(), 1);
     EXPECT_EQ(dialogs.errors[0], QStringLiteral("リストのインデックスが範囲を超えています (0)"));
-    EXPECT_EQ(window->pos(), QPoint(99, 235));
+    EXPECT_EQ(window->geometry().topLeft(), QPoint(99, 235));
     EXPECT_EQ(window->size(), QSize(589, 325));
 
     // The next close writes a complete set, so the following start succeeds.
@@ -72,8 +86,9 @@ TEST_F(MainWindowTest, ToolbarSaveAndOpenNameTheListInTheCaption)
     dialogs.saveChoices = {QString::fromStdString(dir.file("a.lst"))};
     button("btnSave")->click();
     EXPECT_EQ(dialogs.saveFolders, QStringList{QString::fromStdString(dir.file("save/"))});
-    EXPECT_EQ(caption(), QStringLiteral("Pravik - a.lst]"));
+    EXPECT_EQ(caption(), QStringLiteral("Pravik - a.lst"));
     EXPECT_FALSE(button("btnSave")->isEnabled());
+    EXPECT_FALSE(window->isWindowModified());
 
     dialogs.openChoices = {QString::fromStdString(dir.file("a.lst"))};
     button("btnOpen")->click();

@@ -66,6 +66,20 @@ TEST_F(ProgressDialogTest, AbortSetsTheFlagAndSaysTheLoopIsStoppingUntilItEnds)
     EXPECT_TRUE(abortButton()->isEnabled());
 }
 
+TEST_F(ProgressDialogTest, ALongMessageWidensTheWindowSoTheCountShowsWhole)
+{
+    const QString message = QStringLiteral("ただいまファイルを印刷中です。しばらくお待ち下さい。（12 / 160）");
+    dialog.showProgress(message, "a.doc");
+    const QRect shown = label("lMsg")->geometry();
+    EXPECT_LE(shown.right(), dialog.width() - shown.left());
+    EXPECT_EQ(label("lMsg")->text(), message);
+    EXPECT_NEAR(abortButton()->geometry().center().x(), dialog.width() / 2, 1) << "the button stays in the middle";
+
+    dialog.setPreviewing(true);
+    QTest::mouseClick(abortButton(), Qt::LeftButton);
+    EXPECT_TRUE(label("lMsg")->text().contains(QStringLiteral("プレビューを閉じると")));
+}
+
 TEST_F(ProgressDialogTest, EscapeDoesNotHideItWithoutAStopRequest)
 {
     dialog.showProgress("m", "a.doc");

@@ -1,3 +1,4 @@
+#include "DocumentKind.h"
 #include "EntryAdding.h"
 #include "Error.h"
 #include "PrintList.h"
@@ -33,12 +34,13 @@ protected:
 
 } // namespace
 
-TEST(DocumentExtension, ComparesTheLowerCasedExtensionWithTheFourKinds)
+TEST(DocumentExtension, ComparesTheLowerCasedExtensionWithTheKindsOldAndNew)
 {
-    for (const char* path : {"C:\\A.DOC", "b.Xls", "c.dot", "/x/d.XLT"})
+    for (const char* path : {"C:\\A.DOC", "b.Xls", "c.dot", "/x/d.XLT", "c.docx", "e.DOTM", "f.xlsx", "g.xltm"})
         EXPECT_TRUE(hasDocumentExtension(path)) << path;
-    for (const char* path : {"c.docx", "c.rtf", "readme", "doc", "C:\\x.doc\\folder", "a.doc."})
+    for (const char* path : {"c.rtf", "c.docs", "h.xlsb", "readme", "doc", "C:\\x.doc\\folder", "a.doc."})
         EXPECT_FALSE(hasDocumentExtension(path)) << path;
+    EXPECT_EQ(documentKindOfPath("f.xlsm"), DocumentKind::Excel);
 }
 
 TEST(DocumentExtension, FieldKeepsCaseAndAtMostThreeCharacters)
@@ -61,12 +63,12 @@ TEST_F(EntryAddingTest, DialogRowsGetTheFieldsOfANewEntry)
 
 TEST_F(EntryAddingTest, ForeignFilesNeedTheSetting)
 {
-    EXPECT_EQ(add({"c.docx", "a.doc"}), 1u);
-    EXPECT_EQ(add({"c.docx"}, AddSource::Drop), 0u);
+    EXPECT_EQ(add({"c.rtf", "a.doc"}), 1u);
+    EXPECT_EQ(add({"c.rtf"}, AddSource::Drop), 0u);
     rules.acceptOtherFiles = true;
-    add({"c.docx", "noext"});
-    EXPECT_EQ(names(), (std::vector<std::string>{"a.doc", "c.docx", "noext"}));
-    EXPECT_EQ(list.at(1).extension, "doc");
+    add({"c.rtf", "noext"});
+    EXPECT_EQ(names(), (std::vector<std::string>{"a.doc", "c.rtf", "noext"}));
+    EXPECT_EQ(list.at(1).extension, "rtf");
     EXPECT_EQ(list.at(2).extension, "");
 }
 
@@ -86,7 +88,7 @@ TEST_F(EntryAddingTest, DuplicateRuleComparesBytesAndIncludesTheBatch)
     rules.skipSameFile = true;
     add({"C:\\A\\x.doc"});
     const AddOutcome outcome =
-        addFiles(list, {"C:\\A\\x.doc", "c:\\a\\x.doc", "c:\\a\\x.doc", "x.docx"}, AddSource::Drop, rules, printer);
+        addFiles(list, {"C:\\A\\x.doc", "c:\\a\\x.doc", "c:\\a\\x.doc", "x.rtf"}, AddSource::Drop, rules, printer);
     EXPECT_EQ(outcome.appended, 1u);
     EXPECT_EQ(outcome.skippedDuplicates, 2u);
     EXPECT_EQ(outcome.skippedOtherFiles, 1u);

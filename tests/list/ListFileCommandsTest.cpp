@@ -196,7 +196,7 @@ TEST_F(ListFileCommandsTest, SaveOfANewListNamesItInTheCaptionWithABracket)
     ui.saveChoices = {dir.file("a.lst")};
     commands.save();
     EXPECT_EQ(list.listFileName, dir.file("a.lst"));
-    EXPECT_EQ(ui.caption, prefix + "a.lst]");
+    EXPECT_EQ(ui.caption, prefix + "a.lst");
     EXPECT_FALSE(list.changed);
     EXPECT_FALSE(ui.saveEnabled);
 
@@ -204,7 +204,7 @@ TEST_F(ListFileCommandsTest, SaveOfANewListNamesItInTheCaptionWithABracket)
     changeList({entry("b.doc")});
     commands.save();
     EXPECT_EQ(readBytes(dir.file("a.lst")), formatListFile({entry("b.doc")}));
-    EXPECT_EQ(ui.caption, prefix + "a.lst]");
+    EXPECT_EQ(ui.caption, prefix + "a.lst");
 }
 
 TEST_F(ListFileCommandsTest, CancelledSaveOrSaveAsKeepsChangedAndTheButton)
@@ -225,7 +225,7 @@ TEST_F(ListFileCommandsTest, SaveAsOfAnEmptyListWritesAnEmptyFile)
     ui.replaceAnswers = {true};
     commands.saveAs();
     EXPECT_EQ(readBytes(dir.file("old.lst")), "");
-    EXPECT_EQ(ui.caption, prefix + "old.lst]");
+    EXPECT_EQ(ui.caption, prefix + "old.lst");
 }
 
 TEST_F(ListFileCommandsTest, FailedSaveKeepsChangedAndTheButton)
@@ -266,7 +266,7 @@ TEST_F(ListFileCommandsTest, ListSavedFromTheCloseQuestionBecomesTheListsFile)
     ui.saveChoices = {dir.file("closing.lst")};
     EXPECT_TRUE(commands.confirmClose());
     EXPECT_EQ(list.listFileName, dir.file("closing.lst"));
-    EXPECT_EQ(ui.caption, prefix + "closing.lst]");
+    EXPECT_EQ(ui.caption, prefix + "closing.lst");
     EXPECT_EQ(readBytes(dir.file("closing.lst")), formatListFile({entry("a.doc")}));
 }
 

@@ -61,11 +61,7 @@ struct ExcelRun {
         expectUserStateKept(backend->calls());
     }
     std::vector<std::string> lines() const { return backend->lines(); }
-    bool has(const std::string& line) const
-    {
-        const std::vector<std::string> all = lines();
-        return std::find(all.begin(), all.end(), line) != all.end();
-    }
+    bool has(const std::string& line) const { return lineIndex(*backend, line) >= 0; }
 };
 
 const std::string kClose = "Opened proc Close(SaveChanges:=false) cmd";

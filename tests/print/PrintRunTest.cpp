@@ -289,7 +289,7 @@ TEST_F(PrintRunTest, SkippedOrFailedSingleRowStillLooksForTheNextRow)
 
 TEST_F(PrintRunTest, ForeignExtensionIsAnnouncedButStartsNoJob)
 {
-    host.setRows({row("notes.txt", "txt"), row("book.xlsx", "xlsx"), row("b.doc", "doc")},
+    host.setRows({row("notes.txt", "txt"), row("book.xlsb", "xlsb"), row("b.doc", "doc")},
                  {true, true, true});
     run();
     ASSERT_EQ(host.progress.size(), 3u);

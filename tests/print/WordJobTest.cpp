@@ -38,18 +38,8 @@ struct WordRun {
         expectUserStateKept(backend->calls());
     }
     std::vector<std::string> lines() const { return backend->lines(); }
-    bool has(const std::string& line) const
-    {
-        const std::vector<std::string> all = lines();
-        return std::find(all.begin(), all.end(), line) != all.end();
-    }
-    // Position of the line, or -1.
-    long at(const std::string& line) const
-    {
-        const std::vector<std::string> all = lines();
-        const auto found = std::find(all.begin(), all.end(), line);
-        return found == all.end() ? -1 : found - all.begin();
-    }
+    long at(const std::string& line) const { return lineIndex(*backend, line); }
+    bool has(const std::string& line) const { return at(line) >= 0; }
 };
 
 const std::string kPrintAll = "ActiveWindow proc PrintOut(Background:=false, Copies:=\"3\") cmd";

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <map>
 #include <optional>
@@ -69,6 +70,14 @@ inline void expectUserStateKept(const std::vector<RecordedCall>& calls, int fail
     }
     for (const auto& [member, value] : lastPut)
         EXPECT_EQ(value, asRead.at(member)) << member << " is not as the user had it";
+}
+
+// Where the line stands among the recorded ones; -1 when it is not there.
+inline long lineIndex(const RecordingBackend& backend, const std::string& line)
+{
+    const std::vector<std::string> all = backend.lines();
+    const auto found = std::find(all.begin(), all.end(), line);
+    return found == all.end() ? -1 : found - all.begin();
 }
 
 // The job let go of its server: quit it, handed it to the user, or asked
