@@ -2,31 +2,28 @@
 
 #include <windows.h>
 
+#include <string>
 #include <utility>
 
 namespace pravik::test {
 
-// A process of the system's command interpreter that waits for input on a
-// pipe this holds, until it is ended (at the latest when this goes). Its
-// creation's handle goes to whoever takes it.
+// A process that waits until it is ended (at the latest when this goes): a
+// copy of the test session's keeper, with no console and no handle of this
+// process, so that nothing of the test's output is held once it has ended.
+// Its creation's handle goes to whoever takes it.
 class WaitingProcess {
 public:
     WaitingProcess()
     {
-        SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
-        HANDLE read = nullptr;
-        ::CreatePipe(&read, &input_, &inherit, 0);
-        ::SetHandleInformation(input_, HANDLE_FLAG_INHERIT, 0);
+        std::wstring command = L"\"Z:" + std::wstring(PRAVIK_WAITING_PROGRAM) + L"\"";
+        for (wchar_t& c : command)
+            c = c == L'/' ? L'\\' : c;
         STARTUPINFOW startup{};
         startup.cb = sizeof startup;
-        startup.dwFlags = STARTF_USESTDHANDLES;
-        startup.hStdInput = read;
-        wchar_t command[] = L"cmd.exe /c set /p line=";
         PROCESS_INFORMATION process{};
-        ::CreateProcessW(nullptr, command, nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr, nullptr, &startup,
+        ::CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, DETACHED_PROCESS, nullptr, nullptr, &startup,
                          &process);
         ::CloseHandle(process.hThread);
-        ::CloseHandle(read);
         handle_ = process.hProcess;
         id_ = process.dwProcessId;
         own_ = ::OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, id_);
@@ -34,7 +31,7 @@ public:
     ~WaitingProcess()
     {
         ::TerminateProcess(own_, 1);
-        for (const HANDLE handle : {own_, handle_, input_})
+        for (const HANDLE handle : {own_, handle_})
             if (handle)
                 ::CloseHandle(handle);
     }
@@ -48,7 +45,6 @@ public:
     bool runsAfter(DWORD ms) const { return ::WaitForSingleObject(own_, ms) == WAIT_TIMEOUT; }
 
 private:
-    HANDLE input_ = nullptr;
     HANDLE handle_ = nullptr; // the creation's, until taken
     HANDLE own_ = nullptr;
     DWORD id_ = 0;
