@@ -461,3 +461,14 @@ TEST_F(WholePath, AFailedJobsOfficeThatDoesNotQuitIsEndedAMomentLater)
     EXPECT_EQ(print({row("memo.doc", "")}), 1) << results();
     EXPECT_TRUE(serversEnded());
 }
+
+TEST_F(WholePath, ARowOnAPrinterTheSpoolerDoesNotListFailsBeforeAnyServerStarts)
+{
+    PrintEntry memo = row("memo.doc", "");
+    PrintEntry book = row("book.xls", "\"Sheet1\"");
+    memo.printer = book.printer = codec::fromUtf8("撤去済みのプリンタ");
+    EXPECT_EQ(print({memo, book}), 1) << results();
+    EXPECT_EQ(outcomes(), (Lines{"failed", "failed"})) << results();
+    EXPECT_TRUE(contains(results(), "プリンタ 撤去済みのプリンタ が見つかりません")) << results();
+    EXPECT_TRUE(serverIds().empty());
+}
