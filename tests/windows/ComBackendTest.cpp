@@ -359,7 +359,11 @@ TEST(ComBackendStall, APrintJobStillGrowingOnTheServersPrinterIsNamedAsTheStall)
 
     spooler->jobs = {{thisUser(), JOB_STATUS_SPOOLING, 100, 4096}};
     EXPECT_EQ(stall(), std::nullopt) << "no printer named yet";
-    automation.execute(app, AutoCmd(CallKind::Procedure, "PrintOut").named("ActivePrinter", Variant::fromText("Laser")));
+    automation.execute(app, AutoCmd(CallKind::Procedure, "FilePrintSetup").named("Printer", Variant::fromText("Laser")));
+    EXPECT_EQ(stall(), std::nullopt) << "nothing printed yet";
+    automation.callProcedure(app, "PrintOut");
+    // Word set back to the user's printer right after: the job still went to Laser.
+    automation.execute(app, std::move(AutoCmd(CallKind::PropertySet, "ActivePrinter").arg(Variant::fromText("Other"))));
     EXPECT_EQ(stall(), "制限時間 (30 秒) 内に終わりませんでした。プリンタ Laser または印刷システムの処理が遅れています"
                        " (印刷データの送信が続いています)");
 }

@@ -125,8 +125,10 @@ struct ServerInUse {
     // Its job failed: if it has not quit a moment after the job let go of
     // it, it stays invisible with the user's file open, and is ended.
     bool endAfterRelease = false;
-    // Where its prints went (UTF-16), under the servers' mutex.
-    std::wstring printer;
+    // The printer its next print goes to, and the one its last print went
+    // to (UTF-16), under the servers' mutex: Word is set back to the
+    // user's printer right after its print, while the job may still spool.
+    std::wstring selectedPrinter, printer;
     DefaultPrinterKeeper defaultPrinter;
 
     ~ServerInUse()
@@ -158,14 +160,19 @@ struct ServerInUse {
 // for a file name, a preview), which Windows otherwise keeps behind them.
 void prepareServer(const Invocation& call, ServerInUse* server, IDispatch* dispatch, std::mutex& mutex)
 {
-    if (const std::optional<std::string> printer = calls::printerNamed(call); printer && server) {
+    if (server) {
+        std::optional<std::wstring> named;
         try {
-            std::wstring wide = widen(*printer);
-            std::lock_guard lock(mutex);
-            server->printer = std::move(wide);
+            if (const std::optional<std::string> printer = calls::printerNamed(call))
+                named = widen(*printer);
         } catch (const codec::ConversionError&) {
             // The call itself fails on that text.
         }
+        std::lock_guard lock(mutex);
+        if (named)
+            server->selectedPrinter = std::move(*named);
+        if (calls::printsOut(call))
+            server->printer = server->selectedPrinter;
     }
     if (server && calls::setsDefaultPrinter(call))
         server->defaultPrinter.noteDefault();

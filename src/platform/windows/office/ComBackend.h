@@ -46,7 +46,8 @@ public:
     // From the spooler's printer list.
     void checkPrinter(const std::string& printer) override;
     void endServerAfterRelease(const ObjectRef& application) override;
-    // A print system that still receives, slowly, the job of a server in use.
+    // A print system that still receives, slowly, the last print job of a
+    // server in use.
     std::optional<std::string> stallCause(std::chrono::seconds deadline,
                                           std::chrono::steady_clock::time_point since) override;
 
