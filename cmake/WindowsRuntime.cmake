@@ -1,6 +1,6 @@
 # What a Windows program of this build needs beside it: the compiler's
-# runtime DLLs and, with the windows, Qt's DLLs, its platform and style
-# plugins and its Japanese texts. They are copied into the build's bin
+# runtime DLLs, the Office check and, with the windows, Qt's DLLs, its
+# platform and style plugins and its Japanese texts. They are copied into the build's bin
 # folder, so that the tests under Wine find them as the installed program
 # does, and installed with the program into PRAVIK_INSTALL_DIR.
 
@@ -15,6 +15,8 @@ foreach(dll libstdc++-6.dll libgcc_s_seh-1.dll libwinpthread-1.dll)
 endforeach()
 file(COPY ${runtime_dlls} DESTINATION ${CMAKE_RUNTIME_OUTPUT_DIRECTORY})
 install(FILES ${runtime_dlls} DESTINATION ${PRAVIK_INSTALL_DIR})
+# The check an administrator runs once on a Windows with Office (README).
+install(FILES ${PROJECT_SOURCE_DIR}/resources/windows/office-check.ps1 DESTINATION ${PRAVIK_INSTALL_DIR})
 
 if(NOT PRAVIK_WITH_QT)
   return()

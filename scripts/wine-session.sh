@@ -52,6 +52,9 @@ start)
     wine reg add "$key" /v Attributes /t REG_DWORD /d 64 /f
     wine reg add 'HKCU\Software\Microsoft\Windows NT\CurrentVersion\Windows' /v Device \
       /d "$printer,winspool,FILE:" /f
+    # Where SetDefaultPrinterW looks the name up, as Word's ActivePrinter uses it.
+    wine reg add 'HKCU\Software\Microsoft\Windows NT\CurrentVersion\Devices' /v "$printer" \
+      /d 'winspool,FILE:' /f
   } </dev/null >/dev/null 2>&1
   keeper="$build/bin/wine_keeper.exe"
   if [[ -f "$keeper" ]]; then

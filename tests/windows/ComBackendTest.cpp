@@ -2,7 +2,11 @@
 #include "AutomationWorker.h"
 #include "ComApartment.h"
 #include "ComBackend.h"
+#include "FakeSpooler.h"
+#include "JobNotes.h"
 #include "RecordingDispatch.h"
+#include "ServerFailures.h"
+#include "SystemPrinters.h"
 #include "TextCodec.h"
 
 #include <gtest/gtest.h>
@@ -276,6 +280,92 @@ TEST_F(ComBackendTest, AnUnregisteredProgIdIsNamedWithTheReason)
     ASSERT_TRUE(e);
     EXPECT_EQ(e->code(), olecode::ClassString);
     EXPECT_NE(std::string(e->what()).find("'Pravik.NotRegistered' はありません ("), std::string::npos) << e->what();
+}
+
+TEST_F(ComBackendTest, OnlyAPrintOutThatReturnsReportsTheJobAccepted)
+{
+    const Variant app = automation.createObject("Pravik.Recorder");
+    recording->answerCode(L"Broken", static_cast<HRESULT>(0x80004005u));
+    jobnotes::take();
+    automation.callProcedure(app, "Close");
+    EXPECT_FALSE(jobnotes::take().accepted);
+    automation.execute(app, AutoCmd(CallKind::Procedure, "PrintOut").named("Background", Variant::fromBool(false)));
+    EXPECT_TRUE(jobnotes::take().accepted);
+    recording->answerCode(L"PrintOut", static_cast<HRESULT>(0x80004005u));
+    EXPECT_THROW(automation.callProcedure(app, "PrintOut"), EOleSysError);
+    EXPECT_FALSE(jobnotes::take().accepted);
+}
+
+TEST_F(ComBackendTest, AServerThatIsGoneIsNamedAsEndedWithItsCode)
+{
+    const Variant app = automation.createObject("Pravik.Recorder");
+    for (const auto code : {0x800706BAu, 0x80010108u, 0x80010105u}) {
+        recording->answerCode(L"PrintOut", static_cast<HRESULT>(code));
+        const auto e = thrown<EOleSysError>([&] { automation.callProcedure(app, "PrintOut"); });
+        ASSERT_TRUE(e);
+        EXPECT_EQ(e->code(), olecode::make(code));
+        EXPECT_STREQ(e->what(), "オートメーション サーバー が予期せず終了しました");
+    }
+    EXPECT_EQ(win::serverGoneText(win::serverNameOf("word.application")), "Word が予期せず終了しました");
+    EXPECT_EQ(win::serverNameOf("Word.Document"), "");
+}
+
+TEST_F(ComBackendTest, AServerRefusedAsItWasEndingIsAskedForOnceMore)
+{
+    recording->refusedCreations = {CO_E_SERVER_STOPPING};
+    EXPECT_NO_THROW(automation.createObject("Pravik.Recorder"));
+    recording->refusedCreations = {CO_E_SERVER_EXEC_FAILURE, CO_E_SERVER_EXEC_FAILURE};
+    EXPECT_THROW(automation.createObject("Pravik.Recorder"), EOleSysError);
+    recording->refusedCreations = {E_OUTOFMEMORY};
+    EXPECT_THROW(automation.createObject("Pravik.Recorder"), EOleSysError);
+    EXPECT_EQ(recording->creations, 5);
+}
+
+TEST_F(ComBackendTest, AnUninstalledOfficeIsNamedAsSuch)
+{
+    if (::RegGetValueW(HKEY_CLASSES_ROOT, L"Word.Application\\CLSID", nullptr, RRF_RT_REG_SZ, nullptr, nullptr,
+                       nullptr)
+        == ERROR_SUCCESS)
+        GTEST_SKIP() << "Word is registered here";
+    const auto e = thrown<EOleSysError>([&] { automation.createObject("Word.Application"); });
+    ASSERT_TRUE(e);
+    EXPECT_EQ(e->code(), olecode::ClassString);
+    EXPECT_STREQ(e->what(), "Word がインストールされていないため印刷できません");
+}
+
+TEST_F(ComBackendTest, ARowsPrinterMustBeOneTheSpoolerLists)
+{
+    EXPECT_NO_THROW(automation.checkPrinter(printers::currentPrinterName()));
+    std::string shouting = printers::currentPrinterName();
+    for (char& c : shouting)
+        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    EXPECT_NO_THROW(automation.checkPrinter(shouting));
+    EXPECT_NO_THROW(automation.checkPrinter("")); // the job's to refuse
+    const std::string missing = codec::fromUtf8("経理部の古いプリンタ");
+    const auto e = thrown<Error>([&] { automation.checkPrinter(missing); });
+    ASSERT_TRUE(e);
+    EXPECT_STREQ(e->what(), "プリンタ 経理部の古いプリンタ が見つかりません");
+}
+
+TEST(ComBackendStall, APrintJobStillGrowingOnTheServersPrinterIsNamedAsTheStall)
+{
+    win::ComApartment apartment;
+    RegisteredRecorder registration{kProgId, std::make_shared<Recording>()};
+    auto spooler = std::make_shared<FakeSpooler>();
+    auto backend = std::make_shared<win::ComBackend>(spooler);
+    AutomationCall automation{backend};
+    const Variant app = automation.createObject("Pravik.Recorder");
+    const auto stall = [&] { return backend->stallCause(std::chrono::seconds(30), std::chrono::steady_clock::now()); };
+
+    spooler->jobs = {{thisUser(), JOB_STATUS_SPOOLING, 100, 4096}};
+    EXPECT_EQ(stall(), std::nullopt) << "no printer named yet";
+    automation.execute(app, AutoCmd(CallKind::Procedure, "FilePrintSetup").named("Printer", Variant::fromText("Laser")));
+    EXPECT_EQ(stall(), std::nullopt) << "nothing printed yet";
+    automation.callProcedure(app, "PrintOut");
+    // Word set back to the user's printer right after: the job still went to Laser.
+    automation.execute(app, std::move(AutoCmd(CallKind::PropertySet, "ActivePrinter").arg(Variant::fromText("Other"))));
+    EXPECT_EQ(stall(), "制限時間 (30 秒) 内に終わりませんでした。プリンタ Laser または印刷システムの処理が遅れています"
+                       " (印刷データの送信が続いています)");
 }
 
 TEST_F(ComBackendTest, TimeInAPreviewCountsAgainstNoDeadline)

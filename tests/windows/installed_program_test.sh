@@ -24,7 +24,7 @@ fail() {
 }
 
 # The zip holds the same program folder.
-for file in pravik.exe pravik.com main.ini Qt6Widgets.dll platforms/qwindows.dll translations/qtbase_ja.qm help/index.html; do
+for file in pravik.exe pravik.com main.ini office-check.ps1 Qt6Widgets.dll platforms/qwindows.dll translations/qtbase_ja.qm help/index.html; do
   unzip -l "$zip" "Pravik/$file" >/dev/null || fail "the zip lacks $file"
 done
 
@@ -44,7 +44,7 @@ done
 wine "$setup" /S </dev/null >/dev/null 2>&1 || fail "the silent install failed"
 home="$WINEPREFIX/drive_c/users/$(id -un)"
 program="$home/AppData/Local/Programs/Pravik"
-for file in pravik.exe pravik.com main.ini uninstall.exe platforms/qwindows.dll translations/qtbase_ja.qm; do
+for file in pravik.exe pravik.com main.ini office-check.ps1 uninstall.exe platforms/qwindows.dll translations/qtbase_ja.qm; do
   [[ -f "$program/$file" ]] || fail "not installed: $file"
 done
 [[ -f "$home/AppData/Roaming/Microsoft/Windows/Start Menu/Programs/Pravik.lnk" ]] || fail "no Start-menu entry"
@@ -104,7 +104,7 @@ iconv -f CP932 -t UTF-8 "$program/main.ini" | grep -qF "LASTLIST=$documents\\$li
 # The uninstaller runs from a copy of itself: wait for it to finish.
 wine "$program/uninstall.exe" /S </dev/null >/dev/null 2>&1 || fail "the silent uninstall failed"
 for _ in $(seq 60); do [[ -e "$program/pravik.exe" || -e "$program/uninstall.exe" ]] || break; sleep 0.5; done
-for file in pravik.exe pravik.com Qt6Core.dll uninstall.exe platforms; do
+for file in pravik.exe pravik.com office-check.ps1 Qt6Core.dll uninstall.exe platforms; do
   [[ ! -e "$program/$file" ]] || fail "left behind by the uninstaller: $file"
 done
 [[ -f "$program/main.ini" ]] || fail "the uninstaller removed main.ini"

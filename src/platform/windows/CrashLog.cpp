@@ -1,6 +1,7 @@
 #include "CrashLog.h"
 
 #include "CurrentException.h"
+#include "ServerRecords.h"
 #include "WideText.h"
 
 #include <windows.h>
@@ -277,14 +278,18 @@ LONG WINAPI onUnhandledException(EXCEPTION_POINTERS* info)
     heading("structured exception", detail.c_str());
     writeBacktrace(walkFrom(*info->ContextRecord));
     writeReport();
+    // Word or Excel left running would stay invisible with the user's file open.
+    win::endRecordedServers();
     // The process ends with the exception's code, as without the filter.
     return EXCEPTION_EXECUTE_HANDLER;
 }
 
-// abort()'s exit code, without the message box that msvcrt's abort() puts
-// up in a GUI program before it ends: a --print run must not hang on it.
+// abort()'s exit code, with the office servers of the run ended, and
+// without the message box that msvcrt's abort() puts up in a GUI program
+// before it ends: a --print run must not hang on it.
 [[noreturn]] void endAsAborted()
 {
+    win::endRecordedServers();
     std::_Exit(3);
 }
 

@@ -1,6 +1,7 @@
 #include "StopRequests.h"
 
 #include "ProgramConsole.h"
+#include "ServerRecords.h"
 
 #include <windows.h>
 
@@ -31,6 +32,7 @@ BOOL WINAPI onConsoleEvent(DWORD event)
     if (::InterlockedCompareExchange(&firstRequest, number, 0) != 0) {
         if (immediateExit)
             immediateExit();
+        win::endRecordedServers(); // nothing else would end them
         restoreConsoleOutput(); // the exit's handlers do not run
         // Not ExitProcess: its DLL detaching would run on this thread while
         // the run's threads, cut off anywhere, may hold the locks it needs.

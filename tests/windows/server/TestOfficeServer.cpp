@@ -1,13 +1,28 @@
 // A stand-in for an office automation server, started by COM as a local
-// server: `test_office_server.exe PROGID TRANSCRIPT [MOOD]`.
+// server: `test_office_server.exe PROGID TRANSCRIPT [MOOD...]`.
 // It serves one application object of PROGID over IDispatch, answers as the
-// recording backend of the job tests does, appends each call to TRANSCRIPT
-// in that backend's words and its process id to TRANSCRIPT.pids, and exits
-// when its last object is released. MOOD: "MEMBER code|exception" fails the
-// call of MEMBER (an exception comes with EXCEPINFO); "busy" turns the first
-// calls away; with "hung" the transcript's first server never returns from
-// "PrintOut".
+// recording backend scripted as Office (OfficeScript.h), appends each call
+// to TRANSCRIPT in that backend's words and its process id to
+// TRANSCRIPT.pids, and exits when its last object is released. As Word's, the stand-in's ActivePrinter
+// is the system's default printer, which a put of it changes. MOODs:
+//   busy                  turns the first calls away
+//   fail=MEMBER:N:HOW     the Nth call of MEMBER fails after it is recorded,
+//                         HOW "code" (E_FAIL) or "exception" (with EXCEPINFO)
+//   nowordbasic           knows no WordBasic, as a Word without it
+//   documents=N           N documents or workbooks are open besides the job's
+//   linger                stays when its last object is released (for a
+//                         minute), as an office that does not quit
+// and for the first server of its ProgID in the transcript only (the ones
+// after it show the run going on):
+//   hang=MEMBER           never returns from MEMBER, as an office stuck in
+//                         a dialog nobody sees
+//   crash=MEMBER          the process ends inside MEMBER
+//   slowstart=SECONDS     takes that long before it takes calls
+//   nostart               never takes a call, as an office stuck in its start
+// `user` makes it a copy the user started: it serves nothing and waits
+// until it is ended.
 #include "ComValues.h"
+#include "OfficeScript.h"
 #include "RecordingBackend.h"
 #include "ServerClasses.h"
 #include "TextCodec.h"
@@ -15,10 +30,15 @@
 
 #include <windows.h>
 
+#include <winspool.h>
+
+#include <algorithm>
+#include <cstdlib>
 #include <fstream>
 #include <map>
 #include <memory>
 #include <string>
+#include <vector>
 
 using namespace pravik;
 using pravik::test::RecordingBackend;
@@ -28,7 +48,13 @@ namespace {
 std::string gTranscript;
 std::shared_ptr<RecordingBackend> gBackend;
 int gLiveObjects = 0;
-bool gHung = false;
+bool gLinger = false;
+bool gWord = false;
+bool gNoWordBasic = false;
+std::string gHangIn, gCrashIn, gFailIn;
+int gFailAt = 0;
+bool gFailWithException = false;
+std::map<std::string, int> gCallsOf;
 
 // Calls a busy server turns away before it takes one.
 constexpr int kBusyRejections = 3;
@@ -39,9 +65,17 @@ void appendLine(const std::string& line)
     out << line << "\n";
 }
 
+// Word's ActivePrinter is the system's default printer (CP932).
+std::string defaultPrinter()
+{
+    wchar_t name[512] = L"";
+    DWORD size = 512;
+    return ::GetDefaultPrinterW(name, &size) ? win::narrow(name) : std::string();
+}
+
 void objectGone()
 {
-    if (--gLiveObjects == 0)
+    if (--gLiveObjects == 0 && !gLinger)
         ::PostQuitMessage(0);
 }
 
@@ -95,6 +129,10 @@ public:
                                             DISPID* ids) override
     {
         for (UINT i = 0; i < count; ++i) {
+            if (gNoWordBasic && _wcsicmp(names[i], L"WordBasic") == 0) {
+                ids[i] = DISPID_UNKNOWN;
+                return DISP_E_UNKNOWNNAME;
+            }
             auto& known = idsByName();
             auto found = known.emplace(names[i], static_cast<DISPID>(known.size() + 1)).first;
             ids[i] = found->second;
@@ -163,8 +201,18 @@ private:
             throw;
         }
         appendLine(gBackend->lines().back());
-        if (gHung && member == "PrintOut")
-            ::Sleep(INFINITE); // as an office stuck in a dialog nobody sees
+        if (member == gHangIn)
+            ::Sleep(INFINITE);
+        if (member == gCrashIn)
+            ::ExitProcess(3);
+        if (++gCallsOf[member] == gFailAt && member == gFailIn) {
+            if (gFailWithException)
+                throw EOleException("scripted exception", "TestOfficeServer");
+            throw EOleSysError(static_cast<std::int32_t>(E_FAIL));
+        }
+        if (gWord && kind == CallKind::PropertySet && member == "ActivePrinter" && !args.empty()
+            && !::SetDefaultPrinterW(win::widen(args[0].asText()).c_str()))
+            throw EOleException("Printer not found", "TestOfficeServer");
         if (result) {
             if (answer.isObject()) {
                 result->vt = VT_DISPATCH;
@@ -248,23 +296,52 @@ int wmain(int argc, wchar_t** argv)
         return 2;
     const std::string progId = win::narrow(argv[1]);
     gTranscript = win::narrow(argv[2]);
-    // COM adds "-Embedding" to the registered command line.
-    const std::wstring mood = argc >= 4 && _wcsicmp(argv[3], L"-Embedding") != 0 ? argv[3] : L"";
+    gWord = progId == "Word.Application";
     gBackend = std::make_shared<RecordingBackend>();
-    gBackend->labelResults("Open", "Book"); // as the Excel job tests script it
+    test::scriptOffice(*gBackend);
+    if (gWord)
+        gBackend->respond("ActivePrinter", [](const test::RecordedCall&) { return Variant::fromText(defaultPrinter()); });
+    std::vector<std::string> moods;
+    for (int i = 3; i < argc; ++i)
+        if (_wcsicmp(argv[i], L"-Embedding") != 0 && _wcsicmp(argv[i], L"/Embedding") != 0)
+            moods.push_back(win::narrow(argv[i]));
+    if (std::find(moods.begin(), moods.end(), "user") != moods.end()) {
+        ::Sleep(INFINITE);
+        return 0;
+    }
     std::ofstream(win::widen(gTranscript + ".pids").c_str(), std::ios::app) << ::GetCurrentProcessId() << "\n";
-    if (mood == L"hung") {
-        // Only the first server hangs: the one after it shows the run going on.
-        gHung = ::CreateDirectoryW(win::widen(gTranscript + ".hung").c_str(), nullptr);
-    } else if (!mood.empty() && mood != L"busy" && argc >= 5) {
-        gBackend->failAtMember(win::narrow(mood), std::wstring(argv[4]) == L"exception" ? test::FailWith::Exception
-                                                                                         : test::FailWith::SysError);
+    const bool first = ::CreateDirectoryW(win::widen(gTranscript + "." + progId + ".first").c_str(), nullptr);
+    bool busy = false;
+    for (const std::string& mood : moods) {
+        const size_t equals = mood.find('=');
+        const std::string word = mood.substr(0, equals);
+        const std::string value = equals == std::string::npos ? std::string() : mood.substr(equals + 1);
+        if (word == "busy")
+            busy = true;
+        else if (word == "nowordbasic")
+            gNoWordBasic = true;
+        else if (word == "linger")
+            gLinger = true;
+        else if (word == "documents")
+            gBackend->respond("Count", Variant::fromInt(std::atoi(value.c_str())));
+        else if (word == "fail") {
+            gFailIn = value.substr(0, value.find(':'));
+            gFailAt = std::atoi(value.c_str() + gFailIn.size() + 1);
+            gFailWithException = value.ends_with(":exception");
+        } else if (first && word == "hang")
+            gHangIn = value;
+        else if (first && word == "crash")
+            gCrashIn = value;
+        else if (first && word == "slowstart")
+            ::Sleep(static_cast<DWORD>(std::atoi(value.c_str())) * 1000);
+        else if (first && word == "nostart")
+            ::Sleep(INFINITE);
     }
 
     ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-    static BusyFilter busy;
-    if (mood == L"busy")
-        ::CoRegisterMessageFilter(&busy, nullptr);
+    static BusyFilter busyFilter;
+    if (busy)
+        ::CoRegisterMessageFilter(&busyFilter, nullptr);
     static Factory factory(progId);
     const CLSID& clsid = progId == "Excel.Application" ? test::kTestExcelClsid : test::kTestWordClsid;
     DWORD cookie = 0;

@@ -177,6 +177,12 @@ public:
     {
         if (outer)
             return CLASS_E_NOAGGREGATION;
+        ++recording_->creations;
+        if (!recording_->refusedCreations.empty()) {
+            const HRESULT refused = recording_->refusedCreations.front();
+            recording_->refusedCreations.erase(recording_->refusedCreations.begin());
+            return refused;
+        }
         IDispatch* object = makeRecordingDispatch(recording_);
         const HRESULT hr = object->QueryInterface(iid, out);
         object->Release();

@@ -44,6 +44,8 @@ public:
     std::vector<std::wstring> unknownNames;  // names the lookup refuses
     std::map<std::wstring, std::function<void()>> during; // run while the member's call is in hand
     int liveObjects = 0;
+    int creations = 0;                     // asked of the class object
+    std::vector<HRESULT> refusedCreations; // the next creations' failures, in turn
 
     void answerValue(const std::wstring& member, const VARIANT& value);
     void answerCode(const std::wstring& member, HRESULT code, UINT argumentError = 0);

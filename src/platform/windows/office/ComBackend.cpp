@@ -3,10 +3,18 @@
 #include "AutomationErrors.h"
 #include "AutomationWorker.h"
 #include "BusyServerFilter.h"
+#include "CallTraits.h"
 #include "ComApartment.h"
 #include "ComValues.h"
+#include "DefaultPrinterKeeper.h"
+#include "JobNotes.h"
+#include "ServerEnding.h"
+#include "ServerFailures.h"
 #include "ServerLaunch.h"
+#include "ServerRecords.h"
+#include "SpoolProgress.h"
 #include "SystemMessage.h"
+#include "SystemPrinters.h"
 #include "TextCodec.h"
 #include "WideText.h"
 
@@ -16,6 +24,7 @@
 #include <condition_variable>
 #include <mutex>
 #include <optional>
+#include <thread>
 #include <vector>
 
 namespace pravik::win {
@@ -23,8 +32,16 @@ namespace pravik::win {
 namespace {
 
 // After the first request to abandon, how long a cancelled call has to
-// return before its server is ended.
+// return before its server is ended; and how long a server let go of after
+// a failed job has to quit by itself.
 constexpr auto kEndServerAfter = std::chrono::seconds(5);
+
+// A server that was ending when asked for a new one is asked again once,
+// after this.
+constexpr auto kStartAgainAfter = std::chrono::seconds(1);
+
+// Two looks at a print job this far apart tell whether it still grows.
+constexpr auto kSpoolLooksApart = std::chrono::milliseconds(1000);
 
 constexpr std::int32_t kCallCancelled = olecode::make(0x8001011Fu); // RPC_E_CALL_CANCELED
 
@@ -89,36 +106,81 @@ std::string refusedArgument(const Invocation& call, UINT slot, size_t count)
     return {};
 }
 
-// Names match without regard to ASCII letter case, as automation names do.
-bool isPreview(std::string_view member)
-{
-    constexpr std::string_view preview = "printpreview";
-    if (member.size() != preview.size())
-        return false;
-    for (size_t i = 0; i < member.size(); ++i) {
-        const char c = member[i];
-        if ((c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c) != preview[i])
-            return false;
-    }
-    return true;
-}
-
 // The server of one created application, for as long as any object of it
 // is held: while it is created, the watch that finds its process; then the
 // process, where it was found.
 struct ServerInUse {
+    ServerInUse(std::string name, std::shared_ptr<ServerEnding> ending)
+        : name(std::move(name)), ending(std::move(ending))
+    {
+    }
+
+    const std::string name; // as the user calls it, for messages
+    const std::shared_ptr<ServerEnding> ending;
     std::optional<ServerLaunch> launching;
     std::optional<HeldProcess> process;
     // Its work was abandoned: a call of ours may be stuck in it (a dialog
     // nobody sees), so it is ended once the work lets go of it.
     std::atomic<bool> abandoned{false};
+    // Its job failed: if it has not quit a moment after the job let go of
+    // it, it stays invisible with the user's file open, and is ended.
+    bool endAfterRelease = false;
+    // The printer its next print goes to, and the one its last print went
+    // to (UTF-16), under the servers' mutex: Word is set back to the
+    // user's printer right after its print, while the job may still spool.
+    std::wstring selectedPrinter, printer;
+    DefaultPrinterKeeper defaultPrinter;
 
     ~ServerInUse()
     {
-        if (abandoned && process)
-            process->end();
+        if (!process)
+            return;
+        const auto now = std::chrono::steady_clock::now();
+        if (abandoned)
+            ending->endAt(std::move(*process), now, printer);
+        else if (endAfterRelease)
+            ending->endAt(std::move(*process), now + kEndServerAfter, printer);
     }
 };
+
+// A failed call's code as the user is told it: the server's end where it
+// has gone (it crashed, or was ended while the call was in hand).
+[[noreturn]] void throwCallFailure(HRESULT hr, const ServerInUse* server, const std::string& detail = {})
+{
+    // Codes of the dispatch facility come from a server that is alive.
+    const bool dispatchCode = HRESULT_FACILITY(hr) == FACILITY_DISPATCH;
+    if (serverGone(hr)
+        || (!dispatchCode && server && server->process && !server->abandoned && server->process->endsWithin(300)))
+        throw EOleSysError(static_cast<std::int32_t>(hr), serverGoneText(server ? server->name : std::string()));
+    throwCode(hr, detail);
+}
+
+// Before a call: notes where the server's prints go, and lets the server
+// bring its windows in front of this program's (a driver's dialog asking
+// for a file name, a preview), which Windows otherwise keeps behind them.
+void prepareServer(const Invocation& call, ServerInUse* server, IDispatch* dispatch, std::mutex& mutex)
+{
+    if (server) {
+        std::optional<std::wstring> named;
+        try {
+            if (const std::optional<std::string> printer = calls::printerNamed(call))
+                named = widen(*printer);
+        } catch (const codec::ConversionError&) {
+            // The call itself fails on that text.
+        }
+        std::lock_guard lock(mutex);
+        if (named)
+            server->selectedPrinter = std::move(*named);
+        if (calls::printsOut(call))
+            server->printer = server->selectedPrinter;
+    }
+    if (server && calls::setsDefaultPrinter(call))
+        server->defaultPrinter.noteDefault();
+    if (calls::printsOut(call) && server && server->process)
+        ::AllowSetForegroundWindow(server->process->id());
+    else if (calls::printsOut(call) || calls::showsServer(call))
+        ::CoAllowSetForegroundWindow(dispatch, nullptr);
+}
 
 } // namespace
 
@@ -131,6 +193,17 @@ struct ComBackend::Servers {
     DWORD thread = 0; // the automation thread, once entered
     std::optional<std::chrono::steady_clock::time_point> firstRequest; // to abandon the work in hand
     std::vector<std::weak_ptr<ServerInUse>> inUse;
+
+    // The server in use whose objects `owner` marks; none for an object
+    // another backend made.
+    std::shared_ptr<ServerInUse> serverOf(const std::shared_ptr<const void>& owner)
+    {
+        std::lock_guard lock(mutex);
+        for (const std::weak_ptr<ServerInUse>& weak : inUse)
+            if (std::shared_ptr<ServerInUse> server = weak.lock(); server && server.get() == owner.get())
+                return server;
+        return nullptr;
+    }
 
     void throwIfAbandoned() const
     {
@@ -151,8 +224,8 @@ struct ComBackend::Servers {
                 continue;
             if (!server->process && server->launching)
                 server->process = server->launching->started();
-            if (server->process)
-                server->process->end();
+            if (std::optional<HeldProcess> copy = server->process ? server->process->duplicate() : std::nullopt)
+                server->ending->endAt(std::move(*copy), std::chrono::steady_clock::now(), server->printer);
         }
     }
 
@@ -170,8 +243,16 @@ struct ComBackend::Servers {
     }
 };
 
-ComBackend::ComBackend() : servers_(std::make_shared<Servers>())
+ComBackend::ComBackend(std::shared_ptr<printers::SpoolerCalls> spooler)
+    : spooler_(std::move(spooler))
+    , ending_(std::make_shared<ServerEnding>([spooler = spooler_](const std::wstring& printer) {
+        return printers::jobStillGrowing(*spooler, printer, kSpoolLooksApart);
+    }))
+    , servers_(std::make_shared<Servers>())
 {
+    // Before this run starts any: a run that died left its servers running.
+    static std::once_flag leftovers;
+    std::call_once(leftovers, endServersOfDeadRuns);
     servers_->bounds->limitMs = static_cast<DWORD>(std::chrono::milliseconds(kDefaultOfficeDeadline).count());
 }
 
@@ -278,29 +359,46 @@ ObjectRef ComBackend::createObject(const std::string& progId)
     servers_->changed.notify_all();
     servers_->throwIfAbandoned();
 
-    CLSID clsid{};
+    const std::string name = serverNameOf(progId);
     const std::string named = "オートメーション サーバー '" + codec::toDisplay(progId) + "' ";
+    const auto failure = [&](HRESULT hr, const char* what) {
+        if (notInstalled(hr) && !name.empty())
+            return EOleSysError(static_cast<std::int32_t>(hr), notInstalledText(name));
+        return EOleSysError(static_cast<std::int32_t>(hr), named + what + " (" + reasonOf(hr) + ")");
+    };
+    CLSID clsid{};
     HRESULT hr = ::CLSIDFromProgID(wideName(progId).c_str(), &clsid);
     if (FAILED(hr))
-        throw EOleSysError(static_cast<std::int32_t>(hr), named + "はありません (" + reasonOf(hr) + ")");
+        throw failure(hr, "はありません");
 
-    auto server = std::make_shared<ServerInUse>();
-    server->launching.emplace(clsid);
+    auto server = std::make_shared<ServerInUse>(name, ending_);
     {
         std::lock_guard lock(servers_->mutex);
         servers_->inUse.push_back(server);
     }
     IDispatch* dispatch = nullptr;
-    hr = ::CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER | CLSCTX_LOCAL_SERVER, IID_IDispatch,
-                            reinterpret_cast<void**>(&dispatch));
-    {
+    const auto start = [&] {
+        ServerLaunch launch(clsid);
+        {
+            std::lock_guard lock(servers_->mutex);
+            server->launching = std::move(launch);
+        }
+        const HRESULT started = ::CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER | CLSCTX_LOCAL_SERVER,
+                                                   IID_IDispatch, reinterpret_cast<void**>(&dispatch));
         std::lock_guard lock(servers_->mutex);
-        if (!server->process && SUCCEEDED(hr))
+        if (!server->process && SUCCEEDED(started))
             server->process = server->launching->started();
         server->launching.reset();
+        return started;
+    };
+    hr = start();
+    if (worthOneMoreStart(hr)) {
+        std::this_thread::sleep_for(kStartAgainAfter);
+        servers_->throwIfAbandoned();
+        hr = start();
     }
     if (FAILED(hr))
-        throw EOleSysError(static_cast<std::int32_t>(hr), named + "を起動できません (" + reasonOf(hr) + ")");
+        throw failure(hr, "を起動できません");
     return std::make_shared<ComObject>(dispatch, server);
 }
 
@@ -309,6 +407,7 @@ Variant ComBackend::invoke(const ObjectRef& target, const Invocation& call)
     servers_->throwIfAbandoned();
     const ComObject& object = comObjectOf(target);
     IDispatch* dispatch = object.dispatch();
+    const std::shared_ptr<ServerInUse> server = servers_->serverOf(object.owner());
 
     // The member and the named arguments in one lookup.
     const std::string member(call.member);
@@ -331,7 +430,7 @@ Variant ComBackend::invoke(const ObjectRef& target, const Invocation& call)
         throwUnknownName(call.form, member);
     }
     if (FAILED(hr))
-        throwCode(hr);
+        throwCallFailure(hr, server.get());
 
     // Named arguments first, in their order, then positional ones in reverse.
     // A property write passes its value as the one argument named
@@ -364,8 +463,9 @@ Variant ComBackend::invoke(const ObjectRef& target, const Invocation& call)
         // Excel's preview returns when the user closes it: the time spent
         // reading it counts against no deadline.
         std::optional<UserWait> reading;
-        if (isPreview(call.member))
+        if (calls::previews(call))
             reading.emplace();
+        prepareServer(call, server.get(), dispatch, servers_->mutex);
         hr = dispatch->Invoke(ids[0], IID_NULL, invokeLocale(call.form), dispatchFlag(call.kind), &params,
                               yields ? result.get() : nullptr, &exception.info, &argumentError);
     }
@@ -382,8 +482,64 @@ Variant ComBackend::invoke(const ObjectRef& target, const Invocation& call)
     if (hr == DISP_E_MEMBERNOTFOUND)
         throwCode(hr, " (" + codec::toDisplay(member) + ")");
     if (FAILED(hr))
-        throwCode(hr);
+        throwCallFailure(hr, server.get());
+    // With background printing off, Word and Excel return from PrintOut
+    // once the spooler has the job.
+    if (calls::printsOut(call))
+        jobnotes::reportAccepted();
     return yields ? fromComVariant(*result.get(), object.owner()) : Variant();
+}
+
+std::string ComBackend::serverName(const std::string& progId) const
+{
+    return serverNameOf(progId);
+}
+
+void ComBackend::checkPrinter(const std::string& printer)
+{
+    // An empty name is the job's to refuse, as a printer Word cannot set.
+    if (printer.empty())
+        return;
+    const printers::PrinterQuery found = printers::makeWinspoolPrinterSource(printers::systemSpooler())->query();
+    if (!found.unreachable.empty())
+        throw Error(found.unreachable);
+    const std::wstring wanted = wideName(printer);
+    for (const std::string& name : found.names) {
+        std::wstring wide;
+        try {
+            wide = widen(codec::fromUtf8(name));
+        } catch (const codec::ConversionError&) {
+            continue; // no row can name it
+        }
+        // Printer names are told apart without regard to case, as the spooler does.
+        if (::CompareStringOrdinal(wide.c_str(), -1, wanted.c_str(), -1, TRUE) == CSTR_EQUAL)
+            return;
+    }
+    throw Error("プリンタ " + codec::toDisplay(printer) + " が見つかりません");
+}
+
+void ComBackend::endServerAfterRelease(const ObjectRef& application)
+{
+    if (const auto* object = dynamic_cast<const ComObject*>(application.get()))
+        if (const std::shared_ptr<ServerInUse> server = servers_->serverOf(object->owner()))
+            server->endAfterRelease = true;
+}
+
+std::optional<std::string> ComBackend::stallCause(std::chrono::seconds deadline,
+                                                  std::chrono::steady_clock::time_point)
+{
+    std::vector<std::wstring> printers;
+    {
+        std::lock_guard lock(servers_->mutex);
+        for (const std::weak_ptr<ServerInUse>& weak : servers_->inUse)
+            if (const std::shared_ptr<ServerInUse> server = weak.lock(); server && !server->printer.empty())
+                printers.push_back(server->printer);
+    }
+    for (const std::wstring& printer : printers)
+        if (printers::jobStillGrowing(*spooler_, printer, kSpoolLooksApart))
+            return "制限時間 (" + std::to_string(deadline.count()) + " 秒) 内に終わりませんでした。プリンタ "
+                + utf8Of(printer) + " または印刷システムの処理が遅れています (印刷データの送信が続いています)";
+    return std::nullopt;
 }
 
 } // namespace pravik::win

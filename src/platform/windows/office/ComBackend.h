@@ -1,6 +1,7 @@
 #pragma once
 
 #include "AutomationBackend.h"
+#include "SpoolerCalls.h"
 
 #include <memory>
 #include <mutex>
@@ -12,6 +13,7 @@ namespace pravik::win {
 
 class ComApartment;
 class BusyServerFilter;
+class ServerEnding;
 
 // The automation call layer over COM: late-bound IDispatch calls, names
 // looked up at every call. Every call comes from the one thread between
@@ -21,7 +23,8 @@ class BusyServerFilter;
 // which is that thread.
 class ComBackend : public AutomationBackend {
 public:
-    ComBackend();
+    // The spooler is asked about the print jobs of the servers.
+    explicit ComBackend(std::shared_ptr<printers::SpoolerCalls> spooler = printers::systemSpooler());
     ~ComBackend() override;
 
     ObjectRef createObject(const std::string& progId) override;
@@ -35,12 +38,23 @@ public:
     bool idle(std::chrono::milliseconds slice) override;
     // Cancels the call in progress on the automation thread; a few seconds
     // after the first request, ends the server processes whose objects the
-    // work still holds. Later calls of that work fail at once. Returns at
-    // once; safe from any thread, as often as needed.
+    // work still holds (once no job of theirs is still being spooled).
+    // Later calls of that work fail at once. Returns at once; safe from any
+    // thread, as often as needed.
     void abandon() override;
+    std::string serverName(const std::string& progId) const override;
+    // From the spooler's printer list.
+    void checkPrinter(const std::string& printer) override;
+    void endServerAfterRelease(const ObjectRef& application) override;
+    // A print system that still receives, slowly, the last print job of a
+    // server in use.
+    std::optional<std::string> stallCause(std::chrono::seconds deadline,
+                                          std::chrono::steady_clock::time_point since) override;
 
 private:
     struct Servers;
+    std::shared_ptr<printers::SpoolerCalls> spooler_;
+    std::shared_ptr<ServerEnding> ending_;
     std::shared_ptr<Servers> servers_;
     std::mutex enderMutex_;
     std::thread ender_; // ends the servers of abandoned work after a grace period

@@ -1,5 +1,7 @@
 #include "ServerLaunch.h"
 
+#include "ServerRecords.h"
+
 #include <objbase.h>
 #include <tlhelp32.h>
 
@@ -15,8 +17,83 @@ bool isFile(const std::wstring& path)
     return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-// The class's LocalServer32 command line, environment variables expanded;
-// a 32-bit Office registers it in the 32-bit view of the registry.
+std::wstring imageOf(HANDLE process)
+{
+    std::wstring path(32768, L'\0');
+    DWORD size = static_cast<DWORD>(path.size());
+    if (!::QueryFullProcessImageNameW(process, 0, path.data(), &size))
+        return {};
+    path.resize(size);
+    return path;
+}
+
+std::wstring fileNameOf(const std::wstring& path)
+{
+    const size_t slash = path.find_last_of(L"\\/");
+    return slash == std::wstring::npos ? path : path.substr(slash + 1);
+}
+
+} // namespace
+
+HeldProcess::HeldProcess(HANDLE handle) : handle_(handle)
+{
+    recordServer(handle_);
+}
+
+HeldProcess::~HeldProcess()
+{
+    letGo();
+}
+
+HeldProcess& HeldProcess::operator=(HeldProcess&& other) noexcept
+{
+    if (this != &other) {
+        letGo();
+        handle_ = std::exchange(other.handle_, nullptr);
+    }
+    return *this;
+}
+
+void HeldProcess::letGo()
+{
+    if (!handle_)
+        return;
+    forgetServer(handle_);
+    ::CloseHandle(handle_);
+    handle_ = nullptr;
+}
+
+DWORD HeldProcess::id() const
+{
+    return ::GetProcessId(handle_);
+}
+
+bool HeldProcess::running() const
+{
+    return ::WaitForSingleObject(handle_, 0) == WAIT_TIMEOUT;
+}
+
+bool HeldProcess::endsWithin(DWORD ms) const
+{
+    return ::WaitForSingleObject(handle_, ms) == WAIT_OBJECT_0;
+}
+
+std::optional<HeldProcess> HeldProcess::duplicate() const
+{
+    HANDLE copy = nullptr;
+    if (!::DuplicateHandle(::GetCurrentProcess(), handle_, ::GetCurrentProcess(), &copy, 0, FALSE,
+                           DUPLICATE_SAME_ACCESS))
+        return std::nullopt;
+    return HeldProcess(copy);
+}
+
+void HeldProcess::end()
+{
+    if (!running())
+        return;
+    ::TerminateProcess(handle_, 1);
+}
+
 std::wstring localServerCommand(const CLSID& clsid)
 {
     wchar_t text[40];
@@ -45,65 +122,6 @@ std::wstring localServerCommand(const CLSID& clsid)
             return command;
     }
     return {};
-}
-
-ULONGLONG creationTime(HANDLE process)
-{
-    FILETIME created{}, exited{}, kernel{}, user{};
-    if (!::GetProcessTimes(process, &created, &exited, &kernel, &user))
-        return 0;
-    return (static_cast<ULONGLONG>(created.dwHighDateTime) << 32) | created.dwLowDateTime;
-}
-
-std::wstring imageOf(HANDLE process)
-{
-    std::wstring path(32768, L'\0');
-    DWORD size = static_cast<DWORD>(path.size());
-    if (!::QueryFullProcessImageNameW(process, 0, path.data(), &size))
-        return {};
-    path.resize(size);
-    return path;
-}
-
-std::wstring fileNameOf(const std::wstring& path)
-{
-    const size_t slash = path.find_last_of(L"\\/");
-    return slash == std::wstring::npos ? path : path.substr(slash + 1);
-}
-
-} // namespace
-
-HeldProcess::~HeldProcess()
-{
-    if (handle_)
-        ::CloseHandle(handle_);
-}
-
-HeldProcess& HeldProcess::operator=(HeldProcess&& other) noexcept
-{
-    if (this != &other) {
-        if (handle_)
-            ::CloseHandle(handle_);
-        handle_ = std::exchange(other.handle_, nullptr);
-    }
-    return *this;
-}
-
-DWORD HeldProcess::id() const
-{
-    return ::GetProcessId(handle_);
-}
-
-bool HeldProcess::running() const
-{
-    return ::WaitForSingleObject(handle_, 0) == WAIT_TIMEOUT;
-}
-
-void HeldProcess::end()
-{
-    if (!running())
-        return;
-    ::TerminateProcess(handle_, 1);
 }
 
 std::wstring serverExecutable(const std::wstring& commandLine)
@@ -171,7 +189,7 @@ std::vector<ServerLaunch::Seen> ServerLaunch::running() const
             continue;
         // The same file, whatever way its path is written (short names, case).
         if (fileIdOf(imageOf(process)) == file_)
-            found.push_back({entry.th32ProcessID, creationTime(process)});
+            found.push_back({entry.th32ProcessID, processCreationTime(process)});
         ::CloseHandle(process);
     }
     ::CloseHandle(snapshot);
@@ -192,11 +210,12 @@ std::optional<HeldProcess> ServerLaunch::started() const
                                          FALSE, fresh[0].id);
     if (!process)
         return std::nullopt;
-    HeldProcess held(process);
     // The id may have passed to another process since the list was taken.
-    if (creationTime(process) != fresh[0].createdAt)
+    if (processCreationTime(process) != fresh[0].createdAt) {
+        ::CloseHandle(process);
         return std::nullopt;
-    return held;
+    }
+    return HeldProcess(process);
 }
 
 } // namespace pravik::win

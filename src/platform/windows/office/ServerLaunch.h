@@ -12,11 +12,13 @@
 
 namespace pravik::win {
 
-// A process held open: its id cannot pass to another process while this
-// lives, so ending it ends the process meant.
+// A server process held open: its id cannot pass to another process while
+// this lives, so ending it ends the process meant. Recorded as this run's
+// server (ServerRecords.h) for as long as it is held.
 class HeldProcess {
 public:
-    explicit HeldProcess(HANDLE handle) : handle_(handle) {}
+    // Takes the handle.
+    explicit HeldProcess(HANDLE handle);
     ~HeldProcess();
     HeldProcess(HeldProcess&& other) noexcept : handle_(std::exchange(other.handle_, nullptr)) {}
     HeldProcess& operator=(HeldProcess&& other) noexcept;
@@ -25,10 +27,16 @@ public:
 
     DWORD id() const;
     bool running() const;
+    // True once the process has ended, waiting for that up to `ms`.
+    bool endsWithin(DWORD ms) const;
+    // Another hold on the same process; nullopt when the system refuses one.
+    std::optional<HeldProcess> duplicate() const;
     // Ends the process (the system finishes that by itself, soon after).
     void end();
 
 private:
+    void letGo();
+
     HANDLE handle_;
 };
 
@@ -63,6 +71,11 @@ private:
     std::optional<FileId> file_; // none: nothing to watch
     std::vector<Seen> before_;
 };
+
+// The class's LocalServer32 command line, environment variables expanded;
+// empty when there is none. A 32-bit Office registers it in the 32-bit view
+// of the registry.
+std::wstring localServerCommand(const CLSID& clsid);
 
 // The executable of a LocalServer32 command line: quoted, or the shortest
 // part up to a blank that names an existing file (as the system reads an

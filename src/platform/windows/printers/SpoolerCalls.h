@@ -16,6 +16,8 @@ public:
     virtual BOOL defaultPrinter(wchar_t* name, DWORD* size) = 0;
     // False only when the print spooler service is known not to run.
     virtual bool spoolerRunning() = 0;
+    // EnumJobsW, level 2, every job of the printer.
+    virtual BOOL enumJobs(const wchar_t* printer, BYTE* buffer, DWORD size, DWORD* needed, DWORD* count) = 0;
 };
 
 std::unique_ptr<SpoolerCalls> systemSpooler();

@@ -114,6 +114,17 @@ public:
         ::CloseServiceHandle(manager);
         return running;
     }
+    BOOL enumJobs(const wchar_t* printer, BYTE* buffer, DWORD size, DWORD* needed, DWORD* count) override
+    {
+        HANDLE handle = nullptr;
+        if (!::OpenPrinterW(const_cast<wchar_t*>(printer), &handle, nullptr))
+            return FALSE;
+        const BOOL listed = ::EnumJobsW(handle, 0, 0xFFFF, 2, buffer, size, needed, count);
+        const DWORD error = ::GetLastError();
+        ::ClosePrinter(handle);
+        ::SetLastError(error);
+        return listed;
+    }
 };
 
 } // namespace
