@@ -13,6 +13,9 @@ Target amd64-unicode
 !endif
 
 !define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\Pravik"
+; The list files open with Pravik from Explorer, for this user only.
+!define LIST_CLASS "Software\Classes\Pravik.List"
+!define LIST_EXTENSION "Software\Classes\.lst"
 
 Name "Pravik"
 OutFile "${OUTFILE}"
@@ -61,6 +64,15 @@ Section "Pravik"
   WriteRegStr HKCU "${UNINSTALL_KEY}" "QuietUninstallString" '"$INSTDIR\uninstall.exe" /S'
   WriteRegDWORD HKCU "${UNINSTALL_KEY}" "NoModify" 1
   WriteRegDWORD HKCU "${UNINSTALL_KEY}" "NoRepair" 1
+
+  WriteRegStr HKCU "${LIST_CLASS}" "" "Pravik 印刷リスト"
+  WriteRegStr HKCU "${LIST_CLASS}\DefaultIcon" "" "$INSTDIR\pravik.exe,0"
+  WriteRegStr HKCU "${LIST_CLASS}\shell\open" "" "開く(&O)"
+  WriteRegStr HKCU "${LIST_CLASS}\shell\open\command" "" '"$INSTDIR\pravik.exe" "%1"'
+  WriteRegStr HKCU "${LIST_EXTENSION}" "" "Pravik.List"
+  WriteRegStr HKCU "${LIST_EXTENSION}\OpenWithProgids" "Pravik.List" ""
+  ; Explorer shows the new icon and verb without a new sign-in.
+  System::Call 'shell32::SHChangeNotify(i 0x08000000, i 0, p 0, p 0)'
 SectionEnd
 
 ; Removes what the installer put there and keeps main.ini (and any list the
@@ -80,4 +92,15 @@ Section "Uninstall"
   RMDir "$INSTDIR\save"
   RMDir "$INSTDIR"
   DeleteRegKey HKCU "${UNINSTALL_KEY}"
+
+  ; Exactly what the installer registered: another program's claim on
+  ; .lst stays.
+  DeleteRegKey HKCU "${LIST_CLASS}"
+  DeleteRegValue HKCU "${LIST_EXTENSION}\OpenWithProgids" "Pravik.List"
+  DeleteRegKey /ifempty HKCU "${LIST_EXTENSION}\OpenWithProgids"
+  ReadRegStr $0 HKCU "${LIST_EXTENSION}" ""
+  StrCmp $0 "Pravik.List" 0 +2
+    DeleteRegValue HKCU "${LIST_EXTENSION}" ""
+  DeleteRegKey /ifempty HKCU "${LIST_EXTENSION}"
+  System::Call 'shell32::SHChangeNotify(i 0x08000000, i 0, p 0, p 0)'
 SectionEnd

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "SettingsFile.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -37,6 +39,10 @@ public:
                                    const QString& defaultSuffix, const QString& initialFolder) = 0;
     // Several files at once, in the dialog's order; empty when cancelled.
     virtual QStringList chooseOpenFiles(QWidget* parent, const QString& filter) = 0;
+    // The folders the file dialogs were last left in, to carry them over
+    // to the next session; stand-ins may keep none.
+    virtual DialogFolders lastFolders() const { return {}; }
+    virtual void setLastFolders(const DialogFolders&) {}
     // The application's general error display: the error's text, the
     // application's title, an error icon.
     virtual void showError(QWidget* parent, const QString& text) = 0;
@@ -78,6 +84,8 @@ public:
     QString chooseSaveFile(QWidget* parent, const QString& filter, const QString& defaultSuffix,
                            const QString& initialFolder) override;
     QStringList chooseOpenFiles(QWidget* parent, const QString& filter) override;
+    DialogFolders lastFolders() const override;
+    void setLastFolders(const DialogFolders& folders) override;
     void showError(QWidget* parent, const QString& text) override;
     void showWarning(QWidget* parent, const QString& text, const QString& caption) override;
     void showFailureReport(QWidget* parent, const QString& text, const QString& caption) override;

@@ -1,11 +1,14 @@
 #include "Dialogs.h"
 
+#include "QtText.h"
+
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QInputDialog>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QMessageBox>
+#include <QStandardPaths>
 
 namespace pravik {
 
@@ -54,10 +57,16 @@ namespace {
 constexpr QFileDialog::Options kFileDialogOptions = QFileDialog::HideNameFilterDetails;
 
 // A dialog starts in the folder last used with it, as Windows' own file
-// dialogs do; the first time where the caller says.
+// dialogs do; the first time where the caller says, or else in the user's
+// documents (never the program's own folder, hidden under AppData on
+// Windows).
 QString startFolder(const QString& lastUsed, const QString& initialFolder)
 {
-    return lastUsed.isEmpty() ? initialFolder : lastUsed;
+    if (!lastUsed.isEmpty())
+        return lastUsed;
+    if (!initialFolder.isEmpty())
+        return initialFolder;
+    return QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
 }
 
 QString folderOf(const QString& file)
@@ -95,10 +104,31 @@ QString QtDialogs::chooseSaveFile(QWidget* parent, const QString& filter, const 
 QStringList QtDialogs::chooseOpenFiles(QWidget* parent, const QString& filter)
 {
     const QStringList chosen =
-        QFileDialog::getOpenFileNames(parent, QString(), addFolder_, filter, nullptr, kFileDialogOptions);
+        QFileDialog::getOpenFileNames(parent, QString(), startFolder(addFolder_, QString()), filter, nullptr,
+                                      kFileDialogOptions);
     if (!chosen.isEmpty())
         addFolder_ = folderOf(chosen.constFirst());
     return chosen;
+}
+
+DialogFolders QtDialogs::lastFolders() const
+{
+    // A folder CP932 cannot name is not carried over.
+    const auto kept = [](const QString& folder) {
+        try {
+            return folder.isEmpty() ? std::string() : pathFromQString(folder);
+        } catch (const std::exception&) {
+            return std::string();
+        }
+    };
+    return {kept(openFolder_), kept(saveFolder_), kept(addFolder_)};
+}
+
+void QtDialogs::setLastFolders(const DialogFolders& folders)
+{
+    openFolder_ = pathToQString(folders.open);
+    saveFolder_ = pathToQString(folders.save);
+    addFolder_ = pathToQString(folders.add);
 }
 
 void QtDialogs::showError(QWidget* parent, const QString& text)

@@ -46,6 +46,7 @@ void TFmMain::FormShow()
     setSaveEnabled(false);
     list_.listFileName.clear();
     loadSettings(iniPathIn(appFolder_), settings_, *this, list_);
+    dialogs_.setLastFolders(readDialogFolders(iniPathIn(appFolder_)));
     // Saved on another screen or at another scaling, it may lie off this one.
     keepOnScreen();
 }
@@ -93,7 +94,10 @@ bool TFmMain::FormClose()
         return false;
     // The window closes even when main.ini cannot be written: the error is
     // shown, and the user's list is already safe.
-    guarded([this] { saveWindowState(iniPathIn(appFolder_), currentWindowState(), list_.listFileName); });
+    guarded([this] {
+        saveWindowState(iniPathIn(appFolder_), currentWindowState(), list_.listFileName);
+        saveDialogFolders(iniPathIn(appFolder_), dialogs_.lastFolders());
+    });
     return true;
 }
 

@@ -167,4 +167,26 @@ void saveWindowState(const std::string& iniPath, const WindowState& state,
     ini.writeString(mainSection, "LASTLIST", listFileName);
 }
 
+namespace {
+
+constexpr const char* foldersSection = "FOLDERS";
+
+} // namespace
+
+DialogFolders readDialogFolders(const std::string& iniPath)
+{
+    const IniFile ini(iniPath);
+    return {ini.readString(foldersSection, "OPEN", ""), ini.readString(foldersSection, "SAVE", ""),
+            ini.readString(foldersSection, "ADD", "")};
+}
+
+void saveDialogFolders(const std::string& iniPath, const DialogFolders& folders)
+{
+    IniFile ini(iniPath);
+    for (const auto& [key, folder] : {std::pair{"OPEN", &folders.open}, std::pair{"SAVE", &folders.save},
+                                      std::pair{"ADD", &folders.add}})
+        if (!folder->empty())
+            ini.writeString(foldersSection, key, *folder);
+}
+
 } // namespace pravik

@@ -56,6 +56,19 @@ void loadSettings(const std::string& iniPath, Settings& settings, StartupWindow&
 void saveWindowState(const std::string& iniPath, const WindowState& state,
                      const std::string& listFileName);
 
+// The folders the file dialogs were last left in (CP932; empty: never used),
+// kept across sessions in a section of their own ("FOLDERS": "OPEN",
+// "SAVE", "ADD").
+struct DialogFolders {
+    std::string open;
+    std::string save;
+    std::string add;
+    bool operator==(const DialogFolders&) const = default;
+};
+DialogFolders readDialogFolders(const std::string& iniPath);
+// Writes the folders that are known; the others stay as they were.
+void saveDialogFolders(const std::string& iniPath, const DialogFolders& folders);
+
 // The designed column headings, CP932.
 const std::vector<std::string>& designedHeadings();
 

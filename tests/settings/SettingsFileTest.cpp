@@ -197,6 +197,16 @@ TEST_F(SettingsFileTest, ReorderedHeadingsLeaveTheStoredColumnsAlone)
     EXPECT_NE(written.find("LASTLIST=/lists/a.lst\r\n"), std::string::npos);
 }
 
+TEST_F(SettingsFileTest, TheDialogsFoldersAreKeptForTheNextSessionBesideEverythingElse)
+{
+    writeBytes(ini, "[MAIN]\r\nMEMORY=1\r\n[OTHER]\r\nKEY=kept\r\n[FOLDERS]\r\nSAVE=/old/save\r\n");
+    saveDialogFolders(ini, {"C:\\Users\\a\\Documents", "", "D:\\\x8F\x57\x8C\x76"}); // 集計
+    EXPECT_EQ(readDialogFolders(ini),
+              (DialogFolders{"C:\\Users\\a\\Documents", "/old/save", "D:\\\x8F\x57\x8C\x76"}))
+        << "a dialog not used this session keeps its folder";
+    EXPECT_NE(readBytes(ini).find("[OTHER]\r\nKEY=kept\r\n"), std::string::npos);
+}
+
 TEST_F(SettingsFileTest, UnwritableSettingsFileIsNamedInTheError)
 {
     const std::string unwritable = dir.file("missing-folder/main.ini");

@@ -264,7 +264,10 @@ protected:
         ::GetExitCodeProcess(process.hProcess, &status);
         ::CloseHandle(process.hProcess);
         ::CloseHandle(process.hThread);
-        results_ = readLines(output);
+        // Written to a file, the lines are in the system's code page (932).
+        results_.clear();
+        for (const std::string& line : readLines(output))
+            results_.push_back(codec::toUtf8(line));
         return static_cast<int>(status);
     }
 

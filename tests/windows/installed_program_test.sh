@@ -51,6 +51,10 @@ done
 uninstall_key='HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\Pravik'
 wine reg query "$uninstall_key" /v QuietUninstallString </dev/null 2>/dev/null | grep -q 'uninstall.exe" /S' \
   || fail "no entry in the installed programs"
+list_class='HKCU\Software\Classes\Pravik.List'
+wine reg query 'HKCU\Software\Classes\.lst' </dev/null 2>/dev/null | grep -q 'Pravik.List' || fail ".lst is not Pravik's"
+wine reg query "$list_class\shell\open\command" </dev/null 2>/dev/null | grep -q 'pravik.exe" "%1"' \
+  || fail "a list file has no 開く verb"
 
 # A list of two rows with Japanese names, as the program stores it (CP932,
 # CR LF), named in main.ini as the last list.
@@ -109,4 +113,6 @@ for file in pravik.exe pravik.com office-check.ps1 Qt6Core.dll uninstall.exe pla
 done
 [[ -f "$program/main.ini" ]] || fail "the uninstaller removed main.ini"
 wine reg query "$uninstall_key" </dev/null >/dev/null 2>&1 && fail "the uninstaller left its entry"
+wine reg query "$list_class" </dev/null >/dev/null 2>&1 && fail "the uninstaller left the list files' type"
+wine reg query 'HKCU\Software\Classes\.lst' </dev/null >/dev/null 2>&1 && fail "the uninstaller left .lst"
 echo "installed program: installed, started, showed its list, wrote main.ini, uninstalled; screenshots in $shots"
