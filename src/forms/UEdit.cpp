@@ -82,8 +82,9 @@ private:
 TFmEdit::TFmEdit(TFmMain& main)
     // Owned by the main window, so it stays above it; never above every
     // window, or the messages of either window would open behind it.
-    : QDialog(&main, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
-                         Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+    // Exactly these buttons: a fixed window has no maximise box.
+    : QDialog(&main, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint |
+                         Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                          Qt::WindowCloseButtonHint),
       main_(main),
       browseFilter_(bothKindsFilter)

@@ -25,6 +25,8 @@ QFont windowFont()
 {
     QFont font(QStringLiteral("ＭＳ Ｐゴシック"));
     font.setPixelSize(12);
+    // Whatever stands in for a missing font is a Gothic one, never a serif.
+    font.setStyleHint(QFont::SansSerif);
     return font;
 }
 
