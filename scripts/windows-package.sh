@@ -17,6 +17,15 @@ x86_64-w64-mingw32-strip --strip-unneeded "$stage"/*.dll "$stage"/*/*.dll
 
 base="Pravik-$version-windows-x64"
 (cd "$out" && zip -q -r -9 "$base.zip" Pravik)
+# With extensions hidden the two programs look alike: the zip says which to
+# start, in Shift-JIS for Notepad on a Japanese Windows.
+mkdir -p "$out/zip-only/Pravik"
+printf '%s\r\n' 'Pravik 一括印刷' '' \
+  '起動するには pravik.exe（種類「アプリケーション」）をダブルクリックします。' \
+  'pravik.com はコマンド プロンプトから使う、ウィンドウのない印刷用です（例: pravik.com --print 週次.lst）。' \
+  '設定は同じフォルダーの main.ini に保存されます。フォルダーごと、書き込める場所に置いてください。' \
+  | iconv -f UTF-8 -t CP932 >"$out/zip-only/Pravik/README.txt"
+(cd "$out/zip-only" && zip -q -9 "../$base.zip" Pravik/README.txt)
 makensis -V2 -DVERSION="$version" -DSTAGE="$stage" -DICON="$PWD/resources/windows/pravik.ico" \
   -DOUTFILE="$out/$base-setup.exe" resources/windows/installer.nsi
 ls -l "$out/$base.zip" "$out/$base-setup.exe"

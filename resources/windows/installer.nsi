@@ -7,6 +7,10 @@
 ; runs it).
 Target amd64-unicode
 !include "MUI2.nsh"
+!include "FileFunc.nsh"
+
+; One publisher name everywhere, as the version dialog says it.
+!define PUBLISHER "Pravik 開発チーム"
 
 !ifndef VERSION | STAGE | ICON | OUTFILE
   !error "VERSION, STAGE, ICON and OUTFILE must be defined"
@@ -30,7 +34,8 @@ VIAddVersionKey /LANG=1041 "ProductName" "Pravik"
 VIAddVersionKey /LANG=1041 "FileDescription" "Pravik ${VERSION} のセットアップ"
 VIAddVersionKey /LANG=1041 "FileVersion" "${VERSION}"
 VIAddVersionKey /LANG=1041 "ProductVersion" "${VERSION}"
-VIAddVersionKey /LANG=1041 "LegalCopyright" "Pravik"
+VIAddVersionKey /LANG=1041 "LegalCopyright" "${PUBLISHER}"
+VIAddVersionKey /LANG=1041 "CompanyName" "${PUBLISHER}"
 
 !define MUI_ICON "${ICON}"
 !define MUI_UNICON "${ICON}"
@@ -41,6 +46,8 @@ VIAddVersionKey /LANG=1041 "LegalCopyright" "Pravik"
 !insertmacro MUI_UNPAGE_CONFIRM
 !insertmacro MUI_UNPAGE_INSTFILES
 !insertmacro MUI_LANGUAGE "Japanese"
+; Windows writes it in full-width katakana.
+LangString ^UninstallBtn ${LANG_JAPANESE} "アンインストール(&U)"
 
 Section "Pravik"
   SetOutPath "$INSTDIR"
@@ -57,13 +64,16 @@ Section "Pravik"
 
   WriteRegStr HKCU "${UNINSTALL_KEY}" "DisplayName" "Pravik"
   WriteRegStr HKCU "${UNINSTALL_KEY}" "DisplayVersion" "${VERSION}"
-  WriteRegStr HKCU "${UNINSTALL_KEY}" "Publisher" "Pravik"
+  WriteRegStr HKCU "${UNINSTALL_KEY}" "Publisher" "${PUBLISHER}"
   WriteRegStr HKCU "${UNINSTALL_KEY}" "DisplayIcon" "$INSTDIR\pravik.exe,0"
   WriteRegStr HKCU "${UNINSTALL_KEY}" "InstallLocation" "$INSTDIR"
   WriteRegStr HKCU "${UNINSTALL_KEY}" "UninstallString" '"$INSTDIR\uninstall.exe"'
   WriteRegStr HKCU "${UNINSTALL_KEY}" "QuietUninstallString" '"$INSTDIR\uninstall.exe" /S'
   WriteRegDWORD HKCU "${UNINSTALL_KEY}" "NoModify" 1
   WriteRegDWORD HKCU "${UNINSTALL_KEY}" "NoRepair" 1
+  ; In KB, as the list of installed programs shows it.
+  ${GetSize} "$INSTDIR" "/S=0K" $0 $1 $2
+  WriteRegDWORD HKCU "${UNINSTALL_KEY}" "EstimatedSize" $0
 
   WriteRegStr HKCU "${LIST_CLASS}" "" "Pravik 印刷リスト"
   WriteRegStr HKCU "${LIST_CLASS}\DefaultIcon" "" "$INSTDIR\pravik.exe,0"

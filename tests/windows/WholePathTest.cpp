@@ -378,9 +378,10 @@ TEST_F(WholePath, AFailureOrAHangAfterThePrintOutLeavesTheRowPrintedWithANote)
     registerServer("Excel.Application", kTestExcelClsid, L"hang=Quit");
     EXPECT_EQ(print({row("memo.doc", ""), row("book.xls", "\"Sheet1\"")}, L"--timeout 3"), 0) << results();
     EXPECT_EQ(outcomes(), (Lines{"printed", "printed"})) << results();
-    for (const std::string& line : results_)
+    for (const std::string& line : results_) {
         if (line.starts_with("printed\t"))
             EXPECT_TRUE(contains(line, "印刷ジョブの受け付け後にエラーが発生しました")) << line;
+    }
     EXPECT_TRUE(serversEnded());
 }
 

@@ -24,7 +24,7 @@ fail() {
 }
 
 # The zip holds the same program folder.
-for file in pravik.exe pravik.com main.ini office-check.ps1 Qt6Widgets.dll platforms/qwindows.dll translations/qtbase_ja.qm help/index.html; do
+for file in pravik.exe pravik.com main.ini office-check.ps1 README.txt Qt6Widgets.dll platforms/qwindows.dll translations/qtbase_ja.qm help/index.html; do
   unzip -l "$zip" "Pravik/$file" >/dev/null || fail "the zip lacks $file"
 done
 
