@@ -1,9 +1,9 @@
 #include "Error.h"
 #include "ListFile.h"
+#include "NativePath.h"
 #include "MainWindowFixture.h"
 
 #include <QCoreApplication>
-#include <QDir>
 #include <QDropEvent>
 #include <QMimeData>
 #include <QUrl>
@@ -44,7 +44,8 @@ TEST_F(AddingEntriesTest, DroppedFilesArriveInOrderAndMarkTheListChanged)
     EXPECT_EQ(window->printList().at(3).extension, "xls") << "the stored field keeps three letters";
     EXPECT_EQ(fileNameAt(0), "b.xls");
     EXPECT_EQ(fileNameAt(1), "A.DOC");
-    EXPECT_EQ(window->printList().at(1), (PrintEntry{"A.DOC", "", "", "DOC", "1", "Office Printer", "/docs/A.DOC"}));
+    EXPECT_EQ(window->printList().at(1),
+              (PrintEntry{"A.DOC", "", "", "DOC", "1", "Office Printer", nativePath("/docs/A.DOC")}));
     EXPECT_TRUE(window->printList().changed);
     EXPECT_TRUE(button("btnSave")->isEnabled());
 }
@@ -107,8 +108,7 @@ TEST_F(AddingEntriesTest, DroppedJapaneseNameIsStoredAsShiftJis)
     EXPECT_EQ(fileNameAt(0), "\x95\x5C.xls");
     // In the system's form: on Windows with backslashes, as Explorer and
     // a hand-written list have them.
-    const std::string separator = QDir::separator() == QLatin1Char('/') ? "/" : "\\";
-    EXPECT_EQ(window->printList().at(0).filePath, separator + "\x8E\x91\x97\xBF" + separator + "\x95\x5C.xls");
+    EXPECT_EQ(window->printList().at(0).filePath, nativePath("/\x8E\x91\x97\xBF/\x95\x5C.xls"));
 }
 
 TEST_F(AddingEntriesTest, AddDialogUsesTheFilterOfTheSettingAndMarksChangedEvenWhenAllAreSkipped)

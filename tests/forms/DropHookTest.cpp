@@ -1,5 +1,6 @@
 #include "Dropdst.h"
 #include "Error.h"
+#include "NativePath.h"
 
 #include <QCoreApplication>
 #include <QDropEvent>
@@ -63,7 +64,7 @@ TEST(DropHook, ReportsFilesAndThePointInTheControlsCoordinates)
     EXPECT_TRUE(list->viewport()->acceptDrops());
     dropFile(list->viewport(), "/a.doc", {10, 20});
     ASSERT_EQ(drops.files.size(), 1u);
-    EXPECT_EQ(drops.files[0], std::vector<std::string>{"/a.doc"});
+    EXPECT_EQ(drops.files[0], std::vector<std::string>{test::nativePath("/a.doc")});
     EXPECT_EQ(drops.points[0], list->viewport()->mapTo(list, QPoint(10, 20)));
 }
 
@@ -146,7 +147,7 @@ TEST(DropHook, MovingTheHookGivesTheFirstControlBackItsOwnHandling)
     dropFile(&first, "/first.doc");
     dropFile(&second, "/second.doc");
     ASSERT_EQ(drops.files.size(), 1u);
-    EXPECT_EQ(drops.files[0][0], "/second.doc");
+    EXPECT_EQ(drops.files[0][0], test::nativePath("/second.doc"));
 }
 
 TEST(DropHook, ControlDestroyedBeforeTheHookLeavesNothingDangling)
