@@ -6,7 +6,9 @@
 #include "Settings.h"
 #include "TextCodec.h"
 
+#include <atomic>
 #include <exception>
+#include <thread>
 
 namespace pravik {
 
@@ -87,6 +89,11 @@ private:
     PrintJobs& jobs_;
 };
 
+// How long the print system is asked again, at the end of a run, about the
+// jobs whose outcome is unknown: long enough for a print system that was
+// only slow, short enough that nobody waits on one that hangs.
+constexpr auto kSettleTime = std::chrono::seconds(5);
+
 } // namespace
 
 PrintRun::PrintRun(PrintRunHost& host, PrintJobs& jobs, int printTarget)
@@ -98,6 +105,8 @@ void PrintRun::printFiles(PrintMode mode)
 {
     failures_.clear();
     notes_.clear();
+    unknown_.clear();
+    unsettled_.clear();
     rowsLeftByStop_ = 0;
     // Asked before anything is shown: without a printer the run does not
     // start (it throws).
@@ -107,6 +116,11 @@ void PrintRun::printFiles(PrintMode mode)
     try {
         runRows(mode);
     } catch (...) {
+        try {
+            settleUnknownRows();
+        } catch (...) {
+            // The error that ended the run is the one to show.
+        }
         end.finish();
         try {
             reportFailures(mode);
@@ -115,6 +129,7 @@ void PrintRun::printFiles(PrintMode mode)
         }
         throw;
     }
+    settleUnknownRows();
     end.finish();
     reportFailures(mode);
 }
@@ -202,6 +217,10 @@ PrintRun::RowEnd PrintRun::runJob(const PrintEntry& entry, PrintMode mode)
         } else {
             jobs_.printWord(entry, mode);
         }
+    } catch (const OutcomeUnknown& unknown) {
+        unknown_.push_back({codec::toDisplay(entry.fileName), unknown.what()});
+        unsettled_.push_back(unknown);
+        return RowEnd::Next;
     } catch (const std::exception& e) {
         failures_.push_back({codec::toDisplay(entry.fileName), e.what()});
         return RowEnd::Next;
@@ -216,15 +235,52 @@ PrintRun::RowEnd PrintRun::runJob(const PrintEntry& entry, PrintMode mode)
     return host_.selectedCount() == 1 ? RowEnd::Stop : RowEnd::Next;
 }
 
+void PrintRun::settleUnknownRows()
+{
+    const OutcomeUnknown::Clock::time_point until = OutcomeUnknown::Clock::now() + kSettleTime;
+    std::atomic<bool> asked{false};
+    std::thread asking([this, until, &asked] {
+        try {
+            for (const OutcomeUnknown& row : unsettled_)
+                row.settle(until);
+            tieLooseEnds(until);
+        } catch (...) {
+            // A row nobody could settle stays unknown, which is the truth.
+        }
+        asked = true;
+    });
+    // The window keeps repainting meanwhile.
+    while (!asked) {
+        host_.processPendingEvents();
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    asking.join();
+
+    std::vector<PrintFailure> stillUnknown;
+    for (size_t i = 0; i < unsettled_.size(); ++i) {
+        Settlement settled = unsettled_[i].settled();
+        PrintFailure row{unknown_[i].fileName, std::move(settled.text)};
+        switch (settled.outcome) {
+        case Settlement::Outcome::Printed: notes_.push_back(std::move(row)); break;
+        case Settlement::Outcome::Failed: failures_.push_back(std::move(row)); break;
+        case Settlement::Outcome::Unknown: stillUnknown.push_back(std::move(row)); break;
+        }
+    }
+    unknown_ = std::move(stillUnknown);
+    unsettled_.clear();
+}
+
 void PrintRun::reportFailures(PrintMode mode)
 {
-    if (failures_.empty() && notes_.empty() && rowsLeftByStop_ == 0)
+    if (failures_.empty() && notes_.empty() && unknown_.empty() && rowsLeftByStop_ == 0)
         return;
-    host_.reportFailures(failureMessage(mode, failures_, notes_, rowsLeftByStop_), std::string(failureCaption));
+    host_.reportFailures(failureMessage(mode, failures_, notes_, rowsLeftByStop_, unknown_),
+                         std::string(failureCaption));
 }
 
 std::string PrintRun::failureMessage(PrintMode mode, const std::vector<PrintFailure>& failures,
-                                     const std::vector<PrintFailure>& notes, int rowsLeftByStop)
+                                     const std::vector<PrintFailure>& notes, int rowsLeftByStop,
+                                     const std::vector<PrintFailure>& unknown)
 {
     const auto list = [](std::string& text, const std::vector<PrintFailure>& rows) {
         for (const PrintFailure& row : rows) {
@@ -238,6 +294,13 @@ std::string PrintRun::failureMessage(PrintMode mode, const std::vector<PrintFail
     if (!failures.empty()) {
         text = textsFor(mode).failureHeader;
         list(text, failures);
+    }
+    if (!unknown.empty()) {
+        if (!text.empty())
+            text += "\n\n";
+        text += "次のファイルは印刷されたかどうか確認できません。もう一度印刷する前に、プリンタの待ち行列と"
+                "出てきた用紙で確認してください。";
+        list(text, unknown);
     }
     if (!notes.empty()) {
         if (!text.empty())

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "PrintEntry.h"
+#include "OutcomeUnknown.h"
 #include "PrintJobs.h"
 
 #include <string>
@@ -66,11 +67,15 @@ public:
     const std::vector<PrintFailure>& failures() const { return failures_; }
     // Printed rows with a note from their job (the text in errorText).
     const std::vector<PrintFailure>& notes() const { return notes_; }
+    // Rows whose job the print system may or may not hold: it did not
+    // answer, not even when asked again before the run ended.
+    const std::vector<PrintFailure>& unknown() const { return unknown_; }
 
     // The one message shown after a run in which rows failed or printed
     // with a note.
     static std::string failureMessage(PrintMode mode, const std::vector<PrintFailure>& failures,
-                                      const std::vector<PrintFailure>& notes = {}, int rowsLeftByStop = 0);
+                                      const std::vector<PrintFailure>& notes = {}, int rowsLeftByStop = 0,
+                                      const std::vector<PrintFailure>& unknown = {});
     static constexpr std::string_view failureCaption = "印刷エラー";
 
 private:
@@ -79,6 +84,9 @@ private:
     void runRows(PrintMode mode);
     void startAhead(const PrintEntry& entry, PrintMode mode);
     RowEnd runJob(const PrintEntry& entry, PrintMode mode);
+    // Asks the print system once more about the rows whose outcome is
+    // unknown, and takes away what the run left there that cannot print.
+    void settleUnknownRows();
     void reportFailures(PrintMode mode);
 
     PrintRunHost& host_;
@@ -86,6 +94,8 @@ private:
     int printTarget_;
     std::vector<PrintFailure> failures_;
     std::vector<PrintFailure> notes_;
+    std::vector<PrintFailure> unknown_;
+    std::vector<OutcomeUnknown> unsettled_; // by row, as unknown_
     // Rows a stop kept from running.
     int rowsLeftByStop_ = 0;
 };

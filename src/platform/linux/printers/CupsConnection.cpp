@@ -1,6 +1,8 @@
 #include "CupsConnection.h"
+#include "CupsPassword.h"
 #include "CupsQueues.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <cstring>
@@ -34,14 +36,18 @@ bool printSystemAnswers(std::chrono::seconds limit)
 CupsConnection::CupsConnection(std::chrono::seconds limit, Cut cut) : limit_(limit), cut_(cut)
 {
     int cancel = 0;
-    http_ = httpConnect2(cupsServer(), ippPort(), nullptr, AF_UNSPEC, cupsEncryption(), 1,
-                         kConnectMilliseconds, &cancel);
+    const int connectLimit = static_cast<int>(std::min<std::chrono::milliseconds::rep>(
+        kConnectMilliseconds, std::chrono::milliseconds(limit).count()));
+    http_ = httpConnect2(cupsServer(), ippPort(), nullptr, AF_UNSPEC, cupsEncryption(), 1, connectLimit,
+                         &cancel);
     if (!http_) {
         const int error = errno;
         failure_ = error != 0 ? std::strerror(error) : cupsLastErrorString();
         return;
     }
     httpSetTimeout(http_, kSilenceTick, &CupsConnection::keepWaiting, this);
+    // libcups keeps its password callback per thread.
+    usePasswordAsker();
 }
 
 CupsConnection::~CupsConnection()
@@ -55,23 +61,24 @@ bool printSystemSilentSince(std::chrono::steady_clock::time_point since)
     return lastSilence.load() >= since.time_since_epoch().count();
 }
 
+bool CupsConnection::pastLimit()
+{
+    if (cut_ == Cut::OnAbandonment) {
+        if (const std::optional<std::chrono::seconds> deadline = currentWorkAbandoned()) {
+            abandonedAt_ = deadline;
+            gaveUp_ = true;
+        }
+    }
+    if (std::chrono::steady_clock::now() - since_ >= limit_)
+        gaveUp_ = true;
+    return gaveUp_;
+}
+
 int CupsConnection::keepWaiting(http_t*, void* self)
 {
     // Called after each second without an answer.
     lastSilence = std::chrono::steady_clock::now().time_since_epoch().count();
-    auto& connection = *static_cast<CupsConnection*>(self);
-    if (connection.cut_ == Cut::OnAbandonment) {
-        if (const std::optional<std::chrono::seconds> deadline = currentWorkAbandoned()) {
-            connection.abandonedAt_ = deadline;
-            connection.gaveUp_ = true;
-            return 0;
-        }
-    }
-    if (std::chrono::steady_clock::now() - connection.since_ >= connection.limit_) {
-        connection.gaveUp_ = true;
-        return 0;
-    }
-    return 1;
+    return static_cast<CupsConnection*>(self)->pastLimit() ? 0 : 1;
 }
 
 } // namespace pravik::printers
