@@ -337,12 +337,19 @@ int runHeadless(const HeadlessOptions& options, const HeadlessServices& services
         progress << headlessErrorLine(error.what()) << std::flush;
         return kRunImpossible;
     }
-    if (const int signal = host.stopSignal()) {
-        progress << "pravik: シグナル " << signal << " を受けたため中止しました" << std::endl;
+    const auto stopped = [&] {
+        const int signal = host.stopSignal();
+        if (signal)
+            progress << "pravik: シグナル " << signal << " を受けたため中止しました" << std::endl;
+        return signal;
+    };
+    if (const int signal = stopped())
         return 128 + signal;
-    }
+    // Waits for the previews to be closed, or for a stop.
     if (options.mode == PrintMode::Preview && services.afterPreview)
         services.afterPreview();
+    if (const int signal = stopped())
+        return 128 + signal;
     if (host.anyUnknown())
         return kSomeRowsUnknown;
     return host.allPrinted() ? kAllRowsPrinted : kSomeRowsNotPrinted;

@@ -45,7 +45,8 @@ struct HeadlessServices {
     // The jobs for the settings read from the ini file; the settings outlive
     // the jobs.
     std::function<std::unique_ptr<PrintJobs>(const Settings&)> makeJobs;
-    // Called after a preview run, before the program ends.
+    // Called after a preview run, before the program ends; returns early
+    // on a stop request.
     std::function<void()> afterPreview;
     // The signal that asked the run to stop (SIGTERM, SIGINT, SIGHUP), 0
     // while none did. The run stops before the next row and ends with 128 +

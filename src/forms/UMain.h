@@ -246,6 +246,8 @@ private:
     std::unique_ptr<AutomationWorker> worker_;
     bool officeWorkRunning_ = false;
     bool launchRunning_ = false;
+    // During a print run: gives up the rows rendering ahead.
+    std::function<void()> abandonAhead_;
 };
 
 } // namespace pravik

@@ -8,6 +8,7 @@
 #include "OfficeJobs.h"
 #include "PrintRun.h"
 #include "SystemPrinters.h"
+#include "StopRequests.h"
 #include "SystemAutomation.h"
 #include "UDialog.h"
 #include "UEdit.h"
@@ -17,9 +18,26 @@
 #include <QItemSelectionModel>
 #include <QTableView>
 
+#include <iostream>
+
 namespace pravik {
 
 namespace {
+
+// While the run lasts, a stop request reaches its rows rendering ahead.
+class AheadStop {
+public:
+    AheadStop(std::function<void()>& slot, PrintLanes& jobs) : slot_(slot)
+    {
+        slot_ = [&jobs] { jobs.abandonAhead(); };
+    }
+    ~AheadStop() { slot_ = nullptr; }
+    AheadStop(const AheadStop&) = delete;
+    AheadStop& operator=(const AheadStop&) = delete;
+
+private:
+    std::function<void()>& slot_;
+};
 
 class MainWindowPrintHost : public PrintRunHost {
 public:
@@ -60,6 +78,11 @@ public:
 
     void reportFailures(const std::string& text, const std::string& caption) override
     {
+        // Ended by a signal, nobody may be there to click: the log has it.
+        if (stopRequest() != 0) {
+            std::cerr << "pravik: " << caption << '\n' << text << std::endl;
+            return;
+        }
         window_.dialogs().showFailureReport(&window_, QString::fromStdString(text),
                                             QString::fromStdString(caption));
     }
@@ -142,6 +165,7 @@ void TFmMain::PrintFiles(int mode)
                 return PrintLane{std::move(backend), std::move(laneJobs)};
             },
             wait, officeDeadline(settings_.officeTimeout));
+        const AheadStop aheadStop(abandonAhead_, jobs);
         PrintRun(host, jobs, settings_.printTarget).printFiles(static_cast<PrintMode>(mode));
     });
 }

@@ -55,12 +55,17 @@ void FaultProxy::release() const { ::kill(pid_, SIGUSR1); }
 
 bool FaultProxy::logged(const std::string& operation, int number, const std::string& event) const
 {
+    return loggedAt(operation, number, event) > 0;
+}
+
+double FaultProxy::loggedAt(const std::string& operation, int number, const std::string& event) const
+{
     std::ifstream in(log_);
     const std::string wanted = " " + operation + " " + std::to_string(number) + " " + event;
     for (std::string line; std::getline(in, line);)
         if (line.ends_with(wanted))
-            return true;
-    return false;
+            return std::stod(line.substr(0, line.find(' ')));
+    return 0;
 }
 
 int jobsHeldBy(const std::string& queue)

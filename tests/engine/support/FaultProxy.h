@@ -23,6 +23,8 @@ public:
     // True once the proxy logged that event ("request held", "answer
     // passed") for the n-th request of that operation.
     bool logged(const std::string& operation, int number, const std::string& event) const;
+    // When it was logged, in seconds since the epoch; 0 when it was not.
+    double loggedAt(const std::string& operation, int number, const std::string& event) const;
 
 private:
     pid_t pid_ = -1;

@@ -130,6 +130,7 @@ async def serve(client_reader, client_writer, upstream_path):
             upstream_writer.write(plain_head(head, len(body)) + body)
             await upstream_writer.drain()
             log(operation, number, "request passed")
+            log(operation, number, f"length {len(body)}")
             answer_head = await upstream_reader.readuntil(b"\r\n\r\n")
             answer_body = await read_body(upstream_reader, headers_of(answer_head))
             if "hold-answer" in faults:

@@ -1,0 +1,84 @@
+// Faults of the print system, made by a proxy in front of it: a row's
+// result is the truth of what the print system holds, and every run ends
+// within its limits.
+#include "EngineSession.h"
+#include "FaultProxy.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <thread>
+
+namespace pravik::test {
+namespace {
+
+using Markers = std::vector<std::string>;
+
+bool contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
+
+double now()
+{
+    return std::chrono::duration<double>(std::chrono::system_clock::now().time_since_epoch()).count();
+}
+
+// One row on its own office, so that the hand-over to the print system has a
+// deadline of its own.
+PravikRun printOne(const std::string& name, const PrintEntry& entry, const std::string& timeout)
+{
+    return runPravik({"--print", writeList(name + ".lst", {entry}), "--ini", writeIni(name + ".ini", ""),
+                      "--timeout", timeout, "--engines", "2"});
+}
+
+TEST(PrintSystemFaults, AJobMadeAfterItsCreateJobWasGivenUpIsTakenAway)
+{
+    const PdfQueue queue("late_create");
+    FaultProxy proxy({"Create-Job:1:hold-answer:600"});
+    const PravikRun run = printOne("late_create", row("pages.doc", "\"1\"", "1", queue.name()), "8");
+    ASSERT_EQ(run.results.size(), 1u) << run.progress;
+    EXPECT_EQ(fields(run.results[0])[0], "failed") << run.results[0];
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(jobsHeldBy(queue.name()), 0);
+}
+
+TEST(PrintSystemFaults, ADocumentThatArrivesAfterTheRunFailedItsRowNeverPrints)
+{
+    const PdfQueue queue("late_document");
+    FaultProxy proxy({"Send-Document:1:hold-request:600"});
+    const PravikRun run = printOne("late_document", row("pages.doc", "\"1\"", "1", queue.name()), "8");
+    ASSERT_EQ(run.results.size(), 1u) << run.progress;
+    EXPECT_EQ(fields(run.results[0])[0], "failed") << run.results[0];
+    EXPECT_TRUE(contains(run.results[0], "受け付けられていません")) << run.results[0];
+    proxy.release();
+    for (int i = 0; i < 50 && !proxy.logged("Send-Document", 1, "answer passed"); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    EXPECT_EQ(queue.printedMarkers(), Markers{});
+    EXPECT_EQ(jobsHeldBy(queue.name()), 0);
+}
+
+TEST(PrintSystemFaults, ACancelWithoutAnAnswerLeavesTheRowUnknownNotFailed)
+{
+    const PdfQueue queue("unanswered_cancel");
+    FaultProxy proxy({"Send-Document:1:hold-request:600", "Cancel-Job:*:hold-request:600"});
+    const PravikRun run = printOne("unanswered_cancel", row("pages.doc", "\"1\"", "1", queue.name()), "8");
+    ASSERT_EQ(run.results.size(), 1u) << run.progress;
+    EXPECT_EQ(fields(run.results[0])[0], "unknown") << run.results[0];
+    EXPECT_TRUE(contains(run.results[0], "確認できません")) << run.results[0];
+    EXPECT_FALSE(contains(run.results[0], "受け付けられていません")) << run.results[0];
+    EXPECT_EQ(run.status, 3);
+}
+
+TEST(PrintSystemFaults, ASlowButSteadyTransferEndsAtTheDeadline)
+{
+    const PdfQueue queue("throttled");
+    FaultProxy proxy({"Send-Document:*:throttle:20000"});
+    const PravikRun run = printOne("throttled", row("long.doc", "", "1", queue.name()), "15");
+    const double ended = now();
+    ASSERT_EQ(run.results.size(), 1u) << run.progress;
+    EXPECT_EQ(fields(run.results[0])[0], "failed") << run.results[0];
+    const double started = proxy.loggedAt("Send-Document", 1, "request");
+    ASSERT_GT(started, 0) << run.progress;
+    EXPECT_LT(ended - started, 15 + 3) << run.results[0];
+}
+
+} // namespace
+} // namespace pravik::test
