@@ -1,0 +1,96 @@
+// A stop by signal ends every run without anyone's help: at once when asked
+// twice, and without waiting for windows nobody may be there to close.
+#include "EngineSession.h"
+#include "FaultProxy.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <csignal>
+#include <thread>
+
+namespace pravik::test {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// Kills the program when a test's stop was not heeded, so that the test
+// fails instead of hanging.
+class Watchdog {
+public:
+    explicit Watchdog(std::chrono::seconds limit) : limit_(limit) {}
+    ~Watchdog()
+    {
+        stop_ = true;
+        if (thread_.joinable())
+            thread_.join();
+    }
+    void watch(pid_t pid)
+    {
+        if (thread_.joinable())
+            return;
+        thread_ = std::thread([this, pid] {
+            for (auto end = Clock::now() + limit_; Clock::now() < end && !stop_;)
+                std::this_thread::sleep_for(std::chrono::milliseconds(100));
+            if (!stop_)
+                ::kill(pid, SIGKILL);
+        });
+    }
+
+private:
+    std::chrono::seconds limit_;
+    std::atomic<bool> stop_{false};
+    std::thread thread_;
+};
+
+TEST(Stop, ASecondSignalAfterTheFirstWasHeardEndsTheProgramAtOnce)
+{
+    const PdfQueue queue("second_signal");
+    // The row waits on the print system for as long as its deadline.
+    FaultProxy proxy({"Send-Document:*:hold-answer:600"});
+    Watchdog watchdog(std::chrono::seconds(50));
+    Clock::time_point second;
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        second = {};
+        const PravikRun run = runPravik(
+            {"--print", writeList("second_signal.lst", {row("pages.doc", "\"1\"", "1", queue.name())}), "--ini",
+             writeIni("second_signal.ini", ""), "--timeout", "60"},
+            [&](const std::string& line, pid_t pravik) {
+                watchdog.watch(pravik);
+                if (line.starts_with("[1/1]")) {
+                    for (int i = 0; i < 300 && !proxy.logged("Send-Document", attempt + 1, "answer held"); ++i)
+                        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+                    ::kill(pravik, SIGTERM);
+                } else if (line.find("中止の要求を受けました") != std::string::npos) {
+                    second = Clock::now();
+                    ::kill(pravik, SIGTERM);
+                }
+            });
+        ASSERT_NE(second, Clock::time_point{}) << run.progress;
+        EXPECT_EQ(run.status, 128 + SIGTERM) << run.progress;
+        EXPECT_LT(Clock::now() - second, std::chrono::seconds(2)) << "attempt " << attempt;
+    }
+}
+
+TEST(Stop, APreviewRunEndsOnTheFirstSignal)
+{
+    Watchdog watchdog(std::chrono::seconds(60));
+    Clock::time_point signalled;
+    const PravikRun run = runPravik(
+        {"--preview", writeList("preview_stop.lst", {row("pages.doc", "", "1", "Default")}), "--ini",
+         writeIni("preview_stop.ini", "")},
+        [&](const std::string& line, pid_t pravik) {
+            watchdog.watch(pravik);
+            if (!line.starts_with("[1/1]"))
+                return;
+            // The preview is up and waits for its reader.
+            std::this_thread::sleep_for(std::chrono::seconds(5));
+            signalled = Clock::now();
+            ::kill(pravik, SIGTERM);
+        });
+    EXPECT_EQ(run.status, 128 + SIGTERM) << run.progress;
+    EXPECT_LT(Clock::now() - signalled, std::chrono::seconds(10)) << run.progress;
+}
+
+} // namespace
+} // namespace pravik::test
