@@ -6,6 +6,12 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
+#include <poll.h>
+#include <pty.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <chrono>
 #include <thread>
 
@@ -78,6 +84,61 @@ TEST(PrintSystemFaults, ASlowButSteadyTransferEndsAtTheDeadline)
     const double started = proxy.loggedAt("Send-Document", 1, "request");
     ASSERT_GT(started, 0) << run.progress;
     EXPECT_LT(ended - started, 15 + 3) << run.results[0];
+}
+
+// Runs the program with a terminal of its own (standard input, output and
+// error), as when started from a shell; killed after `limit`. The output,
+// and whether it ended by itself.
+std::pair<std::string, bool> runOnTerminal(const std::vector<std::string>& args, std::chrono::seconds limit)
+{
+    std::vector<std::string> argv = {PRAVIK_BIN};
+    argv.insert(argv.end(), args.begin(), args.end());
+    std::vector<char*> raw;
+    for (std::string& arg : argv)
+        raw.push_back(arg.data());
+    raw.push_back(nullptr);
+    int terminal = -1;
+    const pid_t pid = ::forkpty(&terminal, nullptr, nullptr, nullptr);
+    if (pid == 0) {
+        ::execv(raw[0], raw.data());
+        ::_exit(127);
+    }
+    std::string output;
+    const auto end = std::chrono::steady_clock::now() + limit;
+    bool ended = false;
+    while (std::chrono::steady_clock::now() < end) {
+        pollfd fd{terminal, POLLIN, 0};
+        if (::poll(&fd, 1, 100) > 0) {
+            char buffer[4096];
+            const ssize_t got = ::read(terminal, buffer, sizeof buffer);
+            if (got <= 0) {
+                ended = true;
+                break;
+            }
+            output.append(buffer, static_cast<size_t>(got));
+        }
+    }
+    if (!ended)
+        ::kill(pid, SIGKILL);
+    ::waitpid(pid, nullptr, 0);
+    ::close(terminal);
+    return {output, ended};
+}
+
+TEST(PrintSystemFaults, AQueueAskingForAPasswordFailsItsRowWithoutAskingTheTerminal)
+{
+    const PdfQueue queue("password");
+    FaultProxy proxy({"Create-Job:*:password"});
+    const auto started = std::chrono::steady_clock::now();
+    const auto [output, ended] = runOnTerminal(
+        {"--print", writeList("password.lst", {row("pages.doc", "\"1\"", "1", queue.name())}), "--ini",
+         writeIni("password.ini", ""), "--timeout", "20"},
+        std::chrono::seconds(60));
+    ASSERT_TRUE(ended) << output;
+    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(20));
+    EXPECT_TRUE(contains(output, "failed\t1\t")) << output;
+    EXPECT_TRUE(contains(output, "パスワードを求めています")) << output;
+    EXPECT_FALSE(contains(output, "Password")) << output;
 }
 
 } // namespace
