@@ -6,6 +6,7 @@
 #include "JapaneseTexts.h"
 #include "OfficeLifetime.h"
 #include "PopupAccessibility.h"
+#include "PrintSystemPasswords.h"
 #include "ProgramConsole.h"
 #include "ProgramIcon.h"
 #include "SettingsLocation.h"
@@ -53,6 +54,7 @@ int runWindows(int argc, char** argv)
     QApplication::setFont(pravik::windowFont());
     pravik::exposeOpenPopupMenus();
     pravik::QtDialogs dialogs;
+    pravik::askPrintSystemPasswordsInDialogs();
     try {
         pravik::Windows windows = pravik::createWindows(dialogs, pravik::settingsLocation());
         windows.FmMain->show();

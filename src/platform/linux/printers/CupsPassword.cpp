@@ -1,5 +1,8 @@
 #include "CupsPassword.h"
 
+#include "AutomationWorker.h"
+#include "OutcomeUnknown.h"
+
 #include <cups/cups.h>
 
 #include <map>
@@ -14,6 +17,12 @@ std::mutex askerMutex;
 PasswordAsker asker;
 // By server: the answer given in this run, nullopt when declined.
 std::map<std::string, std::optional<std::string>> answers;
+
+void forgetPasswords()
+{
+    std::lock_guard lock(askerMutex);
+    answers.clear();
+}
 
 thread_local bool refused = false;
 thread_local std::string given;
@@ -30,8 +39,12 @@ const char* answerPassword(const char*, http_t* http, const char*, const char*, 
         const auto known = answers.find(server);
         if (known != answers.end())
             password = known->second;
-        else if (asker)
+        else if (asker) {
+            // The user's time does not count against the job's deadline.
+            const UserWait typing;
             password = answers[server] = asker(server, cupsUser());
+            leaveLooseEnd([](OutcomeUnknown::Clock::time_point) { forgetPasswords(); });
+        }
     }
     if (!password) {
         refused = true;
@@ -50,12 +63,6 @@ void setPasswordAsker(PasswordAsker newAsker)
 }
 
 void usePasswordAsker() { cupsSetPasswordCB2(answerPassword, nullptr); }
-
-void forgetPasswords()
-{
-    std::lock_guard lock(askerMutex);
-    answers.clear();
-}
 
 bool takePasswordRefused() { return std::exchange(refused, false); }
 
