@@ -1,6 +1,7 @@
 #include "CupsConnection.h"
 #include "CupsPassword.h"
 #include "CupsQueues.h"
+#include "StopRequests.h"
 
 #include <algorithm>
 #include <atomic>
@@ -14,6 +15,8 @@ namespace {
 // How often a silent print system is looked at again.
 constexpr double kSilenceTick = 1.0;
 constexpr int kConnectMilliseconds = 10000;
+// How long a check of what the print system received may wait after a stop.
+constexpr std::chrono::seconds kStoppedCheckLimit{5};
 
 std::atomic<std::chrono::steady_clock::rep> lastSilence{0};
 
@@ -78,7 +81,23 @@ int CupsConnection::keepWaiting(http_t*, void* self)
 {
     // Called after each second without an answer.
     lastSilence = std::chrono::steady_clock::now().time_since_epoch().count();
-    return static_cast<CupsConnection*>(self)->pastLimit() ? 0 : 1;
+    auto& connection = *static_cast<CupsConnection*>(self);
+    // A stop waits for a transfer that moves, not for a print system that
+    // is silent.
+    if (stopRequest() != 0
+        && (connection.cut_ == Cut::OnAbandonment
+            || std::chrono::steady_clock::now() - connection.since_ >= kStoppedCheckLimit)) {
+        connection.stopped_ = true;
+        connection.gaveUp_ = true;
+    }
+    return connection.pastLimit() ? 0 : 1;
+}
+
+std::string CupsConnection::cutText() const
+{
+    if (stopped_)
+        return "中止の要求を受けたため、応答しない印刷システム (CUPS) を待つのをやめました";
+    return stalledText(abandonedAt_.value_or(limit_));
 }
 
 } // namespace pravik::printers

@@ -12,7 +12,9 @@ namespace pravik::printers {
 
 // A connection to the print system in which no call waits without an end:
 // a call gives up once it has taken `limit`, and, on work that a deadline
-// gives up, within a second of the abandonment. A queue that asks for a
+// gives up, within a second of the abandonment. After a stop request, a
+// call that finds the print system silent gives up at once, or (a check
+// that no deadline cuts) within a few seconds. A queue that asks for a
 // password is never answered from the terminal: see CupsPassword.h.
 // While it lives, that work counts as waiting on the print system, so its
 // office is left alone (the print system is what stalls).
@@ -40,6 +42,8 @@ public:
     // at, or (nullopt with gaveUp()) the limit.
     bool gaveUp() const { return gaveUp_; }
     std::optional<std::chrono::seconds> abandonedAt() const { return abandonedAt_; }
+    // Why the last call gave up, in the user's words.
+    std::string cutText() const;
 
 private:
     static int keepWaiting(http_t* http, void* self);
@@ -52,6 +56,7 @@ private:
     std::chrono::steady_clock::time_point since_ = std::chrono::steady_clock::now();
     bool gaveUp_ = false;
     std::optional<std::chrono::seconds> abandonedAt_;
+    bool stopped_ = false; // given up at a stop request
 };
 
 // How long a print system that does not answer is waited for by a lookup of

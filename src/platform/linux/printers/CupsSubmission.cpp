@@ -38,11 +38,6 @@ constexpr size_t kPiece = 32 * 1024;
     throw Error("プリンタ " + queue.shownName() + " が印刷ジョブを受け付けませんでした: " + answer.text);
 }
 
-std::chrono::seconds limitPassed(const CupsConnection& connection)
-{
-    return connection.abandonedAt().value_or(kSubmitLimit);
-}
-
 OutcomeUnknown::Clock::time_point after(std::chrono::seconds limit)
 {
     return OutcomeUnknown::Clock::now() + limit;
@@ -68,7 +63,9 @@ Answer sendDocument(CupsConnection& connection, ipp_t* request, const std::strin
     connection.restartClock();
     takePasswordRefused();
     http_t* http = connection.http();
-    http_status_t status = cupsSendRequest(http, request, resource.c_str(), static_cast<size_t>(size));
+    // The length is that of the whole body: the request and the document.
+    http_status_t status =
+        cupsSendRequest(http, request, resource.c_str(), ippLength(request) + static_cast<size_t>(size));
     ippDelete(request);
     char piece[kPiece];
     while (status == HTTP_STATUS_CONTINUE) {
@@ -102,13 +99,10 @@ void withdraw(const std::string& uri, int jobId)
 // The document's transfer was cut short: the job printed if the print system
 // has its document, and did not if it has not and the job was cancelled
 // (a document held on the way could still arrive). Else nobody knows yet.
-int afterCutTransfer(const SubmitRequest& request, const std::string& uri, int jobId,
-                     std::chrono::seconds limit)
+int afterCutTransfer(const SubmitRequest& request, const std::string& uri, int jobId, const std::string& stalled)
 {
-    const std::string stalled = stalledText(limit);
     const std::string id = jobText(jobId);
-    const std::string lateButPrinted = "印刷システム (CUPS) の応答が制限時間 (" + std::to_string(limit.count())
-        + " 秒) を過ぎましたが、" + id + " は受け付けられていました";
+    const std::string lateButPrinted = stalled + "が、" + id + " は受け付けられていました";
     switch (documentReceived(uri, jobId, kCheckLimit)) {
     case Received::Yes:
         jobnotes::report(lateButPrinted);
@@ -174,7 +168,7 @@ int submitPrintFile(const SubmitRequest& request)
     if (connection.gaveUp()) {
         // Its job may be made yet, and would wait for a document for long.
         cancelDocumentlessJobsAtRunEnd(uri, request.title, asked);
-        throw Error(stalledText(limitPassed(connection)) + "。印刷ジョブは受け付けられていません");
+        throw Error(connection.cutText() + "。印刷ジョブは受け付けられていません");
     }
     if (!created.ok() || created.jobId <= 0)
         refused(queue, created);
@@ -183,7 +177,7 @@ int submitPrintFile(const SubmitRequest& request)
     ippAddBoolean(send, IPP_TAG_OPERATION, "last-document", 1);
     const Answer sent = sendDocument(connection, send, resource, request.file);
     if (connection.gaveUp())
-        return afterCutTransfer(request, uri, created.jobId, limitPassed(connection));
+        return afterCutTransfer(request, uri, created.jobId, connection.cutText());
     if (!sent.ok()) {
         withdraw(uri, created.jobId);
         refused(queue, sent);
