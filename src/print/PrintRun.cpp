@@ -6,9 +6,8 @@
 #include "Settings.h"
 #include "TextCodec.h"
 
-#include <atomic>
 #include <exception>
-#include <thread>
+#include <future>
 
 namespace pravik {
 
@@ -238,8 +237,7 @@ PrintRun::RowEnd PrintRun::runJob(const PrintEntry& entry, PrintMode mode)
 void PrintRun::settleUnknownRows()
 {
     const OutcomeUnknown::Clock::time_point until = OutcomeUnknown::Clock::now() + kSettleTime;
-    std::atomic<bool> asked{false};
-    std::thread asking([this, until, &asked] {
+    std::future<void> asking = std::async(std::launch::async, [this, until] {
         try {
             for (const OutcomeUnknown& row : unsettled_)
                 row.settle(until);
@@ -247,14 +245,10 @@ void PrintRun::settleUnknownRows()
         } catch (...) {
             // A row nobody could settle stays unknown, which is the truth.
         }
-        asked = true;
     });
     // The window keeps repainting meanwhile.
-    while (!asked) {
+    while (asking.wait_for(std::chrono::milliseconds(50)) != std::future_status::ready)
         host_.processPendingEvents();
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    }
-    asking.join();
 
     std::vector<PrintFailure> stillUnknown;
     for (size_t i = 0; i < unsettled_.size(); ++i) {

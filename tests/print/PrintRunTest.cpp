@@ -2,6 +2,7 @@
 
 #include "AutomationWorker.h"
 #include "JobNotes.h"
+#include "OutcomeUnknown.h"
 #include "PrintLanes.h"
 #include "SubmissionGate.h"
 
@@ -334,6 +335,34 @@ TEST_F(PrintRunTest, FailedRowsDoNotStopTheRunAndAreReportedOnceAtTheEnd)
               "d.xls: 原因不明のエラーが発生しました。");
     EXPECT_TRUE(host.enabledAtReport) << "the message must come after the window is usable again";
     EXPECT_TRUE(host.restored());
+}
+
+TEST_F(PrintRunTest, RowsWhoseOutcomeIsUnknownAreAskedAboutAgainBeforeTheRunEnds)
+{
+    host.setRows({row("printed.doc", "doc"), row("cancelled.doc", "doc"), row("silent.doc", "doc")},
+                 {true, true, true});
+    const auto unknown = [](Settlement::Outcome outcome, std::string text) {
+        return [outcome, text] {
+            throw OutcomeUnknown("ID が確認できません", [outcome, text](OutcomeUnknown::Clock::time_point) {
+                return Settlement{outcome, text};
+            });
+        };
+    };
+    jobs.failures["printed.doc"] = unknown(Settlement::Outcome::Printed, "遅れて印刷されました");
+    jobs.failures["cancelled.doc"] = unknown(Settlement::Outcome::Failed, "取り消しました");
+    jobs.failures["silent.doc"] = unknown(Settlement::Outcome::Unknown, "");
+    bool tied = false;
+    leaveLooseEnd([&tied](OutcomeUnknown::Clock::time_point) { tied = true; });
+    PrintRun printRun(host, jobs, SelectedRows);
+    printRun.printFiles(PrintMode::Print);
+
+    EXPECT_EQ(printRun.notes(), (std::vector<PrintFailure>{{"printed.doc", "遅れて印刷されました"}}));
+    EXPECT_EQ(printRun.failures(), (std::vector<PrintFailure>{{"cancelled.doc", "取り消しました"}}));
+    EXPECT_EQ(printRun.unknown(), (std::vector<PrintFailure>{{"silent.doc", "ID が確認できません"}}));
+    EXPECT_TRUE(tied) << "what the print layer left for the run's end";
+    ASSERT_EQ(host.reports.size(), 1u);
+    EXPECT_NE(host.reports[0].first.find("次のファイルは印刷されたかどうか確認できません"), std::string::npos)
+        << host.reports[0].first;
 }
 
 TEST_F(PrintRunTest, AbortDuringSecondRowStopsBeforeItsJob)
