@@ -210,9 +210,9 @@ JobOutcome PrintLanes::collect(AheadRow& row)
         try {
             std::rethrow_exception(failure);
         } catch (const std::exception& error) {
-            notes_.push_back(jobnotes::failedAfterAcceptance(error.what()));
+            notes_.push_back(jobnotes::failedBeforeHandOver(error.what()));
         } catch (...) {
-            notes_.push_back(jobnotes::failedAfterAcceptance(kUnknownErrorText));
+            notes_.push_back(jobnotes::failedBeforeHandOver(kUnknownErrorText));
         }
     }
     return row.outcome;

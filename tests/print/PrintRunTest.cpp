@@ -660,7 +660,7 @@ TEST_F(PrintLanesTest, FailuresOfRowsRunningAheadAreReportedInListOrderAndLaterR
     EXPECT_EQ(host.reports[0].first,
               "次のファイルを印刷できませんでした。\nb.xls: cannot open\nd.doc: cannot open\n\n"
               "次のファイルは印刷しましたが、お知らせがあります。\n"
-              "e.doc: 印刷ジョブの受け付け後にエラーが発生しました: cannot close")
+              "e.doc: " + jobnotes::failedBeforeHandOver("cannot close"))
         << "what was rendered still prints, once";
 }
 
@@ -694,7 +694,7 @@ TEST_F(PrintLanesTest, PastTheDeadlineARowIsPrintedExactlyWhenThePrintSystemHasI
     EXPECT_EQ(host.reports[0].first,
               "次のファイルを印刷できませんでした。\nc.doc: not received\n\n"
               "次のファイルは印刷しましたが、お知らせがあります。\n"
-              "a.doc: 印刷ジョブの受け付け後にエラーが発生しました: " + std::string(DeadlineExceeded(std::chrono::seconds(1)).what())
+              "a.doc: " + jobnotes::failedBeforeHandOver(DeadlineExceeded(std::chrono::seconds(1)).what())
                   + "\nb.doc: received after all");
 }
 
