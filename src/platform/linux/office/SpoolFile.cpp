@@ -22,11 +22,16 @@ constexpr const char* kPrefix = "pravik-print-";
 // The spool files in hand (rendered ahead, and waiting for their turn), for a
 // signal handler that ends the program. A slot is claimed by one thread,
 // filled, then shown; it is shown before its file exists and hidden only
-// once the file is gone, so no file is ever out of the handler's sight.
+// once the file is gone, so no file is ever out of the handler's sight. Its
+// version is odd while its path is written: the handler, which may run
+// while another thread reuses the slot, keeps only a path read whole.
 constexpr int kSpoolSlots = 40;
-char spoolPaths[kSpoolSlots][4096];
+constexpr size_t kPathSize = 4096;
+char spoolPaths[kSpoolSlots][kPathSize];
 std::atomic<bool> spoolInUse[kSpoolSlots];
 std::atomic<bool> slotClaimed[kSpoolSlots];
+std::atomic<unsigned> slotVersion[kSpoolSlots];
+static_assert(std::atomic<unsigned>::is_always_lock_free);
 
 std::filesystem::path tempFolder()
 {
@@ -67,12 +72,14 @@ const std::string& ownStem()
 
 int claimSlot(const std::string& path)
 {
-    if (path.size() >= sizeof spoolPaths[0])
+    if (path.size() >= kPathSize)
         return -1;
     for (int slot = 0; slot < kSpoolSlots; ++slot) {
         if (slotClaimed[slot].exchange(true))
             continue;
+        ++slotVersion[slot];
         std::memcpy(spoolPaths[slot], path.c_str(), path.size() + 1);
+        ++slotVersion[slot];
         spoolInUse[slot] = true;
         return slot;
     }
@@ -123,9 +130,21 @@ bool SpoolFile::empty() const
 
 void removeSpoolFileNow()
 {
-    for (int slot = 0; slot < kSpoolSlots; ++slot)
-        if (spoolInUse[slot])
-            ::unlink(spoolPaths[slot]);
+    char path[kPathSize];
+    for (int slot = 0; slot < kSpoolSlots; ++slot) {
+        // A path rewritten while it was read is read again.
+        for (int attempt = 0; attempt < 100; ++attempt) {
+            const unsigned before = slotVersion[slot];
+            if (!spoolInUse[slot] || before % 2 != 0)
+                break;
+            std::memcpy(path, spoolPaths[slot], kPathSize);
+            if (slotVersion[slot] == before && spoolInUse[slot]) {
+                path[kPathSize - 1] = '\0';
+                ::unlink(path);
+                break;
+            }
+        }
+    }
 }
 
 void removeSpoolFilesOfEndedRuns()
