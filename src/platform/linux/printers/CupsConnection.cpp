@@ -1,4 +1,5 @@
 #include "CupsConnection.h"
+#include "CupsAddresses.h"
 #include "CupsPassword.h"
 #include "CupsQueues.h"
 #include "StopRequests.h"
@@ -41,7 +42,12 @@ CupsConnection::CupsConnection(std::chrono::seconds limit, Cut cut) : limit_(lim
     int cancel = 0;
     const int connectLimit = static_cast<int>(std::min<std::chrono::milliseconds::rep>(
         kConnectMilliseconds, std::chrono::milliseconds(limit).count()));
-    http_ = httpConnect2(cupsServer(), ippPort(), nullptr, AF_UNSPEC, cupsEncryption(), 1, connectLimit,
+    const char* server = cupsServer();
+    const AddressList addresses =
+        printSystemAddresses(server, ippPort(), std::chrono::milliseconds(connectLimit), failure_);
+    if (!addresses)
+        return;
+    http_ = httpConnect2(server, ippPort(), addresses.get(), AF_UNSPEC, cupsEncryption(), 1, connectLimit,
                          &cancel);
     if (!http_) {
         const int error = errno;
