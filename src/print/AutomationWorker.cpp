@@ -83,13 +83,13 @@ void WorkItem::abandon(std::chrono::seconds deadline)
 void WorkItem::noteStallCause(std::chrono::seconds deadline, WorkWait& wait)
 {
     std::shared_ptr<AutomationBackend> backend;
-    WorkClock::time_point since;
+    bool printSystemWasSilent = false;
     {
         std::lock_guard lock(mutex_);
         if (done_ || printSystemWaits_ > 0)
             return;
         backend = backend_;
-        since = since_;
+        printSystemWasSilent = metSilentPrintSystem_;
     }
     if (!backend)
         return;
@@ -98,7 +98,7 @@ void WorkItem::noteStallCause(std::chrono::seconds deadline, WorkWait& wait)
     std::optional<std::string> cause;
     WorkItem asking;
     std::thread asker([&] {
-        AutomationWorker::runItem(asking, [&] { cause = backend->stallCause(deadline, since); }, nullptr);
+        AutomationWorker::runItem(asking, [&] { cause = backend->stallCause(deadline, printSystemWasSilent); }, nullptr);
     });
     while (!asking.done())
         wait.waitFor(asking, WorkClock::now() + kAbandonRepeat);
@@ -330,6 +330,14 @@ void nameWorkServer(std::string name)
     if (WorkItem* const item = currentItem) {
         std::lock_guard lock(item->mutex_);
         item->serverName_ = std::move(name);
+    }
+}
+
+void noteSilentPrintSystem()
+{
+    if (WorkItem* const item = currentItem) {
+        std::lock_guard lock(item->mutex_);
+        item->metSilentPrintSystem_ = true;
     }
 }
 

@@ -67,6 +67,7 @@ private:
     friend class PrintSystemWait;
     friend class ServerStart;
     friend std::optional<std::chrono::seconds> currentWorkAbandoned();
+    friend void noteSilentPrintSystem();
     friend void nameWorkServer(std::string name);
     friend bool currentWorkAbandonedInStart();
 
@@ -91,6 +92,7 @@ private:
     int printSystemWaits_ = 0;
     bool cutInPrintSystem_ = false;
     std::optional<WorkClock::time_point> leftPrintSystemAt_; // after a cut
+    bool metSilentPrintSystem_ = false;
 
     std::string serverName_;
     std::optional<WorkClock::time_point> startingSince_;
@@ -129,6 +131,10 @@ bool currentWorkAbandonedInStart();
 // Names the server of the work running on the calling thread, for the text
 // of its deadline.
 void nameWorkServer(std::string name);
+
+// The work running on the calling thread has waited on a print system that
+// did not answer (for the text of its deadline).
+void noteSilentPrintSystem();
 
 // The deadline the work running on the calling thread was abandoned at;
 // nullopt while it may go on (and on a thread that runs no work).

@@ -5,7 +5,6 @@
 #include "StopRequests.h"
 
 #include <algorithm>
-#include <atomic>
 #include <cerrno>
 #include <cstring>
 
@@ -18,8 +17,6 @@ constexpr double kSilenceTick = 1.0;
 constexpr int kConnectMilliseconds = 10000;
 // How long a check of what the print system received may wait after a stop.
 constexpr std::chrono::seconds kStoppedCheckLimit{5};
-
-std::atomic<std::chrono::steady_clock::rep> lastSilence{0};
 
 } // namespace
 
@@ -65,11 +62,6 @@ CupsConnection::~CupsConnection()
         httpClose(http_);
 }
 
-bool printSystemSilentSince(std::chrono::steady_clock::time_point since)
-{
-    return lastSilence.load() >= since.time_since_epoch().count();
-}
-
 bool CupsConnection::pastLimit()
 {
     if (cut_ == Cut::OnAbandonment) {
@@ -86,7 +78,7 @@ bool CupsConnection::pastLimit()
 int CupsConnection::keepWaiting(http_t*, void* self)
 {
     // Called after each second without an answer.
-    lastSilence = std::chrono::steady_clock::now().time_since_epoch().count();
+    noteSilentPrintSystem();
     auto& connection = *static_cast<CupsConnection*>(self);
     // A stop waits for a transfer that moves, not for a print system that
     // is silent.
