@@ -55,7 +55,7 @@ TEST(PrintSystemFaults, ADocumentThatArrivesAfterTheRunFailedItsRowNeverPrints)
     EXPECT_EQ(fields(run.results[0])[0], "failed") << run.results[0];
     EXPECT_TRUE(contains(run.results[0], "受け付けられていません")) << run.results[0];
     proxy.release();
-    for (int i = 0; i < 50 && !proxy.logged("Send-Document", 1, "answer passed"); ++i)
+    for (int i = 0; i < 50 && proxy.loggedAt("Send-Document", 1, "answer passed") == 0; ++i)
         std::this_thread::sleep_for(std::chrono::milliseconds(100));
     EXPECT_EQ(queue.printedMarkers(), Markers{});
     EXPECT_EQ(jobsHeldBy(queue.name()), 0);
@@ -89,42 +89,33 @@ TEST(PrintSystemFaults, ASlowButSteadyTransferEndsAtTheDeadline)
 }
 
 // Runs the program with a terminal of its own (standard input, output and
-// error), as when started from a shell; killed after `limit`. The output,
-// and whether it ended by itself.
-std::pair<std::string, bool> runOnTerminal(const std::vector<std::string>& args, std::chrono::seconds limit)
+// error), as when started from a shell, for at most `limit`: its output, and
+// whether it ended by itself.
+std::pair<std::string, bool> runOnTerminal(std::vector<std::string> args, std::chrono::seconds limit)
 {
-    std::vector<std::string> argv = {PRAVIK_BIN};
-    argv.insert(argv.end(), args.begin(), args.end());
-    std::vector<char*> raw;
-    for (std::string& arg : argv)
-        raw.push_back(arg.data());
-    raw.push_back(nullptr);
+    args.insert(args.begin(), PRAVIK_BIN);
+    std::vector<char*> argv;
+    for (std::string& arg : args)
+        argv.push_back(arg.data());
+    argv.push_back(nullptr);
     int terminal = -1;
     const pid_t pid = ::forkpty(&terminal, nullptr, nullptr, nullptr);
     if (pid == 0) {
-        ::execv(raw[0], raw.data());
+        ::execv(argv[0], argv.data());
         ::_exit(127);
     }
     std::string output;
-    const auto end = std::chrono::steady_clock::now() + limit;
-    bool ended = false;
-    while (std::chrono::steady_clock::now() < end) {
+    char buffer[4096];
+    ssize_t got = 1;
+    for (const auto end = std::chrono::steady_clock::now() + limit; got > 0 && std::chrono::steady_clock::now() < end;) {
         pollfd fd{terminal, POLLIN, 0};
-        if (::poll(&fd, 1, 100) > 0) {
-            char buffer[4096];
-            const ssize_t got = ::read(terminal, buffer, sizeof buffer);
-            if (got <= 0) {
-                ended = true;
-                break;
-            }
+        if (::poll(&fd, 1, 100) > 0 && (got = ::read(terminal, buffer, sizeof buffer)) > 0)
             output.append(buffer, static_cast<size_t>(got));
-        }
     }
-    if (!ended)
-        ::kill(pid, SIGKILL);
+    ::kill(pid, SIGKILL); // gone already when it ended by itself
     ::waitpid(pid, nullptr, 0);
     ::close(terminal);
-    return {output, ended};
+    return {output, got <= 0};
 }
 
 TEST(PrintSystemFaults, AQueueAskingForAPasswordFailsItsRowWithoutAskingTheTerminal)

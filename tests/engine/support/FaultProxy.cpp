@@ -53,11 +53,6 @@ FaultProxy::~FaultProxy()
 
 void FaultProxy::release() const { ::kill(pid_, SIGUSR1); }
 
-bool FaultProxy::logged(const std::string& operation, int number, const std::string& event) const
-{
-    return loggedAt(operation, number, event) > 0;
-}
-
 double FaultProxy::loggedAt(const std::string& operation, int number, const std::string& event) const
 {
     std::ifstream in(log_);

@@ -20,10 +20,9 @@ public:
 
     // Ends every hold at once: held requests go on to the print system.
     void release() const;
-    // True once the proxy logged that event ("request held", "answer
-    // passed") for the n-th request of that operation.
-    bool logged(const std::string& operation, int number, const std::string& event) const;
-    // When it was logged, in seconds since the epoch; 0 when it was not.
+    // When the proxy logged that event ("request", "answer held", "answer
+    // passed") of the n-th request of that operation, in seconds since the
+    // epoch; 0 while it has not.
     double loggedAt(const std::string& operation, int number, const std::string& event) const;
 
 private:
