@@ -48,28 +48,39 @@ std::string jobText(int jobId)
     return "印刷ジョブ (ID " + std::to_string(jobId) + ")";
 }
 
-// Sends the request (freed here) with the file as its document, piece by
-// piece. Cut short, it leaves the connection's gaveUp() set.
-Answer sendDocument(CupsConnection& connection, ipp_t* request, const std::string& resource,
-                    const std::string& file)
+// The rendered document, opened before its job is made: a job whose
+// document cannot be read would wait in the queue for nothing.
+struct Document {
+    std::unique_ptr<std::FILE, int (*)(std::FILE*)> in{nullptr, &std::fclose};
+    size_t size = 0;
+};
+
+Document openDocument(const std::string& file)
 {
-    const std::unique_ptr<std::FILE, int (*)(std::FILE*)> in(std::fopen(file.c_str(), "rb"), &std::fclose);
+    Document document;
+    document.in.reset(std::fopen(file.c_str(), "rb"));
     std::error_code ec;
-    const auto size = std::filesystem::file_size(file, ec);
-    if (!in || ec) {
-        ippDelete(request);
+    document.size = static_cast<size_t>(std::filesystem::file_size(file, ec));
+    if (!document.in || ec)
         throw Error("印刷する文書の一時ファイルを読めません: " + std::string(std::strerror(errno)));
-    }
+    return document;
+}
+
+// Sends the request (freed here) with the document, piece by piece. Cut
+// short, it leaves the connection's gaveUp() set.
+Answer sendDocument(CupsConnection& connection, ipp_t* request, const std::string& resource,
+                    const Document& document)
+{
     connection.restartClock();
     takePasswordRefused();
     http_t* http = connection.http();
     // The length is that of the whole body: the request and the document.
     http_status_t status =
-        cupsSendRequest(http, request, resource.c_str(), ippLength(request) + static_cast<size_t>(size));
+        cupsSendRequest(http, request, resource.c_str(), ippLength(request) + document.size);
     ippDelete(request);
     char piece[kPiece];
     while (status == HTTP_STATUS_CONTINUE) {
-        const size_t read = std::fread(piece, 1, sizeof piece, in.get());
+        const size_t read = std::fread(piece, 1, sizeof piece, document.in.get());
         if (read == 0)
             break;
         if (connection.pastLimit())
@@ -142,6 +153,7 @@ int afterCutTransfer(const SubmitRequest& request, const std::string& uri, int j
 int submitPrintFile(const SubmitRequest& request)
 {
     const Queue& queue = request.queue;
+    const Document document = openDocument(request.file);
     CupsConnection connection(kSubmitLimit, CupsConnection::Cut::OnAbandonment);
     if (!connection.http())
         throw Error(unreachableText(connection.failure()));
@@ -175,7 +187,7 @@ int submitPrintFile(const SubmitRequest& request)
 
     ipp_t* send = jobRequest(IPP_OP_SEND_DOCUMENT, uri, created.jobId);
     ippAddBoolean(send, IPP_TAG_OPERATION, "last-document", 1);
-    const Answer sent = sendDocument(connection, send, resource, request.file);
+    const Answer sent = sendDocument(connection, send, resource, document);
     if (connection.gaveUp())
         return afterCutTransfer(request, uri, created.jobId, connection.cutText());
     if (!sent.ok()) {
