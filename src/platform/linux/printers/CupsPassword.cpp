@@ -26,6 +26,9 @@ void forgetPasswords()
 
 thread_local bool refused = false;
 thread_local std::string given;
+// Asked again on the same connection, the answer given was wrong: libcups
+// would ask for ever, so the user is asked anew (and may decline).
+thread_local bool askedOnThisConnection = false;
 
 const char* answerPassword(const char*, http_t* http, const char*, const char*, void*)
 {
@@ -36,6 +39,8 @@ const char* answerPassword(const char*, http_t* http, const char*, const char*, 
     {
         // Held while the dialog is up: two jobs asking at once ask once.
         std::lock_guard lock(askerMutex);
+        if (std::exchange(askedOnThisConnection, true))
+            answers.erase(server);
         const auto known = answers.find(server);
         if (known != answers.end())
             password = known->second;
@@ -62,7 +67,11 @@ void setPasswordAsker(PasswordAsker newAsker)
     asker = std::move(newAsker);
 }
 
-void usePasswordAsker() { cupsSetPasswordCB2(answerPassword, nullptr); }
+void usePasswordAsker()
+{
+    cupsSetPasswordCB2(answerPassword, nullptr);
+    askedOnThisConnection = false;
+}
 
 bool takePasswordRefused() { return std::exchange(refused, false); }
 

@@ -16,7 +16,7 @@ using PasswordAsker =
 void setPasswordAsker(PasswordAsker asker);
 
 // Makes libcups ask through it on the calling thread (libcups keeps its
-// password callback per thread).
+// password callback per thread), for a new connection.
 void usePasswordAsker();
 
 // True when a password was asked for on this thread since the last call,
