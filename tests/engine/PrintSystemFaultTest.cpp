@@ -39,7 +39,7 @@ TEST(PrintSystemFaults, AJobMadeAfterItsCreateJobWasGivenUpIsTakenAway)
 {
     const PdfQueue queue("late_create");
     FaultProxy proxy({"Create-Job:1:hold-answer:600"});
-    const PravikRun run = printOne("late_create", row("pages.doc", "\"1\"", "1", queue.name()), "8");
+    const PravikRun run = printOne("late_create", row("pages.doc", "\"1\"", "1", queue.name()), "10");
     ASSERT_EQ(run.results.size(), 1u) << run.progress;
     EXPECT_EQ(fields(run.results[0])[0], "failed") << run.results[0];
     EXPECT_EQ(run.status, 1);
@@ -50,7 +50,7 @@ TEST(PrintSystemFaults, ADocumentThatArrivesAfterTheRunFailedItsRowNeverPrints)
 {
     const PdfQueue queue("late_document");
     FaultProxy proxy({"Send-Document:1:hold-request:600"});
-    const PravikRun run = printOne("late_document", row("pages.doc", "\"1\"", "1", queue.name()), "8");
+    const PravikRun run = printOne("late_document", row("pages.doc", "\"1\"", "1", queue.name()), "10");
     ASSERT_EQ(run.results.size(), 1u) << run.progress;
     EXPECT_EQ(fields(run.results[0])[0], "failed") << run.results[0];
     EXPECT_TRUE(contains(run.results[0], "受け付けられていません")) << run.results[0];
@@ -65,7 +65,7 @@ TEST(PrintSystemFaults, ACancelWithoutAnAnswerLeavesTheRowUnknownNotFailed)
 {
     const PdfQueue queue("unanswered_cancel");
     FaultProxy proxy({"Send-Document:1:hold-request:600", "Cancel-Job:*:hold-request:600"});
-    const PravikRun run = printOne("unanswered_cancel", row("pages.doc", "\"1\"", "1", queue.name()), "8");
+    const PravikRun run = printOne("unanswered_cancel", row("pages.doc", "\"1\"", "1", queue.name()), "10");
     ASSERT_EQ(run.results.size(), 1u) << run.progress;
     EXPECT_EQ(fields(run.results[0])[0], "unknown") << run.results[0];
     EXPECT_TRUE(contains(run.results[0], "確認できません")) << run.results[0];
@@ -79,13 +79,13 @@ TEST(PrintSystemFaults, ASlowButSteadyTransferEndsAtTheDeadline)
     // Fast enough that the transfer never stands still for a second, too
     // slow for the deadline.
     FaultProxy proxy({"Send-Document:*:throttle:250000"});
-    const PravikRun run = printOne("throttled", row("noise.doc", "", "1", queue.name()), "6");
+    const PravikRun run = printOne("throttled", row("noise.doc", "", "1", queue.name()), "10");
     const double ended = now();
     ASSERT_EQ(run.results.size(), 1u) << run.progress;
     EXPECT_EQ(fields(run.results[0])[0], "failed") << run.results[0];
     const double started = proxy.loggedAt("Send-Document", 1, "request");
     ASSERT_GT(started, 0) << run.progress;
-    EXPECT_LT(ended - started, 6 + 2) << run.results[0];
+    EXPECT_LT(ended - started, 10 + 2) << run.results[0];
 }
 
 // Runs the program with a terminal of its own (standard input, output and
