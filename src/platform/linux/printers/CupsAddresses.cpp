@@ -22,6 +22,13 @@ struct Lookup {
 AddressList printSystemAddresses(const char* server, int port, std::chrono::milliseconds limit,
                                  std::string& failure)
 {
+    // A socket's path asks no name server.
+    if (server[0] == '/') {
+        AddressList local(httpAddrGetList(server, AF_UNSPEC, std::to_string(port).c_str()));
+        if (!local)
+            failure = std::string("ソケット ") + server + " を使えません";
+        return local;
+    }
     auto lookup = std::make_shared<Lookup>();
     std::thread([lookup, name = std::string(server), service = std::to_string(port)] {
         http_addrlist_t* list = httpAddrGetList(name.c_str(), AF_UNSPEC, service.c_str());
