@@ -73,6 +73,27 @@ TEST(PrintSystemFaults, ACancelWithoutAnAnswerLeavesTheRowUnknownNotFailed)
     EXPECT_EQ(run.status, 3);
 }
 
+TEST(PrintSystemFaults, AJobAKilledRunLeftWithoutItsDocumentIsTakenAwayByTheNextRun)
+{
+    const PdfQueue queue("killed_transfer");
+    {
+        FaultProxy proxy({"Send-Document:1:hold-request:600"}); // the document never arrives
+        runPravik({"--print", writeList("killed.lst", {row("pages.doc", "\"1\"", "1", queue.name())}), "--ini",
+                   writeIni("killed.ini", ""), "--timeout", "100"},
+                  [&](const std::string& line, pid_t pravik) {
+                      for (int i = 0; i < 600 && proxy.loggedAt("Send-Document", 1, "request held") == 0; ++i)
+                          std::this_thread::sleep_for(std::chrono::milliseconds(50));
+                      if (line.starts_with("[1/1]"))
+                          ::kill(pravik, SIGKILL);
+                  },
+                  false);
+    }
+    ASSERT_EQ(jobsHeldBy(queue.name()), 1);
+    const PravikRun next = printOne("after_killed", row("pages.doc", "\"1\"", "1", "Default"), "60");
+    EXPECT_EQ(next.status, 0) << next.progress;
+    EXPECT_EQ(jobsHeldBy(queue.name()), 0);
+}
+
 TEST(PrintSystemFaults, ASlowButSteadyTransferEndsAtTheDeadline)
 {
     const PdfQueue queue("throttled");

@@ -1,6 +1,7 @@
 #include "CupsJobCheck.h"
 
 #include "CupsRequests.h"
+#include "JobLedger.h"
 
 #include <algorithm>
 #include <thread>
@@ -154,6 +155,21 @@ Settlement::Outcome settleJob(const std::string& uri, int jobId, Clock::time_poi
         return outcome != Settlement::Outcome::Unknown;
     });
     return outcome;
+}
+
+void cancelJobsLeftByEndedRuns()
+{
+    for (const RecordedJob& job : takeJobsOfEndedRuns())
+        askUntil(Clock::now() + kQuestionLimit, [&](CupsConnection& connection) {
+            ipp_t* request = jobRequest(IPP_OP_GET_JOB_ATTRIBUTES, job.uri, job.jobId);
+            addWanted(request, {"number-of-documents", "job-state"});
+            const Answer answer = ask(connection, request, "/");
+            if (connection.gaveUp())
+                return false;
+            if (answer.ok() && answer.documents == 0 && answer.state < IPP_JSTATE_CANCELED)
+                cancel(connection, job.uri, job.jobId);
+            return !connection.gaveUp();
+        });
 }
 
 void cancelDocumentlessJobsAtRunEnd(const std::string& uri, const std::string& title, std::time_t since)

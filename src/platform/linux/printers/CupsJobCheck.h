@@ -24,4 +24,8 @@ Settlement::Outcome settleJob(const std::string& uri, int jobId, OutcomeUnknown:
 // since `since` and hold no document (they could never print).
 void cancelDocumentlessJobsAtRunEnd(const std::string& uri, const std::string& title, std::time_t since);
 
+// Cancels the jobs that runs which are gone left without their document
+// (see JobOnRecord), asking each for a few seconds at most.
+void cancelJobsLeftByEndedRuns();
+
 } // namespace pravik::printers

@@ -4,6 +4,7 @@
 #include "CupsQueues.h"
 #include "CupsRequests.h"
 #include "Error.h"
+#include "JobLedger.h"
 #include "JobNotes.h"
 
 #include <cups/cups.h>
@@ -184,6 +185,7 @@ int submitPrintFile(const SubmitRequest& request)
     }
     if (!created.ok() || created.jobId <= 0)
         refused(queue, created);
+    const JobOnRecord record(uri, created.jobId);
 
     ipp_t* send = jobRequest(IPP_OP_SEND_DOCUMENT, uri, created.jobId);
     ippAddBoolean(send, IPP_TAG_OPERATION, "last-document", 1);
