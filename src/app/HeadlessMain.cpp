@@ -8,6 +8,7 @@
 #include "SystemPrinters.h"
 
 #include <algorithm>
+#include <functional>
 #include <iostream>
 
 namespace pravik {
@@ -18,6 +19,9 @@ namespace {
 // the row in hand may take a while yet.
 class StopHeedingWait final : public WorkWait {
 public:
+    // Called once, when the stop request is first seen.
+    std::function<void()> onStop;
+
     void waitFor(WorkItem& item, WorkClock::time_point until) override
     {
         for (;;) {
@@ -27,6 +31,8 @@ public:
             if (!told_ && stopRequest() != 0) {
                 told_ = true;
                 std::cerr << "pravik: 中止の要求を受けました。処理中の行が終わると止まります" << std::endl;
+                if (onStop)
+                    onStop();
             }
         }
     }
@@ -48,6 +54,7 @@ public:
                  },
                  wait_, officeDeadline(settings.officeTimeout))
     {
+        wait_.onStop = [this] { lanes_.abandonAhead(); };
     }
 
     JobOutcome printExcel(const PrintEntry& entry, PrintMode mode) override

@@ -2,6 +2,7 @@
 
 #include "Error.h"
 #include "ListErrors.h"
+#include "OutcomeUnknown.h"
 #include "PrintList.h"
 #include "PrintRun.h"
 #include "SettingsFile.h"
@@ -10,6 +11,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <optional>
 #include <ostream>
 #include <utility>
 
@@ -17,7 +19,7 @@ namespace pravik {
 
 namespace {
 
-enum class RowResult { None, Done, Skipped, Failed };
+enum class RowResult { None, Done, Skipped, Failed, Unknown };
 
 // Passes each job on and remembers how the row in hand ended.
 class RecordingJobs : public PrintJobs {
@@ -52,6 +54,8 @@ public:
         detail_.clear();
         return result;
     }
+    // The last row's job when its outcome is unknown.
+    std::optional<OutcomeUnknown> takeUnknown() { return std::exchange(unknown_, std::nullopt); }
 
 private:
     template <typename Job>
@@ -66,6 +70,11 @@ private:
             for (const std::string& note : notes_)
                 detail_ += (detail_.empty() ? "" : " / ") + note;
             return outcome;
+        } catch (const OutcomeUnknown& unknown) {
+            result_ = RowResult::Unknown;
+            detail_ = unknown.what();
+            unknown_ = unknown;
+            throw;
         } catch (const std::exception& error) {
             result_ = RowResult::Failed;
             detail_ = error.what();
@@ -83,6 +92,7 @@ private:
     std::vector<std::string> notes_;
     RowResult result_ = RowResult::None;
     std::string detail_;
+    std::optional<OutcomeUnknown> unknown_;
 };
 
 // The run's host: every row selected, every question answered yes, progress
@@ -128,7 +138,19 @@ public:
                   << std::endl;
     }
 
-    void hideProgress() override { finishRow(); }
+    void hideProgress() override
+    {
+        finishRow();
+        // Asked again before the run ended: what they are now is the truth.
+        for (auto& [row, unknown] : unsettled_) {
+            Settlement settled = unknown.settled();
+            const RowResult result = settled.outcome == Settlement::Outcome::Printed ? RowResult::Done
+                : settled.outcome == Settlement::Outcome::Failed                   ? RowResult::Failed
+                                                                                    : RowResult::Unknown;
+            writeResult(row, result, std::move(settled.text));
+        }
+        unsettled_.clear();
+    }
     void processPendingEvents() override {}
     int abortFlag() const override { return stopSignal() != 0 ? 1 : 0; }
     int stopSignal() const { return stopSignal_ ? stopSignal_() : 0; }
@@ -136,6 +158,7 @@ public:
     void setBusyCursor(bool) override {}
 
     bool allPrinted() const { return allPrinted_ && reported_ == static_cast<int>(list_.size()); }
+    bool anyUnknown() const { return anyUnknown_; }
 
 private:
     void finishRow()
@@ -148,21 +171,34 @@ private:
             current_ = -1; // announced, but the stop came before its job
             return;
         }
-        const std::string path = codec::toDisplay(list_.at(static_cast<size_t>(current_)).filePath);
+        if (result == RowResult::Unknown) {
+            // Its line waits for the print system to be asked again.
+            if (std::optional<OutcomeUnknown> unknown = jobs_.takeUnknown())
+                unsettled_.emplace_back(current_, std::move(*unknown));
+        } else {
+            writeResult(current_, result, std::move(detail));
+        }
+        current_ = -1;
+    }
+
+    void writeResult(int row, RowResult result, std::string detail)
+    {
+        const std::string path = codec::toDisplay(list_.at(static_cast<size_t>(row)).filePath);
         const char* status = "skipped";
         switch (result) {
         case RowResult::Done: status = mode_ == PrintMode::Print ? "printed" : "previewed"; break;
         case RowResult::Failed: status = "failed"; break;
+        case RowResult::Unknown: status = "unknown"; break;
         case RowResult::Skipped: break;
         case RowResult::None: detail = "Word と Excel の文書ではありません"; break;
         }
-        results_ << status << '\t' << current_ + 1 << '\t' << path;
+        results_ << status << '\t' << row + 1 << '\t' << path;
         if (result != RowResult::Done || !detail.empty())
             results_ << '\t' << detail;
         results_ << std::endl;
         allPrinted_ = allPrinted_ && result == RowResult::Done;
+        anyUnknown_ = anyUnknown_ || result == RowResult::Unknown;
         ++reported_;
-        current_ = -1;
     }
 
     const PrintList& list_;
@@ -176,6 +212,8 @@ private:
     int current_ = -1;
     int reported_ = 0;
     bool allPrinted_ = true;
+    bool anyUnknown_ = false;
+    std::vector<std::pair<int, OutcomeUnknown>> unsettled_; // rows, in the order they ran
 };
 
 // A count as typed after `option` (--timeout, --engines): digits only, 1 or
@@ -306,12 +344,21 @@ int runHeadless(const HeadlessOptions& options, const HeadlessServices& services
         progress << headlessErrorLine(error.what()) << std::flush;
         return kRunImpossible;
     }
-    if (const int signal = host.stopSignal()) {
-        progress << "pravik: シグナル " << signal << " を受けたため中止しました" << std::endl;
+    const auto stopped = [&] {
+        const int signal = host.stopSignal();
+        if (signal)
+            progress << "pravik: シグナル " << signal << " を受けたため中止しました" << std::endl;
+        return signal;
+    };
+    if (const int signal = stopped())
         return 128 + signal;
-    }
+    // Waits for the previews to be closed, or for a stop.
     if (options.mode == PrintMode::Preview && services.afterPreview)
         services.afterPreview();
+    if (const int signal = stopped())
+        return 128 + signal;
+    if (host.anyUnknown())
+        return kSomeRowsUnknown;
     return host.allPrinted() ? kAllRowsPrinted : kSomeRowsNotPrinted;
 }
 

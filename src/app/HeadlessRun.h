@@ -30,6 +30,9 @@ struct HeadlessOptions {
 inline constexpr int kAllRowsPrinted = 0;
 inline constexpr int kSomeRowsNotPrinted = 1;
 inline constexpr int kRunImpossible = 2;
+// Some row's job may or may not be in the print system (it did not answer):
+// its queue is to be looked at before that row is printed again.
+inline constexpr int kSomeRowsUnknown = 3;
 
 // nullopt when the arguments hold neither --print nor --preview: they are
 // the windows' (and Qt's). Throws pravik::Error with the usage text on
@@ -42,7 +45,8 @@ struct HeadlessServices {
     // The jobs for the settings read from the ini file; the settings outlive
     // the jobs.
     std::function<std::unique_ptr<PrintJobs>(const Settings&)> makeJobs;
-    // Called after a preview run, before the program ends.
+    // Called after a preview run, before the program ends; returns early
+    // on a stop request.
     std::function<void()> afterPreview;
     // The signal that asked the run to stop (SIGTERM, SIGINT, SIGHUP), 0
     // while none did. The run stops before the next row and ends with 128 +
@@ -51,9 +55,11 @@ struct HeadlessServices {
 };
 
 // Runs the list. A progress line per row goes to `progress`, one result line
-// per row to `results`: "printed", "previewed", "failed" or "skipped", a
-// tab, the row's number, a tab, the file's path, and for the last two a tab
-// and the reason; a printed row the print system had something to say about
+// per row to `results`: "printed", "previewed", "failed", "unknown" (the
+// print system may or may not hold its job) or "skipped", a tab, the row's
+// number, a tab, the file's path, and for the last three a tab and the
+// reason (an unknown row's line comes once it was asked about again, at the
+// end of the run); a printed row the print system had something to say about
 // (a stopped queue, a failure after its job was accepted) gets a tab and
 // that note. Returns the exit status.
 int runHeadless(const HeadlessOptions& options, const HeadlessServices& services,

@@ -6,9 +6,10 @@
 #include "JapaneseTexts.h"
 #include "OfficeLifetime.h"
 #include "PopupAccessibility.h"
-#include "ProgramInfo.h"
+#include "PrintSystemPasswords.h"
 #include "ProgramConsole.h"
 #include "ProgramIcon.h"
+#include "ProgramInfo.h"
 #include "QtText.h"
 #include "SettingsLocation.h"
 #include "Startup.h"
@@ -72,6 +73,7 @@ int runWindows(int argc, char** argv)
     QApplication::setFont(pravik::windowFont());
     pravik::exposeOpenPopupMenus();
     pravik::QtDialogs dialogs;
+    pravik::askPrintSystemPasswordsInDialogs();
     try {
         pravik::Windows windows = pravik::createWindows(dialogs, pravik::settingsLocation());
         windows.FmMain->show();

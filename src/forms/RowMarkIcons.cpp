@@ -62,6 +62,12 @@ void pause(QPainter& p)
     p.drawLine(QPointF(6.5, 5), QPointF(6.5, 11));
     p.drawLine(QPointF(9.5, 5), QPointF(9.5, 11));
 }
+void question(QPainter& p)
+{
+    p.drawArc(QRectF(5.5, 3.5, 5, 4.5), 160 * 16, -250 * 16);
+    p.drawLine(QPointF(8, 8), QPointF(8, 9.5));
+    p.drawPoint(QPointF(8, 12.2));
+}
 void exclamation(QPainter& p)
 {
     p.drawLine(QPointF(8, 5.5), QPointF(8, 9.5));
@@ -77,12 +83,14 @@ QIcon outcomeIcon(RowOutcome::Kind kind)
     static const QIcon failed = badge(QColor(200, 40, 40), cross);
     static const QIcon skipped = badge(QColor(140, 140, 140), dash);
     static const QIcon notReached = badge(QColor(230, 140, 20), pause);
+    static const QIcon unknown = badge(QColor(120, 80, 170), question);
     switch (kind) {
     case RowOutcome::Kind::Printed: return printed;
     case RowOutcome::Kind::PrintedWithNote: return noted;
     case RowOutcome::Kind::Failed: return failed;
     case RowOutcome::Kind::Skipped: return skipped;
     case RowOutcome::Kind::NotReached: return notReached;
+    case RowOutcome::Kind::Unknown: return unknown;
     }
     return skipped;
 }

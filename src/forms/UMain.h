@@ -263,6 +263,8 @@ private:
     bool launchRunning_ = false;
     // When the printers were last fetched on the window's activation.
     QElapsedTimer printersFetched_;
+    // During a print run: gives up the rows rendering ahead.
+    std::function<void()> abandonAhead_;
 };
 
 } // namespace pravik

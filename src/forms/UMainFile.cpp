@@ -71,6 +71,8 @@ void TFmMain::endOnStopRequest()
         progressDialog_->requestStop();
     else
         abortFlag = 1;
+    if (abandonAhead_)
+        abandonAhead_();
     if (officeWorkRunning_ || launchRunning_)
         return;
     try {

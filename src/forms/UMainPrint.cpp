@@ -8,8 +8,9 @@
 #include "OfficeJobs.h"
 #include "PrintListModel.h"
 #include "PrintRun.h"
-#include "SystemPrinters.h"
+#include "StopRequests.h"
 #include "SystemAutomation.h"
+#include "SystemPrinters.h"
 #include "UDialog.h"
 #include "UEdit.h"
 #include "PrintLanes.h"
@@ -18,9 +19,26 @@
 #include <QItemSelectionModel>
 #include <QTableView>
 
+#include <iostream>
+
 namespace pravik {
 
 namespace {
+
+// While the run lasts, a stop request reaches its rows rendering ahead.
+class AheadStop {
+public:
+    AheadStop(std::function<void()>& slot, PrintLanes& jobs) : slot_(slot)
+    {
+        slot_ = [&jobs] { jobs.abandonAhead(); };
+    }
+    ~AheadStop() { slot_ = nullptr; }
+    AheadStop(const AheadStop&) = delete;
+    AheadStop& operator=(const AheadStop&) = delete;
+
+private:
+    std::function<void()>& slot_;
+};
 
 class MainWindowPrintHost : public PrintRunHost {
 public:
@@ -62,6 +80,11 @@ public:
 
     void reportFailures(const std::string& text, const std::string& caption) override
     {
+        // Ended by a signal, nobody may be there to click: the log has it.
+        if (stopRequest() != 0) {
+            std::cerr << "pravik: " << caption << '\n' << text << std::endl;
+            return;
+        }
         window_.dialogs().showFailureReport(&window_, QString::fromStdString(text),
                                             QString::fromStdString(caption));
     }
@@ -154,6 +177,7 @@ void TFmMain::PrintFiles(int mode)
                 return PrintLane{std::move(backend), std::move(laneJobs)};
             },
             wait, officeDeadline(settings_.officeTimeout));
+        const AheadStop aheadStop(abandonAhead_, jobs);
         PrintRun run(host, jobs, settings_.printTarget);
         // The rows say how they ended however the run ends. A preview prints
         // nothing, and a run that never started leaves the last one's marks.

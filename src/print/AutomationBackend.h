@@ -115,11 +115,11 @@ public:
     virtual void endServerAfterRelease(const ObjectRef& /*application*/) {}
 
     // Asked once, from another thread, before a call past its deadline is
-    // abandoned (it has waited on the server since `since`): what stalled,
-    // when it was not the server itself (the print system the server waits
-    // on, say). nullopt: the server.
+    // abandoned (`printSystemWasSilent`: its own work met a print system
+    // that did not answer): what stalled, when it was not the server itself
+    // (the print system the server waits on, say). nullopt: the server.
     virtual std::optional<std::string> stallCause(std::chrono::seconds /*deadline*/,
-                                                  std::chrono::steady_clock::time_point /*since*/)
+                                                  bool /*printSystemWasSilent*/)
     {
         return std::nullopt;
     }

@@ -17,6 +17,10 @@ constexpr auto kIdleSlice = std::chrono::milliseconds(20);
 // Work given up is told again this often until it is back: an office being
 // restarted at the first attempt has a process to end at the next.
 constexpr auto kAbandonRepeat = std::chrono::seconds(1);
+// Work whose call to the print system was cut goes on with its office (it
+// closes the document, puts the printer back): that office is left alone
+// this long after the print layer is done.
+constexpr auto kAfterCutGrace = std::chrono::seconds(10);
 
 } // namespace
 
@@ -68,25 +72,37 @@ void WorkItem::abandon(std::chrono::seconds deadline)
         cutInPrintSystem_ = true;
         return;
     }
+    if (leftPrintSystemAt_ && WorkClock::now() - *leftPrintSystemAt_ < kAfterCutGrace)
+        return;
     // Under the lock: the work cannot end and its thread take other work
     // in the meantime.
     if (backend_)
         backend_->abandon();
 }
 
-void WorkItem::noteStallCause(std::chrono::seconds deadline)
+void WorkItem::noteStallCause(std::chrono::seconds deadline, WorkWait& wait)
 {
     std::shared_ptr<AutomationBackend> backend;
-    WorkClock::time_point since;
+    bool printSystemWasSilent = false;
     {
         std::lock_guard lock(mutex_);
         if (done_ || printSystemWaits_ > 0)
             return;
         backend = backend_;
-        since = since_;
+        printSystemWasSilent = metSilentPrintSystem_;
     }
-    // Not under the lock: finding out may take a moment.
-    std::optional<std::string> cause = backend ? backend->stallCause(deadline, since) : std::nullopt;
+    if (!backend)
+        return;
+    // Not under the lock, and not on the waiting thread: finding out may
+    // take a few seconds.
+    std::optional<std::string> cause;
+    WorkItem asking;
+    std::thread asker([&] {
+        AutomationWorker::runItem(asking, [&] { cause = backend->stallCause(deadline, printSystemWasSilent); }, nullptr);
+    });
+    while (!asking.done())
+        wait.waitFor(asking, WorkClock::now() + kAbandonRepeat);
+    asker.join();
     std::lock_guard lock(mutex_);
     stallCause_ = std::move(cause);
 }
@@ -275,7 +291,7 @@ void AutomationWorker::awaitItem(const std::shared_ptr<WorkItem>& item, WorkWait
         wait.waitFor(*item, until);
     }
 
-    item->noteStallCause(deadline);
+    item->noteStallCause(deadline, wait);
     while (!item->done()) {
         item->abandon(deadline);
         wait.waitFor(*item, WorkClock::now() + kAbandonRepeat);
@@ -314,6 +330,14 @@ void nameWorkServer(std::string name)
     if (WorkItem* const item = currentItem) {
         std::lock_guard lock(item->mutex_);
         item->serverName_ = std::move(name);
+    }
+}
+
+void noteSilentPrintSystem()
+{
+    if (WorkItem* const item = currentItem) {
+        std::lock_guard lock(item->mutex_);
+        item->metSilentPrintSystem_ = true;
     }
 }
 
@@ -372,7 +396,8 @@ PrintSystemWait::~PrintSystemWait()
     if (!item_)
         return;
     std::lock_guard lock(item_->mutex_);
-    --item_->printSystemWaits_;
+    if (--item_->printSystemWaits_ == 0 && item_->cutInPrintSystem_)
+        item_->leftPrintSystemAt_ = WorkClock::now();
 }
 
 } // namespace pravik

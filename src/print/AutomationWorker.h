@@ -29,6 +29,8 @@ inline constexpr std::chrono::seconds kServerStartLimit{60};
 // it: a value below 1 would fail every job, so it means the default.
 std::chrono::seconds officeDeadline(int seconds);
 
+class WorkWait;
+
 // One piece of work handed to the worker thread, as the waiting side sees it.
 class WorkItem {
 public:
@@ -51,8 +53,10 @@ public:
     void abandon(std::chrono::seconds deadline);
     bool abandoned() const;
     // Before the first abandon(): asks the backend whether something else
-    // than its server stalled, for the text the row fails with.
-    void noteStallCause(std::chrono::seconds deadline);
+    // than its server stalled, for the text the row fails with. The asking
+    // runs on a thread of its own while `wait` passes the time, so that a
+    // window keeps repainting.
+    void noteStallCause(std::chrono::seconds deadline, WorkWait& wait);
     // True when abandon() found the work waiting on the print system: what
     // became of its job is the print layer's to say.
     bool cutInPrintSystem() const;
@@ -63,6 +67,7 @@ private:
     friend class PrintSystemWait;
     friend class ServerStart;
     friend std::optional<std::chrono::seconds> currentWorkAbandoned();
+    friend void noteSilentPrintSystem();
     friend void nameWorkServer(std::string name);
     friend bool currentWorkAbandonedInStart();
 
@@ -86,6 +91,9 @@ private:
     std::optional<std::string> stallCause_;
     int printSystemWaits_ = 0;
     bool cutInPrintSystem_ = false;
+    std::optional<WorkClock::time_point> leftPrintSystemAt_; // after a cut
+    bool metSilentPrintSystem_ = false;
+
     std::string serverName_;
     std::optional<WorkClock::time_point> startingSince_;
     bool abandonedInStart_ = false;
@@ -123,6 +131,10 @@ bool currentWorkAbandonedInStart();
 // Names the server of the work running on the calling thread, for the text
 // of its deadline.
 void nameWorkServer(std::string name);
+
+// The work running on the calling thread has waited on a print system that
+// did not answer (for the text of its deadline).
+void noteSilentPrintSystem();
 
 // The deadline the work running on the calling thread was abandoned at;
 // nullopt while it may go on (and on a thread that runs no work).

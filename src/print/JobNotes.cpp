@@ -31,4 +31,9 @@ std::string failedAfterAcceptance(const std::string& error)
     return "印刷ジョブの受け付け後にエラーが発生しました: " + error;
 }
 
+std::string failedBeforeHandOver(const std::string& error)
+{
+    return "印刷ジョブは受け付けられましたが、その前の処理でエラーが発生しました: " + error;
+}
+
 } // namespace pravik::jobnotes

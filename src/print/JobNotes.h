@@ -23,5 +23,8 @@ Taken take();
 // The note of a row whose job failed once the print system had it: the row
 // counts as printed, since printing it again would print it twice.
 std::string failedAfterAcceptance(const std::string& error);
+// The note of a row rendered ahead whose job failed after rendering, before
+// its turn came: its rendered job was still handed over and accepted.
+std::string failedBeforeHandOver(const std::string& error);
 
 } // namespace pravik::jobnotes

@@ -210,9 +210,9 @@ JobOutcome PrintLanes::collect(AheadRow& row)
         try {
             std::rethrow_exception(failure);
         } catch (const std::exception& error) {
-            notes_.push_back(jobnotes::failedAfterAcceptance(error.what()));
+            notes_.push_back(jobnotes::failedBeforeHandOver(error.what()));
         } catch (...) {
-            notes_.push_back(jobnotes::failedAfterAcceptance(kUnknownErrorText));
+            notes_.push_back(jobnotes::failedBeforeHandOver(kUnknownErrorText));
         }
     }
     return row.outcome;
@@ -233,7 +233,7 @@ std::vector<std::string> PrintLanes::takeNotes()
     return std::exchange(notes_, {});
 }
 
-void PrintLanes::discardAhead()
+void PrintLanes::abandonAhead()
 {
     if (ahead_.empty())
         return;
@@ -242,6 +242,11 @@ void PrintLanes::discardAhead()
     // up at once, their offices ended (rows not begun are refused above).
     for (const std::shared_ptr<AheadRow>& row : ahead_)
         row->item->abandon(deadline_);
+}
+
+void PrintLanes::discardAhead()
+{
+    abandonAhead();
     while (!ahead_.empty()) {
         const std::shared_ptr<AheadRow> row = std::move(ahead_.front());
         ahead_.pop_front();

@@ -53,6 +53,10 @@ public:
     int roomAhead() const override;
     void startAhead(const PrintEntry& entry, PrintMode mode) override;
     void discardAhead() override;
+    // The run is stopping: the rows started ahead are given up now, their
+    // offices ended, rather than after the row in hand. From the run's
+    // thread, also from inside a wait of that row.
+    void abandonAhead();
 
     // Lanes made so far, the first included.
     int lanesStarted() const { return static_cast<int>(lanes_.size()); }

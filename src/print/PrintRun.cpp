@@ -8,6 +8,7 @@
 #include "TextCodec.h"
 
 #include <exception>
+#include <future>
 
 namespace pravik {
 
@@ -121,6 +122,11 @@ private:
     PrintJobs& jobs_;
 };
 
+// How long the print system is asked again, at the end of a run, about the
+// jobs whose outcome is unknown: long enough for a print system that was
+// only slow, short enough that nobody waits on one that hangs.
+constexpr auto kSettleTime = std::chrono::seconds(5);
+
 } // namespace
 
 PrintRun::PrintRun(PrintRunHost& host, PrintJobs& jobs, int printTarget)
@@ -134,6 +140,8 @@ void PrintRun::printFiles(PrintMode mode)
     notes_.clear();
     outcomes_.clear();
     rowsLeftByStop_.clear();
+    unknown_.clear();
+    unsettled_.clear();
     // Asked before anything is shown: without a printer the run does not
     // start (it throws).
     host_.currentPrinter();
@@ -142,6 +150,11 @@ void PrintRun::printFiles(PrintMode mode)
     try {
         runRows(mode);
     } catch (...) {
+        try {
+            settleUnknownRows();
+        } catch (...) {
+            // The error that ended the run is the one to show.
+        }
         end.finish();
         try {
             reportFailures(mode);
@@ -150,6 +163,7 @@ void PrintRun::printFiles(PrintMode mode)
         }
         throw;
     }
+    settleUnknownRows();
     end.finish();
     reportFailures(mode);
 }
@@ -242,6 +256,11 @@ PrintRun::RowEnd PrintRun::runJob(int row, const PrintEntry& entry, PrintMode mo
         } else {
             jobs_.printWord(entry, mode);
         }
+    } catch (const OutcomeUnknown& unknown) {
+        unknown_.push_back({codec::toDisplay(entry.fileName), unknown.what()});
+        outcomes_.push_back({row, RowOutcome::Kind::Unknown, unknown.what()});
+        unsettled_.push_back({unknown, outcomes_.size() - 1});
+        return RowEnd::Next;
     } catch (const std::exception& e) {
         failures_.push_back({codec::toDisplay(entry.fileName), e.what()});
         outcomes_.push_back({row, RowOutcome::Kind::Failed, e.what()});
@@ -271,13 +290,53 @@ void PrintRun::stopBefore(int row)
     }
 }
 
+void PrintRun::settleUnknownRows()
+{
+    const OutcomeUnknown::Clock::time_point until = OutcomeUnknown::Clock::now() + kSettleTime;
+    std::future<void> asking = std::async(std::launch::async, [this, until] {
+        try {
+            for (const UnsettledRow& row : unsettled_)
+                row.job.settle(until);
+            tieLooseEnds(until);
+        } catch (...) {
+            // A row nobody could settle stays unknown, which is the truth.
+        }
+    });
+    // The window keeps repainting meanwhile.
+    while (asking.wait_for(std::chrono::milliseconds(50)) != std::future_status::ready)
+        host_.processPendingEvents();
+
+    std::vector<PrintFailure> stillUnknown;
+    for (size_t i = 0; i < unsettled_.size(); ++i) {
+        Settlement settled = unsettled_[i].job.settled();
+        RowOutcome& shown = outcomes_[unsettled_[i].outcome];
+        shown.text = settled.text;
+        PrintFailure row{unknown_[i].fileName, std::move(settled.text)};
+        switch (settled.outcome) {
+        case Settlement::Outcome::Printed:
+            shown.kind = RowOutcome::Kind::PrintedWithNote;
+            notes_.push_back(std::move(row));
+            break;
+        case Settlement::Outcome::Failed:
+            shown.kind = RowOutcome::Kind::Failed;
+            failures_.push_back(std::move(row));
+            break;
+        case Settlement::Outcome::Unknown: stillUnknown.push_back(std::move(row)); break;
+        }
+    }
+    unknown_ = std::move(stillUnknown);
+    unsettled_.clear();
+}
+
 void PrintRun::reportFailures(PrintMode mode)
 {
-    if (failures_.empty() && notes_.empty() && rowsLeftByStop_.empty())
+    if (failures_.empty() && notes_.empty() && unknown_.empty() && rowsLeftByStop_.empty())
         return;
-    const std::string text = failureMessage(mode, failures_, notes_, rowsLeftByStop_);
-    // Rows printed with a note, and rows a stop left, are no error.
-    if (failures_.empty())
+    const std::string text = failureMessage(mode, failures_, notes_, rowsLeftByStop_, unknown_);
+    // Rows printed with a note, and rows a stop left, are no error; a row
+    // that may or may not have printed wants the same attention as one that
+    // failed.
+    if (failures_.empty() && unknown_.empty())
         host_.reportNotice(text, std::string(noticeCaption(mode)));
     else
         host_.reportFailures(text, std::string(failureCaption));
@@ -285,7 +344,8 @@ void PrintRun::reportFailures(PrintMode mode)
 
 std::string PrintRun::failureMessage(PrintMode mode, const std::vector<PrintFailure>& failures,
                                      const std::vector<PrintFailure>& notes,
-                                     const std::vector<std::string>& rowsLeftByStop)
+                                     const std::vector<std::string>& rowsLeftByStop,
+                                     const std::vector<PrintFailure>& unknown)
 {
     const auto list = [](std::string& text, const std::vector<PrintFailure>& rows) {
         for (const PrintFailure& row : rows) {
@@ -299,6 +359,13 @@ std::string PrintRun::failureMessage(PrintMode mode, const std::vector<PrintFail
     if (!failures.empty()) {
         text = textsFor(mode).failureHeader;
         list(text, failures);
+    }
+    if (!unknown.empty()) {
+        if (!text.empty())
+            text += "\n\n";
+        text += "次のファイルは印刷されたかどうか確認できません。もう一度印刷する前に、プリンタの待ち行列と"
+                "出てきた用紙で確認してください。";
+        list(text, unknown);
     }
     if (!notes.empty()) {
         if (!text.empty())

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "OutcomeUnknown.h"
 #include "PrintEntry.h"
 #include "PrintJobs.h"
 #include "RowOutcome.h"
@@ -78,12 +79,16 @@ public:
     const std::vector<PrintFailure>& notes() const { return notes_; }
     // How each row the run was to print ended, in list order.
     const std::vector<RowOutcome>& outcomes() const { return outcomes_; }
+    // Rows whose job the print system may or may not hold: it did not
+    // answer, not even when asked again before the run ended.
+    const std::vector<PrintFailure>& unknown() const { return unknown_; }
 
     // The one message shown after a run in which rows failed, printed with
     // a note or were left by a stop.
     static std::string failureMessage(PrintMode mode, const std::vector<PrintFailure>& failures,
                                       const std::vector<PrintFailure>& notes = {},
-                                      const std::vector<std::string>& rowsLeftByStop = {});
+                                      const std::vector<std::string>& rowsLeftByStop = {},
+                                      const std::vector<PrintFailure>& unknown = {});
     static constexpr std::string_view failureCaption = "印刷エラー";
     // The caption when no row failed.
     static std::string_view noticeCaption(PrintMode mode)
@@ -98,6 +103,9 @@ private:
     void startAhead(const PrintEntry& entry, PrintMode mode);
     RowEnd runJob(int row, const PrintEntry& entry, PrintMode mode);
     void stopBefore(int row);
+    // Asks the print system once more about the rows whose outcome is
+    // unknown, and takes away what the run left there that cannot print.
+    void settleUnknownRows();
     void reportFailures(PrintMode mode);
 
     PrintRunHost& host_;
@@ -108,6 +116,13 @@ private:
     std::vector<RowOutcome> outcomes_;
     // The rows a stop kept from running (UTF-8 file names).
     std::vector<std::string> rowsLeftByStop_;
+    std::vector<PrintFailure> unknown_;
+    // By row, as unknown_: the job to ask about, and the row's outcome.
+    struct UnsettledRow {
+        OutcomeUnknown job;
+        size_t outcome;
+    };
+    std::vector<UnsettledRow> unsettled_;
 };
 
 } // namespace pravik

@@ -12,6 +12,7 @@ struct RowOutcome {
         Failed,          // `text` is the reason
         Skipped,         // nothing of it was to be printed; `text` says why
         NotReached,      // the run was stopped before it
+        Unknown,         // the print system never said whether it has the job
     };
 
     int row = -1; // the list position
@@ -28,7 +29,8 @@ constexpr bool wantsReprint(RowOutcome::Kind kind)
     case RowOutcome::Kind::NotReached: return true;
     case RowOutcome::Kind::Printed:
     case RowOutcome::Kind::PrintedWithNote:
-    case RowOutcome::Kind::Skipped: return false;
+    case RowOutcome::Kind::Skipped:
+    case RowOutcome::Kind::Unknown: return false; // it may have printed
     }
     return false;
 }

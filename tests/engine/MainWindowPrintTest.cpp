@@ -2,13 +2,17 @@
 #include "Dialogs.h"
 #include "EngineSession.h"
 #include "OfficeLifetime.h"
+#include "StopRequests.h"
 #include "TempDir.h"
 #include "UDialog.h"
 #include "UMain.h"
 
 #include <QTableView>
+#include <QTimer>
 #include <QToolButton>
 #include <gtest/gtest.h>
+
+#include <csignal>
 
 namespace pravik::test {
 namespace {
@@ -57,6 +61,38 @@ TEST(MainWindowPrint, ThePrintButtonPrintsTheSelectedRows)
     EXPECT_TRUE(dialogs.reports[0].contains(QStringLiteral("pages.doc.gone が見つかりません")))
         << dialogs.reports[0].toStdString();
     EXPECT_TRUE(window.isEnabled());
+    office::shutdownEngines();
+}
+
+TEST(MainWindowPrint, AStopSignalDuringARunEndsItWithoutAReportToClick)
+{
+    TempDir dir;
+    writeBytes(dir.path() / "main.ini",
+               "[TITLE]\r\nAPP_NAME=Pravik\r\n[MAIN]\r\nCOLUMN=150,150,200,40,40,100,200\r\nSORT=1\r\n");
+    const PdfQueue queue("window_stop");
+    YesDialogs dialogs;
+    TFmMain window(dialogs, dir.path().string(), MainServices::system());
+    TFmDialog progress(window.abortFlag);
+    window.setProgressDialog(&progress);
+    window.show();
+    window.printList().replaceAll({row("long.doc", "", "1", queue.name()), row("pages.doc", "\"1\"", "1", queue.name()),
+                                   row("pages.doc", "\"2\"", "1", queue.name())});
+    window.listView()->selectAll();
+
+    // As the program does: a signal is only recorded, and the window looks.
+    handleStopRequests(nullptr);
+    QTimer stopWatch;
+    QObject::connect(&stopWatch, &QTimer::timeout, [&window] {
+        if (stopRequest() != 0)
+            window.endOnStopRequest();
+    });
+    stopWatch.start(100);
+    QTimer::singleShot(500, [] { ::raise(SIGTERM); });
+    window.findChild<QToolButton*>("btnPrt")->click();
+
+    // The rows the stop left would have been reported in a box nobody clicks.
+    EXPECT_TRUE(dialogs.reports.isEmpty()) << dialogs.reports.join("\n").toStdString();
+    EXPECT_LT(queue.completedJobs(), 3);
     office::shutdownEngines();
 }
 

@@ -127,7 +127,29 @@ make_documents() {
     echo '</office:text></office:body></office:document>'
   } >"$work/generated/long.fodt"
 
-  convert 'doc:MS Word 97' "$src/pages.fodt" "$work/generated/long.fodt"
+  # A page that renders at once into a large spool file: a picture of noise,
+  # which no compression makes smaller, so that a transfer takes its time.
+  python3 - "$work/generated/noise.fodt" <<'PY'
+import base64, os, struct, sys, zlib
+width = height = 1100
+rows = b"".join(b"\0" + os.urandom(width * 3) for _ in range(height))
+chunk = lambda kind, data: (struct.pack(">I", len(data)) + kind + data
+                            + struct.pack(">I", zlib.crc32(kind + data) & 0xFFFFFFFF))
+png = (b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", struct.pack(">IIBBBBB", width, height, 8, 2, 0, 0, 0))
+       + chunk(b"IDAT", zlib.compress(rows, 1)) + chunk(b"IEND", b""))
+open(sys.argv[1], "w").write(
+    '<?xml version="1.0" encoding="UTF-8"?>\n'
+    '<office:document xmlns:office="urn:oasis:names:tc:opendocument:xmlns:office:1.0"'
+    ' xmlns:text="urn:oasis:names:tc:opendocument:xmlns:text:1.0"'
+    ' xmlns:draw="urn:oasis:names:tc:opendocument:xmlns:drawing:1.0"'
+    ' xmlns:svg="urn:oasis:names:tc:opendocument:xmlns:svg-compatible:1.0"'
+    ' office:version="1.3" office:mimetype="application/vnd.oasis.opendocument.text">'
+    '<office:body><office:text><text:p>NOISE-MARK-1</text:p><text:p>'
+    '<draw:frame text:anchor-type="as-char" svg:width="16cm" svg:height="16cm"><draw:image>'
+    '<office:binary-data>' + base64.b64encode(png).decode() + '</office:binary-data>'
+    '</draw:image></draw:frame></text:p></office:text></office:body></office:document>\n')
+PY
+  convert 'doc:MS Word 97' "$src/pages.fodt" "$work/generated/long.fodt" "$work/generated/noise.fodt"
   convert 'dot:MS Word 97 Vorlage' "$src/template.fodt"
   convert 'xls:MS Excel 97' "$src/sheets.fods" "$src/hidden.fods"
   convert 'xlt:MS Excel 97 Vorlage/Template' "$src/sheets.fods"
@@ -142,7 +164,7 @@ make_documents() {
   head -c 6000 /dev/urandom >"$work/docs/garbage.xls"
   head -c 3000 "$work/docs/sheets.xls" >"$work/docs/truncated.xls"
   printf '<html><body><p>HTML-MARK-1</p></body></html>\n' >"$work/docs/page-html.doc"
-  for doc in pages.doc long.doc template.dot sheets.xls sheets.xlt hidden.xls pages.docx sheets.xlsx; do
+  for doc in pages.doc long.doc noise.doc template.dot sheets.xls sheets.xlt hidden.xls pages.docx sheets.xlsx; do
     [[ -s "$work/docs/$doc" ]] || { echo "test document $doc was not made" >&2; return 1; }
   done
 }

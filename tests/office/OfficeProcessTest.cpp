@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cerrno>
 #include <chrono>
 #include <csignal>
@@ -111,6 +112,23 @@ TEST(ProfileSlot, RunningCopiesGetProfilesOfTheirOwn)
     }
     // Released slots are taken again, so the warm profile is reused.
     EXPECT_EQ(ProfileSlot::acquire("print").profileDir().filename(), "print-0");
+
+    // Also while another office of this program sweeps the free slots (and
+    // holds them for a moment): two offices starting then use the first two.
+    std::atomic<bool> sweeping = false;
+    std::thread sweep([&sweeping] {
+        ProfileSlot::forEachFreeSlot("print", [&sweeping](const ProfileSlot&) {
+            sweeping = true;
+            std::this_thread::sleep_for(std::chrono::milliseconds(200));
+        });
+    });
+    while (!sweeping)
+        std::this_thread::yield();
+    const ProfileSlot first = ProfileSlot::acquire("print");
+    const ProfileSlot second = ProfileSlot::acquire("print");
+    sweep.join();
+    EXPECT_EQ(first.profileDir().filename(), "print-0");
+    EXPECT_EQ(second.profileDir().filename(), "print-1");
     if (old)
         ::setenv("XDG_CACHE_HOME", saved.c_str(), 1);
     else

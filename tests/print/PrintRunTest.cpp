@@ -2,6 +2,7 @@
 
 #include "AutomationWorker.h"
 #include "JobNotes.h"
+#include "OutcomeUnknown.h"
 #include "PrintLanes.h"
 #include "SubmissionGate.h"
 
@@ -352,6 +353,40 @@ TEST_F(PrintRunTest, FailedRowsDoNotStopTheRunAndAreReportedOnceAtTheEnd)
     EXPECT_TRUE(host.restored());
 }
 
+TEST_F(PrintRunTest, RowsWhoseOutcomeIsUnknownAreAskedAboutAgainBeforeTheRunEnds)
+{
+    host.setRows({row("printed.doc", "doc"), row("cancelled.doc", "doc"), row("silent.doc", "doc")},
+                 {true, true, true});
+    const auto unknown = [](Settlement::Outcome outcome, std::string text) {
+        return [outcome, text] {
+            throw OutcomeUnknown("ID が確認できません", [outcome, text](OutcomeUnknown::Clock::time_point) {
+                return Settlement{outcome, text};
+            });
+        };
+    };
+    jobs.failures["printed.doc"] = unknown(Settlement::Outcome::Printed, "遅れて印刷されました");
+    jobs.failures["cancelled.doc"] = unknown(Settlement::Outcome::Failed, "取り消しました");
+    jobs.failures["silent.doc"] = unknown(Settlement::Outcome::Unknown, "");
+    bool tied = false;
+    leaveLooseEnd([&tied](OutcomeUnknown::Clock::time_point) { tied = true; });
+    PrintRun printRun(host, jobs, SelectedRows);
+    printRun.printFiles(PrintMode::Print);
+
+    EXPECT_EQ(printRun.notes(), (std::vector<PrintFailure>{{"printed.doc", "遅れて印刷されました"}}));
+    EXPECT_EQ(printRun.failures(), (std::vector<PrintFailure>{{"cancelled.doc", "取り消しました"}}));
+    EXPECT_EQ(printRun.unknown(), (std::vector<PrintFailure>{{"silent.doc", "ID が確認できません"}}));
+    EXPECT_TRUE(tied) << "what the print layer left for the run's end";
+    std::vector<RowOutcome::Kind> kinds;
+    for (const RowOutcome& outcome : printRun.outcomes())
+        kinds.push_back(outcome.kind);
+    EXPECT_EQ(kinds, (std::vector<RowOutcome::Kind>{RowOutcome::Kind::PrintedWithNote, RowOutcome::Kind::Failed,
+                                                     RowOutcome::Kind::Unknown}))
+        << "the rows show what the second asking found";
+    ASSERT_EQ(host.reports.size(), 1u);
+    EXPECT_NE(host.reports[0].first.find("次のファイルは印刷されたかどうか確認できません"), std::string::npos)
+        << host.reports[0].first;
+}
+
 TEST_F(PrintRunTest, AbortDuringSecondRowStopsBeforeItsJob)
 {
     host.setRows({row("a.doc", "doc"), row("b.doc", "doc"), row("c.doc", "doc")},
@@ -631,9 +666,13 @@ protected:
             firstJobs, firstWorker, size,
             [this](int) { return PrintLane{nullptr, std::make_unique<LaneJobs>(log)}; }, wait, deadline);
     }
-    void run(PrintLanes& jobs, PrintMode mode = PrintMode::Print)
+    // The run's outcomes: its failed rows and its printed rows' notes.
+    std::pair<std::vector<PrintFailure>, std::vector<PrintFailure>> run(PrintLanes& jobs,
+                                                                        PrintMode mode = PrintMode::Print)
     {
-        PrintRun(host, jobs, SelectedRows).printFiles(mode);
+        PrintRun printRun(host, jobs, SelectedRows);
+        printRun.printFiles(mode);
+        return {printRun.failures(), printRun.notes()};
     }
     void rows(std::vector<PrintEntry> entries)
     {
@@ -718,14 +757,11 @@ TEST_F(PrintLanesTest, FailuresOfRowsRunningAheadAreReportedInListOrderAndLaterR
     log.waits["b.xls"] = {"failed d.doc"};
     log.waits["a.doc"] = {"failed b.xls"};
     const auto jobs = lanes(4);
-    run(*jobs);
+    const auto [failures, notes] = run(*jobs);
 
     EXPECT_EQ(log.files("submit "), (Names{"a.doc", "c.doc", "e.doc"}));
-    ASSERT_EQ(host.reports.size(), 1u);
-    EXPECT_EQ(host.reports[0].first,
-              "次のファイルを印刷できませんでした。\nb.xls: cannot open\nd.doc: cannot open\n\n"
-              "次のファイルは印刷しましたが、お知らせがあります。\n"
-              "e.doc: 印刷ジョブの受け付け後にエラーが発生しました: cannot close")
+    EXPECT_EQ(failures, (std::vector<PrintFailure>{{"b.xls", "cannot open"}, {"d.doc", "cannot open"}}));
+    EXPECT_EQ(notes, (std::vector<PrintFailure>{{"e.doc", jobnotes::failedBeforeHandOver("cannot close")}}))
         << "what was rendered still prints, once";
 }
 
@@ -752,15 +788,13 @@ TEST_F(PrintLanesTest, PastTheDeadlineARowIsPrintedExactlyWhenThePrintSystemHasI
     log.stallingLater = {"a.doc"};           // its office stalls after rendering
     log.silentPrintSystem = {{"b.doc", true}, {"c.doc", false}};
     const auto jobs = lanes(2, std::chrono::seconds(1));
-    run(*jobs);
+    const auto [failures, notes] = run(*jobs);
 
     EXPECT_EQ(log.files("submit "), (Names{"a.doc", "b.doc", "d.doc"}));
-    ASSERT_EQ(host.reports.size(), 1u);
-    EXPECT_EQ(host.reports[0].first,
-              "次のファイルを印刷できませんでした。\nc.doc: not received\n\n"
-              "次のファイルは印刷しましたが、お知らせがあります。\n"
-              "a.doc: 印刷ジョブの受け付け後にエラーが発生しました: " + std::string(DeadlineExceeded(std::chrono::seconds(1)).what())
-                  + "\nb.doc: received after all");
+    EXPECT_EQ(failures, (std::vector<PrintFailure>{{"c.doc", "not received"}}));
+    EXPECT_EQ(notes, (std::vector<PrintFailure>{
+                         {"a.doc", jobnotes::failedBeforeHandOver(DeadlineExceeded(std::chrono::seconds(1)).what())},
+                         {"b.doc", "received after all"}}));
 }
 
 } // namespace

@@ -1,5 +1,6 @@
 #include "ExcelAdapter.h"
 
+#include "ApplicationState.h"
 #include "Error.h"
 #include "OfficeDocument.h"
 #include "OfficePrinting.h"
@@ -24,17 +25,9 @@ constexpr std::int32_t kSheetVisible = -1; // xlSheetVisible
 constexpr std::int32_t kSheetHidden = 0;   // xlSheetHidden
 
 // What one Excel instance holds.
-struct ExcelState {
-    bool displayAlerts = true;
-    bool visible = false;
-    bool quit = false;
+struct ExcelState : ApplicationState {
+    ExcelState() : ApplicationState("Excel") {}
     std::vector<std::shared_ptr<Workbook>> workbooks;
-
-    void checkRunning() const
-    {
-        if (quit)
-            throw Error("Excel は既に終了しています");
-    }
 };
 
 struct Workbook {
@@ -344,23 +337,8 @@ public:
     Variant invoke(const Invocation& invocation) override
     {
         const MemberCall call(invocation);
-        if (call.is("AutomationSecurity")) {
-            call.expect(Shape::Put);
-            // The engine opens every document with its macros off, whatever
-            // is asked: the value is only checked.
-            toInteger(call.arg(0), "AutomationSecurity", 1, 3);
+        if (setApplicationSwitch(call, *excel_))
             return Variant();
-        }
-        if (call.is("DisplayAlerts")) {
-            call.expect(Shape::Put);
-            excel_->displayAlerts = toBoolean(call.arg(0), "DisplayAlerts");
-            return Variant();
-        }
-        if (call.is("Visible")) {
-            call.expect(Shape::Put);
-            excel_->visible = toBoolean(call.arg(0), "Visible");
-            return Variant();
-        }
         if (call.is("Workbooks")) {
             call.expect(Shape::Get);
             excel_->checkRunning();

@@ -97,13 +97,11 @@ void OfficeBackend::abandon()
     abandonLane(lane_);
 }
 
-std::optional<std::string> OfficeBackend::stallCause(std::chrono::seconds deadline,
-                                                     std::chrono::steady_clock::time_point since)
+std::optional<std::string> OfficeBackend::stallCause(std::chrono::seconds deadline, bool printSystemWasSilent)
 {
-    // The row may be looked at only once the print system answers again
-    // (the run waited on another row's job meanwhile): a silence while it
-    // ran counts as well.
-    if (!printers::printSystemSilentSince(since) && printers::printSystemAnswers(kPrintSystemProbe))
+    // The row may be looked at only once the print system answers again:
+    // a silence its own work met counts as well (another row's does not).
+    if (!printSystemWasSilent && printers::printSystemAnswers(kPrintSystemProbe))
         return std::nullopt;
     return printers::stalledText(deadline);
 }

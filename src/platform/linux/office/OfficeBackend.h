@@ -27,8 +27,7 @@ public:
     void abandon() override;
     // An office waits on the print system for the printer's details: when
     // that does not answer, it is what stalled.
-    std::optional<std::string> stallCause(std::chrono::seconds deadline,
-                                          std::chrono::steady_clock::time_point since) override;
+    std::optional<std::string> stallCause(std::chrono::seconds deadline, bool printSystemWasSilent) override;
 
 private:
     int lane_;

@@ -3,6 +3,7 @@
 #include "AutomationWorker.h"
 #include "Error.h"
 #include "OfficeLeftovers.h"
+#include "CupsJobCheck.h"
 #include "SpoolFile.h"
 #include "SystemPrinters.h"
 
@@ -275,8 +276,11 @@ void OfficeEngine::start()
     static std::once_flag sweptFreeSlots[2];
     std::call_once(sweptFreeSlots[kind_ == EngineKind::Print ? 0 : 1], [this] {
         ProfileSlot::forEachFreeSlot(kindName(kind_), clearProfile);
-        // And their rendered jobs that never reached the print system.
+        // And their rendered jobs that never reached the print system, and
+        // the jobs they made that wait for a document that never comes.
         removeSpoolFilesOfEndedRuns();
+        if (kind_ == EngineKind::Print)
+            printers::cancelJobsLeftByEndedRuns();
     });
     const std::string singleInstance = singleInstancePipe(toUtf8(profileUrl));
     std::error_code ec;

@@ -1,6 +1,7 @@
 #include "Preview.h"
 
 #include "Error.h"
+#include "StopRequests.h"
 
 #include <com/sun/star/awt/XTopWindow.hpp>
 #include <com/sun/star/awt/XWindow.hpp>
@@ -143,6 +144,9 @@ void Preview::waitUntilClosed()
 {
     for (;;) {
         pause();
+        // Ended by a signal, the program goes without waiting for anyone.
+        if (stopRequest() != 0)
+            return;
         if (!previewEngine().checkAlive())
             return;
         try {
@@ -170,7 +174,7 @@ void waitUntilPreviewsClosed()
 {
     OfficeEngine& engine = previewEngine();
     for (;;) {
-        if (!engine.started() || !engine.checkAlive())
+        if (!engine.started() || !engine.checkAlive() || stopRequest() != 0)
             return;
         try {
             if (!anyDocumentShown(engine))

@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <functional>
+#include <mutex>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <unistd.h>
@@ -15,6 +16,11 @@ namespace pravik::office {
 namespace {
 
 constexpr int kSlots = 32;
+
+// A sweep holds free slots for a moment: an office of this program starting
+// meanwhile waits for them rather than take a fresh slot, whose profile
+// would make its first start slow.
+std::mutex sweepMutex;
 
 std::string errnoText() { return std::strerror(errno); }
 
@@ -37,6 +43,7 @@ ProfileSlot ProfileSlot::acquire(const std::string& kind)
     if (ec)
         throw Error("フォルダ " + folder.string() + " を作成できません: " + ec.message());
 
+    const std::lock_guard lock(sweepMutex);
     for (int slot = 0; slot < kSlots; ++slot) {
         const std::string name = kind + "-" + std::to_string(slot);
         const std::filesystem::path lockPath = folder / (name + ".lock");
@@ -58,6 +65,7 @@ void ProfileSlot::forEachFreeSlot(const std::string& kind,
                                   const std::function<void(const ProfileSlot&)>& visit)
 {
     const std::filesystem::path folder = cacheFolder() / "office";
+    const std::lock_guard lock(sweepMutex);
     for (int slot = 0; slot < kSlots; ++slot) {
         const std::string name = kind + "-" + std::to_string(slot);
         const std::filesystem::path lockPath = folder / (name + ".lock");

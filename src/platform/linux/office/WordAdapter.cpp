@@ -1,5 +1,6 @@
 #include "WordAdapter.h"
 
+#include "ApplicationState.h"
 #include "CupsQueues.h"
 #include "Error.h"
 #include "OfficeDocument.h"
@@ -29,21 +30,14 @@ constexpr int kAllPages = 0;          // wdPrintAllPages
 constexpr int kStatisticPages = 2;    // wdStatisticPages
 
 // What one Word instance holds.
-struct WordState {
-    bool displayAlerts = true;
-    bool visible = false;
-    bool quit = false;
+struct WordState : ApplicationState {
+    WordState() : ApplicationState("Word") {}
     std::string activePrinter; // print queue (UTF-8); empty: the system's default
     bool updateFieldsAtPrint = false;
     bool printBackground = true;
     std::vector<std::shared_ptr<OfficeDocument>> documents;
     std::shared_ptr<OfficeDocument> active;
 
-    void checkRunning() const
-    {
-        if (quit)
-            throw Error("Word は既に終了しています");
-    }
     void close(const std::shared_ptr<OfficeDocument>& document)
     {
         document->close();
@@ -284,23 +278,8 @@ public:
     Variant invoke(const Invocation& invocation) override
     {
         const MemberCall call(invocation);
-        if (call.is("AutomationSecurity")) {
-            call.expect(Shape::Put);
-            // The engine opens every document with its macros off, whatever
-            // is asked: the value is only checked.
-            toInteger(call.arg(0), "AutomationSecurity", 1, 3);
+        if (setApplicationSwitch(call, *word_))
             return Variant();
-        }
-        if (call.is("DisplayAlerts")) {
-            call.expect(Shape::Put);
-            word_->displayAlerts = toBoolean(call.arg(0), "DisplayAlerts");
-            return Variant();
-        }
-        if (call.is("Visible")) {
-            call.expect(Shape::Put);
-            word_->visible = toBoolean(call.arg(0), "Visible");
-            return Variant();
-        }
         if (call.is("Documents")) {
             call.expect(Shape::Get);
             word_->checkRunning();

@@ -1,7 +1,10 @@
 #include "CupsConnection.h"
+#include "CupsAddresses.h"
+#include "CupsPassword.h"
 #include "CupsQueues.h"
+#include "StopRequests.h"
 
-#include <atomic>
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
@@ -12,8 +15,8 @@ namespace {
 // How often a silent print system is looked at again.
 constexpr double kSilenceTick = 1.0;
 constexpr int kConnectMilliseconds = 10000;
-
-std::atomic<std::chrono::steady_clock::rep> lastSilence{0};
+// How long a check of what the print system received may wait after a stop.
+constexpr std::chrono::seconds kStoppedCheckLimit{5};
 
 } // namespace
 
@@ -34,14 +37,23 @@ bool printSystemAnswers(std::chrono::seconds limit)
 CupsConnection::CupsConnection(std::chrono::seconds limit, Cut cut) : limit_(limit), cut_(cut)
 {
     int cancel = 0;
-    http_ = httpConnect2(cupsServer(), ippPort(), nullptr, AF_UNSPEC, cupsEncryption(), 1,
-                         kConnectMilliseconds, &cancel);
+    const int connectLimit = static_cast<int>(std::min<std::chrono::milliseconds::rep>(
+        kConnectMilliseconds, std::chrono::milliseconds(limit).count()));
+    const char* server = cupsServer();
+    const AddressList addresses =
+        printSystemAddresses(server, ippPort(), std::chrono::milliseconds(connectLimit), failure_);
+    if (!addresses)
+        return;
+    http_ = httpConnect2(server, ippPort(), addresses.get(), AF_UNSPEC, cupsEncryption(), 1, connectLimit,
+                         &cancel);
     if (!http_) {
         const int error = errno;
         failure_ = error != 0 ? std::strerror(error) : cupsLastErrorString();
         return;
     }
     httpSetTimeout(http_, kSilenceTick, &CupsConnection::keepWaiting, this);
+    // libcups keeps its password callback per thread.
+    usePasswordAsker();
 }
 
 CupsConnection::~CupsConnection()
@@ -50,28 +62,40 @@ CupsConnection::~CupsConnection()
         httpClose(http_);
 }
 
-bool printSystemSilentSince(std::chrono::steady_clock::time_point since)
+bool CupsConnection::pastLimit()
 {
-    return lastSilence.load() >= since.time_since_epoch().count();
+    if (cut_ == Cut::OnAbandonment) {
+        if (const std::optional<std::chrono::seconds> deadline = currentWorkAbandoned()) {
+            abandonedAt_ = deadline;
+            gaveUp_ = true;
+        }
+    }
+    if (std::chrono::steady_clock::now() - since_ >= limit_)
+        gaveUp_ = true;
+    return gaveUp_;
 }
 
 int CupsConnection::keepWaiting(http_t*, void* self)
 {
     // Called after each second without an answer.
-    lastSilence = std::chrono::steady_clock::now().time_since_epoch().count();
+    noteSilentPrintSystem();
     auto& connection = *static_cast<CupsConnection*>(self);
-    if (connection.cut_ == Cut::OnAbandonment) {
-        if (const std::optional<std::chrono::seconds> deadline = currentWorkAbandoned()) {
-            connection.abandonedAt_ = deadline;
-            connection.gaveUp_ = true;
-            return 0;
-        }
-    }
-    if (std::chrono::steady_clock::now() - connection.since_ >= connection.limit_) {
+    // A stop waits for a transfer that moves, not for a print system that
+    // is silent.
+    if (stopRequest() != 0
+        && (connection.cut_ == Cut::OnAbandonment
+            || std::chrono::steady_clock::now() - connection.since_ >= kStoppedCheckLimit)) {
+        connection.stopped_ = true;
         connection.gaveUp_ = true;
-        return 0;
     }
-    return 1;
+    return connection.pastLimit() ? 0 : 1;
+}
+
+std::string CupsConnection::cutText() const
+{
+    if (stopped_)
+        return "中止の要求を受けたため、応答しない印刷システム (CUPS) を待つのをやめました";
+    return stalledText(abandonedAt_.value_or(limit_));
 }
 
 } // namespace pravik::printers

@@ -74,9 +74,6 @@ std::string unreachableText(const std::string& reason);
 
 // True when the print system answers a question within `limit`.
 bool printSystemAnswers(std::chrono::seconds limit);
-// True when a call of this program has waited on a silent print system
-// at some time after `since`.
-bool printSystemSilentSince(std::chrono::steady_clock::time_point since);
 
 // The message for work given up at its deadline while the print system did
 // not answer.

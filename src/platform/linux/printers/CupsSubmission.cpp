@@ -1,9 +1,19 @@
 #include "CupsConnection.h"
+#include "CupsJobCheck.h"
+#include "CupsPassword.h"
 #include "CupsQueues.h"
+#include "CupsRequests.h"
 #include "Error.h"
+#include "JobLedger.h"
 #include "JobNotes.h"
 
 #include <cups/cups.h>
+
+#include <cstdio>
+#include <cstring>
+#include <ctime>
+#include <filesystem>
+#include <memory>
 
 namespace pravik::printers {
 
@@ -12,111 +22,131 @@ namespace {
 // How long the print system is given to say what it received after a call
 // was cut short: it may be stalled still.
 constexpr std::chrono::seconds kCheckLimit{30};
-
-std::string printerUri(const Queue& queue)
-{
-    if (!queue.uri.empty())
-        return queue.uri;
-    char local[HTTP_MAX_URI];
-    httpAssembleURIf(HTTP_URI_CODING_ALL, local, sizeof local, "ipp", nullptr, "localhost", ippPort(),
-                     "/printers/%s", queue.name.c_str());
-    return local;
-}
-
-ipp_t* jobRequest(ipp_op_t operation, const std::string& uri, int jobId = 0)
-{
-    ipp_t* request = ippNewRequest(operation);
-    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_URI, "printer-uri", nullptr, uri.c_str());
-    if (jobId > 0)
-        ippAddInteger(request, IPP_TAG_OPERATION, IPP_TAG_INTEGER, "job-id", jobId);
-    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_NAME, "requesting-user-name", nullptr, cupsUser());
-    return request;
-}
-
-struct Answer {
-    ipp_status_t status = IPP_STATUS_OK;
-    std::string text;
-    int jobId = 0;
-    int documents = -1; // "number-of-documents" when asked for
-
-    bool ok() const { return status <= IPP_STATUS_OK_CONFLICTING; }
-};
-
-// Sends the request (freed here) and reads what came back.
-Answer ask(CupsConnection& connection, ipp_t* request, const std::string& resource,
-           const char* file = nullptr)
-{
-    connection.restartClock();
-    ipp_t* response = file ? cupsDoFileRequest(connection.http(), request, resource.c_str(), file)
-                           : cupsDoRequest(connection.http(), request, resource.c_str());
-    Answer answer{cupsLastError(), cupsLastErrorString()};
-    if (response) {
-        if (ipp_attribute_t* id = ippFindAttribute(response, "job-id", IPP_TAG_INTEGER))
-            answer.jobId = ippGetInteger(id, 0);
-        if (ipp_attribute_t* count = ippFindAttribute(response, "number-of-documents", IPP_TAG_INTEGER))
-            answer.documents = ippGetInteger(count, 0);
-    }
-    ippDelete(response);
-    return answer;
-}
+// How long a job whose document did not arrive is cancelled for at once;
+// the run's end tries again.
+constexpr std::chrono::seconds kCancelLimit{5};
+// The document goes in pieces this large, and every limit is looked at
+// between two: a transfer that keeps moving, however slowly, is never silent.
+constexpr size_t kPiece = 32 * 1024;
 
 [[noreturn]] void refused(const Queue& queue, const Answer& answer)
 {
+    if (answer.passwordRefused || answer.status == IPP_STATUS_ERROR_NOT_AUTHORIZED
+        || answer.status == IPP_STATUS_ERROR_CUPS_AUTHENTICATION_CANCELED)
+        throw Error(passwordNeededText(queue.shownName()));
     if (answer.status == IPP_STATUS_ERROR_SERVICE_UNAVAILABLE || answer.status == IPP_STATUS_ERROR_INTERNAL)
         throw Error(unreachableText(answer.text));
     throw Error("プリンタ " + queue.shownName() + " が印刷ジョブを受け付けませんでした: " + answer.text);
 }
 
-enum class Received { Yes, No, Unknown };
-
-// Whether the job holds its document, asked on a connection of its own that
-// no deadline cuts short.
-Received documentReceived(const std::string& uri, int jobId)
+OutcomeUnknown::Clock::time_point after(std::chrono::seconds limit)
 {
-    CupsConnection check(kCheckLimit, CupsConnection::Cut::Never);
-    if (!check.http())
-        return Received::Unknown;
-    ipp_t* request = jobRequest(IPP_OP_GET_JOB_ATTRIBUTES, uri, jobId);
-    static const char* const wanted[] = {"number-of-documents", "job-state"};
-    ippAddStrings(request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "requested-attributes", 2, nullptr, wanted);
-    const Answer answer = ask(check, request, "/");
-    if (!answer.ok() || answer.documents < 0)
-        return Received::Unknown;
-    return answer.documents > 0 ? Received::Yes : Received::No;
+    return OutcomeUnknown::Clock::now() + limit;
 }
 
-// A job without its document never prints; it is taken away all the same.
-void cancelJob(const std::string& uri, int jobId)
+std::string jobText(int jobId)
 {
-    CupsConnection cancel(kCheckLimit, CupsConnection::Cut::Never);
-    if (cancel.http())
-        ask(cancel, jobRequest(IPP_OP_CANCEL_JOB, uri, jobId), "/jobs/");
+    return "印刷ジョブ (ID " + std::to_string(jobId) + ")";
 }
 
-std::chrono::seconds limitPassed(const CupsConnection& connection)
+// The rendered document, opened before its job is made: a job whose
+// document cannot be read would wait in the queue for nothing.
+struct Document {
+    std::unique_ptr<std::FILE, int (*)(std::FILE*)> in{nullptr, &std::fclose};
+    size_t size = 0;
+};
+
+Document openDocument(const std::string& file)
 {
-    return connection.abandonedAt().value_or(kSubmitLimit);
+    Document document;
+    document.in.reset(std::fopen(file.c_str(), "rb"));
+    std::error_code ec;
+    document.size = static_cast<size_t>(std::filesystem::file_size(file, ec));
+    if (!document.in || ec)
+        throw Error("印刷する文書の一時ファイルを読めません: " + std::string(std::strerror(errno)));
+    return document;
+}
+
+// Sends the request (freed here) with the document, piece by piece. Cut
+// short, it leaves the connection's gaveUp() set.
+Answer sendDocument(CupsConnection& connection, ipp_t* request, const std::string& resource,
+                    const Document& document)
+{
+    connection.restartClock();
+    takePasswordRefused();
+    http_t* http = connection.http();
+    // The length is that of the whole body: the request and the document.
+    http_status_t status =
+        cupsSendRequest(http, request, resource.c_str(), ippLength(request) + document.size);
+    ippDelete(request);
+    char piece[kPiece];
+    while (status == HTTP_STATUS_CONTINUE) {
+        const size_t read = std::fread(piece, 1, sizeof piece, document.in.get());
+        if (read == 0)
+            break;
+        if (connection.pastLimit())
+            return {};
+        status = cupsWriteRequestData(http, piece, read);
+    }
+    if (connection.gaveUp())
+        return {};
+    if (status != HTTP_STATUS_CONTINUE) {
+        httpFlush(http);
+        Answer failed = answerOf(nullptr);
+        if (failed.ok())
+            failed = {IPP_STATUS_ERROR_INTERNAL, httpStatus(status)};
+        return failed;
+    }
+    return answerOf(cupsGetResponse(http, resource.c_str()));
+}
+
+// A job that will never get its document is taken away; when the print
+// system does not say it is, the run's end tries again.
+void withdraw(const std::string& uri, int jobId)
+{
+    if (settleJob(uri, jobId, after(kCancelLimit)) == Settlement::Outcome::Unknown)
+        leaveLooseEnd([uri, jobId](OutcomeUnknown::Clock::time_point until) { settleJob(uri, jobId, until); });
 }
 
 // The document's transfer was cut short: the job printed if the print system
-// has its document, and did not if it has not.
-int afterCutTransfer(const SubmitRequest& request, const std::string& uri, int jobId,
-                     std::chrono::seconds limit)
+// has its document, and did not if it has not and the job was cancelled
+// (a document held on the way could still arrive). Else nobody knows yet.
+int afterCutTransfer(const SubmitRequest& request, const std::string& uri, int jobId, const std::string& stalled)
 {
-    const std::string id = "印刷ジョブ (ID " + std::to_string(jobId) + ")";
-    switch (documentReceived(uri, jobId)) {
+    const std::string id = jobText(jobId);
+    const std::string lateButPrinted = stalled + "が、" + id + " は受け付けられていました";
+    switch (documentReceived(uri, jobId, kCheckLimit)) {
     case Received::Yes:
-        jobnotes::report("印刷システム (CUPS) の応答が制限時間 (" + std::to_string(limit.count())
-                         + " 秒) を過ぎましたが、" + id + " は受け付けられていました");
+        jobnotes::report(lateButPrinted);
         return jobId;
     case Received::No:
-        cancelJob(uri, jobId);
-        throw Error(stalledText(limit) + "。" + id + " は受け付けられていません");
+        switch (settleJob(uri, jobId, after(kCancelLimit))) {
+        case Settlement::Outcome::Failed:
+            throw Error(stalled + "。" + id + " は受け付けられていません");
+        case Settlement::Outcome::Printed:
+            jobnotes::report(lateButPrinted);
+            return jobId;
+        case Settlement::Outcome::Unknown:
+            break;
+        }
+        break;
     case Received::Unknown:
         break;
     }
-    throw Error(stalledText(limit) + "。" + id + " が受け付けられたかどうか確認できません。もう一度印刷する前に、プリンタ "
-                + request.queue.shownName() + " の待ち行列を確認してください");
+    throw OutcomeUnknown(
+        stalled + "。" + id + " が受け付けられたかどうか確認できません。もう一度印刷する前に、プリンタ "
+            + request.queue.shownName() + " の待ち行列を確認してください",
+        [uri, jobId, stalled, lateButPrinted, id](OutcomeUnknown::Clock::time_point until) -> Settlement {
+            switch (settleJob(uri, jobId, until)) {
+            case Settlement::Outcome::Failed:
+                return {Settlement::Outcome::Failed, stalled + "。" + id + " は取り消したため印刷されません"};
+            case Settlement::Outcome::Printed:
+                return {Settlement::Outcome::Printed, lateButPrinted};
+            case Settlement::Outcome::Unknown:
+                break;
+            }
+            return {};
+        });
 }
 
 } // namespace
@@ -124,6 +154,7 @@ int afterCutTransfer(const SubmitRequest& request, const std::string& uri, int j
 int submitPrintFile(const SubmitRequest& request)
 {
     const Queue& queue = request.queue;
+    const Document document = openDocument(request.file);
     CupsConnection connection(kSubmitLimit, CupsConnection::Cut::OnAbandonment);
     if (!connection.http())
         throw Error(unreachableText(connection.failure()));
@@ -138,26 +169,31 @@ int submitPrintFile(const SubmitRequest& request)
     // The job is made first and its document sent after, so that a call the
     // print system does not answer leaves a job whose id is known, and what
     // it received can be asked. A job made without its document never prints.
-    const std::string uri = printerUri(queue);
+    const std::string uri = printerUri(queue.name, queue.uri);
     const std::string resource = "/printers/" + queue.name;
     ipp_t* create = jobRequest(IPP_OP_CREATE_JOB, uri);
     ippAddString(create, IPP_TAG_OPERATION, IPP_TAG_NAME, "job-name", nullptr, request.title.c_str());
     cupsEncodeOptions2(create, count, options, IPP_TAG_OPERATION);
     cupsEncodeOptions2(create, count, options, IPP_TAG_JOB);
     cupsFreeOptions(count, options);
+    const std::time_t asked = std::time(nullptr);
     const Answer created = ask(connection, create, resource);
-    if (connection.gaveUp())
-        throw Error(stalledText(limitPassed(connection)) + "。印刷ジョブは受け付けられていません");
+    if (connection.gaveUp()) {
+        // Its job may be made yet, and would wait for a document for long.
+        cancelDocumentlessJobsAtRunEnd(uri, request.title, asked);
+        throw Error(connection.cutText() + "。印刷ジョブは受け付けられていません");
+    }
     if (!created.ok() || created.jobId <= 0)
         refused(queue, created);
+    const JobOnRecord record(uri, created.jobId);
 
     ipp_t* send = jobRequest(IPP_OP_SEND_DOCUMENT, uri, created.jobId);
     ippAddBoolean(send, IPP_TAG_OPERATION, "last-document", 1);
-    const Answer sent = ask(connection, send, resource, request.file.c_str());
+    const Answer sent = sendDocument(connection, send, resource, document);
     if (connection.gaveUp())
-        return afterCutTransfer(request, uri, created.jobId, limitPassed(connection));
+        return afterCutTransfer(request, uri, created.jobId, connection.cutText());
     if (!sent.ok()) {
-        cancelJob(uri, created.jobId);
+        withdraw(uri, created.jobId);
         refused(queue, sent);
     }
     return created.jobId;
