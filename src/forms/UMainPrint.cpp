@@ -80,18 +80,15 @@ public:
 
     void reportFailures(const std::string& text, const std::string& caption) override
     {
-        // Ended by a signal, nobody may be there to click: the log has it.
-        if (stopRequest() != 0) {
-            std::cerr << "pravik: " << caption << '\n' << text << std::endl;
-            return;
-        }
-        window_.dialogs().showFailureReport(&window_, QString::fromStdString(text),
-                                            QString::fromStdString(caption));
+        if (!toLogAfterStopSignal(text, caption))
+            window_.dialogs().showFailureReport(&window_, QString::fromStdString(text),
+                                                QString::fromStdString(caption));
     }
 
     void reportNotice(const std::string& text, const std::string& caption) override
     {
-        window_.dialogs().showReport(&window_, QString::fromStdString(text), QString::fromStdString(caption));
+        if (!toLogAfterStopSignal(text, caption))
+            window_.dialogs().showReport(&window_, QString::fromStdString(text), QString::fromStdString(caption));
     }
 
     void showProgress(const std::string& message, const std::string& fileLine) override
@@ -129,6 +126,15 @@ public:
 
 private:
     QItemSelectionModel* selection() const { return window_.listView()->selectionModel(); }
+
+    // Ended by a signal, nobody may be there to click: the log has it.
+    static bool toLogAfterStopSignal(const std::string& text, const std::string& caption)
+    {
+        if (stopRequest() == 0)
+            return false;
+        std::cerr << "pravik: " << caption << '\n' << text << std::endl;
+        return true;
+    }
 
     TFmMain& window_;
     PrintMode mode_;

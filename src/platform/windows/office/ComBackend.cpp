@@ -525,8 +525,7 @@ void ComBackend::endServerAfterRelease(const ObjectRef& application)
             server->endAfterRelease = true;
 }
 
-std::optional<std::string> ComBackend::stallCause(std::chrono::seconds deadline,
-                                                  std::chrono::steady_clock::time_point)
+std::optional<std::string> ComBackend::stallCause(std::chrono::seconds deadline, bool)
 {
     std::vector<std::wstring> printers;
     {

@@ -48,8 +48,7 @@ public:
     void endServerAfterRelease(const ObjectRef& application) override;
     // A print system that still receives, slowly, the last print job of a
     // server in use.
-    std::optional<std::string> stallCause(std::chrono::seconds deadline,
-                                          std::chrono::steady_clock::time_point since) override;
+    std::optional<std::string> stallCause(std::chrono::seconds deadline, bool printSystemWasSilent) override;
 
 private:
     struct Servers;
