@@ -23,9 +23,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     try {
         const auto spans = pravik::parsePageRanges(text);
-        for (const auto& span : spans)
-            if (span.first < 1 || (span.last != 0 && span.last < span.first))
+        for (const auto& span : spans) {
+            if (span.first == pravik::PageMark{} || span.first.page < 0 || span.first.section < 0)
                 std::abort();
+            // A range of plain pages never runs backwards.
+            if (!span.inSections() && span.last.page != 0 && span.last.page < span.first.page)
+                std::abort();
+        }
         const std::string office = pravik::officePageRanges(spans);
         if (!office.empty() && pravik::parsePageRanges(office) != spans)
             std::abort();
