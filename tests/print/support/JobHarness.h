@@ -134,8 +134,9 @@ inline void expectCleanFailureAtEachCall(const Script& script, const Job& job)
             }
             EXPECT_EQ(threw, !recovers(all[k - 1], with));
             expectUserStateKept(backend->calls(), static_cast<int>(k));
-            if (k > 1) // once created, the server is never left running unseen
+            if (k > 1) { // once created, the server is never left running unseen
                 EXPECT_TRUE(serverLetGo(*backend));
+            }
             EXPECT_EQ(backend->liveObjects(), 0);
         }
     }
