@@ -60,10 +60,12 @@ inline void expectUserStateKept(const std::vector<RecordedCall>& calls, int fail
                 }
             EXPECT_EQ(passwords, 2);
         }
-        if (call.member == "PrintOut" && call.target == "ActiveWindow")
+        if (call.member == "PrintOut" && call.target == "ActiveWindow") {
             EXPECT_TRUE(isFalseOrZero(namedArg(call, "Background")));
-        if (call.member == "Close" || (call.member == "Quit" && !call.named.empty()))
+        }
+        if (call.member == "Close" || (call.member == "Quit" && !call.named.empty())) {
             EXPECT_TRUE(isFalseOrZero(namedArg(call, "SaveChanges")));
+        }
         const bool failed = static_cast<int>(i) + 1 == failedCall;
         if (asRead.count(call.member) && call.kind == CallKind::PropertySet)
             lastPut[call.member] = failed ? asRead.at(call.member) : call.args.at(0).str();
