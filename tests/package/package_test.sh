@@ -66,9 +66,10 @@ touch "$work/stamp"
 as_user=(setpriv --reuid="$user" --regid="$user" --init-groups env -i HOME="$home" USER="$user" LOGNAME="$user"
   PATH=/usr/bin:/bin LANG=C.UTF-8 CUPS_SERVER="$CUPS_SERVER" DISPLAY="$DISPLAY")
 
-# Started from the menu: the entry's command opens the window, whose 終了
-# writes the window's place into the user's own main.ini.
-(cd "$home" && exec "${as_user[@]}" $(sed -n 's/^Exec=//p' "$entry") </dev/null >"$work/window.log" 2>&1) &
+# Started from the menu: the entry's command (its file code dropped, as the
+# menu does when no file is given) opens the window, whose 終了 writes the
+# window's place into the user's own main.ini.
+(cd "$home" && exec "${as_user[@]}" $(sed -n 's/^Exec=//p' "$entry" | sed 's/ %[fFuU]//') </dev/null >"$work/window.log" 2>&1) &
 pravik=$!
 main="$(window_named '^Pravik')" || { cat "$work/window.log" >&2; fail "the window did not open"; }
 ini="$home/.config/pravik/main.ini"
