@@ -8,8 +8,6 @@ namespace pravik {
 
 namespace {
 
-constexpr std::int32_t kSheetVisible = -1; // xlSheetVisible
-
 // The sheet named, refused by name when the workbook has none of that name
 // or hides it: Excel would fail the whole selection with a number only.
 void checkPrintable(AutomationCall& automation, const Variant& workbook, const std::string& name)

@@ -17,6 +17,8 @@ inline constexpr const char* kWordProgId = "Word.Application";
 
 // msoAutomationSecurityForceDisable.
 inline constexpr std::int32_t kMacrosForceDisabled = 3;
+// xlSheetVisible: a sheet neither hidden nor very hidden.
+inline constexpr std::int32_t kSheetVisible = -1;
 
 // A new instance of the office application, set before anything is opened
 // in it to run no document's macros: an application started by automation

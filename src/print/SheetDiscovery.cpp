@@ -8,8 +8,6 @@ namespace pravik {
 
 namespace {
 
-constexpr std::int32_t kSheetVisible = -1; // xlSheetVisible
-
 void fillAndCheck(CheckList& checkList, const std::vector<std::string>& names, const std::string& storedText)
 {
     for (const std::string& name : names)
