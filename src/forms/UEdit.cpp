@@ -249,8 +249,7 @@ void TFmEdit::buildLayout()
 void TFmEdit::FormCreate()
 {
     try {
-        installedPrinters_ = main_.services().printerNames();
-        printersListed_ = true;
+        listPrinters();
     } catch (const std::exception& error) {
         // The program starts without printers rather than not at all. The
         // error is shown once the main window is up, not before it.
@@ -343,14 +342,13 @@ void TFmEdit::showPrinters(const std::string& rowPrinter)
 {
     // Asked anew: a printer added since the program started is offered too.
     try {
-        installedPrinters_ = main_.services().printerNames();
-        printersListed_ = true;
+        listPrinters();
     } catch (const std::exception&) {
         // The printers listed last stay; the failure was told at the start.
     }
     cmbPrt->clear();
-    for (const std::string& name : installedPrinters_)
-        cmbPrt->addItem(toQString(name), QByteArray::fromStdString(name));
+    for (const printers::PrinterChoice& printer : installedPrinters_)
+        cmbPrt->addItem(QString::fromStdString(printer.label), QByteArray::fromStdString(printer.name));
     int index = cmbPrt->findData(QByteArray::fromStdString(rowPrinter));
     if (index < 0 && !rowPrinter.empty()) {
         // Shown for what it is, and kept at the next write-back unless
@@ -361,6 +359,19 @@ void TFmEdit::showPrinters(const std::string& rowPrinter)
         index = cmbPrt->count() - 1;
     }
     cmbPrt->setCurrentIndex(index);
+}
+
+void TFmEdit::listPrinters()
+{
+    const MainServices& services = main_.services();
+    if (services.printerChoices) {
+        installedPrinters_ = services.printerChoices();
+    } else {
+        installedPrinters_.clear();
+        for (std::string& name : services.printerNames())
+            installedPrinters_.push_back({name, toQString(name).toStdString()});
+    }
+    printersListed_ = true;
 }
 
 void TFmEdit::showStoredSheets(const std::string& stored)

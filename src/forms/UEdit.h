@@ -1,6 +1,7 @@
 #pragma once
 
 #include "EntryEditing.h"
+#include "Printers.h"
 #include "QtText.h"
 
 #include <QDialog>
@@ -60,6 +61,8 @@ private:
     void setSheetButtonToLoad(bool load);
     void showStoredSheets(const std::string& stored);
     void showPrinters(const std::string& rowPrinter);
+    // Asks the system for its printers; throws when it cannot list them.
+    void listPrinters();
     void clearSheets();
     void closeIfRowIsGone();
     DocumentKind pathKind() const;
@@ -83,7 +86,7 @@ private:
     ShownText pageText_;
     // False while the system's printers could never be listed.
     bool printersListed_ = false;
-    std::vector<std::string> installedPrinters_; // CP932, as last listed
+    std::vector<printers::PrinterChoice> installedPrinters_; // as last listed
 
     QPushButton* btnBefore = nullptr;
     QPushButton* btnAfter = nullptr;

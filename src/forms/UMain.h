@@ -2,6 +2,7 @@
 
 #include "AutomationBackend.h"
 #include "ClipboardBlocks.h"
+#include "Printers.h"
 #include "AutomationWorker.h"
 #include "ListFileCommands.h"
 #include "PrintJobs.h"
@@ -51,6 +52,8 @@ struct MainServices {
     // The backend of a further print office (lane 1 and up) rendering beside
     // `automation`; empty: printing uses `automation` alone.
     std::function<std::shared_ptr<AutomationBackend>(int lane)> laneAutomation = {};
+    // The printers with the labels lists show; empty: `printerNames` alone.
+    std::function<std::vector<printers::PrinterChoice>()> printerChoices = {};
 
     static std::string openWithDesktop(const std::string& cp932Path);
 

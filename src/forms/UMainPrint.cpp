@@ -147,6 +147,7 @@ MainServices MainServices::system()
     MainServices services{[] { return printers::currentPrinterName(); },
                           [] { return printers::printerNames(); }, makeSystemAutomationBackend()};
     services.laneAutomation = [](int lane) { return makeSystemAutomationBackend(lane); };
+    services.printerChoices = [] { return printers::systemPrinters().printerChoices(); };
     return services;
 }
 

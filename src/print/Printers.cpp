@@ -15,13 +15,29 @@ PrinterService::PrinterService(std::unique_ptr<PrinterSource> source)
 std::vector<std::string> PrinterService::printerNames()
 {
     std::vector<std::string> names;
-    for (const std::string& name : source_->query().names) {
+    for (PrinterChoice& choice : printerChoices())
+        names.push_back(std::move(choice.name));
+    return names;
+}
+
+std::vector<PrinterChoice> PrinterService::printerChoices()
+{
+    const PrinterQuery found = source_->query();
+    std::vector<PrinterChoice> choices;
+    for (size_t i = 0; i < found.names.size(); ++i) {
+        const std::string& name = found.names[i];
         try {
-            names.push_back(codec::fromUtf8(name));
+            PrinterChoice choice{codec::fromUtf8(name), name};
+            // Queue names are short and ASCII; users know their printers by
+            // the description an administrator gave them.
+            if (i < found.descriptions.size() && !found.descriptions[i].empty()
+                && found.descriptions[i] != name)
+                choice.label = found.descriptions[i] + " (" + name + ")";
+            choices.push_back(std::move(choice));
         } catch (const codec::ConversionError&) {
         }
     }
-    return names;
+    return choices;
 }
 
 std::string PrinterService::currentPrinterName()

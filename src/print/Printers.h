@@ -14,6 +14,16 @@ struct PrinterQuery {
     // Not empty when the print system could not be reached: why (UTF-8).
     // There are no names then, and no default.
     std::string unreachable = {};
+    // What the system calls each printer beside its name (UTF-8; empty or
+    // missing: nothing but the name), by the index of `names`.
+    std::vector<std::string> descriptions = {};
+};
+
+// A printer as lists offer it: the name a row stores (CP932) and what the
+// list shows, the queue's description first where it has one of its own.
+struct PrinterChoice {
+    std::string name;
+    std::string label; // UTF-8
 };
 
 // The system's printer list. query() throws pravik::Error with the system's
@@ -34,6 +44,8 @@ public:
     // Installed printers (CP932), in the system's order. A name CP932 cannot
     // hold is left out: it could never be stored in a row.
     std::vector<std::string> printerNames();
+    // The same printers with their labels.
+    std::vector<PrinterChoice> printerChoices();
 
     // CP932. Throws pravik::Error "デフォルト プリンタが存在しません" when the
     // system has no default printer, the system's text when the printers

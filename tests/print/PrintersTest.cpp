@@ -75,4 +75,15 @@ TEST(PrinterServiceTest, NamesCp932CannotHold)
     EXPECT_THROW(s.service.currentPrinterName(), codec::ConversionError);
 }
 
+TEST(PrinterServiceTest, ListsShowADescriptionOfItsOwnBeforeTheName)
+{
+    Service s;
+    s.source->answer = {{"Eigyo_Color", "Laser", "PDF"}, "PDF", {}, {"営業部 カラー", "Laser"}};
+    std::vector<std::string> labels;
+    for (const PrinterChoice& choice : s.service.printerChoices())
+        labels.push_back(choice.label);
+    EXPECT_EQ(labels, (std::vector<std::string>{"営業部 カラー (Eigyo_Color)", "Laser", "PDF"}));
+    EXPECT_EQ(s.service.printerNames(), (std::vector<std::string>{"Eigyo_Color", "Laser", "PDF"}));
+}
+
 } // namespace

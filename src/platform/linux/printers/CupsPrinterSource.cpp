@@ -46,6 +46,8 @@ public:
         PrinterQuery found;
         for (int i = 0; i < dests.count(); ++i) {
             found.names.push_back(destName(dests[i]));
+            const char* info = cupsGetOption("printer-info", dests[i].num_options, dests[i].options);
+            found.descriptions.emplace_back(info ? info : "");
             if (dests[i].is_default && found.defaultName.empty())
                 found.defaultName = found.names.back();
         }
