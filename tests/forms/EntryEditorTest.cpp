@@ -1,5 +1,6 @@
 #include "Error.h"
 #include "MainWindowFixture.h"
+#include "ModalAnswer.h"
 #include "OfficeScript.h"
 #include "RecordingBackend.h"
 #include "SaNumEdit.h"
@@ -416,6 +417,36 @@ TEST_F(EntryEditorTest, WhatWasTypedReachesTheRowBeforeTheListIsClosedOrSaved)
     editor->close();
     EXPECT_TRUE(window->close());
     EXPECT_EQ(stored(0).memo, "");
+}
+
+TEST_F(EntryEditorTest, AMessageShownWhileTheEditorIsOpenTakesTheInputAndTheTypedTextStays)
+{
+    QtDialogs shownDialogs;
+    writeBytes(dir.file("main.ini"), designedIni);
+    window = std::make_unique<TFmMain>(shownDialogs, dir.path().string(),
+                                       MainServices{[] { return std::string("Office Printer"); }, printerNames, backend});
+    window->show();
+    editor = std::make_unique<TFmEdit>(*window);
+    window->setEntryEditor(editor.get());
+    window->printList().replaceAll({row("/d/a.doc")});
+    editor->OpenEntry(0);
+    QTest::keyClicks(field("edtMemo"), QStringLiteral("typed"));
+    // An owned window above its owner, never above every window: a message of
+    // either window must come in front of it.
+    EXPECT_FALSE(editor->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+    EXPECT_EQ(editor->parentWidget(), window.get());
+
+    bool answered = false;
+    whenModalShown([&](QWidget* box) {
+        ASSERT_NE(box, nullptr);
+        EXPECT_TRUE(QTest::qWaitForWindowActive(box));
+        EXPECT_TRUE(editor->isVisible());
+        answered = true;
+        box->close();
+    });
+    window->guarded([] { throw Error("読込に失敗しました"); });
+    EXPECT_TRUE(answered);
+    EXPECT_EQ(field("edtMemo")->text(), QStringLiteral("typed"));
 }
 
 TEST_F(EntryEditorTest, EnterMovesToTheNextFieldAndEscapeCancels)
