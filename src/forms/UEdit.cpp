@@ -335,6 +335,7 @@ void TFmEdit::FormShow()
     if (kind == DocumentKind::Excel) {
         showStoredSheets(main_.printList().at(static_cast<size_t>(row)).pagesOrSheets);
         setSheetButtonToLoad(true);
+        main_.startOfficeAhead(PrintMode::Print); // 読込 reads the sheets with it
     }
 }
 

@@ -14,6 +14,7 @@
 #include <QStatusBar>
 #include <QTableView>
 #include <QToolButton>
+#include <QTimer>
 #include <QVBoxLayout>
 
 namespace pravik {
@@ -45,6 +46,11 @@ TFmMain::TFmMain(Dialogs& dialogs, std::string appFolder, MainServices services,
       fileCommands_(list_, *this, settings_.titlePrefix, appFolder_ + kPathSeparator + "save" + kPathSeparator)
 {
     worker_ = std::make_unique<AutomationWorker>(services_.automation);
+    officeIdle_ = new QTimer(this);
+    officeIdle_->setObjectName(QStringLiteral("officeIdle"));
+    officeIdle_->setSingleShot(true);
+    officeIdle_->setInterval(kOfficeIdleLimit);
+    connect(officeIdle_, &QTimer::timeout, this, &TFmMain::endIdleOffices);
     setObjectName(QStringLiteral("FmMain"));
     setFont(windowFont());
     setWindowTitle(QStringLiteral("Pravik[*]"));

@@ -13,6 +13,7 @@
 #include <QElapsedTimer>
 #include <QMainWindow>
 
+#include <chrono>
 #include <functional>
 #include <memory>
 #include <vector>
@@ -25,6 +26,7 @@ class QListView;
 class QMenu;
 class QStatusBar;
 class QTableView;
+class QTimer;
 class QToolButton;
 
 namespace pravik {
@@ -37,6 +39,10 @@ class TFmDialog;
 class TFmEdit;
 class TFmOption;
 class TFmVersion;
+
+// The offices kept running for the next run (each holds 150 MB or more) are
+// ended after this long without office work; the next run starts them again.
+inline constexpr std::chrono::minutes kOfficeIdleLimit{10};
 
 // What the main window takes from the system; tests put their own in.
 struct MainServices {
@@ -160,6 +166,9 @@ public:
     // window refuses to close until it ends.
     void runOfficeWork(const std::function<void()>& work);
     bool officeWorkRunning() const { return officeWorkRunning_; }
+    // Starts the office that work in `mode` would wait for, without waiting:
+    // while the user reads a question or opens a workbook's row.
+    void startOfficeAhead(PrintMode mode);
 
     // Runs a handler; an error that escapes it goes to the general error display.
     void guarded(const std::function<void()>& handler);
@@ -263,6 +272,10 @@ private:
     // window's other members go.
     std::unique_ptr<AutomationWorker> worker_;
     bool officeWorkRunning_ = false;
+    // Restarted by all office work: when it runs out, the offices kept for
+    // the next run are ended.
+    QTimer* officeIdle_ = nullptr;
+    void endIdleOffices();
     bool launchRunning_ = false;
     // When the printers were last fetched on the window's activation.
     QElapsedTimer printersFetched_;

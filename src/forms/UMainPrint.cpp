@@ -18,6 +18,7 @@
 #include <QCoreApplication>
 #include <QItemSelectionModel>
 #include <QTableView>
+#include <QTimer>
 
 #include <iostream>
 
@@ -38,6 +39,19 @@ public:
 
 private:
     std::function<void()>& slot_;
+};
+
+// Office work in hand: the offices count as idle from its end.
+class OfficeWorkScope {
+public:
+    OfficeWorkScope(bool& running, QTimer& idle) : busy_(running), idle_(idle) {}
+    ~OfficeWorkScope() { idle_.start(); }
+    OfficeWorkScope(const OfficeWorkScope&) = delete;
+    OfficeWorkScope& operator=(const OfficeWorkScope&) = delete;
+
+private:
+    FlagScope busy_;
+    QTimer& idle_;
 };
 
 class MainWindowPrintHost : public PrintRunHost {
@@ -74,6 +88,7 @@ public:
 
     bool confirm(const std::string& text, const std::string& caption) override
     {
+        window_.startOfficeAhead(mode_); // the user's reading time is free
         return window_.dialogs().confirmOkCancel(&window_, QString::fromStdString(text),
                                                  QString::fromStdString(caption));
     }
@@ -166,7 +181,7 @@ void TFmMain::PrintFiles(int mode)
     guarded([this, mode] {
         takeEditorChanges(); // the run prints what the user sees
         refreshInstalledPrinters(); // the print question counts the rows that cannot print
-        const FlagScope busy(officeWorkRunning_);
+        const OfficeWorkScope busy(officeWorkRunning_, *officeIdle_);
         MainWindowPrintHost host(*this, static_cast<PrintMode>(mode));
         AutomationPrintJobs direct(services_.automation, settings_);
         EventLoopWait wait;
@@ -204,9 +219,24 @@ void TFmMain::PrintFiles(int mode)
 
 void TFmMain::runOfficeWork(const std::function<void()>& work)
 {
-    const FlagScope busy(officeWorkRunning_);
+    const OfficeWorkScope busy(officeWorkRunning_, *officeIdle_);
     EventLoopWait wait;
     worker_->run(work, wait, officeDeadline(settings_.officeTimeout));
+}
+
+void TFmMain::startOfficeAhead(PrintMode mode)
+{
+    officeIdle_->start();
+    worker_->post([backend = services_.automation, mode] { backend->startServerAhead(mode); });
+}
+
+void TFmMain::endIdleOffices()
+{
+    if (officeWorkRunning_) {
+        officeIdle_->start();
+        return;
+    }
+    worker_->post([backend = services_.automation] { backend->endIdleServers(); });
 }
 
 } // namespace pravik

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "PrintJobs.h"
 #include "Settings.h"
 
 #include "Variant.h"
@@ -113,6 +114,18 @@ public:
     // running a few seconds later is ended, rather than left invisible with
     // the user's file locked. Never for an application handed to the user.
     virtual void endServerAfterRelease(const ObjectRef& /*application*/) {}
+
+    // On the backend's thread, while the user still reads the question that
+    // comes before a run: starts the server a job in `mode` would first wait
+    // for, where servers are kept between jobs. Returns at once; that job
+    // then waits only for what is left of the start, and a start that fails
+    // is told by the job as it would have been, at no further cost.
+    virtual void startServerAhead(PrintMode /*mode*/) {}
+
+    // On the backend's thread, when no work has used its servers for a
+    // while: ends the servers kept for later jobs, whose memory the user may
+    // want back. The next job starts them again.
+    virtual void endIdleServers() {}
 
     // Asked once, from another thread, before a call past its deadline is
     // abandoned (`printSystemWasSilent`: its own work met a print system

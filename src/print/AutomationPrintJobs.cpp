@@ -2,6 +2,7 @@
 
 #include "AutomationWorker.h"
 #include "JobNotes.h"
+#include "StepTimes.h"
 
 #include <utility>
 
@@ -42,6 +43,7 @@ void AutomationPrintJobs::noteEnd(const std::string& progId)
 template <typename Job>
 JobOutcome AutomationPrintJobs::noted(const std::string& progId, Job job)
 {
+    steps::reached("job started on its office's thread");
     refuseIfStuck(progId);
     jobnotes::take(); // nothing of an earlier job
     notes_.clear();

@@ -7,12 +7,15 @@
 #include "UDialog.h"
 #include "UMain.h"
 
+#include <QCoreApplication>
 #include <QTableView>
 #include <QTimer>
 #include <QToolButton>
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <csignal>
+#include <unistd.h>
 
 namespace pravik::test {
 namespace {
@@ -93,6 +96,54 @@ TEST(MainWindowPrint, AStopSignalDuringARunEndsItWithoutAReportToClick)
     // The rows the stop left would have been reported in a box nobody clicks.
     EXPECT_TRUE(dialogs.reports.isEmpty()) << dialogs.reports.join("\n").toStdString();
     EXPECT_LT(queue.completedJobs(), 3);
+    office::shutdownEngines();
+}
+
+// The office starts while the user reads the print question, serves the run
+// and the next, and is ended once the window has left it idle.
+TEST(MainWindowPrint, TheOfficeStartsDuringThePrintQuestionAndEndsWhenLeftIdle)
+{
+    TempDir dir;
+    writeBytes(dir.path() / "main.ini",
+               "[TITLE]\r\nAPP_NAME=Pravik\r\n[MAIN]\r\nCOLUMN=150,150,200,40,40,100,200\r\nENGINES=1\r\n");
+    const PdfQueue queue("window_ahead");
+    const int jobsBefore = queue.completedJobs();
+    class ReadingDialogs : public YesDialogs {
+    public:
+        std::vector<size_t> officesWhileAsked;
+        bool confirmOkCancel(QWidget*, const QString&, const QString&) override
+        {
+            const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+            while (officeProcessesOf(::getpid()).empty() && std::chrono::steady_clock::now() < until)
+                QCoreApplication::processEvents();
+            officesWhileAsked.push_back(officeProcessesOf(::getpid()).size());
+            return true;
+        }
+    } dialogs;
+    auto window = std::make_unique<TFmMain>(dialogs, dir.path().string(), MainServices::system());
+    TFmDialog progress(window->abortFlag);
+    window->setProgressDialog(&progress);
+    window->show();
+    window->printList().replaceAll({row("pages.doc", "\"1\"", "1", queue.name())});
+    window->listView()->selectAll();
+    window->findChild<QToolButton*>("btnPrt")->click();
+    const std::vector<pid_t> firstOffice = officeProcessesOf(::getpid());
+    window->findChild<QToolButton*>("btnPrt")->click();
+
+    ASSERT_EQ(dialogs.officesWhileAsked.size(), 2u);
+    EXPECT_GT(dialogs.officesWhileAsked[0], 0u);
+    EXPECT_EQ(officeProcessesOf(::getpid()), firstOffice); // kept for the next run
+    EXPECT_EQ(queue.completedJobs() - jobsBefore, 2);
+    EXPECT_TRUE(dialogs.reports.isEmpty()) << dialogs.reports.join("\n").toStdString();
+
+    auto* idle = window->findChild<QTimer*>("officeIdle");
+    ASSERT_NE(idle, nullptr);
+    idle->start(0);
+    const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    while (!officeProcessesOf(::getpid()).empty() && std::chrono::steady_clock::now() < until)
+        QCoreApplication::processEvents();
+    EXPECT_TRUE(officeProcessesOf(::getpid()).empty());
+    window.reset(); // after the idle end's work
     office::shutdownEngines();
 }
 

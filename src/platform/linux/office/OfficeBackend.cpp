@@ -88,6 +88,16 @@ ObjectRef OfficeBackend::createObject(const std::string& progId)
     return ObjectRef(held, held->object.get());
 }
 
+void OfficeBackend::startServerAhead(PrintMode mode)
+{
+    if (mode == PrintMode::Preview && lane_ == 0)
+        previewEngine().launch();
+    else
+        printEngine().launch();
+}
+
+void OfficeBackend::endIdleServers() { shutdownIdleEngines(); }
+
 int OfficeBackend::parallelInstances() const { return kMaxOfficeLanes; }
 
 void OfficeBackend::enterThread() { usePrintLane(lane_); }

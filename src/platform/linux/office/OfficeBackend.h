@@ -21,6 +21,11 @@ public:
     Variant invoke(const ObjectRef& target, const Invocation& call) override;
     // Takes the number of documents after which the print office restarts.
     void applySettings(const Settings& settings) override;
+    // Launches the print office of this lane, or the preview office.
+    void startServerAhead(PrintMode mode) override;
+    // Ends every print office, and the preview office unless it shows a
+    // document the user reads.
+    void endIdleServers() override;
 
     // Ends the office the row in hand works with at once; the next object
     // created starts a fresh one.

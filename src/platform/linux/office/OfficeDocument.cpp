@@ -1,6 +1,7 @@
 #include "OfficeDocument.h"
 
 #include "Error.h"
+#include "StepTimes.h"
 #include "TextCodec.h"
 
 #include <com/sun/star/beans/NamedValue.hpp>
@@ -161,6 +162,7 @@ OfficeDocument::OfficeDocument(OfficeEngine& engine, const std::string& cp932Pat
     : engine_(engine), path_(cp932Path)
 {
     checkReadable(cp932Path);
+    steps::reached("document loading");
     const rtl::OUString url = fileUrl(cp932Path);
     Reference<css::frame::XComponentLoader> loader(engine.desktop(), UNO_QUERY_THROW);
     Reference<css::frame::XFrame> frame;
@@ -205,6 +207,7 @@ OfficeDocument::OfficeDocument(OfficeEngine& engine, const std::string& cp932Pat
     if (!component.is())
         throw Error("ファイル " + shownPath(cp932Path) + " を開けません（読み込める形式ではありません）");
     frame.clear(); // closed with its document from now on
+    steps::reached("document loaded");
     model_.set(component, UNO_QUERY);
     const Reference<css::lang::XServiceInfo> info(component, UNO_QUERY);
     if (!model_.is() || !info.is()

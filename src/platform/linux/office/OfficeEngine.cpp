@@ -3,6 +3,8 @@
 #include "AutomationWorker.h"
 #include "Error.h"
 #include "OfficeLeftovers.h"
+#include "Preview.h"
+#include "StepTimes.h"
 #include "CupsJobCheck.h"
 #include "SpoolFile.h"
 #include "SystemPrinters.h"
@@ -132,11 +134,26 @@ Reference<css::uno::XComponentContext> OfficeEngine::context()
 Reference<css::frame::XDesktop2> OfficeEngine::desktop()
 {
     if (!process_)
-        start();
-    // Asked again from the idle hook while still connecting.
-    if (!desktop_.is())
-        throw Error("オフィス エンジンは起動中です");
+        launchProcess();
+    if (!desktop_.is()) {
+        // Asked again from the idle hook while still connecting.
+        if (connecting_)
+            throw Error("オフィス エンジンは起動中です");
+        finishStart();
+    }
     return desktop_;
+}
+
+void OfficeEngine::launch() noexcept
+{
+    if (process_)
+        return;
+    try {
+        launchProcess();
+    } catch (const std::exception&) {
+        // The first call starts it again and tells why it cannot; that
+        // costs no wait, as nothing was started.
+    }
 }
 
 Reference<css::frame::XDispatchHelper> OfficeEngine::dispatchHelper()
@@ -250,8 +267,9 @@ std::string OfficeEngine::startFailure(const std::string& reason) const
     return text;
 }
 
-void OfficeEngine::start()
+void OfficeEngine::launchProcess()
 {
+    steps::reached("office start asked");
     const std::string program = std::string(kOfficeProgramDir) + "/soffice";
     if (::access(program.c_str(), X_OK) != 0)
         throw Error("LibreOffice がインストールされていません (" + program + " がありません)");
@@ -320,6 +338,7 @@ void OfficeEngine::start()
     // lose its file names' encoding.
     if (kind_ == EngineKind::Preview && japaneseLocaleAvailable())
         environment.push_back("LC_ALL=ja_JP.UTF-8");
+    steps::reached("office process starting");
     {
         auto process = std::make_shared<OfficeProcess>(program, args, slot_->logFile(), leftovers,
                                                        environment, scratch);
@@ -327,13 +346,22 @@ void OfficeEngine::start()
         process_ = std::move(process);
     }
     leftovers_ = leftovers;
+    pipeName_ = pipeName;
+}
+
+void OfficeEngine::finishStart()
+{
+    connecting_ = true;
     try {
-        connect(pipeName);
+        connect(pipeName_);
     } catch (...) {
+        connecting_ = false;
         shutdown();
         throw;
     }
+    connecting_ = false;
     ++generation_;
+    steps::reached("office connected");
 }
 
 void OfficeEngine::connect(const std::string& pipeName)
@@ -418,16 +446,12 @@ OfficeEngine& previewEngine()
     return engine(previewSlot, EngineKind::Preview);
 }
 
-void shutdownEngines()
+namespace {
+
+// All at once: each office takes a moment to quit, and a stalled one its
+// full limit, which the others need not wait behind.
+void shutdownTogether(const std::vector<OfficeEngine*>& engines)
 {
-    // All at once: each office takes a moment to quit, and a stalled one
-    // its full limit, which the others need not wait behind.
-    std::vector<OfficeEngine*> engines;
-    if (previewSlot)
-        engines.push_back(previewSlot.get());
-    for (std::unique_ptr<OfficeEngine>& slot : printEngines)
-        if (slot)
-            engines.push_back(slot.get());
     std::vector<std::thread> ending;
     for (OfficeEngine* engine : engines)
         ending.emplace_back([engine] {
@@ -439,6 +463,34 @@ void shutdownEngines()
         });
     for (std::thread& thread : ending)
         thread.join();
+}
+
+std::vector<OfficeEngine*> startedPrintEngines()
+{
+    std::lock_guard lock(slotMutex);
+    std::vector<OfficeEngine*> engines;
+    for (std::unique_ptr<OfficeEngine>& slot : printEngines)
+        if (slot && slot->started())
+            engines.push_back(slot.get());
+    return engines;
+}
+
+} // namespace
+
+void shutdownEngines()
+{
+    std::vector<OfficeEngine*> engines = startedPrintEngines();
+    if (previewSlot)
+        engines.push_back(previewSlot.get());
+    shutdownTogether(engines);
+}
+
+void shutdownIdleEngines()
+{
+    std::vector<OfficeEngine*> engines = startedPrintEngines();
+    if (previewSlot && previewSlot->started() && !previewShowsDocuments())
+        engines.push_back(previewSlot.get());
+    shutdownTogether(engines);
 }
 
 // Rows on the previewing lane that are opening or showing a preview.

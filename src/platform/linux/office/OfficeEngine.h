@@ -25,7 +25,7 @@ enum class EngineKind { Print, Preview };
 
 // One office process and the connection to it over a named pipe. Started
 // when first needed and kept running for later jobs; a dead office is noticed
-// by checkAlive() and replaced at the next start().
+// by checkAlive() and replaced at the next call that needs one.
 class OfficeEngine {
 public:
     explicit OfficeEngine(EngineKind kind);
@@ -41,6 +41,12 @@ public:
     // making one takes round trips of its own.
     Reference<css::frame::XDispatchHelper> dispatchHelper();
     Reference<css::lang::XSingleServiceFactory> taskCreator();
+
+    // Starts the office's process without waiting for it to answer, so that
+    // it boots while the user still reads a question; the first call then
+    // only connects. Nothing when one is started already. A failure is left
+    // for that first call to meet and tell.
+    void launch() noexcept;
 
     // True while an office started by this engine is running and answers.
     // A dead one is cleared away, so the next context() starts a new one.
@@ -65,12 +71,14 @@ public:
 
     // Kills the office's process group at once, from any thread, so that a
     // call blocked on it returns with an error. The engine then counts as
-    // dead: the next start() replaces it. An office still starting is not
+    // dead: the next call replaces it. An office still starting is not
     // waited for by work that was abandoned meanwhile.
     void abandon();
 
 private:
-    void start();
+    void launchProcess();
+    // Connects to the launched office; ends it when that fails.
+    void finishStart();
     void connect(const std::string& pipeName);
     void askToQuit();
     std::string startFailure(const std::string& reason) const;
@@ -80,6 +88,8 @@ private:
     // Replaced on the engine's thread only, under processMutex_, which
     // abandon() on another thread holds while it ends the office.
     std::shared_ptr<OfficeProcess> process_;
+    std::string pipeName_; // the launched office's
+    bool connecting_ = false;
     std::mutex processMutex_;
     Reference<css::uno::XComponentContext> context_;
     Reference<css::frame::XDesktop2> desktop_;
@@ -121,6 +131,11 @@ public:
     PreviewInHand(const PreviewInHand&) = delete;
     PreviewInHand& operator=(const PreviewInHand&) = delete;
 };
+
+// Ends the print offices of every lane, and the preview office unless it
+// shows a document; they start again when next needed. Only while no work
+// uses them.
+void shutdownIdleEngines();
 
 // Runs the hook set with setIdleHook, if any.
 void runIdleHook();

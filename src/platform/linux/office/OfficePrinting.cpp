@@ -4,6 +4,7 @@
 #include "Error.h"
 #include "JobNotes.h"
 #include "OfficeLifetime.h"
+#include "StepTimes.h"
 #include "SpoolFile.h"
 #include "SubmissionGate.h"
 #include "TextCodec.h"
@@ -80,7 +81,9 @@ void printDocument(const OfficeDocument& document, const PrintRequest& request)
     std::vector<Property> options = {{"FileName", Any(spoolUrl)}, {"Wait", Any(true)}};
     if (!request.pages.empty())
         options.push_back({"Pages", Any(fromUtf8(request.pages))});
+    steps::reached("document rendering");
     printable->print(properties(options));
+    steps::reached("document rendered");
     if (spool->empty())
         throw Error("文書 " + shownPath(document.path()) + " には印刷するページがありません");
 
@@ -96,6 +99,7 @@ void printDocument(const OfficeDocument& document, const PrintRequest& request)
                                                         request.copies, request.collate},
                     stopped] {
         printers::submitPrintFile(job);
+        steps::reached("job handed to the print system");
         jobnotes::reportAccepted();
         if (stopped)
             jobnotes::report("プリンタ " + job.queue.shownName() + " は停止中です（ジョブは待ち行列に入りました。プリンタが再開されると印刷されます）");

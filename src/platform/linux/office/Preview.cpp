@@ -170,6 +170,18 @@ void Preview::leaveOpen()
     document_->detach();
 }
 
+bool previewShowsDocuments()
+{
+    OfficeEngine& engine = previewEngine();
+    if (!engine.ready() || !engine.checkAlive())
+        return false;
+    try {
+        return anyDocumentShown(engine);
+    } catch (const css::uno::Exception&) {
+        return false;
+    }
+}
+
 void waitUntilPreviewsClosed()
 {
     OfficeEngine& engine = previewEngine();

@@ -34,4 +34,7 @@ private:
     rtl::OUString normalViewKind_; // implementation of the document's ordinary view
 };
 
+// True while the preview office shows a document to the user.
+bool previewShowsDocuments();
+
 } // namespace pravik::office
