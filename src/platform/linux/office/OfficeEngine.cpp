@@ -4,6 +4,7 @@
 #include "Error.h"
 #include "OfficeLeftovers.h"
 #include "Preview.h"
+#include "ProfileVersion.h"
 #include "StepTimes.h"
 #include "CupsJobCheck.h"
 #include "SpoolFile.h"
@@ -362,6 +363,7 @@ void OfficeEngine::finishStart()
     connecting_ = false;
     ++generation_;
     steps::reached("office connected");
+    recordProfileVersion(context_);
 }
 
 void OfficeEngine::connect(const std::string& pipeName)

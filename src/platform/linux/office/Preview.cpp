@@ -1,6 +1,7 @@
 #include "Preview.h"
 
 #include "Error.h"
+#include "StepTimes.h"
 #include "StopRequests.h"
 
 #include <com/sun/star/awt/XTopWindow.hpp>
@@ -132,6 +133,7 @@ Preview::Preview(const std::string& cp932Path, DocumentKind kind, const std::vec
         // A short wait: the idle hook is left for the wait on the user.
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
+    steps::reached("preview shown");
 }
 
 Preview::~Preview()
