@@ -36,6 +36,7 @@ class TFmDialog;
 class TFmEdit;
 class TFmOption;
 class TFmVersion;
+class WindowSlot;
 
 // What the main window takes from the system; tests put their own in.
 struct MainServices {
@@ -62,7 +63,7 @@ struct MainServices {
 class TFmMain : public QMainWindow, private ListFileUi, private StartupWindow {
     Q_OBJECT
 public:
-    // `appFolder` is the CP932 folder that holds main.ini and "save".
+    // `appFolder` is the CP932 folder that holds main.ini (and by default "save").
     TFmMain(Dialogs& dialogs, std::string appFolder, MainServices services = MainServices::system(),
             QWidget* parent = nullptr);
     ~TFmMain() override;
@@ -70,6 +71,8 @@ public:
     // Where the guide lies ("help", on Windows also help.chm), when not
     // beside main.ini: an installed program's settings are the user's own.
     void setGuideFolder(std::string folder) { guideFolder_ = std::move(folder); }
+    // Where lists are first saved, when not in "save" beside main.ini.
+    void setSaveFolder(const std::string& folder);
 
     // Edit, progress, option and version windows, centred at start-up.
     void setSecondaryWindows(std::vector<QWidget*> windows);
@@ -234,6 +237,7 @@ private:
     TFmOption* optionWindow_ = nullptr;
     TFmVersion* versionWindow_ = nullptr;
     bool shown_ = false;
+    std::unique_ptr<WindowSlot> windowSlot_;
 
     QFrame* pMenu = nullptr;
     QTableView* lstView = nullptr;
