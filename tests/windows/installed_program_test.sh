@@ -2,10 +2,13 @@
 # The Windows program as a user gets it, under Wine on a virtual display:
 #   installed_program_test.sh BUILD SETUP.exe ZIP
 # The installer installs silently into a fresh prefix; the installed program
-# reopens the list named in main.ini (a Japanese name, in Shift-JIS), shows
-# its rows, opens the entry editor and the options dialog, and writes
-# main.ini back when its window closes; the silent uninstaller removes the
-# program and keeps main.ini. Screenshots go to BUILD/screenshots.
+# reopens the list named in main.ini (a Japanese name, in Shift-JIS) and opens
+# the one its command line names, shows its rows, opens the entry editor and
+# the options dialog, makes Documents\Pravik for its first save, and writes
+# main.ini back when its window closes. While it runs, neither installer nor uninstaller touches a
+# file: the silent ones fail, the wizard asks to close it. The silent
+# uninstaller removes the program, keeps main.ini and leaves nothing in
+# %TEMP%. Screenshots go to BUILD/screenshots.
 set -euo pipefail
 build="$(cd "$1" && pwd)"
 setup="$(realpath "$2")"
@@ -57,15 +60,21 @@ wine reg query "$list_class\shell\open\command" </dev/null 2>/dev/null | grep -q
   || fail "a list file has no 開く verb"
 
 # A list of two rows with Japanese names, as the program stores it (CP932,
-# CR LF), named in main.ini as the last list.
+# CR LF), named in main.ini as the last list in the slashes of a hand-written
+# main.ini, and given on the command line in the same form: the name kept
+# at the end is the command line's in Windows' form.
 documents='C:\users\'"$(id -un)"'\Documents'
+# Wine links the documents folder to the host's home: the test's own lies
+# inside the prefix.
+rm -f "$home/Documents"
 mkdir -p "$home/Documents"
 list_name='週次の印刷.lst'
 {
   printf '%s\r\n' '見積書.doc' '毎週月曜' '1-2' 'doc' '2' '' "$documents\\見積書.doc"
   printf '%s\r\n' '売上.xls' '' '' 'xls' '1' '' "$documents\\売上.xls"
 } | iconv -f UTF-8 -t CP932 >"$home/Documents/$list_name"
-printf 'LASTLIST=%s\r\n' "$documents\\$list_name" | iconv -f UTF-8 -t CP932 >"$build/lastlist.tmp"
+slashed_list="${documents//\\//}/$list_name"
+printf 'LASTLIST=%s\r\n' "$slashed_list" | iconv -f UTF-8 -t CP932 >"$build/lastlist.tmp"
 sed -i "/^\[MAIN\]/r $build/lastlist.tmp" "$program/main.ini"
 rm "$build/lastlist.tmp"
 grep -q '^MEMORY=1' "$program/main.ini" || fail "the delivered main.ini does not reopen the last list"
@@ -75,7 +84,7 @@ shot() {
   import -window root "$shots/$1.png"
 }
 
-(cd "$program" && exec wine pravik.exe </dev/null >/dev/null 2>&1) &
+(cd "$program" && exec wine pravik.exe "$slashed_list" </dev/null >/dev/null 2>&1) &
 pravik=$!
 main="$(window_named '週次の印刷')" || fail "the main window did not open"
 shot main-window
@@ -95,6 +104,50 @@ window_named '^オプション$' >/dev/null || fail "the options dialog did not 
 shot options-dialog
 xdotool key Escape
 sleep 1
+
+# An installed copy saves lists among the user's documents, in a folder
+# made when the save dialog first opens.
+[[ ! -e "$home/Documents/Pravik" ]] || fail "Documents\\Pravik was made before anything was saved"
+[[ ! -e "$program/save" ]] || fail "the installer made a save folder beside the program"
+xdotool key alt+f
+sleep 0.5
+xdotool key a
+for _ in $(seq 60); do [[ -d "$home/Documents/Pravik" ]] && break; sleep 0.5; done
+[[ -d "$home/Documents/Pravik" ]] || fail "no Documents\\Pravik for the first save"
+shot save-dialog
+xdotool key Escape
+sleep 1
+
+# With the installed Pravik running, nothing of the installation changes: a
+# silent install fails, the wizard asks to close it (and stays when
+# cancelled), a silent uninstall fails.
+temp="$home/Temp"
+touch "$build/before-reinstall"
+sleep 1
+wine "$setup" /S </dev/null >/dev/null 2>&1 && fail "a silent install over the running program succeeded"
+(exec wine "$setup" </dev/null >/dev/null 2>&1) &
+wizard_process=$!
+wizard="$(window_named 'Pravik セットアップ')" || fail "the installer's wizard did not open"
+xdotool mousemove --window "$wizard" 10 10 click 1
+xdotool key Return
+for _ in $(seq 60); do
+  (($(xdotool search --onlyvisible --name 'Pravik セットアップ' | wc -l) > 1)) && break
+  sleep 0.5
+done
+(($(xdotool search --onlyvisible --name 'Pravik セットアップ' | wc -l) > 1)) \
+  || fail "the installer did not ask to close the running program"
+shot installer-asks-to-close
+xdotool key Escape
+sleep 1
+xdotool key Escape
+for _ in $(seq 60); do kill -0 "$wizard_process" 2>/dev/null || break; sleep 0.5; done
+kill -0 "$wizard_process" 2>/dev/null && fail "the cancelled wizard did not end"
+wine "$program/uninstall.exe" /S </dev/null >/dev/null 2>&1
+for _ in $(seq 60); do compgen -G "$temp/~nsu*" >/dev/null || break; sleep 0.5; done
+changed="$(find "$program" -newer "$build/before-reinstall" -type f)"
+[[ -z "$changed" ]] || fail "changed while the program ran: $changed"
+wine reg query "$uninstall_key" </dev/null >/dev/null 2>&1 || fail "the uninstaller went on while the program ran"
+
 # ファイル, 終了: the window closes and writes main.ini back.
 xdotool key alt+f
 sleep 0.5
@@ -103,11 +156,15 @@ for _ in $(seq 60); do kill -0 "$pravik" 2>/dev/null || break; sleep 0.5; done
 kill -0 "$pravik" 2>/dev/null && fail "the window did not close"
 grep -q '^FMWIDTH=' "$program/main.ini" || fail "main.ini was not written back when the window closed"
 iconv -f CP932 -t UTF-8 "$program/main.ini" | grep -qF "LASTLIST=$documents\\$list_name" \
-  || fail "main.ini no longer names the list"
+  || fail "main.ini does not name the list of the command line in Windows' form"
 
-# The uninstaller runs from a copy of itself: wait for it to finish.
+# The uninstaller runs from a copy of itself in %TEMP%: wait for it to
+# finish and its copy to go.
+ls -A "$temp" >"$build/temp-before"
 wine "$program/uninstall.exe" /S </dev/null >/dev/null 2>&1 || fail "the silent uninstall failed"
 for _ in $(seq 60); do [[ -e "$program/pravik.exe" || -e "$program/uninstall.exe" ]] || break; sleep 0.5; done
+for _ in $(seq 60); do ls -A "$temp" | cmp -s - "$build/temp-before" && break; sleep 0.5; done
+ls -A "$temp" | diff "$build/temp-before" - >&2 || fail "the uninstaller left files in %TEMP%"
 for file in pravik.exe pravik.com office-check.ps1 Qt6Core.dll uninstall.exe platforms; do
   [[ ! -e "$program/$file" ]] || fail "left behind by the uninstaller: $file"
 done
