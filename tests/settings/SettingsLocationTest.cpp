@@ -32,7 +32,6 @@ TEST(SettingsLocation, AWindowsInstallationSavesListsAmongTheUsersDocumentsAPort
 {
     SettingsFacts facts{"/p/bin", true, true, "", false, "/h/cfg", true, "/h/Documents"};
     EXPECT_EQ(chooseSettingsLocation(facts).saveDir, "/h/Documents/Pravik");
-    EXPECT_EQ(chooseSettingsLocation(facts).dir, "/p/bin");
     facts.documentsDir.clear(); // the system did not tell
     EXPECT_EQ(chooseSettingsLocation(facts).saveDir, "/p/bin/save");
     facts = {"/p/bin", true, true, "", false, "/h/cfg", false, "/h/Documents"}; // unpacked from the zip

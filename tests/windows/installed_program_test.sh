@@ -2,13 +2,12 @@
 # The Windows program as a user gets it, under Wine on a virtual display:
 #   installed_program_test.sh BUILD SETUP.exe ZIP
 # The installer installs silently into a fresh prefix; the installed program
-# reopens the list named in main.ini (a Japanese name, in Shift-JIS) and opens
-# the one its command line names, shows its rows, opens the entry editor and
-# the options dialog, makes Documents\Pravik for its first save, and writes
-# main.ini back when its window closes. While it runs, neither installer nor uninstaller touches a
-# file: the silent ones fail, the wizard asks to close it. The silent
-# uninstaller removes the program, keeps main.ini and leaves nothing in
-# %TEMP%. Screenshots go to BUILD/screenshots.
+# reopens the list named in main.ini (a Japanese name, in Shift-JIS), shows
+# its rows, opens the entry editor and the options dialog, and writes
+# main.ini back when its window closes; the silent uninstaller removes the
+# program and keeps main.ini. Screenshots go to BUILD/screenshots.
+# While it runs, installer and uninstaller change nothing; its first save
+# makes Documents\Pravik; the uninstaller leaves %TEMP% as it was.
 set -euo pipefail
 build="$(cd "$1" && pwd)"
 setup="$(realpath "$2")"
@@ -60,12 +59,10 @@ wine reg query "$list_class\shell\open\command" </dev/null 2>/dev/null | grep -q
   || fail "a list file has no 開く verb"
 
 # A list of two rows with Japanese names, as the program stores it (CP932,
-# CR LF), named in main.ini as the last list in the slashes of a hand-written
-# main.ini, and given on the command line in the same form: the name kept
-# at the end is the command line's in Windows' form.
+# CR LF), named in main.ini as the last list and on the command line, both
+# in forward slashes: main.ini keeps the command line's in Windows' form.
 documents='C:\users\'"$(id -un)"'\Documents'
-# Wine links the documents folder to the host's home: the test's own lies
-# inside the prefix.
+# Wine links Documents to the host's home: the test's own is in the prefix.
 rm -f "$home/Documents"
 mkdir -p "$home/Documents"
 list_name='週次の印刷.lst'
@@ -105,8 +102,7 @@ shot options-dialog
 xdotool key Escape
 sleep 1
 
-# An installed copy saves lists among the user's documents, in a folder
-# made when the save dialog first opens.
+# An installed copy's first save makes Documents\Pravik, no "save" beside it.
 [[ ! -e "$home/Documents/Pravik" ]] || fail "Documents\\Pravik was made before anything was saved"
 [[ ! -e "$program/save" ]] || fail "the installer made a save folder beside the program"
 xdotool key alt+f
@@ -118,24 +114,19 @@ shot save-dialog
 xdotool key Escape
 sleep 1
 
-# With the installed Pravik running, nothing of the installation changes: a
-# silent install fails, the wizard asks to close it (and stays when
-# cancelled), a silent uninstall fails.
+# With the installed Pravik running, a silent install fails, the wizard asks
+# to close it (and stays when cancelled), a silent uninstall fails.
 temp="$home/Temp"
 touch "$build/before-reinstall"
-sleep 1
 wine "$setup" /S </dev/null >/dev/null 2>&1 && fail "a silent install over the running program succeeded"
 (exec wine "$setup" </dev/null >/dev/null 2>&1) &
 wizard_process=$!
 wizard="$(window_named 'Pravik セットアップ')" || fail "the installer's wizard did not open"
 xdotool mousemove --window "$wizard" 10 10 click 1
 xdotool key Return
-for _ in $(seq 60); do
-  (($(xdotool search --onlyvisible --name 'Pravik セットアップ' | wc -l) > 1)) && break
-  sleep 0.5
-done
-(($(xdotool search --onlyvisible --name 'Pravik セットアップ' | wc -l) > 1)) \
-  || fail "the installer did not ask to close the running program"
+asked() { (($(xdotool search --onlyvisible --name 'Pravik セットアップ' | wc -l) > 1)); }
+for _ in $(seq 60); do asked && break; sleep 0.5; done
+asked || fail "the installer did not ask to close the running program"
 shot installer-asks-to-close
 xdotool key Escape
 sleep 1
@@ -156,10 +147,9 @@ for _ in $(seq 60); do kill -0 "$pravik" 2>/dev/null || break; sleep 0.5; done
 kill -0 "$pravik" 2>/dev/null && fail "the window did not close"
 grep -q '^FMWIDTH=' "$program/main.ini" || fail "main.ini was not written back when the window closed"
 iconv -f CP932 -t UTF-8 "$program/main.ini" | grep -qF "LASTLIST=$documents\\$list_name" \
-  || fail "main.ini does not name the list of the command line in Windows' form"
+  || fail "main.ini no longer names the list"
 
-# The uninstaller runs from a copy of itself in %TEMP%: wait for it to
-# finish and its copy to go.
+# The uninstaller runs from a copy of itself: wait for it to finish.
 ls -A "$temp" >"$build/temp-before"
 wine "$program/uninstall.exe" /S </dev/null >/dev/null 2>&1 || fail "the silent uninstall failed"
 for _ in $(seq 60); do [[ -e "$program/pravik.exe" || -e "$program/uninstall.exe" ]] || break; sleep 0.5; done
