@@ -135,6 +135,7 @@ for _ in $(seq 60); do kill -0 "$wizard_process" 2>/dev/null || break; sleep 0.5
 kill -0 "$wizard_process" 2>/dev/null && fail "the cancelled wizard did not end"
 wine "$program/uninstall.exe" /S </dev/null >/dev/null 2>&1
 for _ in $(seq 60); do compgen -G "$temp/~nsu*" >/dev/null || break; sleep 0.5; done
+compgen -G "$temp/~nsu*" >/dev/null && fail "the uninstaller left its copy in %TEMP%"
 changed="$(find "$program" -newer "$build/before-reinstall" -type f)"
 [[ -z "$changed" ]] || fail "changed while the program ran: $changed"
 wine reg query "$uninstall_key" </dev/null >/dev/null 2>&1 || fail "the uninstaller went on while the program ran"
