@@ -26,6 +26,10 @@ printf '%s\r\n' 'Pravik 一括印刷' '' \
   '設定は同じフォルダーの main.ini に保存されます。フォルダーごと、書き込める場所に置いてください。' \
   | iconv -f UTF-8 -t CP932 >"$out/zip-only/Pravik/README.txt"
 (cd "$out/zip-only" && zip -q -9 "../$base.zip" Pravik/README.txt)
+# The finish page's picture (164 × 314, as the wizard's left side), drawn
+# from the program's icon (its last, largest image) rather than NSIS's own.
+convert -size 164x314 xc:'#e8eef8' \( "$PWD/resources/windows/pravik.ico[-1]" -resize 128x128 \) \
+  -gravity north -geometry +0+56 -composite -type TrueColor BMP3:"$out/finish.bmp"
 makensis -V2 -DVERSION="$version" -DSTAGE="$stage" -DICON="$PWD/resources/windows/pravik.ico" \
-  -DOUTFILE="$out/$base-setup.exe" resources/windows/installer.nsi
+  -DPICTURE="$out/finish.bmp" -DOUTFILE="$out/$base-setup.exe" resources/windows/installer.nsi
 ls -l "$out/$base.zip" "$out/$base-setup.exe"

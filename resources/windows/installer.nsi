@@ -1,7 +1,8 @@
 ; The Windows installer: per user, without administrator rights, into
 ; %LOCALAPPDATA%\Programs\Pravik, where main.ini beside the program stays
 ; the user's to write. Made by scripts/windows-package.sh:
-;   makensis -DVERSION=0.1.0 -DSTAGE=<installed folder> -DICON=pravik.ico -DOUTFILE=<setup.exe> installer.nsi
+;   makensis -DVERSION=0.1.0 -DSTAGE=<installed folder> -DICON=pravik.ico -DPICTURE=<164x314 bmp>
+;            -DOUTFILE=<setup.exe> installer.nsi
 ; Silent: setup.exe /S, and uninstall.exe /S.
 ; A 64-bit installer for a 64-bit program (and Wine without 32-bit support
 ; runs it).
@@ -12,8 +13,8 @@ Target amd64-unicode
 ; One publisher name everywhere, as the version dialog says it.
 !define PUBLISHER "Pravik 開発チーム"
 
-!ifndef VERSION | STAGE | ICON | OUTFILE
-  !error "VERSION, STAGE, ICON and OUTFILE must be defined"
+!ifndef VERSION | STAGE | ICON | PICTURE | OUTFILE
+  !error "VERSION, STAGE, ICON, PICTURE and OUTFILE must be defined"
 !endif
 
 !define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\Pravik"
@@ -39,7 +40,10 @@ VIAddVersionKey /LANG=1041 "CompanyName" "${PUBLISHER}"
 
 !define MUI_ICON "${ICON}"
 !define MUI_UNICON "${ICON}"
+; The finish page shows the program's own picture.
+!define MUI_WELCOMEFINISHPAGE_BITMAP "${PICTURE}"
 !define MUI_FINISHPAGE_RUN "$INSTDIR\pravik.exe"
+!define MUI_PAGE_CUSTOMFUNCTION_LEAVE AskToClosePravik
 !insertmacro MUI_PAGE_DIRECTORY
 !insertmacro MUI_PAGE_INSTFILES
 !insertmacro MUI_PAGE_FINISH
@@ -49,15 +53,45 @@ VIAddVersionKey /LANG=1041 "CompanyName" "${PUBLISHER}"
 ; Windows writes it in full-width katakana.
 LangString ^UninstallBtn ${LANG_JAPANESE} "アンインストール(&U)"
 
+; A running Pravik holds its program and DLLs open: replacing some files and
+; not others would leave a mixed installation. The user is asked to close it
+; until it is closed or they cancel; a silent run fails at once instead.
+!macro FAIL_IF_IN_USE FILE
+  ClearErrors
+  IfFileExists "${FILE}" 0 +4
+    FileOpen $0 "${FILE}" a
+    IfErrors running
+    FileClose $0
+!macroend
+!macro ASK_TO_CLOSE_PRAVIK UN
+Function ${UN}AskToClosePravik
+  retry:
+  !insertmacro FAIL_IF_IN_USE "$INSTDIR\pravik.exe"
+  !insertmacro FAIL_IF_IN_USE "$INSTDIR\pravik.com"
+  !insertmacro FAIL_IF_IN_USE "$INSTDIR\Qt6Core.dll"
+  Return
+  running:
+  MessageBox MB_RETRYCANCEL|MB_ICONEXCLAMATION \
+    "Pravik が実行中です。$\r$\n$\r$\nPravik のウィンドウをすべて閉じてから「再試行」を押してください。" \
+    /SD IDCANCEL IDRETRY retry
+  ; On the directory page the user stays there; in a section the run ends
+  ; before any file is touched, with exit status 2.
+  Abort
+FunctionEnd
+!macroend
+!insertmacro ASK_TO_CLOSE_PRAVIK ""
+!insertmacro ASK_TO_CLOSE_PRAVIK "un."
+
 Section "Pravik"
+  ; Asked again: the page was left some time ago, and a silent run has no page.
+  Call AskToClosePravik
   SetOutPath "$INSTDIR"
   ; Everything but main.ini, which an update must not reset: the user's
-  ; window, last list and options live in it.
-  File /r /x main.ini "${STAGE}\*.*"
+  ; window, last list and options live in it. No "save": an installed copy
+  ; saves lists among the user's documents.
+  File /r /x main.ini /x save "${STAGE}\*.*"
   IfFileExists "$INSTDIR\main.ini" +2
     File "${STAGE}\main.ini"
-  ; Where the save dialog first opens.
-  CreateDirectory "$INSTDIR\save"
   WriteUninstaller "$INSTDIR\uninstall.exe"
 
   CreateShortcut "$SMPROGRAMS\Pravik.lnk" "$INSTDIR\pravik.exe"
@@ -89,6 +123,7 @@ SectionEnd
 ; user saved in the folder): the folder itself goes only when nothing else
 ; is left in it.
 Section "Uninstall"
+  Call un.AskToClosePravik
   Delete "$SMPROGRAMS\Pravik.lnk"
   Delete "$INSTDIR\pravik.exe"
   Delete "$INSTDIR\pravik.com"
@@ -99,6 +134,7 @@ Section "Uninstall"
   RMDir /r "$INSTDIR\translations"
   RMDir /r "$INSTDIR\help"
   Delete "$INSTDIR\uninstall.exe"
+  ; Where lists were saved before they went to the user's documents.
   RMDir "$INSTDIR\save"
   RMDir "$INSTDIR"
   DeleteRegKey HKCU "${UNINSTALL_KEY}"
@@ -114,3 +150,30 @@ Section "Uninstall"
   DeleteRegKey /ifempty HKCU "${LIST_EXTENSION}"
   System::Call 'shell32::SHChangeNotify(i 0x08000000, i 0, p 0, p 0)'
 SectionEnd
+
+; The uninstaller runs from a copy of itself in %TEMP% (the running
+; uninstall.exe could not remove itself), which Windows would delete only at
+; the next restart. A hidden command removes that copy's folder once the
+; copy has ended.
+Function un.RemoveOwnCopy
+  StrCmp $EXEDIR $INSTDIR done ; run in place (_?=): nothing was copied
+  ExecShell "" "$SYSDIR\cmd.exe" \
+    '/d /q /c for /l %i in (1,1,120) do (rd /s /q "$EXEDIR" 2>nul & if not exist "$EXEDIR" exit & ping -n 2 127.0.0.1 >nul)' \
+    SW_HIDE
+  done:
+FunctionEnd
+
+Function un.onGUIEnd
+  Call un.RemoveOwnCopy
+FunctionEnd
+
+; Without a window (/S) there is no end of the GUI.
+Function un.onUninstSuccess
+  IfSilent 0 +2
+    Call un.RemoveOwnCopy
+FunctionEnd
+
+Function un.onUninstFailed
+  IfSilent 0 +2
+    Call un.RemoveOwnCopy
+FunctionEnd

@@ -21,6 +21,7 @@ Windows createWindows(Dialogs& dialogs, const SettingsLocation& location)
     Windows windows;
     windows.FmMain = std::make_unique<TFmMain>(dialogs, location.dir);
     windows.FmMain->setGuideFolder(location.deliveredDir);
+    windows.FmMain->setSaveFolder(location.saveDir);
     windows.FmMain->setWindowIcon(programIcon());
     windows.FmOption = std::make_unique<TFmOption>(dialogs, iniPath);
     windows.FmEdit = std::make_unique<TFmEdit>(*windows.FmMain);

@@ -7,6 +7,7 @@
 #include "PrintListModel.h"
 #include "RowSelectionModel.h"
 #include "ToolbarIcons.h"
+#include "WindowSlot.h"
 
 #include <QHBoxLayout>
 #include <QHeaderView>

@@ -39,6 +39,7 @@ class TFmDialog;
 class TFmEdit;
 class TFmOption;
 class TFmVersion;
+class WindowSlot;
 
 // The offices kept running for the next run (each holds 150 MB or more) are
 // ended after this long without office work; the next run starts them again.
@@ -71,7 +72,7 @@ struct MainServices {
 class TFmMain : public QMainWindow, private ListFileUi, private StartupWindow {
     Q_OBJECT
 public:
-    // `appFolder` is the CP932 folder that holds main.ini and "save".
+    // `appFolder` is the CP932 folder that holds main.ini (and by default "save").
     TFmMain(Dialogs& dialogs, std::string appFolder, MainServices services = MainServices::system(),
             QWidget* parent = nullptr);
     ~TFmMain() override;
@@ -79,6 +80,8 @@ public:
     // Where the guide lies ("help", on Windows also help.chm), when not
     // beside main.ini: an installed program's settings are the user's own.
     void setGuideFolder(std::string folder) { guideFolder_ = std::move(folder); }
+    // Where lists are first saved, when not in "save" beside main.ini.
+    void setSaveFolder(const std::string& folder);
 
     // Edit, progress, option and version windows, centred at start-up.
     void setSecondaryWindows(std::vector<QWidget*> windows);
@@ -246,6 +249,7 @@ private:
     TFmOption* optionWindow_ = nullptr;
     TFmVersion* versionWindow_ = nullptr;
     bool shown_ = false;
+    std::unique_ptr<WindowSlot> windowSlot_;
 
     QFrame* pMenu = nullptr;
     QTableView* lstView = nullptr;

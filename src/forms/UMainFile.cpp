@@ -9,11 +9,14 @@
 #include "PrintListModel.h"
 #include "QtText.h"
 #include "TextCodec.h"
+#include "WindowSlot.h"
 
 #include <QCloseEvent>
+#include <QDir>
 #include <QGuiApplication>
 #include <QHeaderView>
 #include <QScreen>
+#include <QStyle>
 #include <QTableView>
 #include <QToolButton>
 
@@ -47,6 +50,11 @@ void TFmMain::FormShow()
     list_.listFileName.clear();
     loadSettings(iniPathIn(appFolder_), settings_, *this, list_);
     dialogs_.setLastFolders(readDialogFolders(iniPathIn(appFolder_)));
+    // A second start while the first runs opens a title bar's height down and
+    // to the right of it, as Windows cascades windows, not hidden under it.
+    windowSlot_ = std::make_unique<WindowSlot>(pathToQString(appFolder_));
+    const int step = style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, this) * windowSlot_->index();
+    setGeometry(geometry().translated(step, step));
     // Saved on another screen or at another scaling, it may lie off this one.
     keepOnScreen();
 }
@@ -59,9 +67,10 @@ void TFmMain::closeEvent(QCloseEvent* event)
         event->ignore();
         return;
     }
-    if (FormClose())
+    if (FormClose()) {
         event->accept();
-    else
+        windowSlot_.reset(); // the next start may open in this place
+    } else
         event->ignore();
 }
 
@@ -166,8 +175,13 @@ std::optional<std::string> TFmMain::chooseListToOpen()
     return pathFromQString(chosen);
 }
 
+void TFmMain::setSaveFolder(const std::string& folder) { fileCommands_.setSaveFolder(folder + kPathSeparator); }
+
 std::optional<std::string> TFmMain::chooseListToSave(const std::string& initialFolder)
 {
+    // A folder among the user's documents is made when it is first needed,
+    // not at every start of a program that may never save a list.
+    QDir().mkpath(pathToQString(initialFolder));
     const QString chosen =
         dialogs_.chooseSaveFile(this, listFilter, QStringLiteral("lst"), pathToQString(initialFolder));
     if (chosen.isEmpty())

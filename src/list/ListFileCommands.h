@@ -44,6 +44,9 @@ public:
     ListFileCommands(PrintList& list, ListFileUi& ui, const std::string& titlePrefix,
                      std::string saveFolder);
 
+    // Where the save dialog first opens (CP932, ending in a separator).
+    void setSaveFolder(std::string folder) { saveFolder_ = std::move(folder); }
+
     void newList();
     void open();
     // Opens the list file at `path` (a list given on the command line or

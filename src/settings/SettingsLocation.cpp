@@ -30,9 +30,12 @@ SettingsLocation chooseSettingsLocation(const SettingsFacts& facts)
 {
     const bool installedForSystem = !facts.iniBesideProgram && facts.iniInSharedDir;
     const std::string delivered = installedForSystem ? facts.sharedDir : facts.programDir;
-    if ((facts.programDirWritable && !installedForSystem) || facts.userConfigDir.empty())
-        return {facts.programDir, delivered, false};
-    return {join(facts.userConfigDir, "pravik"), delivered, true};
+    const bool besideProgram = (facts.programDirWritable && !installedForSystem) || facts.userConfigDir.empty();
+    const std::string dir = besideProgram ? facts.programDir : join(facts.userConfigDir, "pravik");
+    const std::string saveDir = facts.installedByInstaller && !facts.documentsDir.empty()
+                                    ? join(facts.documentsDir, "Pravik")
+                                    : join(dir, "save");
+    return {dir, delivered, !besideProgram, saveDir};
 }
 
 SettingsFacts systemSettingsFacts()
@@ -44,6 +47,11 @@ SettingsFacts systemSettingsFacts()
     facts.sharedDir = sharedDataDir();
     facts.iniInSharedDir = !facts.sharedDir.empty() && isFile(join(facts.sharedDir, "main.ini"));
     facts.userConfigDir = userConfigDir();
+#ifdef _WIN32
+    facts.installedByInstaller = isFile(join(facts.programDir, "uninstall.exe"));
+    if (facts.installedByInstaller)
+        facts.documentsDir = userDocumentsDir();
+#endif
     return facts;
 }
 
@@ -52,7 +60,9 @@ void prepareSettingsLocation(const SettingsLocation& location)
     if (!location.perUser)
         return;
     std::error_code ec;
-    std::filesystem::create_directories(codec::toOsPath(join(location.dir, "save")), ec);
+    // A folder among the user's documents is made only when a list is saved.
+    if (location.saveDir == join(location.dir, "save"))
+        std::filesystem::create_directories(codec::toOsPath(location.saveDir), ec);
     const std::filesystem::path ini = codec::toOsPath(location.iniPath());
     if (std::filesystem::exists(ini, ec) || ec)
         return;

@@ -49,6 +49,22 @@ TEST_F(MainWindowTest, APlaceOffTheScreenIsMovedOntoItAndAPlaceOnItKept)
     EXPECT_NE(ini().find("FMTOP=190\r\n"), std::string::npos) << "the window creeps at each start";
 }
 
+TEST_F(MainWindowTest, ASecondStartOnTheSameSettingsOpensOffsetFromTheRunningOneAndItsPlaceIsFreedAtClose)
+{
+    const std::string placed = designedIni + "FMTOP=100\r\nFMLEFT=100\r\nFMHEIGHT=300\r\nFMWIDTH=600\r\n";
+    start(placed);
+    const QPoint first = window->geometry().topLeft();
+    const std::unique_ptr<TFmMain> running = std::move(window);
+    start(placed);
+    const QPoint offset = window->geometry().topLeft() - first;
+    EXPECT_GT(offset.x(), 0);
+    EXPECT_EQ(offset.y(), offset.x());
+    EXPECT_TRUE(running->close());
+    EXPECT_TRUE(window->close());
+    start(placed);
+    EXPECT_EQ(window->geometry().topLeft(), first);
+}
+
 TEST_F(MainWindowTest, MissingColumnsAreReportedAndTheDesignedGeometryStays)
 {
     start("[TITLE]\r\nAPP_NAME=Pravik\r\n[MAIN]\r\nFMTOP=5\r\n");

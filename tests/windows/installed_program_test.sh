@@ -6,6 +6,8 @@
 # its rows, opens the entry editor and the options dialog, and writes
 # main.ini back when its window closes; the silent uninstaller removes the
 # program and keeps main.ini. Screenshots go to BUILD/screenshots.
+# While it runs, installer and uninstaller change nothing; its first save
+# makes Documents\Pravik; the uninstaller leaves %TEMP% as it was.
 set -euo pipefail
 build="$(cd "$1" && pwd)"
 setup="$(realpath "$2")"
@@ -57,15 +59,19 @@ wine reg query "$list_class\shell\open\command" </dev/null 2>/dev/null | grep -q
   || fail "a list file has no 開く verb"
 
 # A list of two rows with Japanese names, as the program stores it (CP932,
-# CR LF), named in main.ini as the last list.
+# CR LF), named in main.ini as the last list and on the command line, both
+# in forward slashes: main.ini keeps the command line's in Windows' form.
 documents='C:\users\'"$(id -un)"'\Documents'
+# Wine links Documents to the host's home: the test's own is in the prefix.
+rm -f "$home/Documents"
 mkdir -p "$home/Documents"
 list_name='週次の印刷.lst'
 {
   printf '%s\r\n' '見積書.doc' '毎週月曜' '1-2' 'doc' '2' '' "$documents\\見積書.doc"
   printf '%s\r\n' '売上.xls' '' '' 'xls' '1' '' "$documents\\売上.xls"
 } | iconv -f UTF-8 -t CP932 >"$home/Documents/$list_name"
-printf 'LASTLIST=%s\r\n' "$documents\\$list_name" | iconv -f UTF-8 -t CP932 >"$build/lastlist.tmp"
+slashed_list="${documents//\\//}/$list_name"
+printf 'LASTLIST=%s\r\n' "$slashed_list" | iconv -f UTF-8 -t CP932 >"$build/lastlist.tmp"
 sed -i "/^\[MAIN\]/r $build/lastlist.tmp" "$program/main.ini"
 rm "$build/lastlist.tmp"
 grep -q '^MEMORY=1' "$program/main.ini" || fail "the delivered main.ini does not reopen the last list"
@@ -75,7 +81,7 @@ shot() {
   import -window root "$shots/$1.png"
 }
 
-(cd "$program" && exec wine pravik.exe </dev/null >/dev/null 2>&1) &
+(cd "$program" && exec wine pravik.exe "$slashed_list" </dev/null >/dev/null 2>&1) &
 pravik=$!
 main="$(window_named '週次の印刷')" || fail "the main window did not open"
 shot main-window
@@ -95,6 +101,45 @@ window_named '^オプション$' >/dev/null || fail "the options dialog did not 
 shot options-dialog
 xdotool key Escape
 sleep 1
+
+# An installed copy's first save makes Documents\Pravik, no "save" beside it.
+[[ ! -e "$home/Documents/Pravik" ]] || fail "Documents\\Pravik was made before anything was saved"
+[[ ! -e "$program/save" ]] || fail "the installer made a save folder beside the program"
+xdotool key alt+f
+sleep 0.5
+xdotool key a
+for _ in $(seq 60); do [[ -d "$home/Documents/Pravik" ]] && break; sleep 0.5; done
+[[ -d "$home/Documents/Pravik" ]] || fail "no Documents\\Pravik for the first save"
+shot save-dialog
+xdotool key Escape
+sleep 1
+
+# With the installed Pravik running, a silent install fails, the wizard asks
+# to close it (and stays when cancelled), a silent uninstall fails.
+temp="$home/Temp"
+touch "$build/before-reinstall"
+wine "$setup" /S </dev/null >/dev/null 2>&1 && fail "a silent install over the running program succeeded"
+(exec wine "$setup" </dev/null >/dev/null 2>&1) &
+wizard_process=$!
+wizard="$(window_named 'Pravik セットアップ')" || fail "the installer's wizard did not open"
+xdotool mousemove --window "$wizard" 10 10 click 1
+xdotool key Return
+asked() { (($(xdotool search --onlyvisible --name 'Pravik セットアップ' | wc -l) > 1)); }
+for _ in $(seq 60); do asked && break; sleep 0.5; done
+asked || fail "the installer did not ask to close the running program"
+shot installer-asks-to-close
+xdotool key Escape
+sleep 1
+xdotool key Escape
+for _ in $(seq 60); do kill -0 "$wizard_process" 2>/dev/null || break; sleep 0.5; done
+kill -0 "$wizard_process" 2>/dev/null && fail "the cancelled wizard did not end"
+wine "$program/uninstall.exe" /S </dev/null >/dev/null 2>&1
+for _ in $(seq 60); do compgen -G "$temp/~nsu*" >/dev/null || break; sleep 0.5; done
+compgen -G "$temp/~nsu*" >/dev/null && fail "the uninstaller left its copy in %TEMP%"
+changed="$(find "$program" -newer "$build/before-reinstall" -type f)"
+[[ -z "$changed" ]] || fail "changed while the program ran: $changed"
+wine reg query "$uninstall_key" </dev/null >/dev/null 2>&1 || fail "the uninstaller went on while the program ran"
+
 # ファイル, 終了: the window closes and writes main.ini back.
 xdotool key alt+f
 sleep 0.5
@@ -106,8 +151,11 @@ iconv -f CP932 -t UTF-8 "$program/main.ini" | grep -qF "LASTLIST=$documents\\$li
   || fail "main.ini no longer names the list"
 
 # The uninstaller runs from a copy of itself: wait for it to finish.
+ls -A "$temp" >"$build/temp-before"
 wine "$program/uninstall.exe" /S </dev/null >/dev/null 2>&1 || fail "the silent uninstall failed"
 for _ in $(seq 60); do [[ -e "$program/pravik.exe" || -e "$program/uninstall.exe" ]] || break; sleep 0.5; done
+for _ in $(seq 60); do ls -A "$temp" | cmp -s - "$build/temp-before" && break; sleep 0.5; done
+ls -A "$temp" | diff "$build/temp-before" - >&2 || fail "the uninstaller left files in %TEMP%"
 for file in pravik.exe pravik.com office-check.ps1 Qt6Core.dll uninstall.exe platforms; do
   [[ ! -e "$program/$file" ]] || fail "left behind by the uninstaller: $file"
 done

@@ -5,6 +5,9 @@
 
 #include <windows.h>
 
+#include <knownfolders.h>
+#include <shlobj.h>
+
 namespace pravik {
 
 std::string userConfigDir()
@@ -19,6 +22,21 @@ std::string userConfigDir()
     value.resize(length);
     while (value.size() > 3 && (value.back() == L'\\' || value.back() == L'/'))
         value.pop_back();
+    try {
+        return win::narrow(value);
+    } catch (const codec::ConversionError&) {
+        return {};
+    }
+}
+
+std::string userDocumentsDir()
+{
+    PWSTR path = nullptr;
+    const HRESULT result = ::SHGetKnownFolderPath(FOLDERID_Documents, KF_FLAG_DEFAULT, nullptr, &path);
+    const std::wstring value = SUCCEEDED(result) && path ? path : L"";
+    ::CoTaskMemFree(path);
+    if (value.empty())
+        return {};
     try {
         return win::narrow(value);
     } catch (const codec::ConversionError&) {
