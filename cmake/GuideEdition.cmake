@@ -2,7 +2,7 @@
 # Writes one system's edition of the user's guide: a block between
 # <!-- linux --> and <!-- /linux --> (or the same with windows) stays only
 # in that system's edition, without its marks. The Windows edition writes
-# プリンター, as Windows itself does.
+# プリンター, as Windows itself does, where it speaks in its own words.
 if(NOT DEFINED SOURCE OR NOT DEFINED DESTINATION OR NOT EDITION MATCHES "^(linux|windows)$")
   message(FATAL_ERROR "GuideEdition.cmake needs SOURCE, DESTINATION and EDITION linux or windows")
 endif()
@@ -42,7 +42,28 @@ foreach(system linux windows)
   endwhile()
 endforeach()
 if(EDITION STREQUAL "windows")
+  # The program's own words stay as its windows show them: quoted texts and
+  # the names of its columns and fields.
+  set(kept "@PRAVIK_PRINTER@")
+  string(REPLACE "<td>プリンタ</td>" "<td>${kept}</td>" text "${text}")
+  set(windows "")
+  string(FIND "${text}" "「" start)
+  while(start GREATER -1)
+    string(SUBSTRING "${text}" 0 ${start} before)
+    string(SUBSTRING "${text}" ${start} -1 rest)
+    string(FIND "${rest}" "」" end)
+    if(end EQUAL -1)
+      break()
+    endif()
+    string(SUBSTRING "${rest}" 0 ${end} quote)
+    string(SUBSTRING "${rest}" ${end} -1 text)
+    string(REPLACE "プリンタ" "${kept}" quote "${quote}")
+    string(APPEND windows "${before}${quote}")
+    string(FIND "${text}" "「" start)
+  endwhile()
+  set(text "${windows}${text}")
   string(REPLACE "プリンター" "プリンタ" text "${text}")
   string(REPLACE "プリンタ" "プリンター" text "${text}")
+  string(REPLACE "${kept}" "プリンタ" text "${text}")
 endif()
 file(WRITE "${DESTINATION}" "${text}")
