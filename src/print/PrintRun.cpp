@@ -218,6 +218,7 @@ void PrintRun::runRows(PrintMode mode)
             }
         }
 
+        expectAfter(row, mode, total);
         if (runJob(row, entry, mode) == RowEnd::Stop)
             return;
         // A click on Abort while the job ran: showing the dialog again for
@@ -234,6 +235,18 @@ void PrintRun::startAhead(const PrintEntry& entry, PrintMode mode)
     const DocumentKind kind = documentKindOfExtension(entry.extension);
     if (kind == DocumentKind::Excel || kind == DocumentKind::Word)
         jobs_.startAhead(entry, mode);
+}
+
+void PrintRun::expectAfter(int row, PrintMode mode, int total)
+{
+    // A preview waits for the user, who may stop after it.
+    const int next = mode == PrintMode::Print && total > 1 ? host_.nextSelectedBelow(row) : -1;
+    if (next < 0) {
+        jobs_.expectAfter(nullptr);
+        return;
+    }
+    const PrintEntry entry = host_.entry(next);
+    jobs_.expectAfter(&entry);
 }
 
 PrintRun::RowEnd PrintRun::runJob(int row, const PrintEntry& entry, PrintMode mode)
