@@ -9,6 +9,7 @@
 
 #include <exception>
 #include <future>
+#include <optional>
 
 namespace pravik {
 
@@ -241,12 +242,15 @@ void PrintRun::expectAfter(int row, PrintMode mode, int total)
 {
     // A preview waits for the user, who may stop after it.
     const int next = mode == PrintMode::Print && total > 1 ? host_.nextSelectedBelow(row) : -1;
-    if (next < 0) {
-        jobs_.expectAfter(nullptr);
-        return;
+    std::optional<PrintEntry> entry;
+    try {
+        if (next >= 0)
+            entry = host_.entry(next);
+    } catch (...) {
+        // Only a hint: the row in hand runs, and the run meets the error
+        // when it reaches that row.
     }
-    const PrintEntry entry = host_.entry(next);
-    jobs_.expectAfter(&entry);
+    jobs_.expectAfter(entry ? &*entry : nullptr);
 }
 
 PrintRun::RowEnd PrintRun::runJob(int row, const PrintEntry& entry, PrintMode mode)
