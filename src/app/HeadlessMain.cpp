@@ -72,6 +72,7 @@ public:
         lanes_.startAhead(entry, mode);
     }
     void discardAhead() override { lanes_.discardAhead(); }
+    void expectAfter(const PrintEntry* next) override { lanes_.expectAfter(next); }
 
 private:
     AutomationWorker worker_;

@@ -127,6 +127,20 @@ public:
     // want back. The next job starts them again.
     virtual void endIdleServers() {}
 
+    // Around each job of a print run, on the backend's thread. forJob: the
+    // server the job is to create; forNext: the one the job after it will
+    // create (empty: none, or none known). A backend whose servers are slow
+    // to start may start forNext once the job has its own server, so that
+    // the start overlaps the job; the next job's createObject then takes it.
+    // A server started ahead for another than forJob is ended at once.
+    virtual void jobStarting(const std::string& /*forJob*/, const std::string& /*forNext*/) {}
+    // The job has ended: a server started ahead for it that it did not take
+    // (it failed or was skipped before) is ended at once.
+    virtual void jobEnded() {}
+    // From any thread, when the run is over or stopped: whatever was started
+    // ahead is ended at once.
+    virtual void endServersAhead() {}
+
     // Asked once, from another thread, before a call past its deadline is
     // abandoned (`printSystemWasSilent`: its own work met a print system
     // that did not answer): what stalled, when it was not the server itself

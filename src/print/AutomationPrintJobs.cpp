@@ -1,6 +1,7 @@
 #include "OfficeJobs.h"
 
 #include "AutomationWorker.h"
+#include "DocumentKind.h"
 #include "JobNotes.h"
 #include "StepTimes.h"
 
@@ -8,12 +9,63 @@
 
 namespace pravik {
 
+namespace {
+
+// Tells the backend that the job has ended, however it ends.
+class JobEnd {
+public:
+    explicit JobEnd(AutomationBackend& backend) : backend_(backend) {}
+    ~JobEnd()
+    {
+        try {
+            backend_.jobEnded();
+        } catch (...) {
+            // The job's own outcome is the one to tell.
+        }
+    }
+    JobEnd(const JobEnd&) = delete;
+    JobEnd& operator=(const JobEnd&) = delete;
+
+private:
+    AutomationBackend& backend_;
+};
+
+} // namespace
+
 AutomationPrintJobs::AutomationPrintJobs(std::shared_ptr<AutomationBackend> backend,
                                          const Settings& settings)
-    : automation_(backend)
+    : backend_(backend)
+    , automation_(backend)
     , settings_(settings)
 {
     backend->applySettings(settings);
+}
+
+AutomationPrintJobs::~AutomationPrintJobs()
+{
+    AutomationPrintJobs::discardAhead();
+}
+
+void AutomationPrintJobs::expectAfter(const PrintEntry* next)
+{
+    nextProgId_.clear();
+    if (!next)
+        return;
+    const DocumentKind kind = documentKindOfExtension(next->extension);
+    if (kind == DocumentKind::Excel)
+        nextProgId_ = kExcelProgId;
+    else if (kind == DocumentKind::Word)
+        nextProgId_ = kWordProgId;
+}
+
+void AutomationPrintJobs::discardAhead()
+{
+    nextProgId_.clear();
+    try {
+        backend_->endServersAhead();
+    } catch (...) {
+        // What cannot be ended now ends with the backend.
+    }
 }
 
 void AutomationPrintJobs::refuseIfStuck(const std::string& progId)
@@ -44,6 +96,8 @@ template <typename Job>
 JobOutcome AutomationPrintJobs::noted(const std::string& progId, Job job)
 {
     steps::reached("job started on its office's thread");
+    backend_->jobStarting(progId, nextProgId_ == progId ? progId : std::string());
+    const JobEnd ended(*backend_);
     refuseIfStuck(progId);
     jobnotes::take(); // nothing of an earlier job
     notes_.clear();

@@ -333,6 +333,15 @@ void nameWorkServer(std::string name)
     }
 }
 
+void serverAskedAt(WorkClock::time_point since)
+{
+    if (WorkItem* const item = currentItem) {
+        std::lock_guard lock(item->mutex_);
+        if (item->startingSince_)
+            item->startingSince_ = std::min(*item->startingSince_, since);
+    }
+}
+
 void noteSilentPrintSystem()
 {
     if (WorkItem* const item = currentItem) {

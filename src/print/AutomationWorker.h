@@ -69,6 +69,7 @@ private:
     friend std::optional<std::chrono::seconds> currentWorkAbandoned();
     friend void noteSilentPrintSystem();
     friend void nameWorkServer(std::string name);
+    friend void serverAskedAt(WorkClock::time_point since);
     friend bool currentWorkAbandonedInStart();
 
     // The start limit's end while the work starts its server.
@@ -131,6 +132,11 @@ bool currentWorkAbandonedInStart();
 // Names the server of the work running on the calling thread, for the text
 // of its deadline.
 void nameWorkServer(std::string name);
+
+// While the work running on the calling thread waits for its new server: the
+// server was asked for at `since`, before the work began (started ahead for
+// it), and its start limit counts from then.
+void serverAskedAt(WorkClock::time_point since);
 
 // The work running on the calling thread has waited on a print system that
 // did not answer (for the text of its deadline).

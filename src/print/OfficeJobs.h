@@ -58,10 +58,18 @@ Variant openWorkbook(AutomationCall& automation, const Variant& workbooks, const
 class AutomationPrintJobs : public PrintJobs {
 public:
     AutomationPrintJobs(std::shared_ptr<AutomationBackend> backend, const Settings& settings);
+    // Ends what was started ahead for a row that will not come.
+    ~AutomationPrintJobs() override;
+    AutomationPrintJobs(const AutomationPrintJobs&) = delete;
+    AutomationPrintJobs& operator=(const AutomationPrintJobs&) = delete;
 
     JobOutcome printExcel(const PrintEntry& entry, PrintMode mode) override;
     void printWord(const PrintEntry& entry, PrintMode mode) override;
     std::vector<std::string> takeNotes() override;
+    // The next row's server may start while a row of the same application
+    // prints; a row of the other one starts its own, as the first row does.
+    void expectAfter(const PrintEntry* next) override;
+    void discardAhead() override;
 
 private:
     template <typename Job>
@@ -80,6 +88,8 @@ private:
 
     std::map<std::string, ServerHealth> health_;
     std::vector<std::string> notes_;
+    std::string nextProgId_; // of the row after the next job; empty: none
+    std::shared_ptr<AutomationBackend> backend_;
     AutomationCall automation_;
     const Settings& settings_;
 };

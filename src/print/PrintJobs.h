@@ -36,6 +36,11 @@ public:
     // The run stops: the rows started ahead are never handed to the print
     // system. Returns once they have ended.
     virtual void discardAhead() {}
+
+    // Before the run asks for a row: the row it will ask for after that one
+    // (nullptr: none), so that jobs whose servers are slow to start can start
+    // the next one while the row prints.
+    virtual void expectAfter(const PrintEntry* /*next*/) {}
 };
 
 } // namespace pravik

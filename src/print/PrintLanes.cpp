@@ -261,6 +261,14 @@ void PrintLanes::discardAhead()
         if (row->item->done())
             row->handOvers.clear();
     }
+    for (const std::unique_ptr<Lane>& lane : lanes_)
+        lane->jobs->discardAhead();
+}
+
+void PrintLanes::expectAfter(const PrintEntry* next)
+{
+    if (size_ < 2)
+        lanes_.front()->jobs->expectAfter(next);
 }
 
 } // namespace pravik

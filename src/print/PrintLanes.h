@@ -52,7 +52,11 @@ public:
 
     int roomAhead() const override;
     void startAhead(const PrintEntry& entry, PrintMode mode) override;
+    // Also ends what the lanes' jobs started ahead for their next rows.
     void discardAhead() override;
+    // Told to the first lane's jobs when it runs every row: rows started
+    // ahead go to whichever lane is free first, so no lane knows its next.
+    void expectAfter(const PrintEntry* next) override;
     // The run is stopping: the rows started ahead are given up now, their
     // offices ended, rather than after the row in hand. From the run's
     // thread, also from inside a wait of that row.

@@ -9,6 +9,7 @@
 
 #include <exception>
 #include <future>
+#include <optional>
 
 namespace pravik {
 
@@ -218,6 +219,7 @@ void PrintRun::runRows(PrintMode mode)
             }
         }
 
+        expectAfter(row, mode, total);
         if (runJob(row, entry, mode) == RowEnd::Stop)
             return;
         // A click on Abort while the job ran: showing the dialog again for
@@ -234,6 +236,21 @@ void PrintRun::startAhead(const PrintEntry& entry, PrintMode mode)
     const DocumentKind kind = documentKindOfExtension(entry.extension);
     if (kind == DocumentKind::Excel || kind == DocumentKind::Word)
         jobs_.startAhead(entry, mode);
+}
+
+void PrintRun::expectAfter(int row, PrintMode mode, int total)
+{
+    // A preview waits for the user, who may stop after it.
+    const int next = mode == PrintMode::Print && total > 1 ? host_.nextSelectedBelow(row) : -1;
+    std::optional<PrintEntry> entry;
+    try {
+        if (next >= 0)
+            entry = host_.entry(next);
+    } catch (...) {
+        // Only a hint: the row in hand runs, and the run meets the error
+        // when it reaches that row.
+    }
+    jobs_.expectAfter(entry ? &*entry : nullptr);
 }
 
 PrintRun::RowEnd PrintRun::runJob(int row, const PrintEntry& entry, PrintMode mode)

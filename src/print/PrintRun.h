@@ -101,6 +101,8 @@ private:
 
     void runRows(PrintMode mode);
     void startAhead(const PrintEntry& entry, PrintMode mode);
+    // Tells the jobs the row that follows `row`.
+    void expectAfter(int row, PrintMode mode, int total);
     RowEnd runJob(int row, const PrintEntry& entry, PrintMode mode);
     void stopBefore(int row);
     // Asks the print system once more about the rows whose outcome is

@@ -179,6 +179,10 @@ public:
         record("word", entry, mode);
     }
 
+    // The row told to follow before each job ("" for none).
+    std::vector<std::string> toldAfter;
+    void expectAfter(const PrintEntry* next) override { toldAfter.push_back(next ? next->fileName : ""); }
+
     std::vector<std::string> takeNotes() override
     {
         const auto note = notes.find(calls.back().fileName);
@@ -287,6 +291,17 @@ TEST_F(PrintRunTest, OneSelectedRowEndsRightAfterItsJob)
     EXPECT_EQ(jobs.files(), (Names{"b.doc"}));
     EXPECT_EQ(host.belowSearches, 0);
     EXPECT_TRUE(host.restored());
+}
+
+TEST_F(PrintRunTest, EachPrintedRowTellsTheJobsTheRowAfterItAndAPreviewTellsNone)
+{
+    host.setRows({row("a.doc", "doc"), row("b.xls", "xls"), row("c.doc", "doc"), row("d.doc", "doc")},
+                 {true, true, false, true});
+    run();
+    EXPECT_EQ(jobs.toldAfter, (Names{"b.xls", "d.doc", ""}));
+    jobs.toldAfter.clear();
+    run(PrintMode::Preview);
+    EXPECT_EQ(jobs.toldAfter, (Names{"", "", ""}));
 }
 
 TEST_F(PrintRunTest, SkippedOrFailedSingleRowStillLooksForTheNextRow)

@@ -476,3 +476,33 @@ TEST_F(WholePath, ARowOnAPrinterTheSpoolerDoesNotListFailsBeforeAnyServerStarts)
     EXPECT_TRUE(contains(results(), "プリンタ 撤去済みのプリンタ が見つかりません")) << results();
     EXPECT_TRUE(serverIds().empty());
 }
+
+TEST_F(WholePath, TheNextRowsServerStartsWhileARowPrintsAndNoServerStartsBeyondTheRows)
+{
+    // Each print outlasts a start (Wine answers an activation within a second).
+    registerServer("Word.Application", kTestWordClsid, L"print=1500");
+    EXPECT_EQ(print({row("a.doc", ""), row("b.doc", ""), row("c.doc", "")}), 0) << results();
+    EXPECT_EQ(outcomes(), (Lines{"printed", "printed", "printed"})) << results();
+    EXPECT_EQ(serverIds().size(), 3u);
+    const Lines calls = readLines(transcript());
+    const auto secondCreate = std::find_if(calls.begin() + 1, calls.end(),
+                                           [](const std::string& line) { return line.starts_with("create "); });
+    const auto firstQuit
+        = std::find_if(calls.begin(), calls.end(), [](const std::string& line) { return contains(line, " Quit("); });
+    EXPECT_LT(secondCreate, firstQuit) << "the second row's server started only after the first row";
+    EXPECT_TRUE(serversEnded());
+}
+
+TEST_F(WholePath, AServerStartedForARowThatFailsBeforeTakingItIsToldToQuit)
+{
+    PrintEntry gone = row("gone.doc", "");
+    gone.printer = codec::fromUtf8("撤去済みのプリンタ");
+    registerServer("Word.Application", kTestWordClsid, L"print=1500");
+    EXPECT_EQ(print({row("memo.doc", ""), gone}), 1) << results();
+    EXPECT_EQ(outcomes(), (Lines{"printed", "failed"})) << results();
+    ASSERT_EQ(serverIds().size(), 2u);
+    const Lines calls = readLines(transcript());
+    EXPECT_EQ(std::count_if(calls.begin(), calls.end(), [](const std::string& line) { return contains(line, "Open("); }), 1);
+    EXPECT_TRUE(contains(calls.back(), " Quit(")) << calls.back();
+    EXPECT_TRUE(serversEnded());
+}

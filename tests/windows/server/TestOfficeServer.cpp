@@ -12,6 +12,9 @@
 //   documents=N           N documents or workbooks are open besides the job's
 //   linger                stays when its last object is released (for a
 //                         minute), as an office that does not quit
+//   start=MS              takes MS milliseconds before it takes calls, as
+//                         an office's start does
+//   print=MS              takes MS milliseconds in each PrintOut
 // and for the first server of its ProgID in the transcript only (the ones
 // after it show the run going on):
 //   hang=MEMBER           never returns from MEMBER, as an office stuck in
@@ -55,6 +58,7 @@ std::string gHangIn, gCrashIn, gFailIn;
 int gFailAt = 0;
 bool gFailWithException = false;
 std::map<std::string, int> gCallsOf;
+DWORD gPrintMs = 0;
 
 // Calls a busy server turns away before it takes one.
 constexpr int kBusyRejections = 3;
@@ -201,6 +205,8 @@ private:
             throw;
         }
         appendLine(gBackend->lines().back());
+        if (member == "PrintOut")
+            ::Sleep(gPrintMs);
         if (member == gHangIn)
             ::Sleep(INFINITE);
         if (member == gCrashIn)
@@ -322,6 +328,10 @@ int wmain(int argc, wchar_t** argv)
             gNoWordBasic = true;
         else if (word == "linger")
             gLinger = true;
+        else if (word == "start")
+            ::Sleep(static_cast<DWORD>(std::atoi(value.c_str())));
+        else if (word == "print")
+            gPrintMs = static_cast<DWORD>(std::atoi(value.c_str()));
         else if (word == "documents")
             gBackend->respond("Count", Variant::fromInt(std::atoi(value.c_str())));
         else if (word == "fail") {

@@ -12,6 +12,7 @@
 #include "ServerFailures.h"
 #include "ServerLaunch.h"
 #include "ServerRecords.h"
+#include "SpareServer.h"
 #include "SpoolProgress.h"
 #include "SystemMessage.h"
 #include "SystemPrinters.h"
@@ -184,6 +185,17 @@ void prepareServer(const Invocation& call, ServerInUse* server, IDispatch* dispa
 
 } // namespace
 
+// A server started ahead, and its records.
+struct ComBackend::Spare {
+    Spare(std::shared_ptr<ServerInUse> inUse, std::string progId, SpareServer::Start starting,
+          std::function<void()> quitting)
+        : server(std::move(inUse)), start(std::move(progId), std::move(starting), std::move(quitting))
+    {
+    }
+    std::shared_ptr<ServerInUse> server; // until it is taken or let go of
+    SpareServer start;
+};
+
 // What the abandoning threads share with the automation thread.
 struct ComBackend::Servers {
     std::shared_ptr<RetryBounds> bounds = std::make_shared<RetryBounds>();
@@ -227,6 +239,45 @@ struct ComBackend::Servers {
             if (std::optional<HeldProcess> copy = server->process ? server->process->duplicate() : std::nullopt)
                 server->ending->endAt(std::move(*copy), std::chrono::steady_clock::now(), server->printer);
         }
+    }
+
+    // Starts the server of `clsid` for `server` on the calling thread, and
+    // asks once more a moment later if the one before was still ending.
+    // Work given up in the meantime (`heedAbandon`) is not started again.
+    HRESULT launch(const CLSID& clsid, ServerInUse& server, IDispatch** dispatch, bool heedAbandon)
+    {
+        const auto start = [&] {
+            ServerLaunch launch(clsid);
+            {
+                std::lock_guard lock(mutex);
+                server.launching = std::move(launch);
+            }
+            const HRESULT started = ::CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER | CLSCTX_LOCAL_SERVER,
+                                                       IID_IDispatch, reinterpret_cast<void**>(dispatch));
+            std::lock_guard lock(mutex);
+            if (!server.process && SUCCEEDED(started))
+                server.process = server.launching->started();
+            server.launching.reset();
+            return started;
+        };
+        HRESULT hr = start();
+        if (worthOneMoreStart(hr)) {
+            std::this_thread::sleep_for(kStartAgainAfter);
+            if (heedAbandon)
+                throwIfAbandoned();
+            hr = start();
+        }
+        return hr;
+    }
+
+    // A spare nobody took is told to quit: one that does not, or does not
+    // answer, is ended a moment later.
+    void endSoon(ServerInUse& server)
+    {
+        std::lock_guard lock(mutex);
+        if (std::optional<HeldProcess> copy = server.process ? server.process->duplicate() : std::nullopt)
+            server.ending->endAt(std::move(*copy), std::chrono::steady_clock::now() + kEndServerAfter,
+                                 server.printer);
     }
 
     // On a thread of its own: unless the abandoned work has let go of its
@@ -371,35 +422,117 @@ ObjectRef ComBackend::createObject(const std::string& progId)
     if (FAILED(hr))
         throw failure(hr, "はありません");
 
-    auto server = std::make_shared<ServerInUse>(name, ending_);
+    std::unique_ptr<Spare> spare = takeSpare(progId);
+    const std::shared_ptr<ServerInUse> server
+        = spare ? spare->server : std::make_shared<ServerInUse>(name, ending_);
     {
         std::lock_guard lock(servers_->mutex);
         servers_->inUse.push_back(server);
     }
     IDispatch* dispatch = nullptr;
-    const auto start = [&] {
-        ServerLaunch launch(clsid);
-        {
-            std::lock_guard lock(servers_->mutex);
-            server->launching = std::move(launch);
-        }
-        const HRESULT started = ::CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER | CLSCTX_LOCAL_SERVER,
-                                                   IID_IDispatch, reinterpret_cast<void**>(&dispatch));
-        std::lock_guard lock(servers_->mutex);
-        if (!server->process && SUCCEEDED(started))
-            server->process = server->launching->started();
-        server->launching.reset();
-        return started;
-    };
-    hr = start();
-    if (worthOneMoreStart(hr)) {
-        std::this_thread::sleep_for(kStartAgainAfter);
+    if (spare) {
+        // Its start limit counts from its own start.
+        serverAskedAt(spare->start.askedAt());
+        hr = spare->start.take(&dispatch, [this] { return !servers_->bounds->givenUp; });
+        retire(std::move(spare));
         servers_->throwIfAbandoned();
-        hr = start();
+    } else {
+        hr = servers_->launch(clsid, *server, &dispatch, true);
     }
     if (FAILED(hr))
         throw failure(hr, "を起動できません");
+    startSpare();
     return std::make_shared<ComObject>(dispatch, server);
+}
+
+std::unique_ptr<ComBackend::Spare> ComBackend::takeSpare(const std::string& progId)
+{
+    std::lock_guard lock(spareMutex_);
+    if (!spare_ || spare_->start.progId() != progId)
+        return nullptr;
+    spareForJob_ = false;
+    return std::move(spare_);
+}
+
+void ComBackend::startSpare()
+{
+    std::string progId;
+    {
+        std::lock_guard lock(spareMutex_);
+        if (spare_ || startAhead_.empty())
+            return;
+        progId = std::exchange(startAhead_, {});
+    }
+    CLSID clsid{};
+    if (FAILED(::CLSIDFromProgID(wideName(progId).c_str(), &clsid)))
+        return; // the next job tells that itself
+    auto server = std::make_shared<ServerInUse>(serverNameOf(progId), ending_);
+    // Started after the job's own server, whose process is then found: two
+    // starts of one executable at a time could not be told apart.
+    auto spare = std::make_unique<Spare>(
+        server, progId,
+        [servers = servers_, server, clsid](IDispatch** application) {
+            return servers->launch(clsid, *server, application, false);
+        },
+        [servers = servers_, server] { servers->endSoon(*server); });
+    std::lock_guard lock(spareMutex_);
+    spare_ = std::move(spare);
+}
+
+void ComBackend::retire(std::unique_ptr<Spare> spare)
+{
+    spare->start.letGo();
+    // Whoever still uses the server holds its records; they must not wait
+    // for the spare's thread to be joined.
+    spare->server.reset();
+    std::lock_guard lock(spareMutex_);
+    std::erase_if(retired_, [](const std::unique_ptr<Spare>& old) { return old->start.finished(); });
+    retired_.push_back(std::move(spare));
+}
+
+void ComBackend::letGoOfSpare()
+{
+    std::unique_ptr<Spare> spare;
+    {
+        std::lock_guard lock(spareMutex_);
+        spare = std::move(spare_);
+        spareForJob_ = false;
+    }
+    if (spare)
+        retire(std::move(spare));
+}
+
+void ComBackend::jobStarting(const std::string& forJob, const std::string& forNext)
+{
+    {
+        std::lock_guard lock(spareMutex_);
+        startAhead_ = forNext;
+        spareForJob_ = spare_ && spare_->start.progId() == forJob;
+        if (!spare_ || spareForJob_)
+            return;
+    }
+    letGoOfSpare();
+}
+
+void ComBackend::jobEnded()
+{
+    bool notTaken = false;
+    {
+        std::lock_guard lock(spareMutex_);
+        startAhead_.clear();
+        notTaken = spareForJob_;
+    }
+    if (notTaken)
+        letGoOfSpare();
+}
+
+void ComBackend::endServersAhead()
+{
+    {
+        std::lock_guard lock(spareMutex_);
+        startAhead_.clear();
+    }
+    letGoOfSpare();
 }
 
 Variant ComBackend::invoke(const ObjectRef& target, const Invocation& call)

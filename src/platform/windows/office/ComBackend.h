@@ -5,7 +5,9 @@
 
 #include <memory>
 #include <mutex>
+#include <string>
 #include <thread>
+#include <vector>
 
 struct IMessageFilter;
 
@@ -49,9 +51,22 @@ public:
     // A print system that still receives, slowly, the last print job of a
     // server in use.
     std::optional<std::string> stallCause(std::chrono::seconds deadline, bool printSystemWasSilent) override;
+    // One server ahead at most: started once the job's own has started, on
+    // a thread of its own (SpareServer.h), and taken by the next job's
+    // createObject of the same ProgID, even while still starting.
+    void jobStarting(const std::string& forJob, const std::string& forNext) override;
+    void jobEnded() override;
+    void endServersAhead() override;
 
 private:
     struct Servers;
+    struct Spare;
+    std::unique_ptr<Spare> takeSpare(const std::string& progId);
+    void startSpare();
+    // Lets go of a spare; its thread is joined later, at the latest with the backend.
+    void retire(std::unique_ptr<Spare> spare);
+    void letGoOfSpare();
+
     std::shared_ptr<printers::SpoolerCalls> spooler_;
     std::shared_ptr<ServerEnding> ending_;
     std::shared_ptr<Servers> servers_;
@@ -61,6 +76,12 @@ private:
     BusyServerFilter* filter_ = nullptr;
     IMessageFilter* previousFilter_ = nullptr;
     bool filterRegistered_ = false;
+
+    std::mutex spareMutex_;
+    std::unique_ptr<Spare> spare_;
+    bool spareForJob_ = false;  // spare_ was there when the job in hand started
+    std::string startAhead_;    // the ProgID of the next job's server
+    std::vector<std::unique_ptr<Spare>> retired_;
 };
 
 } // namespace pravik::win
