@@ -15,6 +15,8 @@
 
 #include <chrono>
 #include <csignal>
+#include <functional>
+#include <optional>
 #include <unistd.h>
 
 namespace pravik::test {
@@ -39,48 +41,69 @@ public:
     void showMessage(QWidget*, const QString& text, const QString&) override { reports << text; }
 };
 
+// The main window over the system's office and printers, shown, with its
+// progress dialog and `rows` selected, on a main.ini of its own.
+struct PrintingWindow {
+    TempDir dir;
+    bool iniWritten;
+    TFmMain window;
+    TFmDialog progress;
+
+    PrintingWindow(Dialogs& dialogs, std::vector<PrintEntry> rows, const std::string& mainSection = "SORT=1\r\n")
+        : iniWritten(writeMainIni(dir, mainSection)), window(dialogs, dir.path().string(), MainServices::system()),
+          progress(window.abortFlag)
+    {
+        window.setProgressDialog(&progress);
+        window.show();
+        window.printList().replaceAll(std::move(rows));
+        window.listView()->selectAll();
+    }
+    void print() { window.findChild<QToolButton*>("btnPrt")->click(); }
+
+private:
+    static bool writeMainIni(const TempDir& dir, const std::string& mainSection)
+    {
+        writeBytes(dir.path() / "main.ini",
+                   "[TITLE]\r\nAPP_NAME=Pravik\r\n[MAIN]\r\nCOLUMN=150,150,200,40,40,100,200\r\n" + mainSection);
+        return true;
+    }
+};
+
+// Passes events until `done` or the limit; true when done.
+bool waitUntil(const std::function<bool()>& done, std::chrono::seconds limit)
+{
+    const auto until = std::chrono::steady_clock::now() + limit;
+    while (!done() && std::chrono::steady_clock::now() < until)
+        QCoreApplication::processEvents();
+    return done();
+}
+
 TEST(MainWindowPrint, ThePrintButtonPrintsTheSelectedRows)
 {
-    TempDir dir;
-    writeBytes(dir.path() / "main.ini",
-               "[TITLE]\r\nAPP_NAME=Pravik\r\n[MAIN]\r\nCOLUMN=150,150,200,40,40,100,200\r\nSORT=1\r\n");
     const PdfQueue word("window_word"), excel("window_excel");
     YesDialogs dialogs;
-    TFmMain window(dialogs, dir.path().string(), MainServices::system());
-    TFmDialog progress(window.abortFlag);
-    window.setProgressDialog(&progress);
-    window.show();
-
     PrintEntry missing = row("pages.doc", "", "1", word.name());
     missing.filePath += ".gone";
-    window.printList().replaceAll({row("pages.doc", "\"3\"", "2", word.name()),
+    PrintingWindow shown(dialogs, {row("pages.doc", "\"3\"", "2", word.name()),
                                    row("sheets.xls", "\"Q1, Sales\"", "1", excel.name()), missing});
-    window.listView()->selectAll();
-    window.findChild<QToolButton*>("btnPrt")->click();
+    shown.print();
 
     EXPECT_EQ(word.printedMarkers(), (std::vector<std::string>{"PAGE-MARK-3", "PAGE-MARK-3"}));
     EXPECT_EQ(excel.printedMarkers(), (std::vector<std::string>{"SHEET-MARK-Q1SALES"}));
     ASSERT_EQ(dialogs.reports.size(), 1);
     EXPECT_TRUE(dialogs.reports[0].contains(QStringLiteral("pages.doc.gone が見つかりません")))
         << dialogs.reports[0].toStdString();
-    EXPECT_TRUE(window.isEnabled());
+    EXPECT_TRUE(shown.window.isEnabled());
     office::shutdownEngines();
 }
 
 TEST(MainWindowPrint, AStopSignalDuringARunEndsItWithoutAReportToClick)
 {
-    TempDir dir;
-    writeBytes(dir.path() / "main.ini",
-               "[TITLE]\r\nAPP_NAME=Pravik\r\n[MAIN]\r\nCOLUMN=150,150,200,40,40,100,200\r\nSORT=1\r\n");
     const PdfQueue queue("window_stop");
     YesDialogs dialogs;
-    TFmMain window(dialogs, dir.path().string(), MainServices::system());
-    TFmDialog progress(window.abortFlag);
-    window.setProgressDialog(&progress);
-    window.show();
-    window.printList().replaceAll({row("long.doc", "", "1", queue.name()), row("pages.doc", "\"1\"", "1", queue.name()),
+    PrintingWindow shown(dialogs, {row("long.doc", "", "1", queue.name()), row("pages.doc", "\"1\"", "1", queue.name()),
                                    row("pages.doc", "\"2\"", "1", queue.name())});
-    window.listView()->selectAll();
+    TFmMain& window = shown.window;
 
     // As the program does: a signal is only recorded, and the window looks.
     handleStopRequests(nullptr);
@@ -91,7 +114,7 @@ TEST(MainWindowPrint, AStopSignalDuringARunEndsItWithoutAReportToClick)
     });
     stopWatch.start(100);
     QTimer::singleShot(500, [] { ::raise(SIGTERM); });
-    window.findChild<QToolButton*>("btnPrt")->click();
+    shown.print();
 
     // The rows the stop left would have been reported in a box nobody clicks.
     EXPECT_TRUE(dialogs.reports.isEmpty()) << dialogs.reports.join("\n").toStdString();
@@ -103,32 +126,26 @@ TEST(MainWindowPrint, AStopSignalDuringARunEndsItWithoutAReportToClick)
 // and the next, and is ended once the window has left it idle.
 TEST(MainWindowPrint, TheOfficeStartsDuringThePrintQuestionAndEndsWhenLeftIdle)
 {
-    TempDir dir;
-    writeBytes(dir.path() / "main.ini",
-               "[TITLE]\r\nAPP_NAME=Pravik\r\n[MAIN]\r\nCOLUMN=150,150,200,40,40,100,200\r\nENGINES=1\r\n");
     const PdfQueue queue("window_ahead");
     const int jobsBefore = queue.completedJobs();
+    const auto officeRuns = [] { return !officeProcessesOf(::getpid()).empty(); };
     class ReadingDialogs : public YesDialogs {
     public:
+        std::function<bool()> officeRuns;
         std::vector<size_t> officesWhileAsked;
         bool confirmOkCancel(QWidget*, const QString&, const QString&) override
         {
-            const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-            while (officeProcessesOf(::getpid()).empty() && std::chrono::steady_clock::now() < until)
-                QCoreApplication::processEvents();
+            waitUntil(officeRuns, std::chrono::seconds(10));
             officesWhileAsked.push_back(officeProcessesOf(::getpid()).size());
             return true;
         }
     } dialogs;
-    auto window = std::make_unique<TFmMain>(dialogs, dir.path().string(), MainServices::system());
-    TFmDialog progress(window->abortFlag);
-    window->setProgressDialog(&progress);
-    window->show();
-    window->printList().replaceAll({row("pages.doc", "\"1\"", "1", queue.name())});
-    window->listView()->selectAll();
-    window->findChild<QToolButton*>("btnPrt")->click();
+    dialogs.officeRuns = officeRuns;
+    std::optional<PrintingWindow> shown;
+    shown.emplace(dialogs, std::vector<PrintEntry>{row("pages.doc", "\"1\"", "1", queue.name())}, "ENGINES=1\r\n");
+    shown->print();
     const std::vector<pid_t> firstOffice = officeProcessesOf(::getpid());
-    window->findChild<QToolButton*>("btnPrt")->click();
+    shown->print();
 
     ASSERT_EQ(dialogs.officesWhileAsked.size(), 2u);
     EXPECT_GT(dialogs.officesWhileAsked[0], 0u);
@@ -136,14 +153,11 @@ TEST(MainWindowPrint, TheOfficeStartsDuringThePrintQuestionAndEndsWhenLeftIdle)
     EXPECT_EQ(queue.completedJobs() - jobsBefore, 2);
     EXPECT_TRUE(dialogs.reports.isEmpty()) << dialogs.reports.join("\n").toStdString();
 
-    auto* idle = window->findChild<QTimer*>("officeIdle");
+    auto* idle = shown->window.findChild<QTimer*>("officeIdle");
     ASSERT_NE(idle, nullptr);
     idle->start(0);
-    const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-    while (!officeProcessesOf(::getpid()).empty() && std::chrono::steady_clock::now() < until)
-        QCoreApplication::processEvents();
-    EXPECT_TRUE(officeProcessesOf(::getpid()).empty());
-    window.reset(); // after the idle end's work
+    EXPECT_TRUE(waitUntil([&] { return !officeRuns(); }, std::chrono::seconds(20)));
+    shown.reset(); // after the idle end's work
     office::shutdownEngines();
 }
 
