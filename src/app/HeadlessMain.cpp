@@ -72,7 +72,7 @@ public:
         lanes_.startAhead(entry, mode);
     }
     void discardAhead() override { lanes_.discardAhead(); }
-    void expectAfter(const PrintEntry* next) override { lanes_.expectAfter(next); }
+    void expectAfter(const std::vector<PrintEntry>& next) override { lanes_.expectAfter(next); }
 
 private:
     AutomationWorker worker_;

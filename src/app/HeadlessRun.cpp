@@ -45,7 +45,7 @@ public:
         jobs_.startAhead(entry, mode);
     }
     void discardAhead() override { jobs_.discardAhead(); }
-    void expectAfter(const PrintEntry* next) override { jobs_.expectAfter(next); }
+    void expectAfter(const std::vector<PrintEntry>& next) override { jobs_.expectAfter(next); }
 
     RowResult take(std::string& detail)
     {

@@ -128,12 +128,13 @@ public:
     virtual void endIdleServers() {}
 
     // Around each job of a print run, on the backend's thread. forJob: the
-    // server the job is to create; forNext: the one the job after it will
-    // create (empty: none, or none known). A backend whose servers are slow
-    // to start may start forNext once the job has its own server, so that
-    // the start overlaps the job; the next job's createObject then takes it.
-    // A server started ahead for another than forJob is ended at once.
-    virtual void jobStarting(const std::string& /*forJob*/, const std::string& /*forNext*/) {}
+    // server the job is to create; forNext: the ones the jobs after it will
+    // create, nearest first (none: none, or none known). A backend whose
+    // servers are slow to start may start those once the job has its own
+    // server, so that their starts overlap the job; the next jobs'
+    // createObject then take them. A server started ahead that none of these
+    // jobs will take is ended at once.
+    virtual void jobStarting(const std::string& /*forJob*/, const std::vector<std::string>& /*forNext*/) {}
     // The job has ended: a server started ahead for it that it did not take
     // (it failed or was skipped before) is ended at once.
     virtual void jobEnded() {}

@@ -46,21 +46,20 @@ AutomationPrintJobs::~AutomationPrintJobs()
     AutomationPrintJobs::discardAhead();
 }
 
-void AutomationPrintJobs::expectAfter(const PrintEntry* next)
+void AutomationPrintJobs::expectAfter(const std::vector<PrintEntry>& next)
 {
-    nextProgId_.clear();
-    if (!next)
-        return;
-    const DocumentKind kind = documentKindOfExtension(next->extension);
-    if (kind == DocumentKind::Excel)
-        nextProgId_ = kExcelProgId;
-    else if (kind == DocumentKind::Word)
-        nextProgId_ = kWordProgId;
+    nextProgIds_.clear();
+    for (const PrintEntry& entry : next) {
+        const DocumentKind kind = documentKindOfExtension(entry.extension);
+        if (kind != DocumentKind::Excel && kind != DocumentKind::Word)
+            return;
+        nextProgIds_.push_back(kind == DocumentKind::Excel ? kExcelProgId : kWordProgId);
+    }
 }
 
 void AutomationPrintJobs::discardAhead()
 {
-    nextProgId_.clear();
+    nextProgIds_.clear();
     try {
         backend_->endServersAhead();
     } catch (...) {
@@ -96,7 +95,14 @@ template <typename Job>
 JobOutcome AutomationPrintJobs::noted(const std::string& progId, Job job)
 {
     steps::reached("job started on its office's thread");
-    backend_->jobStarting(progId, nextProgId_ == progId ? progId : std::string());
+    // Only the rows of its own application that follow it at once.
+    std::vector<std::string> sameAfter;
+    for (const std::string& next : nextProgIds_) {
+        if (next != progId)
+            break;
+        sameAfter.push_back(next);
+    }
+    backend_->jobStarting(progId, sameAfter);
     const JobEnd ended(*backend_);
     refuseIfStuck(progId);
     jobnotes::take(); // nothing of an earlier job

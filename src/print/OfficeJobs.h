@@ -66,9 +66,9 @@ public:
     JobOutcome printExcel(const PrintEntry& entry, PrintMode mode) override;
     void printWord(const PrintEntry& entry, PrintMode mode) override;
     std::vector<std::string> takeNotes() override;
-    // The next row's server may start while a row of the same application
+    // The next rows' servers may start while a row of the same application
     // prints; a row of the other one starts its own, as the first row does.
-    void expectAfter(const PrintEntry* next) override;
+    void expectAfter(const std::vector<PrintEntry>& next) override;
     void discardAhead() override;
 
 private:
@@ -88,7 +88,8 @@ private:
 
     std::map<std::string, ServerHealth> health_;
     std::vector<std::string> notes_;
-    std::string nextProgId_; // of the row after the next job; empty: none
+    // Of the rows after the next job, as far as they are of its application.
+    std::vector<std::string> nextProgIds_;
     std::shared_ptr<AutomationBackend> backend_;
     AutomationCall automation_;
     const Settings& settings_;

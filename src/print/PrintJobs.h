@@ -37,10 +37,10 @@ public:
     // system. Returns once they have ended.
     virtual void discardAhead() {}
 
-    // Before the run asks for a row: the row it will ask for after that one
-    // (nullptr: none), so that jobs whose servers are slow to start can start
-    // the next one while the row prints.
-    virtual void expectAfter(const PrintEntry* /*next*/) {}
+    // Before the run asks for a row: the rows it will ask for after that one,
+    // nearest first (a few at most; none: none known), so that jobs whose
+    // servers are slow to start can start the next ones while the row prints.
+    virtual void expectAfter(const std::vector<PrintEntry>& /*next*/) {}
 };
 
 } // namespace pravik

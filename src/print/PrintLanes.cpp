@@ -265,7 +265,7 @@ void PrintLanes::discardAhead()
         lane->jobs->discardAhead();
 }
 
-void PrintLanes::expectAfter(const PrintEntry* next)
+void PrintLanes::expectAfter(const std::vector<PrintEntry>& next)
 {
     if (size_ < 2)
         lanes_.front()->jobs->expectAfter(next);

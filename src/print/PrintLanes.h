@@ -56,7 +56,7 @@ public:
     void discardAhead() override;
     // Told to the first lane's jobs when it runs every row: rows started
     // ahead go to whichever lane is free first, so no lane knows its next.
-    void expectAfter(const PrintEntry* next) override;
+    void expectAfter(const std::vector<PrintEntry>& next) override;
     // The run is stopping: the rows started ahead are given up now, their
     // offices ended, rather than after the row in hand. From the run's
     // thread, also from inside a wait of that row.

@@ -128,6 +128,10 @@ private:
 // only slow, short enough that nobody waits on one that hangs.
 constexpr auto kSettleTime = std::chrono::seconds(5);
 
+// How many rows after the one in hand the jobs are told: as many servers as
+// may be starting while it prints.
+constexpr size_t kRowsExpected = 2;
+
 } // namespace
 
 PrintRun::PrintRun(PrintRunHost& host, PrintJobs& jobs, int printTarget)
@@ -240,17 +244,19 @@ void PrintRun::startAhead(const PrintEntry& entry, PrintMode mode)
 
 void PrintRun::expectAfter(int row, PrintMode mode, int total)
 {
+    std::vector<PrintEntry> next;
     // A preview waits for the user, who may stop after it.
-    const int next = mode == PrintMode::Print && total > 1 ? host_.nextSelectedBelow(row) : -1;
-    std::optional<PrintEntry> entry;
-    try {
-        if (next >= 0)
-            entry = host_.entry(next);
-    } catch (...) {
-        // Only a hint: the row in hand runs, and the run meets the error
-        // when it reaches that row.
+    if (mode == PrintMode::Print && total > 1) {
+        try {
+            for (int below = host_.nextSelectedBelow(row); below >= 0 && next.size() < kRowsExpected;
+                 below = host_.nextSelectedBelow(below))
+                next.push_back(host_.entry(below));
+        } catch (...) {
+            // Only a hint: the row in hand runs, and the run meets the error
+            // when it reaches that row.
+        }
     }
-    jobs_.expectAfter(entry ? &*entry : nullptr);
+    jobs_.expectAfter(next);
 }
 
 PrintRun::RowEnd PrintRun::runJob(int row, const PrintEntry& entry, PrintMode mode)

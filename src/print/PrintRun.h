@@ -101,7 +101,7 @@ private:
 
     void runRows(PrintMode mode);
     void startAhead(const PrintEntry& entry, PrintMode mode);
-    // Tells the jobs the row that follows `row`.
+    // Tells the jobs the rows that follow `row`.
     void expectAfter(int row, PrintMode mode, int total);
     RowEnd runJob(int row, const PrintEntry& entry, PrintMode mode);
     void stopBefore(int row);

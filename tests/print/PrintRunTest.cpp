@@ -179,9 +179,15 @@ public:
         record("word", entry, mode);
     }
 
-    // The row told to follow before each job ("" for none).
+    // The rows told to follow before each job, blank-separated.
     std::vector<std::string> toldAfter;
-    void expectAfter(const PrintEntry* next) override { toldAfter.push_back(next ? next->fileName : ""); }
+    void expectAfter(const std::vector<PrintEntry>& next) override
+    {
+        std::string names;
+        for (const PrintEntry& entry : next)
+            names += (names.empty() ? "" : " ") + entry.fileName;
+        toldAfter.push_back(names);
+    }
 
     std::vector<std::string> takeNotes() override
     {
@@ -298,7 +304,7 @@ TEST_F(PrintRunTest, EachPrintedRowTellsTheJobsTheRowAfterItAndAPreviewTellsNone
     host.setRows({row("a.doc", "doc"), row("b.xls", "xls"), row("c.doc", "doc"), row("d.doc", "doc")},
                  {true, true, false, true});
     run();
-    EXPECT_EQ(jobs.toldAfter, (Names{"b.xls", "d.doc", ""}));
+    EXPECT_EQ(jobs.toldAfter, (Names{"b.xls d.doc", "d.doc", ""}));
     jobs.toldAfter.clear();
     run(PrintMode::Preview);
     EXPECT_EQ(jobs.toldAfter, (Names{"", "", ""}));

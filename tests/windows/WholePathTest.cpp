@@ -493,6 +493,23 @@ TEST_F(WholePath, TheNextRowsServerStartsWhileARowPrintsAndNoServerStartsBeyondT
     EXPECT_TRUE(serversEnded());
 }
 
+TEST_F(WholePath, ServersStartedTogetherAreToldApartSoThatEachOneThatStaysIsEnded)
+{
+    // While a row's server works, the next two rows' start together: two new
+    // processes of one executable, each of which must be found as its own
+    // server's (Word by its caption, Excel by its window) to be ended when it
+    // stays after its failed row.
+    registerServer("Word.Application", kTestWordClsid, L"start=500 fail=Open:1:code linger");
+    registerServer("Excel.Application", kTestExcelClsid, L"start=500 fail=Open:1:code linger");
+    EXPECT_EQ(print({row("a.doc", ""), row("b.doc", ""), row("c.doc", ""), row("d.xls", "\"Sheet1\""),
+                     row("e.xls", "\"Sheet1\""), row("f.xls", "\"Sheet1\"")}),
+              1)
+        << results();
+    EXPECT_EQ(outcomes(), (Lines(6, "failed"))) << results();
+    EXPECT_EQ(serverIds().size(), 6u);
+    EXPECT_TRUE(serversEnded());
+}
+
 TEST_F(WholePath, AServerStartedForARowThatFailsBeforeTakingItIsToldToQuit)
 {
     PrintEntry gone = row("gone.doc", "");

@@ -23,7 +23,9 @@
 //   slowstart=SECONDS     takes that long before it takes calls
 //   nostart               never takes a call, as an office stuck in its start
 // `user` makes it a copy the user started: it serves nothing and waits
-// until it is ended.
+// until it is ended. As Office's, its main window (never shown) is told by Excel's
+// "Hwnd" and takes Word's "Caption"; those questions of the caller are not
+// the job's calls and stay out of the transcript.
 #include "ComValues.h"
 #include "OfficeScript.h"
 #include "RecordingBackend.h"
@@ -59,6 +61,7 @@ int gFailAt = 0;
 bool gFailWithException = false;
 std::map<std::string, int> gCallsOf;
 DWORD gPrintMs = 0;
+HWND gWindow = nullptr; // the application's main window, never shown
 
 // Calls a busy server turns away before it takes one.
 constexpr int kBusyRejections = 3;
@@ -75,6 +78,25 @@ std::string defaultPrinter()
     wchar_t name[512] = L"";
     DWORD size = 512;
     return ::GetDefaultPrinterW(name, &size) ? win::narrow(name) : std::string();
+}
+
+// Answers the caller's questions about the main window; false for any other call.
+bool answerAboutWindow(const std::string& member, CallKind kind, const std::vector<Variant>& args, VARIANT* result)
+{
+    if (!gWord && member == "Hwnd" && kind == CallKind::PropertyGet && result) {
+        win::toComVariant(Variant::fromInt(static_cast<int>(reinterpret_cast<LONG_PTR>(gWindow))), *result);
+        return true;
+    }
+    if (!gWord || member != "Caption")
+        return false;
+    if (kind == CallKind::PropertySet && !args.empty())
+        ::SetWindowTextW(gWindow, win::widen(args[0].asText()).c_str());
+    if (kind == CallKind::PropertyGet && result) {
+        wchar_t text[512] = L"";
+        ::GetWindowTextW(gWindow, text, 512);
+        win::toComVariant(Variant::fromText(win::narrow(text)), *result);
+    }
+    return true;
 }
 
 void objectGone()
@@ -133,7 +155,8 @@ public:
                                             DISPID* ids) override
     {
         for (UINT i = 0; i < count; ++i) {
-            if (gNoWordBasic && _wcsicmp(names[i], L"WordBasic") == 0) {
+            // Word's application has no window handle of its own.
+            if ((gNoWordBasic && _wcsicmp(names[i], L"WordBasic") == 0) || (gWord && _wcsicmp(names[i], L"Hwnd") == 0)) {
                 ids[i] = DISPID_UNKNOWN;
                 return DISP_E_UNKNOWNNAME;
             }
@@ -197,6 +220,8 @@ private:
             kind = CallKind::Function;
 
         const std::string member = win::narrow(nameOf(id));
+        if (answerAboutWindow(member, kind, args, result))
+            return S_OK;
         Variant answer;
         try {
             answer = gBackend->invoke(object_, Invocation{kind, member, args, namedArgs, form});
@@ -349,6 +374,16 @@ int wmain(int argc, wchar_t** argv)
     }
 
     ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    const wchar_t* windowClass = gWord ? L"OpusApp" : L"XLMAIN";
+    WNDCLASSW kind{};
+    kind.lpfnWndProc = ::DefWindowProcW;
+    kind.hInstance = ::GetModuleHandleW(nullptr);
+    kind.lpszClassName = windowClass;
+    ::RegisterClassW(&kind);
+    // Message-only: a server that COM starts under Wine may not make
+    // windows on the desktop.
+    gWindow = ::CreateWindowExW(0, windowClass, gWord ? L"Word" : L"Excel", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                                kind.hInstance, nullptr);
     static BusyFilter busyFilter;
     if (busy)
         ::CoRegisterMessageFilter(&busyFilter, nullptr);

@@ -12,6 +12,7 @@
 #include "ServerFailures.h"
 #include "ServerLaunch.h"
 #include "ServerRecords.h"
+#include "ServerWindow.h"
 #include "SpareServer.h"
 #include "SpoolProgress.h"
 #include "SystemMessage.h"
@@ -21,6 +22,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <atomic>
 #include <condition_variable>
 #include <mutex>
@@ -247,16 +249,22 @@ struct ComBackend::Servers {
     HRESULT launch(const CLSID& clsid, ServerInUse& server, IDispatch** dispatch, bool heedAbandon)
     {
         const auto start = [&] {
-            ServerLaunch launch(clsid);
+            const ServerLaunch launch(clsid);
             {
                 std::lock_guard lock(mutex);
-                server.launching = std::move(launch);
+                server.launching = launch;
             }
             const HRESULT started = ::CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER | CLSCTX_LOCAL_SERVER,
                                                        IID_IDispatch, reinterpret_cast<void**>(dispatch));
+            // Not under the mutex: the server may be slow to answer.
+            std::optional<HeldProcess> process;
+            if (SUCCEEDED(started))
+                process = launch.started([&](const std::vector<DWORD>& candidates) {
+                    return serverProcessByWindow(*dispatch, candidates);
+                });
             std::lock_guard lock(mutex);
-            if (!server.process && SUCCEEDED(started))
-                server.process = server.launching->started();
+            if (!server.process)
+                server.process = std::move(process);
             server.launching.reset();
             return started;
         };
@@ -441,42 +449,47 @@ ObjectRef ComBackend::createObject(const std::string& progId)
     }
     if (FAILED(hr))
         throw failure(hr, "を起動できません");
-    startSpare();
+    startSpares();
     return std::make_shared<ComObject>(dispatch, server);
 }
 
 std::unique_ptr<ComBackend::Spare> ComBackend::takeSpare(const std::string& progId)
 {
     std::lock_guard lock(spareMutex_);
-    if (!spare_ || spare_->start.progId() != progId)
+    if (spares_.empty() || spares_.front()->start.progId() != progId)
         return nullptr;
     spareForJob_ = false;
-    return std::move(spare_);
+    std::unique_ptr<Spare> spare = std::move(spares_.front());
+    spares_.pop_front();
+    return spare;
 }
 
-void ComBackend::startSpare()
+void ComBackend::startSpares()
 {
-    std::string progId;
+    std::vector<std::string> wanted;
     {
         std::lock_guard lock(spareMutex_);
-        if (spare_ || startAhead_.empty())
-            return;
-        progId = std::exchange(startAhead_, {});
+        wanted = std::exchange(startAhead_, {});
+        // Those started for the first of these jobs already.
+        wanted.erase(wanted.begin(), wanted.begin() + static_cast<std::ptrdiff_t>(std::min(spares_.size(), wanted.size())));
     }
-    CLSID clsid{};
-    if (FAILED(::CLSIDFromProgID(wideName(progId).c_str(), &clsid)))
-        return; // the next job tells that itself
-    auto server = std::make_shared<ServerInUse>(serverNameOf(progId), ending_);
-    // Started after the job's own server, whose process is then found: two
-    // starts of one executable at a time could not be told apart.
-    auto spare = std::make_unique<Spare>(
-        server, progId,
-        [servers = servers_, server, clsid](IDispatch** application) {
-            return servers->launch(clsid, *server, application, false);
-        },
-        [servers = servers_, server] { servers->endSoon(*server); });
-    std::lock_guard lock(spareMutex_);
-    spare_ = std::move(spare);
+    // After the job's own server: its start comes first. Servers of one
+    // executable started together are told apart by their windows
+    // (ServerWindow.h).
+    for (const std::string& progId : wanted) {
+        CLSID clsid{};
+        if (FAILED(::CLSIDFromProgID(wideName(progId).c_str(), &clsid)))
+            return; // the next job tells that itself
+        auto server = std::make_shared<ServerInUse>(serverNameOf(progId), ending_);
+        auto spare = std::make_unique<Spare>(
+            server, progId,
+            [servers = servers_, server, clsid](IDispatch** application) {
+                return servers->launch(clsid, *server, application, false);
+            },
+            [servers = servers_, server] { servers->endSoon(*server); });
+        std::lock_guard lock(spareMutex_);
+        spares_.push_back(std::move(spare));
+    }
 }
 
 void ComBackend::retire(std::unique_ptr<Spare> spare)
@@ -490,40 +503,52 @@ void ComBackend::retire(std::unique_ptr<Spare> spare)
     retired_.push_back(std::move(spare));
 }
 
-void ComBackend::letGoOfSpare()
+void ComBackend::letGoOfSpares(size_t kept)
 {
-    std::unique_ptr<Spare> spare;
+    std::vector<std::unique_ptr<Spare>> going;
     {
         std::lock_guard lock(spareMutex_);
-        spare = std::move(spare_);
-        spareForJob_ = false;
+        while (spares_.size() > kept) {
+            going.push_back(std::move(spares_.back()));
+            spares_.pop_back();
+        }
+        if (spares_.empty())
+            spareForJob_ = false;
     }
-    if (spare)
+    for (std::unique_ptr<Spare>& spare : going)
         retire(std::move(spare));
 }
 
-void ComBackend::jobStarting(const std::string& forJob, const std::string& forNext)
+void ComBackend::jobStarting(const std::string& forJob, const std::vector<std::string>& forNext)
 {
+    size_t kept = 0;
     {
         std::lock_guard lock(spareMutex_);
         startAhead_ = forNext;
-        spareForJob_ = spare_ && spare_->start.progId() == forJob;
-        if (!spare_ || spareForJob_)
-            return;
+        // The spares that this job and the next ones told will take, in turn.
+        std::vector<std::string> takers{forJob};
+        takers.insert(takers.end(), forNext.begin(), forNext.end());
+        while (kept < spares_.size() && kept < takers.size() && spares_[kept]->start.progId() == takers[kept])
+            ++kept;
+        spareForJob_ = kept > 0;
     }
-    letGoOfSpare();
+    letGoOfSpares(kept);
 }
 
 void ComBackend::jobEnded()
 {
-    bool notTaken = false;
+    std::unique_ptr<Spare> notTaken;
     {
         std::lock_guard lock(spareMutex_);
         startAhead_.clear();
-        notTaken = spareForJob_;
+        if (spareForJob_ && !spares_.empty()) {
+            notTaken = std::move(spares_.front());
+            spares_.pop_front();
+        }
+        spareForJob_ = false;
     }
     if (notTaken)
-        letGoOfSpare();
+        retire(std::move(notTaken));
 }
 
 void ComBackend::endServersAhead()
@@ -532,7 +557,7 @@ void ComBackend::endServersAhead()
         std::lock_guard lock(spareMutex_);
         startAhead_.clear();
     }
-    letGoOfSpare();
+    letGoOfSpares();
 }
 
 Variant ComBackend::invoke(const ObjectRef& target, const Invocation& call)

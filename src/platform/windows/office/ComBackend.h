@@ -3,6 +3,7 @@
 #include "AutomationBackend.h"
 #include "SpoolerCalls.h"
 
+#include <deque>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -51,10 +52,10 @@ public:
     // A print system that still receives, slowly, the last print job of a
     // server in use.
     std::optional<std::string> stallCause(std::chrono::seconds deadline, bool printSystemWasSilent) override;
-    // One server ahead at most: started once the job's own has started, on
-    // a thread of its own (SpareServer.h), and taken by the next job's
+    // A server for each of the next jobs told, started together once the job's own has started, each on a thread of
+    // its own (SpareServer.h), and taken in turn by the next jobs'
     // createObject of the same ProgID, even while still starting.
-    void jobStarting(const std::string& forJob, const std::string& forNext) override;
+    void jobStarting(const std::string& forJob, const std::vector<std::string>& forNext) override;
     void jobEnded() override;
     void endServersAhead() override;
 
@@ -62,10 +63,11 @@ private:
     struct Servers;
     struct Spare;
     std::unique_ptr<Spare> takeSpare(const std::string& progId);
-    void startSpare();
+    void startSpares();
     // Lets go of a spare; its thread is joined later, at the latest with the backend.
     void retire(std::unique_ptr<Spare> spare);
-    void letGoOfSpare();
+    // Lets go of the spares from `kept` on.
+    void letGoOfSpares(size_t kept = 0);
 
     std::shared_ptr<printers::SpoolerCalls> spooler_;
     std::shared_ptr<ServerEnding> ending_;
@@ -78,9 +80,9 @@ private:
     bool filterRegistered_ = false;
 
     std::mutex spareMutex_;
-    std::unique_ptr<Spare> spare_;
-    bool spareForJob_ = false;  // spare_ was there when the job in hand started
-    std::string startAhead_;    // the ProgID of the next job's server
+    std::deque<std::unique_ptr<Spare>> spares_; // in the order of the jobs they are for
+    bool spareForJob_ = false;                  // the first was there when the job in hand started
+    std::vector<std::string> startAhead_;       // the ProgIDs of the next jobs' servers
     std::vector<std::unique_ptr<Spare>> retired_;
 };
 

@@ -196,7 +196,7 @@ std::vector<ServerLaunch::Seen> ServerLaunch::running() const
     return found;
 }
 
-std::optional<HeldProcess> ServerLaunch::started() const
+std::optional<HeldProcess> ServerLaunch::started(const AskServer& askServer) const
 {
     if (!file_)
         return std::nullopt;
@@ -204,6 +204,13 @@ std::optional<HeldProcess> ServerLaunch::started() const
     for (const Seen& seen : running())
         if (std::find(before_.begin(), before_.end(), seen) == before_.end())
             fresh.push_back(seen);
+    if (fresh.size() > 1 && askServer) {
+        std::vector<DWORD> ids;
+        for (const Seen& seen : fresh)
+            ids.push_back(seen.id);
+        const std::optional<DWORD> named = askServer(ids);
+        std::erase_if(fresh, [&](const Seen& seen) { return seen.id != named; });
+    }
     if (fresh.size() != 1)
         return std::nullopt;
     const HANDLE process = ::OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION,

@@ -4,6 +4,7 @@
 
 #include <guiddef.h>
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -50,9 +51,14 @@ public:
     // a registered local server (an in-process class) nothing is watched.
     explicit ServerLaunch(const CLSID& clsid);
 
-    // The one process of the server's executable started since. None when
-    // there is none, or more than one, for one of them may be the user's.
-    std::optional<HeldProcess> started() const;
+    // Asked which of the processes started since is the server's.
+    using AskServer = std::function<std::optional<DWORD>(const std::vector<DWORD>& started)>;
+
+    // The process of the server's executable started since: the one there
+    // is, or of several (this program's other starts, the user's own) the
+    // one `askServer` names. None when there is none, or several and no
+    // answer, for one of them may be the user's.
+    std::optional<HeldProcess> started(const AskServer& askServer = {}) const;
 
 private:
     struct FileId {
