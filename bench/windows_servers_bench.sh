@@ -6,8 +6,8 @@
 #   alternating  Word and Excel rows in turn, so that no row is followed by
 #                one of its own application and every server starts in its
 #                row's own time, as before servers were started ahead;
-#   grouped      the Word rows, then the Excel rows: each lane starts the
-#                next row's server while the row in hand prints.
+#   grouped      the Word rows, then the Excel rows: the next rows' servers
+#                start while the row in hand prints.
 # Also printed: the serial time COUNT x (START_MS + PRINT_MS) that no run of
 # one server per row, started in its row, can beat.
 #   [START_MS=1000] [PRINT_MS=200] [ROUNDS=3] bench/windows_servers_bench.sh [build-win] [COUNT]
@@ -79,6 +79,6 @@ printf '%d rows, servers starting in %d ms and printing in %d ms (best of %d):\n
   "$count" "$start_ms" "$print_ms" "$rounds"
 printf '  %-34s %6.2f s\n' "serial floor, one start per row" "$serial"
 printf '  %-34s %6.2f s\n' "alternating (no server ahead)" "${seconds[alternating]}"
-printf '  %-34s %6.2f s   %.2f of alternating, %.2f of the serial floor\n' "grouped (next server started ahead)" \
+printf '  %-34s %6.2f s   %.2f of alternating, %.2f of the serial floor\n' "grouped (next servers started ahead)" \
   "${seconds[grouped]}" "$(echo "${seconds[grouped]} / ${seconds[alternating]}" | bc -l)" \
   "$(echo "${seconds[grouped]} / $serial" | bc -l)"
