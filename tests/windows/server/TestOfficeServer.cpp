@@ -156,7 +156,8 @@ public:
     {
         for (UINT i = 0; i < count; ++i) {
             // Word's application has no window handle of its own.
-            if ((gNoWordBasic && _wcsicmp(names[i], L"WordBasic") == 0) || (gWord && _wcsicmp(names[i], L"Hwnd") == 0)) {
+            if ((gNoWordBasic && _wcsicmp(names[i], L"WordBasic") == 0)
+                || (gWord && _wcsicmp(names[i], L"Hwnd") == 0)) {
                 ids[i] = DISPID_UNKNOWN;
                 return DISP_E_UNKNOWNNAME;
             }

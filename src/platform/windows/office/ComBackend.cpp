@@ -471,7 +471,8 @@ void ComBackend::startSpares()
         std::lock_guard lock(spareMutex_);
         wanted = std::exchange(startAhead_, {});
         // Those started for the first of these jobs already.
-        wanted.erase(wanted.begin(), wanted.begin() + static_cast<std::ptrdiff_t>(std::min(spares_.size(), wanted.size())));
+        const size_t started = std::min(spares_.size(), wanted.size());
+        wanted.erase(wanted.begin(), wanted.begin() + static_cast<std::ptrdiff_t>(started));
     }
     // After the job's own server: its start comes first. Servers of one
     // executable started together are told apart by their windows
