@@ -299,7 +299,7 @@ TEST_F(PrintRunTest, OneSelectedRowEndsRightAfterItsJob)
     EXPECT_TRUE(host.restored());
 }
 
-TEST_F(PrintRunTest, EachPrintedRowTellsTheJobsTheRowAfterItAndAPreviewTellsNone)
+TEST_F(PrintRunTest, EachPrintedRowTellsTheJobsTheNextRowsAndAPreviewTellsNone)
 {
     host.setRows({row("a.doc", "doc"), row("b.xls", "xls"), row("c.doc", "doc"), row("d.doc", "doc")},
                  {true, true, false, true});

@@ -189,3 +189,32 @@ TEST(AutomationPrintJobs, ARowCountsAsPrintedOnceThePrintSystemHasItsJob)
         EXPECT_NE(notes[0].find("受け付け後"), std::string::npos) << notes[0];
     }
 }
+
+TEST(AutomationPrintJobs, ServersAheadAreAskedOnlyForTheNextRowsOfTheJobsOwnApplication)
+{
+    class AheadBackend : public AcceptingBackend {
+    public:
+        std::vector<std::string> told; // "job: next..." for each job
+        void jobStarting(const std::string& forJob, const std::vector<std::string>& forNext) override
+        {
+            std::string line = forJob + ":";
+            for (const std::string& next : forNext)
+                line += " " + next;
+            told.push_back(line);
+        }
+    };
+    auto backend = std::make_shared<AheadBackend>();
+    scriptOffice(*backend);
+    AutomationPrintJobs jobs(backend, Settings());
+    PrintEntry book = wordRow("");
+    book.extension = "xls";
+
+    jobs.expectAfter({wordRow(""), wordRow(""), book});
+    jobs.printWord(wordRow(""), PrintMode::Print);
+    jobs.expectAfter({wordRow(""), book, wordRow("")});
+    jobs.printWord(wordRow(""), PrintMode::Print);
+    jobs.expectAfter({book, wordRow("")});
+    jobs.printWord(wordRow(""), PrintMode::Print);
+    EXPECT_EQ(backend->told, (std::vector<std::string>{"Word.Application: Word.Application Word.Application",
+                                                       "Word.Application: Word.Application", "Word.Application:"}));
+}
