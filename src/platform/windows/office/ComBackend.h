@@ -52,9 +52,10 @@ public:
     // A print system that still receives, slowly, the last print job of a
     // server in use.
     std::optional<std::string> stallCause(std::chrono::seconds deadline, bool printSystemWasSilent) override;
-    // A server for each of the next jobs told, started together once the job's own has started, each on a thread of
-    // its own (SpareServer.h), and taken in turn by the next jobs'
-    // createObject of the same ProgID, even while still starting.
+    // A server for each of the next jobs told, started together once the
+    // job's own has started, each on a thread of its own (SpareServer.h),
+    // and taken in turn by the next jobs' createObject of the same ProgID,
+    // even while still starting.
     void jobStarting(const std::string& forJob, const std::vector<std::string>& forNext) override;
     void jobEnded() override;
     void endServersAhead() override;
