@@ -1,5 +1,7 @@
 #include "ServerWindow.h"
 
+#include "OwnCalls.h"
+
 #include <objbase.h>
 #include <oleauto.h>
 
@@ -9,31 +11,6 @@
 namespace pravik::win {
 
 namespace {
-
-std::optional<DISPID> memberId(IDispatch* application, const wchar_t* name)
-{
-    std::wstring member(name);
-    LPOLESTR names[] = {member.data()};
-    DISPID id = DISPID_UNKNOWN;
-    if (FAILED(application->GetIDsOfNames(IID_NULL, names, 1, LOCALE_SYSTEM_DEFAULT, &id)))
-        return std::nullopt;
-    return id;
-}
-
-bool getProperty(IDispatch* application, DISPID id, VARIANT& value)
-{
-    DISPPARAMS none{};
-    return SUCCEEDED(application->Invoke(id, IID_NULL, LOCALE_SYSTEM_DEFAULT, DISPATCH_PROPERTYGET, &none, &value,
-                                         nullptr, nullptr));
-}
-
-bool putProperty(IDispatch* application, DISPID id, VARIANT value)
-{
-    DISPID named = DISPID_PROPERTYPUT;
-    DISPPARAMS params{&value, &named, 1, 1};
-    return SUCCEEDED(application->Invoke(id, IID_NULL, LOCALE_SYSTEM_DEFAULT, DISPATCH_PROPERTYPUT, &params,
-                                         nullptr, nullptr, nullptr));
-}
 
 std::optional<DWORD> processOf(HWND window, const std::vector<DWORD>& candidates)
 {

@@ -1,5 +1,7 @@
 #include "SpareServer.h"
 
+#include "OwnCalls.h"
+
 #include <objbase.h>
 
 #include <condition_variable>
@@ -15,13 +17,8 @@ constexpr auto kTakeRecheck = std::chrono::milliseconds(50);
 
 void askToQuit(IDispatch* application)
 {
-    OLECHAR quit[] = L"Quit";
-    LPOLESTR names[] = {quit};
-    DISPID id = DISPID_UNKNOWN;
-    if (FAILED(application->GetIDsOfNames(IID_NULL, names, 1, LOCALE_SYSTEM_DEFAULT, &id)))
-        return;
-    DISPPARAMS none{};
-    application->Invoke(id, IID_NULL, LOCALE_SYSTEM_DEFAULT, DISPATCH_METHOD, &none, nullptr, nullptr, nullptr);
+    if (const std::optional<DISPID> quit = memberId(application, L"Quit"))
+        callMethod(application, *quit);
 }
 
 } // namespace
