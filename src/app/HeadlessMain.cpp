@@ -7,6 +7,10 @@
 #include "SystemAutomation.h"
 #include "SystemPrinters.h"
 
+#ifndef _WIN32
+#include "CupsJobCheck.h"
+#endif
+
 #include <algorithm>
 #include <functional>
 #include <iostream>
@@ -93,6 +97,9 @@ int runWithoutWindows(const HeadlessOptions& options)
     // A second request ends the program at once, still without a spool file left behind.
     handleStopRequests(office::removeSpoolFileNow);
     services.stopSignal = [] { return stopRequest(); };
+#ifndef _WIN32
+    services.leftByEndedRuns = [] { return printers::cancelJobsLeftByEndedRuns(); };
+#endif
     services.afterPreview = [] {
         if (office::kPreviewsEndWithProgram)
             std::cerr << "プレビューのウィンドウをすべて閉じると終了します。" << std::endl;

@@ -19,7 +19,7 @@ namespace pravik {
 
 namespace {
 
-enum class RowResult { None, Done, Skipped, Failed, Unknown };
+enum class RowResult { None, Done, Skipped, Failed, Unknown, Stopped };
 
 // Passes each job on and remembers how the row in hand ended.
 class RecordingJobs : public PrintJobs {
@@ -103,7 +103,7 @@ public:
     ConsoleHost(const PrintList& list, PrintMode mode, RecordingJobs& jobs,
                 const HeadlessServices& services, std::ostream& results, std::ostream& progress)
         : list_(list), mode_(mode), jobs_(jobs), currentPrinter_(services.currentPrinter)
-        , stopSignal_(services.stopSignal), results_(results), progress_(progress)
+        , stopSignal_(services.stopSignal), results_(results), progress_(progress), written_(list.size(), false)
     {
     }
 
@@ -151,6 +151,11 @@ public:
             writeResult(row, result, std::move(settled.text));
         }
         unsettled_.clear();
+        // Every row the run was given gets its line, those a stop left too.
+        if (stopSignal() != 0)
+            for (int row = 0; row < static_cast<int>(list_.size()); ++row)
+                if (!written_[static_cast<size_t>(row)])
+                    writeResult(row, RowResult::Stopped, "中止したため印刷していません");
     }
     void processPendingEvents() override {}
     int abortFlag() const override { return stopSignal() != 0 ? 1 : 0; }
@@ -174,8 +179,10 @@ private:
         }
         if (result == RowResult::Unknown) {
             // Its line waits for the print system to be asked again.
-            if (std::optional<OutcomeUnknown> unknown = jobs_.takeUnknown())
+            if (std::optional<OutcomeUnknown> unknown = jobs_.takeUnknown()) {
                 unsettled_.emplace_back(current_, std::move(*unknown));
+                written_[static_cast<size_t>(current_)] = true;
+            }
         } else {
             writeResult(current_, result, std::move(detail));
         }
@@ -190,6 +197,7 @@ private:
         case RowResult::Done: status = mode_ == PrintMode::Print ? "printed" : "previewed"; break;
         case RowResult::Failed: status = "failed"; break;
         case RowResult::Unknown: status = "unknown"; break;
+        case RowResult::Stopped: status = "stopped"; break;
         case RowResult::Skipped: break;
         case RowResult::None: detail = "Word と Excel の文書ではありません"; break;
         }
@@ -197,6 +205,7 @@ private:
         if (result != RowResult::Done || !detail.empty())
             results_ << '\t' << detail;
         results_ << std::endl;
+        written_[static_cast<size_t>(row)] = true;
         allPrinted_ = allPrinted_ && result == RowResult::Done;
         anyUnknown_ = anyUnknown_ || result == RowResult::Unknown;
         ++reported_;
@@ -215,6 +224,7 @@ private:
     bool allPrinted_ = true;
     bool anyUnknown_ = false;
     std::vector<std::pair<int, OutcomeUnknown>> unsettled_; // rows, in the order they ran
+    std::vector<bool> written_; // by row: its line is written, or waits for a settlement
 };
 
 // A count as typed after `option` (--timeout, --engines): digits only, 1 or
@@ -335,6 +345,10 @@ int runHeadless(const HeadlessOptions& options, const HeadlessServices& services
                  << std::flush;
         return kAllRowsPrinted;
     }
+
+    if (options.mode == PrintMode::Print && services.leftByEndedRuns)
+        for (const std::string& line : services.leftByEndedRuns())
+            progress << headlessErrorLine(line) << std::flush;
 
     RecordingJobs recording(*jobs);
     ConsoleHost host(list, options.mode, recording, services, results, progress);

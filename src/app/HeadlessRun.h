@@ -52,13 +52,17 @@ struct HeadlessServices {
     // while none did. The run stops before the next row and ends with 128 +
     // the signal. Empty: never asked.
     std::function<int()> stopSignal;
+    // Finishes what killed runs left in the print system and says, a line
+    // each, which of their documents had reached it: told before anything
+    // prints, so that a reprint does not print them twice unknowingly.
+    std::function<std::vector<std::string>()> leftByEndedRuns;
 };
 
 // Runs the list. A progress line per row goes to `progress`, one result line
 // per row to `results`: "printed", "previewed", "failed", "unknown" (the
-// print system may or may not hold its job) or "skipped", a tab, the row's
-// number, a tab, the file's path, and for the last three a tab and the
-// reason (an unknown row's line comes once it was asked about again, at the
+// print system may or may not hold its job), "skipped" or "stopped" (a stop
+// came before the row), a tab, the row's number, a tab, the file's path, and
+// for the last four a tab and the reason (an unknown row's line comes once it was asked about again, at the
 // end of the run); a printed row the print system had something to say about
 // (a stopped queue, a failure after its job was accepted) gets a tab and
 // that note. Returns the exit status.

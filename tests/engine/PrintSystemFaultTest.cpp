@@ -13,6 +13,8 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdlib>
+#include <memory>
 #include <thread>
 
 namespace pravik::test {
@@ -91,6 +93,9 @@ TEST(PrintSystemFaults, AJobAKilledRunLeftWithoutItsDocumentIsTakenAwayByTheNext
     ASSERT_EQ(jobsHeldBy(queue.name()), 1);
     const PravikRun next = printOne("after_killed", row("pages.doc", "\"1\"", "1", "Default"), "60");
     EXPECT_EQ(next.status, 0) << next.progress;
+    // Said before anything prints: a reprint of that row would not print it twice.
+    EXPECT_LT(next.progress.find("前回中断された実行の「"), next.progress.find("[1/1]")) << next.progress;
+    EXPECT_TRUE(contains(next.progress, "は印刷されていません")) << next.progress;
     EXPECT_EQ(jobsHeldBy(queue.name()), 0);
 }
 
@@ -107,6 +112,108 @@ TEST(PrintSystemFaults, ASlowButSteadyTransferEndsAtTheDeadline)
     const double started = proxy.loggedAt("Send-Document", 1, "request");
     ASSERT_GT(started, 0) << run.progress;
     EXPECT_LT(ended - started, 10 + 2) << run.results[0];
+}
+
+// Waits until the proxy logged that event of the n-th request of that operation.
+bool awaitLogged(const FaultProxy& proxy, const std::string& operation, int number, const std::string& event)
+{
+    for (int i = 0; i < 1200 && proxy.loggedAt(operation, number, event) == 0; ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    return proxy.loggedAt(operation, number, event) != 0;
+}
+
+// The print system restarts (an upgrade) or crashes and starts again while
+// the third row's document is on its way: its connection ends without an
+// answer, and the row says what the print system really holds.
+TEST(PrintSystemFaults, ARestartDuringADocumentNeverTurnsIntoPrinted)
+{
+    for (const int signal : {SIGTERM, SIGKILL}) {
+        const std::string tag = signal == SIGTERM ? "term" : "kill";
+        std::vector<std::unique_ptr<PdfQueue>> queues;
+        std::vector<PrintEntry> rows;
+        for (const char* page : {"1", "2", "3"}) {
+            queues.push_back(std::make_unique<PdfQueue>("restart_" + tag + "_" + page));
+            rows.push_back(row("pages.doc", std::string("\"") + page + "\"", "1", queues.back()->name()));
+        }
+        FaultProxy proxy({"Send-Document:3:hold-request:600"});
+        std::thread restart([&] {
+            if (!awaitLogged(proxy, "Send-Document", 3, "request held"))
+                return;
+            restartPrintSystem(signal);
+            proxy.release();
+        });
+        const double started = now();
+        const PravikRun run = runPravik({"--print", writeList("restart.lst", rows), "--ini", writeIni("restart.ini", ""),
+                                         "--timeout", "15", "--engines", "1"});
+        restart.join();
+        ASSERT_EQ(run.results.size(), 3u) << run.progress;
+        for (size_t i = 0; i < 3; ++i) {
+            const bool printed = fields(run.results[i])[0] == "printed";
+            EXPECT_EQ(queues[i]->printedMarkers(), printed ? Markers{"PAGE-MARK-" + std::to_string(i + 1)} : Markers{})
+                << tag << ": " << run.results[i];
+        }
+        EXPECT_EQ(fields(run.results[2])[0], "failed") << tag << ": " << run.results[2];
+        EXPECT_EQ(run.status, 1) << run.progress;
+        EXPECT_EQ(jobsHeldBy(queues[2]->name()), 0) << tag;
+        EXPECT_LT(now() - started, 3 * 15 + 15) << tag;
+    }
+}
+
+// Two runs print a file of the same name to one queue: the first run's
+// request goes unanswered, and its cleanup must leave the second run's job,
+// which waits for its document, alone.
+TEST(PrintSystemFaults, ARunsCleanupNeverTouchesAnotherRunsJob)
+{
+    const PdfQueue queue("two_runs");
+    FaultProxy proxy({"Create-Job:1:hold-answer:600", "Send-Document:1:hold-request:600"});
+    PravikRun other;
+    std::thread second([&] {
+        if (!awaitLogged(proxy, "Create-Job", 1, "answer held"))
+            return;
+        other = printOne("two_runs_other", row("pages.doc", "\"1\"", "1", queue.name()), "100");
+    });
+    const PravikRun first = printOne("two_runs_first", row("pages.doc", "\"1\"", "1", queue.name()), "30");
+    // Only now does the second run's document go on.
+    ASSERT_TRUE(awaitLogged(proxy, "Send-Document", 1, "request held"));
+    proxy.release();
+    second.join();
+    ASSERT_EQ(first.results.size(), 1u) << first.progress;
+    EXPECT_EQ(fields(first.results[0])[0], "failed") << first.results[0];
+    EXPECT_TRUE(contains(first.results[0], "自動的に取り消されます")) << first.results[0];
+    ASSERT_EQ(other.results.size(), 1u) << other.progress;
+    EXPECT_EQ(fields(other.results[0])[0], "printed") << other.results[0];
+    EXPECT_EQ(queue.printedMarkers(), Markers{"PAGE-MARK-1"});
+    EXPECT_EQ(jobsHeldBy(queue.name()), 1); // the second run's, completed
+}
+
+// Something happens to the queue while a row's request is on its way: the
+// row says it in the program's words.
+TEST(PrintSystemFaults, AQueueChangedDuringAJobIsToldInTheUsersWords)
+{
+    struct Case {
+        std::string queue, operation, command, status, says;
+    };
+    const std::vector<Case> cases = {
+        {"removed_before_send", "Send-Document", "lpadmin -x", "failed", "が見つかりません"},
+        {"removed_before_create", "Create-Job", "lpadmin -x", "failed", "が見つかりません"},
+        {"stopped_before_create", "Create-Job", "cupsdisable", "printed", "停止中です（一時停止されています）"},
+    };
+    for (const Case& c : cases) {
+        const PdfQueue queue(c.queue);
+        FaultProxy proxy({c.operation + ":1:hold-request:600"});
+        std::thread change([&] {
+            if (!awaitLogged(proxy, c.operation, 1, "request held"))
+                return;
+            EXPECT_EQ(std::system((c.command + " " + queue.name()).c_str()), 0) << c.command;
+            proxy.release();
+        });
+        const PravikRun run = printOne(c.queue, row("pages.doc", "\"1\"", "1", queue.name()), "60");
+        change.join();
+        ASSERT_EQ(run.results.size(), 1u) << run.progress;
+        EXPECT_EQ(fields(run.results[0])[0], c.status) << run.results[0];
+        EXPECT_TRUE(contains(run.results[0], c.says)) << run.results[0];
+        EXPECT_FALSE(contains(run.results[0], "does not exist")) << run.results[0];
+    }
 }
 
 // Runs the program with a terminal of its own (standard input, output and

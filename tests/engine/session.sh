@@ -6,6 +6,10 @@
 #                                     for previews, and the test documents
 #                                     made from the flat ODF sources
 #   session.sh stop WORKDIR
+#   session.sh restart-cupsd WORKDIR SIGNAL
+#                                     ends the cupsd with SIGNAL (TERM: as an
+#                                     upgrade does, KILL: a crash) and starts
+#                                     it again on the same socket
 # The tests read WORKDIR/session.env. The system's own CUPS is never used.
 set -euo pipefail
 
@@ -39,6 +43,9 @@ LogLevel warn
 MaxLogSize 0
 WebInterface No
 Browsing No
+# Queues and jobs are written at once, so that a crash keeps them as a
+# long-running print system would.
+DirtyCleanInterval 0
 DefaultAuthType None
 <Location />
   Order allow,deny
@@ -76,6 +83,16 @@ CONF
   echo "cupsd did not start:" >&2
   cat "$root/log/cupsd.out" "$root/log/error_log" >&2 || true
   return 1
+}
+
+restart_cupsd() {
+  local signal="$1" pid root
+  pid="$(value PRAVIK_TEST_CUPSD_PID)"
+  root="$(value PRAVIK_TEST_ROOT)"
+  kill "-$signal" "$pid"
+  for _ in $(seq 100); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
+  sed -i '/^PRAVIK_TEST_CUPSD_PID=/d' "$env_file"
+  start_cupsd "$root"
 }
 
 start_display() {
@@ -187,8 +204,11 @@ case "$1" in
   stop)
     stop
     ;;
+  restart-cupsd)
+    restart_cupsd "$3"
+    ;;
   *)
-    echo "usage: $0 start WORKDIR DOCSRC | stop WORKDIR" >&2
+    echo "usage: $0 start WORKDIR DOCSRC | stop WORKDIR | restart-cupsd WORKDIR SIGNAL" >&2
     exit 2
     ;;
 esac

@@ -132,12 +132,14 @@ TEST_F(HeadlessRunTest, APrintedRowCarriesTheNoteOfItsJob)
     EXPECT_NE(progress.str().find("a.doc: プリンタ P は停止中です"), std::string::npos) << progress.str();
 }
 
-TEST_F(HeadlessRunTest, AStopSignalEndsTheRunAfterTheRowInHand)
+TEST_F(HeadlessRunTest, AStopSignalEndsTheRunAfterTheRowInHandAndEveryOtherRowGetsItsLine)
 {
     stopAfterCalls = 1;
-    EXPECT_EQ(run({entry("a.doc"), entry("b.doc")}), 128 + SIGTERM);
+    EXPECT_EQ(run({entry("a.doc"), entry("b.doc"), entry("c.xls")}), 128 + SIGTERM);
     EXPECT_EQ(jobs.calls, (std::vector<std::string>{"/docs/a.doc"}));
-    EXPECT_EQ(results.str(), "printed\t1\t/docs/a.doc\n");
+    EXPECT_EQ(results.str(), "printed\t1\t/docs/a.doc\n"
+                             "stopped\t2\t/docs/b.doc\t中止したため印刷していません\n"
+                             "stopped\t3\t/docs/c.xls\t中止したため印刷していません\n");
 }
 
 TEST_F(HeadlessRunTest, PreviewsAndThenWaitsForThePreviews)

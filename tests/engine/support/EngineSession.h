@@ -20,7 +20,7 @@ struct EngineSession {
     std::string docs;
     std::string display; // empty: no virtual display
     std::string root;    // scratch space of this session
-    pid_t cupsd = -1;
+    mutable pid_t cupsd = -1; // restartPrintSystem() replaces it
 
     static const EngineSession& get();
     std::string doc(const std::string& name) const { return docs + "/" + name; }

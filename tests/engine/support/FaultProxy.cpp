@@ -63,6 +63,19 @@ double FaultProxy::loggedAt(const std::string& operation, int number, const std:
     return 0;
 }
 
+void restartPrintSystem(int signal)
+{
+    const std::string work = std::filesystem::path(PRAVIK_ENGINE_SESSION).parent_path().string();
+    const std::string command = std::string(PRAVIK_SESSION_SCRIPT) + " restart-cupsd '" + work + "' "
+        + (signal == SIGKILL ? "KILL" : "TERM") + " </dev/null >/dev/null 2>&1";
+    if (std::system(command.c_str()) != 0)
+        throw std::runtime_error("the print system did not start again");
+    std::ifstream in(PRAVIK_ENGINE_SESSION);
+    for (std::string line; std::getline(in, line);)
+        if (line.starts_with("PRAVIK_TEST_CUPSD_PID="))
+            EngineSession::get().cupsd = static_cast<pid_t>(std::stol(line.substr(line.find('=') + 1)));
+}
+
 int jobsHeldBy(const std::string& queue)
 {
     cups_job_t* jobs = nullptr;

@@ -31,6 +31,11 @@ private:
     std::string log_;
 };
 
+// Ends the session's print system with the signal (SIGTERM as an upgrade
+// does, SIGKILL as a crash) and starts it again on the same socket, with the
+// queues it had; returns once it answers.
+void restartPrintSystem(int signal);
+
 // Jobs of the queue in the print system, ended ones included, as
 // `lpstat -W all` lists them.
 int jobsHeldBy(const std::string& queue);

@@ -299,7 +299,7 @@ void OfficeEngine::launchProcess()
         // the jobs they made that wait for a document that never comes.
         removeSpoolFilesOfEndedRuns();
         if (kind_ == EngineKind::Print)
-            printers::cancelJobsLeftByEndedRuns();
+            printers::cancelJobsLeftByEndedRuns(); // what they were is told by a run that asks first
     });
     const std::string singleInstance = singleInstancePipe(toUtf8(profileUrl));
     std::error_code ec;

@@ -87,22 +87,13 @@ void printDocument(const OfficeDocument& document, const PrintRequest& request)
     if (spool->empty())
         throw Error("文書 " + shownPath(document.path()) + " には印刷するページがありません");
 
-    bool stopped = false;
-    try {
-        stopped = printers::queueStopped(queue); // as the job's reading of the printers saw it
-    } catch (...) {
-        // Only a remark: the job is accepted whatever its queue's state.
-    }
     // Rendered ahead of earlier rows, it leaves after their jobs; a stopped
     // run drops it unsent, and the file with it.
     handOverInTurn([spool, job = printers::SubmitRequest{*found, spool->path(), jobTitle(document),
-                                                        request.copies, request.collate},
-                    stopped] {
+                                                        request.copies, request.collate}] {
         printers::submitPrintFile(job);
         steps::reached("job handed to the print system");
         jobnotes::reportAccepted();
-        if (stopped)
-            jobnotes::report("プリンタ " + job.queue.shownName() + " は停止中です（ジョブは待ち行列に入りました。プリンタが再開されると印刷されます）");
     });
 }
 

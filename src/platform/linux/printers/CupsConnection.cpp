@@ -7,6 +7,9 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
 
 namespace pravik::printers {
 
@@ -17,6 +20,28 @@ constexpr double kSilenceTick = 1.0;
 constexpr int kConnectMilliseconds = 10000;
 // How long a check of what the print system received may wait after a stop.
 constexpr std::chrono::seconds kStoppedCheckLimit{5};
+
+// Why a connection to the print system failed, as far as it can be told:
+// libcups leaves errno and its last error to whatever it called after the
+// failing connect (a closed socket, an earlier request). A socket's path is
+// tried once more here, where the error is read right where it is set.
+std::string connectFailure(const char* server)
+{
+    if (server[0] != '/')
+        return {};
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    if (std::strlen(server) >= sizeof address.sun_path)
+        return {};
+    std::strcpy(address.sun_path, server);
+    const int probe = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (probe < 0)
+        return {};
+    const int result = ::connect(probe, reinterpret_cast<const sockaddr*>(&address), sizeof address);
+    const int error = errno;
+    ::close(probe);
+    return result != 0 ? std::strerror(error) : std::string();
+}
 
 } // namespace
 
@@ -30,8 +55,11 @@ bool printSystemAnswers(std::chrono::seconds limit)
     CupsConnection connection(limit, CupsConnection::Cut::Never);
     if (!connection.http())
         return false;
-    ippDelete(cupsDoRequest(connection.http(), ippNewRequest(IPP_OP_CUPS_GET_DEFAULT), "/"));
-    return !connection.gaveUp();
+    // No answer at all (a connection that ended) is no answer either.
+    ipp_t* answer = cupsDoRequest(connection.http(), ippNewRequest(IPP_OP_CUPS_GET_DEFAULT), "/");
+    const bool answered = answer && !connection.gaveUp();
+    ippDelete(answer);
+    return answered;
 }
 
 CupsConnection::CupsConnection(std::chrono::seconds limit, Cut cut) : limit_(limit), cut_(cut)
@@ -47,8 +75,7 @@ CupsConnection::CupsConnection(std::chrono::seconds limit, Cut cut) : limit_(lim
     http_ = httpConnect2(server, ippPort(), addresses.get(), AF_UNSPEC, cupsEncryption(), 1, connectLimit,
                          &cancel);
     if (!http_) {
-        const int error = errno;
-        failure_ = error != 0 ? std::strerror(error) : cupsLastErrorString();
+        failure_ = connectFailure(server);
         return;
     }
     httpSetTimeout(http_, kSilenceTick, &CupsConnection::keepWaiting, this);

@@ -7,6 +7,8 @@
 #include <cups/cups.h>
 #include <strings.h>
 
+#include <cstring>
+
 namespace pravik::printers {
 
 namespace {
@@ -58,8 +60,12 @@ std::string unreachableText(const std::string& reason)
 {
     // Said as what the user can do about it; the system's words come last,
     // for whoever is asked to help.
-    return "印刷システム (CUPS) が動いていないか、応答しません。印刷システムを起動してから（分からなければ管理者に相談してください）、"
-           "もう一度印刷してください。（詳細: " + reason + "）";
+    const std::string text = "印刷システム (CUPS) が動いていないか、応答しません。印刷システムを起動してから（分からなければ管理者に相談してください）、"
+                             "もう一度印刷してください。";
+    // libcups words a failure without a cause as errno 0's text.
+    if (reason.empty() || reason == std::strerror(0))
+        return text;
+    return text + "（詳細: " + reason + "）";
 }
 
 std::optional<Queue> findQueue(const std::string& name)
@@ -115,20 +121,6 @@ std::string defaultQueue()
         name += std::string("/") + dest->instance;
     cupsFreeDests(1, dest);
     return name;
-}
-
-bool queueStopped(const std::string& name)
-{
-    const std::string queue = name.substr(0, name.find('/'));
-    const std::shared_ptr<const Dests> reading = currentDests();
-    for (int i = 0; i < reading->count(); ++i) {
-        const cups_dest_t& dest = (*reading)[i];
-        if (dest.instance || !sameName(dest.name, queue))
-            continue;
-        const char* state = cupsGetOption("printer-state", dest.num_options, dest.options);
-        return state && std::string(state) == std::to_string(IPP_PSTATE_STOPPED);
-    }
-    return false;
 }
 
 } // namespace pravik::printers

@@ -23,8 +23,8 @@ struct Queue {
 
 class Dests;
 
-// While one lives, lookups on the thread that made it (findQueue,
-// queueStopped, the printer list) use the print system's destinations as
+// While one lives, lookups on the thread that made it (findQueue and
+// the printer list) use the print system's destinations as
 // read when it was made. A job looks its printers up several times, and each
 // reading is a round trip to the scheduler; one reading per job also gives
 // every step of it the same view.
@@ -51,10 +51,6 @@ bool queueExists(const std::string& name);
 // The print system's default queue (UTF-8), empty when there is none.
 std::string defaultQueue();
 
-// True when the queue is stopped: it still takes jobs but prints none
-// until someone starts it again.
-bool queueStopped(const std::string& name);
-
 struct SubmitRequest {
     Queue queue;          // as found: the job may leave on a thread that reads the printers anew
     std::string file;     // the document to print, in a format the print system takes
@@ -68,8 +64,8 @@ struct SubmitRequest {
 // accepted it. Throws pravik::Error with the system's reason when it refuses.
 int submitPrintFile(const SubmitRequest& request);
 
-// The message for a print system that cannot be reached, with libcups'
-// reason.
+// The message for a print system that cannot be reached, with the reason
+// when one is known.
 std::string unreachableText(const std::string& reason);
 
 // True when the print system answers a question within `limit`.

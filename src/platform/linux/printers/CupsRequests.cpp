@@ -26,16 +26,25 @@ ipp_t* jobRequest(ipp_op_t operation, const std::string& uri, int jobId)
 
 Answer answerOf(ipp_t* response)
 {
-    Answer answer{cupsLastError(), cupsLastErrorString()};
+    Answer answer;
     answer.passwordRefused = takePasswordRefused();
-    if (response) {
-        if (ipp_attribute_t* id = ippFindAttribute(response, "job-id", IPP_TAG_INTEGER))
-            answer.jobId = ippGetInteger(id, 0);
-        if (ipp_attribute_t* count = ippFindAttribute(response, "number-of-documents", IPP_TAG_INTEGER))
-            answer.documents = ippGetInteger(count, 0);
-        if (ipp_attribute_t* state = ippFindAttribute(response, "job-state", IPP_TAG_ENUM))
-            answer.state = ippGetInteger(state, 0);
+    if (!response) {
+        // libcups leaves its last error as an earlier call set it when the
+        // connection ends before an answer: that would be another request's
+        // outcome (a Create-Job's success read as a Send-Document's).
+        answer.answered = false;
+        answer.status = IPP_STATUS_ERROR_SERVICE_UNAVAILABLE;
+        return answer;
     }
+    answer.status = ippGetStatusCode(response);
+    const char* message = ippGetString(ippFindAttribute(response, "status-message", IPP_TAG_TEXT), 0, nullptr);
+    answer.text = message ? message : ippErrorString(answer.status);
+    if (ipp_attribute_t* id = ippFindAttribute(response, "job-id", IPP_TAG_INTEGER))
+        answer.jobId = ippGetInteger(id, 0);
+    if (ipp_attribute_t* count = ippFindAttribute(response, "number-of-documents", IPP_TAG_INTEGER))
+        answer.documents = ippGetInteger(count, 0);
+    if (ipp_attribute_t* state = ippFindAttribute(response, "job-state", IPP_TAG_ENUM))
+        answer.state = ippGetInteger(state, 0);
     ippDelete(response);
     return answer;
 }

@@ -1,6 +1,7 @@
 #include "CupsConnection.h"
 #include "CupsJobCheck.h"
 #include "CupsPassword.h"
+#include "CupsQueueState.h"
 #include "CupsQueues.h"
 #include "CupsRequests.h"
 #include "Error.h"
@@ -9,6 +10,7 @@
 
 #include <cups/cups.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <ctime>
@@ -20,7 +22,8 @@ namespace pravik::printers {
 namespace {
 
 // How long the print system is given to say what it received after a call
-// was cut short: it may be stalled still.
+// was cut short (it may be stalled still, or restarting), at most: never
+// longer than the row's own deadline, so that a row takes twice that at worst.
 constexpr std::chrono::seconds kCheckLimit{30};
 // How long a job whose document did not arrive is cancelled for at once;
 // the run's end tries again.
@@ -29,6 +32,20 @@ constexpr std::chrono::seconds kCancelLimit{5};
 // between two: a transfer that keeps moving, however slowly, is never silent.
 constexpr size_t kPiece = 32 * 1024;
 
+// The print system's reason for refusing a job, in the user's words where
+// the status tells it; its own (English) words otherwise.
+std::string refusalReason(const Answer& answer)
+{
+    switch (answer.status) {
+    case IPP_STATUS_ERROR_NOT_ACCEPTING_JOBS:
+        return "このプリンタはジョブの受け付けを停止しています";
+    case IPP_STATUS_ERROR_DOCUMENT_FORMAT_NOT_SUPPORTED:
+        return "このプリンタは文書の形式 (PDF) を扱えません";
+    default:
+        return "印刷システムの返答: " + answer.text;
+    }
+}
+
 [[noreturn]] void refused(const Queue& queue, const Answer& answer)
 {
     if (answer.passwordRefused || answer.status == IPP_STATUS_ERROR_NOT_AUTHORIZED
@@ -36,13 +53,20 @@ constexpr size_t kPiece = 32 * 1024;
         throw Error(passwordNeededText(queue.shownName()));
     if (answer.status == IPP_STATUS_ERROR_SERVICE_UNAVAILABLE || answer.status == IPP_STATUS_ERROR_INTERNAL)
         throw Error(unreachableText(answer.text));
-    throw Error("プリンタ " + queue.shownName() + " が印刷ジョブを受け付けませんでした: " + answer.text);
+    // The queue was removed (its jobs with it) after the job's printers were read.
+    if (answer.status == IPP_STATUS_ERROR_NOT_FOUND)
+        throw Error("プリンタ " + queue.shownName() + " が見つかりません（印刷中に削除されました）");
+    throw Error("プリンタ " + queue.shownName() + " が印刷ジョブを受け付けませんでした。" + refusalReason(answer));
 }
 
 OutcomeUnknown::Clock::time_point after(std::chrono::seconds limit)
 {
     return OutcomeUnknown::Clock::now() + limit;
 }
+
+// Why a request got no answer when no limit cut it: the connection ended
+// (the print system restarted or stopped, or the network failed).
+constexpr const char* kConnectionLostText = "印刷システム (CUPS) との接続が応答の前に切れました";
 
 std::string jobText(int jobId)
 {
@@ -91,11 +115,10 @@ Answer sendDocument(CupsConnection& connection, ipp_t* request, const std::strin
     if (connection.gaveUp())
         return {};
     if (status != HTTP_STATUS_CONTINUE) {
+        // The connection ended or the request was turned away on the way:
+        // nothing says whether the document arrived.
         httpFlush(http);
-        Answer failed = answerOf(nullptr);
-        if (failed.ok())
-            failed = {IPP_STATUS_ERROR_INTERNAL, httpStatus(status)};
-        return failed;
+        return answerOf(nullptr);
     }
     return answerOf(cupsGetResponse(http, resource.c_str()));
 }
@@ -108,19 +131,25 @@ void withdraw(const std::string& uri, int jobId)
         leaveLooseEnd([uri, jobId](OutcomeUnknown::Clock::time_point until) { settleJob(uri, jobId, until); });
 }
 
-// The document's transfer was cut short: the job printed if the print system
-// has its document, and did not if it has not and the job was cancelled
-// (a document held on the way could still arrive). Else nobody knows yet.
-int afterCutTransfer(const SubmitRequest& request, const std::string& uri, int jobId, const std::string& stalled)
+// The document's transfer was cut short, or its answer never came: the job
+// printed if the print system has its document, and did not if it has not
+// and the job was cancelled (a document held on the way could still arrive),
+// or if the print system no longer knows the job. Else nobody knows yet.
+int afterCutTransfer(const SubmitRequest& request, const std::string& uri, int jobId, const std::string& stalled,
+                     std::chrono::seconds checkLimit)
 {
+    const auto until = after(std::min(checkLimit, kCheckLimit));
     const std::string id = jobText(jobId);
     const std::string lateButPrinted = stalled + "が、" + id + " は受け付けられていました";
-    switch (documentReceived(uri, jobId, kCheckLimit)) {
+    const std::string lost = stalled + "。" + id + " は印刷システムに残っていないため、印刷されません";
+    switch (documentReceived(uri, jobId, until)) {
     case Received::Yes:
         jobnotes::report(lateButPrinted);
         return jobId;
+    case Received::Gone:
+        throw Error(lost);
     case Received::No:
-        switch (settleJob(uri, jobId, after(kCancelLimit))) {
+        switch (settleJob(uri, jobId, until)) {
         case Settlement::Outcome::Failed:
             throw Error(stalled + "。" + id + " は受け付けられていません");
         case Settlement::Outcome::Printed:
@@ -176,26 +205,33 @@ int submitPrintFile(const SubmitRequest& request)
     cupsEncodeOptions2(create, count, options, IPP_TAG_OPERATION);
     cupsEncodeOptions2(create, count, options, IPP_TAG_JOB);
     cupsFreeOptions(count, options);
-    const std::time_t asked = std::time(nullptr);
+    // On record before it goes: a request whose answer never comes may still
+    // make a job, which this run or the next one must find and take away.
+    CreateOnRecord createRecord(uri, request.title, std::time(nullptr));
     const Answer created = ask(connection, create, resource);
-    if (connection.gaveUp()) {
-        // Its job may be made yet, and would wait for a document for long.
-        cancelDocumentlessJobsAtRunEnd(uri, request.title, asked);
-        throw Error(connection.cutText() + "。印刷ジョブは受け付けられていません");
+    if (connection.gaveUp() || (!created.answered && !created.passwordRefused)) {
+        createRecord.keep();
+        cancelUnansweredCreatesAtRunEnd();
+        const std::string why = connection.gaveUp() ? connection.cutText() : kConnectionLostText;
+        throw Error(why + "。印刷ジョブは受け付けられていません（文書のない印刷ジョブが待ち行列に現れることがありますが、自動的に取り消されます）");
     }
     if (!created.ok() || created.jobId <= 0)
         refused(queue, created);
-    const JobOnRecord record(uri, created.jobId);
+    const JobOnRecord record(uri, created.jobId, request.title);
 
     ipp_t* send = jobRequest(IPP_OP_SEND_DOCUMENT, uri, created.jobId);
     ippAddBoolean(send, IPP_TAG_OPERATION, "last-document", 1);
     const Answer sent = sendDocument(connection, send, resource, document);
     if (connection.gaveUp())
-        return afterCutTransfer(request, uri, created.jobId, connection.cutText());
+        return afterCutTransfer(request, uri, created.jobId, connection.cutText(),
+                                connection.abandonedAt().value_or(kCheckLimit));
+    if (!sent.answered && !sent.passwordRefused)
+        return afterCutTransfer(request, uri, created.jobId, kConnectionLostText, kCheckLimit);
     if (!sent.ok()) {
         withdraw(uri, created.jobId);
         refused(queue, sent);
     }
+    noteStoppedQueue(connection, uri, queue);
     return created.jobId;
 }
 
