@@ -178,6 +178,23 @@ int afterCutTransfer(const SubmitRequest& request, const std::string& uri, int j
         });
 }
 
+// Sends the job request (freed here). It is on record before it goes: a
+// request whose answer never comes may still make a job, which this run or
+// the next one must find and take away; once answered, it is off record.
+Answer createJob(CupsConnection& connection, ipp_t* create, const std::string& resource, const std::string& uri,
+                 const std::string& title)
+{
+    CreateOnRecord record(uri, title, std::time(nullptr));
+    const Answer created = ask(connection, create, resource);
+    if (connection.gaveUp() || (!created.answered && !created.passwordRefused)) {
+        record.keep();
+        cancelUnansweredCreatesAtRunEnd();
+        const std::string why = connection.gaveUp() ? connection.cutText() : kConnectionLostText;
+        throw Error(why + "。印刷ジョブは受け付けられていません（文書のない印刷ジョブが待ち行列に現れることがありますが、自動的に取り消されます）");
+    }
+    return created;
+}
+
 } // namespace
 
 int submitPrintFile(const SubmitRequest& request)
@@ -205,16 +222,7 @@ int submitPrintFile(const SubmitRequest& request)
     cupsEncodeOptions2(create, count, options, IPP_TAG_OPERATION);
     cupsEncodeOptions2(create, count, options, IPP_TAG_JOB);
     cupsFreeOptions(count, options);
-    // On record before it goes: a request whose answer never comes may still
-    // make a job, which this run or the next one must find and take away.
-    CreateOnRecord createRecord(uri, request.title, std::time(nullptr));
-    const Answer created = ask(connection, create, resource);
-    if (connection.gaveUp() || (!created.answered && !created.passwordRefused)) {
-        createRecord.keep();
-        cancelUnansweredCreatesAtRunEnd();
-        const std::string why = connection.gaveUp() ? connection.cutText() : kConnectionLostText;
-        throw Error(why + "。印刷ジョブは受け付けられていません（文書のない印刷ジョブが待ち行列に現れることがありますが、自動的に取り消されます）");
-    }
+    const Answer created = createJob(connection, create, resource, uri, request.title);
     if (!created.ok() || created.jobId <= 0)
         refused(queue, created);
     const JobOnRecord record(uri, created.jobId, request.title);
