@@ -75,6 +75,19 @@ TEST(PrintSystemFaults, ACancelWithoutAnAnswerLeavesTheRowUnknownNotFailed)
     EXPECT_EQ(run.status, 3);
 }
 
+TEST(PrintSystemFaults, SettlingAnUncertainRowStaysWithinTheRunsLimits)
+{
+    const PdfQueue queue("unanswered_check");
+    // Nothing says what the print system received until the run's end cancels the job.
+    FaultProxy proxy({"Send-Document:1:hold-request:600", "Get-Job-Attributes:*:hold-request:600"});
+    const double started = now();
+    const PravikRun run = printOne("unanswered_check", row("pages.doc", "\"1\"", "1", queue.name()), "10");
+    ASSERT_EQ(run.results.size(), 1u) << run.progress;
+    EXPECT_EQ(fields(run.results[0])[0], "failed") << run.results[0];
+    // The row's deadline, as long again to ask, the run's end, and the start.
+    EXPECT_LT(now() - started, 10 + 10 + 5 + 5) << run.progress;
+}
+
 TEST(PrintSystemFaults, AJobAKilledRunLeftWithoutItsDocumentIsTakenAwayByTheNextRun)
 {
     const PdfQueue queue("killed_transfer");
