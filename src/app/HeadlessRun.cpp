@@ -333,6 +333,10 @@ int runHeadless(const HeadlessOptions& options, const HeadlessServices& services
         if (options.engines)
             settings.officeEngines = *options.engines;
         list.loadListFile(options.listFile);
+        // Before the offices start: their start would finish it silently.
+        if (options.mode == PrintMode::Print && services.leftByEndedRuns)
+            for (const std::string& line : services.leftByEndedRuns())
+                progress << headlessErrorLine(line) << std::flush;
         jobs = services.makeJobs(settings);
     } catch (const std::exception& error) {
         // A damaged list is not printed in part: its last row would be missing unnoticed.
@@ -345,10 +349,6 @@ int runHeadless(const HeadlessOptions& options, const HeadlessServices& services
                  << std::flush;
         return kAllRowsPrinted;
     }
-
-    if (options.mode == PrintMode::Print && services.leftByEndedRuns)
-        for (const std::string& line : services.leftByEndedRuns())
-            progress << headlessErrorLine(line) << std::flush;
 
     RecordingJobs recording(*jobs);
     ConsoleHost host(list, options.mode, recording, services, results, progress);
