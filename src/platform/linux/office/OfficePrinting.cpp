@@ -1,5 +1,6 @@
 #include "OfficePrinting.h"
 
+#include "CupsJobCancel.h"
 #include "CupsQueues.h"
 #include "Error.h"
 #include "JobNotes.h"
@@ -98,9 +99,12 @@ void printDocument(const OfficeDocument& document, const PrintRequest& request)
     handOverInTurn([spool, job = printers::SubmitRequest{*found, spool->path(), jobTitle(document),
                                                         request.copies, request.collate},
                     stopped] {
-        printers::submitPrintFile(job);
+        const int jobId = printers::submitPrintFile(job);
         steps::reached("job handed to the print system");
         jobnotes::reportAccepted();
+        jobnotes::reportCancel([queue = job.queue, jobId](OutcomeUnknown::Clock::time_point until) {
+            return printers::cancelHandedOverJob(queue, jobId, until);
+        });
         if (stopped)
             jobnotes::report("プリンタ " + job.queue.shownName() + " は停止中です（ジョブは待ち行列に入りました。プリンタが再開されると印刷されます）");
     });
