@@ -126,12 +126,6 @@ bool WorkItem::stop()
     return true;
 }
 
-bool WorkItem::reachedPrintSystem() const
-{
-    std::lock_guard lock(mutex_);
-    return handingOver_;
-}
-
 bool beginHandOver()
 {
     WorkItem* const item = currentItem;
@@ -313,10 +307,18 @@ void AutomationWorker::await(const std::shared_ptr<WorkItem>& item, WorkWait& wa
 void AutomationWorker::awaitItem(const std::shared_ptr<WorkItem>& item, WorkWait& wait,
                                  std::chrono::seconds deadline)
 {
+    const auto stopped = [&item] {
+        std::lock_guard lock(item->mutex_);
+        return item->stopped_;
+    };
     for (;;) {
         if (item->done()) {
-            if (std::exception_ptr error = item->error())
+            if (std::exception_ptr error = item->error()) {
+                // Given up for a stop before its job left: nothing of it was printed.
+                if (stopped())
+                    throw SubmissionWithdrawn();
                 std::rethrow_exception(error);
+            }
             return;
         }
         const std::optional<WorkClock::time_point> since = item->serverWaitSince();
@@ -328,12 +330,7 @@ void AutomationWorker::awaitItem(const std::shared_ptr<WorkItem>& item, WorkWait
         wait.waitFor(*item, until);
     }
 
-    bool stopped = false;
-    {
-        std::lock_guard lock(item->mutex_);
-        stopped = item->stopped_;
-    }
-    if (!stopped)
+    if (!stopped())
         item->noteStallCause(deadline, wait);
     while (!item->done()) {
         item->abandon(deadline);
@@ -344,8 +341,7 @@ void AutomationWorker::awaitItem(const std::shared_ptr<WorkItem>& item, WorkWait
     // row printed, and the work's notes say what happened after.
     if (!error)
         return;
-    // Given up for a stop before its job left: nothing of it was printed.
-    if (stopped)
+    if (stopped())
         throw SubmissionWithdrawn();
     // The print layer has found out what became of the job and says so.
     if (item->cutInPrintSystem())

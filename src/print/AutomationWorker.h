@@ -66,8 +66,6 @@ public:
     // wait then throws SubmissionWithdrawn. False when the job had begun to
     // leave: it goes on to its end.
     bool stop();
-    // True once the work began handing its job to the print system.
-    bool reachedPrintSystem() const;
 
 private:
     friend class AutomationWorker;

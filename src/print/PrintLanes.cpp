@@ -68,18 +68,13 @@ namespace {
 // Forgets the row in hand however its job ends.
 class InHandEnd {
 public:
-    InHandEnd(std::shared_ptr<WorkItem>& item, bool& handingOver) : item_(item), handingOver_(handingOver) {}
-    ~InHandEnd()
-    {
-        item_ = nullptr;
-        handingOver_ = false;
-    }
+    explicit InHandEnd(std::shared_ptr<WorkItem>& item) : item_(item) {}
+    ~InHandEnd() { item_ = nullptr; }
     InHandEnd(const InHandEnd&) = delete;
     InHandEnd& operator=(const InHandEnd&) = delete;
 
 private:
     std::shared_ptr<WorkItem>& item_;
-    bool& handingOver_;
 };
 
 // Rows in hand per lane: a lane that rendered a row goes on with the next one
@@ -174,7 +169,7 @@ JobOutcome PrintLanes::run(const PrintEntry& entry, PrintMode mode, bool excel)
     cancel_ = nullptr;
     if (!ahead_.empty() && !(ahead_.front()->entry == entry))
         discardAhead(); // not the row expected: nothing started ahead may leave
-    const InHandEnd ended(inHand_, handingOver_);
+    const InHandEnd ended(inHand_);
     if (ahead_.empty()) {
         Lane& first = *lanes_.front();
         JobOutcome outcome = JobOutcome::Done;
@@ -224,8 +219,7 @@ JobOutcome PrintLanes::collect(AheadRow& row)
         row.handOvers.clear();
         throw SubmissionWithdrawn();
     }
-    inHand_ = nullptr;
-    handingOver_ = true;
+    inHand_ = nullptr; // its job is leaving: a stop no longer gives it up
     if (!handOverWorker_)
         handOverWorker_ = std::make_unique<AutomationWorker>(nullptr);
     std::vector<std::string> handOverNotes;
@@ -287,11 +281,6 @@ void PrintLanes::stopRun()
     abandonAhead();
     if (inHand_ && inHand_->stop())
         inHand_ = nullptr;
-}
-
-bool PrintLanes::inHandReachedPrintSystem() const
-{
-    return handingOver_ || (inHand_ && inHand_->reachedPrintSystem());
 }
 
 void PrintLanes::discardAhead()

@@ -68,9 +68,6 @@ public:
     // its job has not begun to reach the print system; a preview is left
     // to its reader. From the run's thread, also from inside a wait.
     void stopRun();
-    // True while the row in hand hands its job to the print system, or
-    // since it began to.
-    bool inHandReachedPrintSystem() const;
 
     // Lanes made so far, the first included.
     int lanesStarted() const { return static_cast<int>(lanes_.size()); }
@@ -106,10 +103,9 @@ private:
     // The row's job: collected when it was started ahead, else run now.
     JobOutcome run(const PrintEntry& entry, PrintMode mode, bool excel);
 
-    // The work of the row in hand while it renders (a preview's: none);
-    // cleared when the row ends.
+    // The work of the row in hand while a stop may give it up (a preview's
+    // never); cleared when the row ends or its job leaves.
     std::shared_ptr<WorkItem> inHand_;
-    bool handingOver_ = false; // the row in hand's job is leaving
     bool stopping_ = false;
 
     std::vector<std::unique_ptr<Lane>> lanes_;
