@@ -9,6 +9,10 @@
 Target amd64-unicode
 !include "MUI2.nsh"
 !include "FileFunc.nsh"
+!include "StrFunc.nsh"
+!include "WinMessages.nsh"
+${Using:StrFunc} StrStr
+${Using:StrFunc} UnStrRep
 
 ; One publisher name everywhere, as the version dialog says it.
 !define PUBLISHER "Pravik 開発チーム"
@@ -21,6 +25,9 @@ Target amd64-unicode
 ; The list files open with Pravik from Explorer, for this user only.
 !define LIST_CLASS "Software\Classes\Pravik.List"
 !define LIST_EXTENSION "Software\Classes\.lst"
+; The user's own PATH, to which the install folder is added so that a new
+; console finds `pravik --print`.
+!define USER_ENVIRONMENT "Environment"
 
 Name "Pravik"
 OutFile "${OUTFILE}"
@@ -82,6 +89,51 @@ FunctionEnd
 !insertmacro ASK_TO_CLOSE_PRAVIK ""
 !insertmacro ASK_TO_CLOSE_PRAVIK "un."
 
+; A PATH this long may be cut when read here: it is left as it is, and the
+; guide says how to start the console program by its full path.
+!define PATH_READ_LIMIT 1000
+
+Function AddToUserPath
+  ReadRegStr $0 HKCU "${USER_ENVIRONMENT}" "Path"
+  StrLen $1 $0
+  IntCmp $1 ${PATH_READ_LIMIT} 0 0 done
+  ${StrStr} $1 ";$0;" ";$INSTDIR;"
+  StrCmp $1 "" 0 done
+  StrCmp $0 "" 0 +3
+    StrCpy $0 "$INSTDIR"
+    Goto write
+  StrCpy $1 $0 1 -1
+  StrCmp $1 ";" 0 +3
+    StrCpy $0 "$0$INSTDIR"
+    Goto write
+  StrCpy $0 "$0;$INSTDIR"
+  write:
+  WriteRegExpandStr HKCU "${USER_ENVIRONMENT}" "Path" $0
+  ; Consoles opened from now on see it without a new sign-in.
+  SendMessage ${HWND_BROADCAST} ${WM_SETTINGCHANGE} 0 "STR:Environment" /TIMEOUT=2000
+  done:
+FunctionEnd
+
+; Takes out exactly the install folder's entries; the rest of PATH stays as
+; the user wrote it.
+Function un.RemoveFromUserPath
+  ReadRegStr $0 HKCU "${USER_ENVIRONMENT}" "Path"
+  StrLen $1 $0
+  IntCmp $1 ${PATH_READ_LIMIT} 0 0 done
+  ${UnStrRep} $1 ";$0;" ";$INSTDIR;" ";"
+  StrCmp $1 ";$0;" done
+  ; The two separators added above go again.
+  StrCpy $1 $1 "" 1
+  StrCpy $1 $1 -1
+  StrCmp $1 "" 0 +3
+    DeleteRegValue HKCU "${USER_ENVIRONMENT}" "Path"
+    Goto told
+  WriteRegExpandStr HKCU "${USER_ENVIRONMENT}" "Path" $1
+  told:
+  SendMessage ${HWND_BROADCAST} ${WM_SETTINGCHANGE} 0 "STR:Environment" /TIMEOUT=2000
+  done:
+FunctionEnd
+
 Section "Pravik"
   ; Asked again: the page was left some time ago, and a silent run has no page.
   Call AskToClosePravik
@@ -95,6 +147,7 @@ Section "Pravik"
   WriteUninstaller "$INSTDIR\uninstall.exe"
 
   CreateShortcut "$SMPROGRAMS\Pravik.lnk" "$INSTDIR\pravik.exe"
+  Call AddToUserPath
 
   WriteRegStr HKCU "${UNINSTALL_KEY}" "DisplayName" "Pravik"
   WriteRegStr HKCU "${UNINSTALL_KEY}" "DisplayVersion" "${VERSION}"
@@ -138,6 +191,7 @@ Section "Uninstall"
   RMDir "$INSTDIR\save"
   RMDir "$INSTDIR"
   DeleteRegKey HKCU "${UNINSTALL_KEY}"
+  Call un.RemoveFromUserPath
 
   ; Exactly what the installer registered: another program's claim on
   ; .lst stays.

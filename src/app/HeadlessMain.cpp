@@ -20,7 +20,7 @@ namespace pravik {
 namespace {
 
 // Waits as BlockingWait does, and says once that a stop request was heard:
-// the row in hand may take a while yet.
+// a row whose job is already leaving for the print system may take a while yet.
 class StopHeedingWait final : public WorkWait {
 public:
     // Called once, when the stop request is first seen.
@@ -34,7 +34,7 @@ public:
                 return;
             if (!told_ && stopRequest() != 0) {
                 told_ = true;
-                std::cerr << "pravik: 中止の要求を受けました。処理中の行が終わると止まります" << std::endl;
+                std::cerr << "pravik: 中止の要求を受けました。印刷システムに送り始めた行はその送信が終わると止まります" << std::endl;
                 if (onStop)
                     onStop();
             }
@@ -58,7 +58,7 @@ public:
                  },
                  wait_, officeDeadline(settings.officeTimeout))
     {
-        wait_.onStop = [this] { lanes_.abandonAhead(); };
+        wait_.onStop = [this] { lanes_.stopRun(); };
     }
 
     JobOutcome printExcel(const PrintEntry& entry, PrintMode mode) override

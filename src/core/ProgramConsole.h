@@ -12,14 +12,9 @@ std::vector<std::string> commandLineArguments(int argc, char** argv);
 
 // Makes the result lines of a run without windows reach the console the
 // program was started from. A windowed program on Windows has no console of
-// its own: it takes its parent's for the streams not redirected elsewhere,
-// and the console shows UTF-8 until the program ends. Nothing to do on other
-// systems.
+// its own: it takes its parent's for the streams not redirected elsewhere.
+// Text for a console goes to it as characters, text for a file or a pipe in
+// the console's code page. Nothing to do on other systems.
 void useConsoleForOutput();
-
-// Gives the console back the output code page it had before
-// useConsoleForOutput(); done at exit by itself, and called by a way out
-// that skips the exit's handlers. Safe to call at any time, more than once.
-void restoreConsoleOutput();
 
 } // namespace pravik

@@ -28,7 +28,9 @@ QString outcomeText(const RowOutcome& outcome)
     case RowOutcome::Kind::PrintedWithNote: return QStringLiteral("印刷しました（お知らせ: %1）").arg(text);
     case RowOutcome::Kind::Failed: return QStringLiteral("印刷できませんでした: %1").arg(text);
     case RowOutcome::Kind::Skipped: return QStringLiteral("印刷していません: %1").arg(text);
-    case RowOutcome::Kind::NotReached: return QStringLiteral("中止したため印刷していません");
+    case RowOutcome::Kind::NotReached:
+        // A job taken back from the print system says how far it got.
+        return text.isEmpty() ? QStringLiteral("中止したため印刷していません") : text;
     case RowOutcome::Kind::Unknown:
         return QStringLiteral("印刷されたかどうか確認できません。もう一度印刷する前にプリンタを確かめてください: %1")
             .arg(text);

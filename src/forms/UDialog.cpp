@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QCloseEvent>
 #include <QFont>
 #include <QGuiApplication>
@@ -19,6 +20,8 @@ namespace {
 // Client area of the 323 x 124 window with a dialog frame and caption.
 constexpr int clientWidth = 317;
 constexpr int clientHeight = 99;
+// Printing, the window is this much taller for the job's check box.
+constexpr int cancelRowHeight = 22;
 
 } // namespace
 
@@ -60,8 +63,29 @@ TFmDialog::TFmDialog(int& abortFlag)
     btnAbort->setAutoDefault(false);
     connect(btnAbort, &QPushButton::clicked, this, &TFmDialog::btnAbortClick);
 
+    // Offered while printing: a document the print system already has
+    // would otherwise come out whole after the stop.
+    chkCancelJob = new QCheckBox(QStringLiteral("印刷中のジョブも取り消す"), this);
+    chkCancelJob->setObjectName("chkCancelJob");
+    chkCancelJob->setToolTip(QStringLiteral("中止したとき、今のファイルがすでにプリンターに送られていれば、その印刷も取り消します"));
+    chkCancelJob->move(24, clientHeight - 6);
+    chkCancelJob->adjustSize();
+    setPreviewing(false);
+
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         centreOn(screen->size());
+}
+
+void TFmDialog::setPreviewing(bool previewing)
+{
+    previewing_ = previewing;
+    chkCancelJob->setVisible(!previewing);
+    setFixedSize(width(), previewing ? clientHeight : clientHeight + cancelRowHeight);
+}
+
+bool TFmDialog::cancelsJobInHand() const
+{
+    return !previewing_ && chkCancelJob->isChecked();
 }
 
 void TFmDialog::centreOn(const QSize& screenSize)
@@ -89,7 +113,7 @@ void TFmDialog::fitToMessage()
     if (width == this->width())
         return;
     const int grown = width - this->width();
-    setFixedSize(width, clientHeight);
+    setFixedSize(width, height());
     lCnt->resize(lCnt->width() + grown, lCnt->height());
     btnAbort->move((width - btnAbort->width()) / 2, btnAbort->y());
     move(x() - grown / 2, y()); // still centred where it stood
@@ -97,7 +121,7 @@ void TFmDialog::fitToMessage()
 
 void TFmDialog::hideProgress()
 {
-    previewing_ = false;
+    setPreviewing(false);
     lCnt->hide();
     hide();
 }
@@ -109,6 +133,7 @@ void TFmDialog::showEvent(QShowEvent* event)
     if (!event->spontaneous()) {
         abortFlag_ = 0;
         btnAbort->setEnabled(true);
+        chkCancelJob->setChecked(false);
     }
     QDialog::showEvent(event);
 }
@@ -145,6 +170,7 @@ void TFmDialog::requestStop()
         fitToMessage();
         btnAbort->setEnabled(false);
     }
+    emit stopRequested();
     QApplication::processEvents();
 }
 

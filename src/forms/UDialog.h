@@ -2,6 +2,7 @@
 
 #include <QDialog>
 
+class QCheckBox;
 class QLabel;
 class QPushButton;
 
@@ -36,7 +37,14 @@ public:
     void requestStop();
     // The file in hand is a preview the loop waits on: a stop then waits for
     // the user to close it, and the window says so.
-    void setPreviewing(bool previewing) { previewing_ = previewing; }
+    void setPreviewing(bool previewing);
+    // The user's choice that a stop also cancels the job the file in hand
+    // has already given the print system.
+    bool cancelsJobInHand() const;
+
+signals:
+    // Abort was asked for (the button, or requestStop()).
+    void stopRequested();
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -56,6 +64,7 @@ private:
     QLabel* lMsg;
     QLabel* lCnt;
     QPushButton* btnAbort;
+    QCheckBox* chkCancelJob;
 };
 
 } // namespace pravik

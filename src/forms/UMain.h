@@ -85,7 +85,7 @@ public:
 
     // Edit, progress, option and version windows, centred at start-up.
     void setSecondaryWindows(std::vector<QWidget*> windows);
-    void setProgressDialog(TFmDialog* dialog) { progressDialog_ = dialog; }
+    void setProgressDialog(TFmDialog* dialog);
     void setEntryEditor(TFmEdit* editor) { entryEditor_ = editor; }
     // The windows the main menu opens modally.
     void setOptionWindow(TFmOption* window) { optionWindow_ = window; }
@@ -283,8 +283,8 @@ private:
     bool launchRunning_ = false;
     // When the printers were last fetched on the window's activation.
     QElapsedTimer printersFetched_;
-    // During a print run: gives up the rows rendering ahead.
-    std::function<void()> abandonAhead_;
+    // During a print run: gives up the row in hand and those rendering ahead.
+    std::function<void()> stopRun_;
 };
 
 } // namespace pravik

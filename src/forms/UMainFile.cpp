@@ -80,8 +80,8 @@ void TFmMain::endOnStopRequest()
         progressDialog_->requestStop();
     else
         abortFlag = 1;
-    if (abandonAhead_)
-        abandonAhead_();
+    if (stopRun_)
+        stopRun_();
     if (officeWorkRunning_ || launchRunning_)
         return;
     try {

@@ -26,16 +26,17 @@ namespace pravik {
 
 namespace {
 
-// While the run lasts, a stop request reaches its rows rendering ahead.
-class AheadStop {
+// While the run lasts, a stop request reaches the row in hand and the rows
+// rendering ahead at once.
+class RunStop {
 public:
-    AheadStop(std::function<void()>& slot, PrintLanes& jobs) : slot_(slot)
+    RunStop(std::function<void()>& slot, PrintLanes& jobs) : slot_(slot)
     {
-        slot_ = [&jobs] { jobs.abandonAhead(); };
+        slot_ = [&jobs] { jobs.stopRun(); };
     }
-    ~AheadStop() { slot_ = nullptr; }
-    AheadStop(const AheadStop&) = delete;
-    AheadStop& operator=(const AheadStop&) = delete;
+    ~RunStop() { slot_ = nullptr; }
+    RunStop(const RunStop&) = delete;
+    RunStop& operator=(const RunStop&) = delete;
 
 private:
     std::function<void()>& slot_;
@@ -122,6 +123,11 @@ public:
 
     void processPendingEvents() override { QCoreApplication::processEvents(); }
     int abortFlag() const override { return window_.abortFlag; }
+    bool cancelsJobInHand() const override
+    {
+        const TFmDialog* dialog = window_.progressDialog();
+        return dialog && dialog->cancelsJobInHand();
+    }
     void setMainWindowEnabled(bool enabled) override
     {
         window_.setEnabled(enabled);
@@ -166,6 +172,16 @@ MainServices MainServices::system()
     return services;
 }
 
+void TFmMain::setProgressDialog(TFmDialog* dialog)
+{
+    progressDialog_ = dialog;
+    // The row in hand is given up at the click, not after it has printed.
+    connect(dialog, &TFmDialog::stopRequested, this, [this] {
+        if (stopRun_)
+            stopRun_();
+    });
+}
+
 void TFmMain::btnPrtClick()
 {
     PrintFiles(0);
@@ -199,7 +215,7 @@ void TFmMain::PrintFiles(int mode)
                 return PrintLane{std::move(backend), std::move(laneJobs)};
             },
             wait, officeDeadline(settings_.officeTimeout));
-        const AheadStop aheadStop(abandonAhead_, jobs);
+        const RunStop runStop(stopRun_, jobs);
         PrintRun run(host, jobs, settings_.printTarget);
         // The rows say how they ended however the run ends. A preview prints
         // nothing, and a run that never started leaves the last one's marks.

@@ -107,16 +107,20 @@ JobOutcome AutomationPrintJobs::noted(const std::string& progId, Job job)
     refuseIfStuck(progId);
     jobnotes::take(); // nothing of an earlier job
     notes_.clear();
+    cancel_ = nullptr;
     try {
         const JobOutcome outcome = job();
         noteEnd(progId);
-        notes_ = jobnotes::take().notes;
+        jobnotes::Taken taken = jobnotes::take();
+        notes_ = std::move(taken.notes);
+        cancel_ = std::move(taken.cancel);
         return outcome;
     } catch (const std::exception& error) {
         noteEnd(progId);
         jobnotes::Taken taken = jobnotes::take();
         if (!taken.accepted)
             throw;
+        cancel_ = std::move(taken.cancel);
         // The print system has the job and prints it. Reporting the row as
         // failed would have it printed twice by whoever prints the failed
         // rows again, so it counts as printed and the failure is told.

@@ -1,5 +1,7 @@
 #include "AutomationWorker.h"
 
+#include "SubmissionGate.h"
+
 #include <algorithm>
 
 namespace pravik {
@@ -72,7 +74,7 @@ void WorkItem::abandon(std::chrono::seconds deadline)
         cutInPrintSystem_ = true;
         return;
     }
-    if (leftPrintSystemAt_ && WorkClock::now() - *leftPrintSystemAt_ < kAfterCutGrace)
+    if (!stopped_ && leftPrintSystemAt_ && WorkClock::now() - *leftPrintSystemAt_ < kAfterCutGrace)
         return;
     // Under the lock: the work cannot end and its thread take other work
     // in the meantime.
@@ -105,6 +107,35 @@ void WorkItem::noteStallCause(std::chrono::seconds deadline, WorkWait& wait)
     asker.join();
     std::lock_guard lock(mutex_);
     stallCause_ = std::move(cause);
+}
+
+bool WorkItem::stop()
+{
+    {
+        std::lock_guard lock(mutex_);
+        if (handingOver_)
+            return false;
+        if (done_)
+            return true;
+        stopped_ = true;
+        // A look-up of the printers is no job yet: it is cut as well.
+        if (printSystemWaits_ > 0)
+            cutInPrintSystem_ = true;
+    }
+    abandon(std::chrono::seconds(0));
+    return true;
+}
+
+bool beginHandOver()
+{
+    WorkItem* const item = currentItem;
+    if (!item)
+        return true;
+    std::lock_guard lock(item->mutex_);
+    if (item->stopped_)
+        return false;
+    item->handingOver_ = true;
+    return true;
 }
 
 std::exception_ptr WorkItem::error() const
@@ -276,10 +307,18 @@ void AutomationWorker::await(const std::shared_ptr<WorkItem>& item, WorkWait& wa
 void AutomationWorker::awaitItem(const std::shared_ptr<WorkItem>& item, WorkWait& wait,
                                  std::chrono::seconds deadline)
 {
+    const auto stopped = [&item] {
+        std::lock_guard lock(item->mutex_);
+        return item->stopped_;
+    };
     for (;;) {
         if (item->done()) {
-            if (std::exception_ptr error = item->error())
+            if (std::exception_ptr error = item->error()) {
+                // Given up for a stop before its job left: nothing of it was printed.
+                if (stopped())
+                    throw SubmissionWithdrawn();
                 std::rethrow_exception(error);
+            }
             return;
         }
         const std::optional<WorkClock::time_point> since = item->serverWaitSince();
@@ -291,7 +330,8 @@ void AutomationWorker::awaitItem(const std::shared_ptr<WorkItem>& item, WorkWait
         wait.waitFor(*item, until);
     }
 
-    item->noteStallCause(deadline, wait);
+    if (!stopped())
+        item->noteStallCause(deadline, wait);
     while (!item->done()) {
         item->abandon(deadline);
         wait.waitFor(*item, WorkClock::now() + kAbandonRepeat);
@@ -301,6 +341,8 @@ void AutomationWorker::awaitItem(const std::shared_ptr<WorkItem>& item, WorkWait
     // row printed, and the work's notes say what happened after.
     if (!error)
         return;
+    if (stopped())
+        throw SubmissionWithdrawn();
     // The print layer has found out what became of the job and says so.
     if (item->cutInPrintSystem())
         std::rethrow_exception(error);

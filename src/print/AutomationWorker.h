@@ -61,6 +61,12 @@ public:
     // became of its job is the print layer's to say.
     bool cutInPrintSystem() const;
 
+    // The run stops: gives the work up as abandon() does while its job has
+    // not begun to reach the print system (see beginHandOver()), and its
+    // wait then throws SubmissionWithdrawn. False when the job had begun to
+    // leave: it goes on to its end.
+    bool stop();
+
 private:
     friend class AutomationWorker;
     friend class UserWait;
@@ -71,6 +77,7 @@ private:
     friend void nameWorkServer(std::string name);
     friend void serverAskedAt(WorkClock::time_point since);
     friend bool currentWorkAbandonedInStart();
+    friend bool beginHandOver();
 
     // The start limit's end while the work starts its server.
     std::optional<WorkClock::time_point> startLimitEnd() const;
@@ -98,6 +105,9 @@ private:
     std::string serverName_;
     std::optional<WorkClock::time_point> startingSince_;
     bool abandonedInStart_ = false;
+
+    bool stopped_ = false;
+    bool handingOver_ = false;
 };
 
 // How the handing-over thread spends the wait: blocked (no window to keep
@@ -128,6 +138,11 @@ public:
 // True when the work running on the calling thread was abandoned while its
 // new server had not yet answered its first call.
 bool currentWorkAbandonedInStart();
+
+// The work running on the calling thread hands its job to the print system
+// now, from where a stop no longer gives it up; false when a stop gave it up
+// first (the job must not leave). True on a thread that runs no work.
+bool beginHandOver();
 
 // Names the server of the work running on the calling thread, for the text
 // of its deadline.

@@ -16,6 +16,11 @@ void reportAccepted()
     pending.accepted = true;
 }
 
+void reportCancel(JobCancel cancel)
+{
+    pending.cancel = std::move(cancel);
+}
+
 void report(std::string note)
 {
     pending.notes.push_back(std::move(note));

@@ -1,5 +1,8 @@
 #pragma once
 
+#include "OutcomeUnknown.h"
+
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -13,9 +16,17 @@ namespace pravik::jobnotes {
 void reportAccepted();
 void report(std::string note);
 
+// Takes back the job the print system accepted, for a stop that the user
+// wants to reach the print system too: Failed once it was cancelled (the
+// text says how far it got), Printed when it had already ended printed,
+// Unknown when the print system did not say in time.
+using JobCancel = std::function<Settlement(OutcomeUnknown::Clock::time_point until)>;
+void reportCancel(JobCancel cancel);
+
 struct Taken {
     bool accepted = false;
     std::vector<std::string> notes;
+    JobCancel cancel; // empty: nothing to take back
 };
 // Everything reported since the last take, and forgets it.
 Taken take();

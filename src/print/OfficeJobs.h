@@ -9,6 +9,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <utility>
 
 namespace pravik {
 
@@ -66,6 +67,7 @@ public:
     JobOutcome printExcel(const PrintEntry& entry, PrintMode mode) override;
     void printWord(const PrintEntry& entry, PrintMode mode) override;
     std::vector<std::string> takeNotes() override;
+    jobnotes::JobCancel takeJobCancel() override { return std::exchange(cancel_, {}); }
     // The next rows' servers may start while a row of the same application
     // prints; a row of the other one starts its own, as the first row does.
     void expectAfter(const std::vector<PrintEntry>& next) override;
@@ -88,6 +90,7 @@ private:
 
     std::map<std::string, ServerHealth> health_;
     std::vector<std::string> notes_;
+    jobnotes::JobCancel cancel_;
     // Of the rows after the next job, as far as they are of its application.
     std::vector<std::string> nextProgIds_;
     std::shared_ptr<AutomationBackend> backend_;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "JobNotes.h"
 #include "PrintEntry.h"
 
 #include <string>
@@ -25,6 +26,9 @@ public:
     // printed (a stopped queue, a failure after the print system had
     // accepted the job); taking them clears them.
     virtual std::vector<std::string> takeNotes() { return {}; }
+    // How to take back the job that the last row gave the print system
+    // (empty: none, or the system cannot); taking it clears it.
+    virtual jobnotes::JobCancel takeJobCancel() { return {}; }
 
     // Jobs with several offices render rows before the run asks for them.
     // How many more rows they would start now (0: they run each job when

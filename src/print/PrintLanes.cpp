@@ -65,6 +65,18 @@ PrintLanes::Lane& PrintLanes::lane(int index)
 
 namespace {
 
+// Forgets the row in hand however its job ends.
+class InHandEnd {
+public:
+    explicit InHandEnd(std::shared_ptr<WorkItem>& item) : item_(item) {}
+    ~InHandEnd() { item_ = nullptr; }
+    InHandEnd(const InHandEnd&) = delete;
+    InHandEnd& operator=(const InHandEnd&) = delete;
+
+private:
+    std::shared_ptr<WorkItem>& item_;
+};
+
 // Rows in hand per lane: a lane that rendered a row goes on with the next one
 // while the earlier rows' jobs are still to leave.
 constexpr int kRowsAheadPerLane = 2;
@@ -154,25 +166,36 @@ void PrintLanes::awaitRow(const AheadRow& row)
 JobOutcome PrintLanes::run(const PrintEntry& entry, PrintMode mode, bool excel)
 {
     notes_.clear();
+    cancel_ = nullptr;
     if (!ahead_.empty() && !(ahead_.front()->entry == entry))
         discardAhead(); // not the row expected: nothing started ahead may leave
+    const InHandEnd ended(inHand_);
     if (ahead_.empty()) {
         Lane& first = *lanes_.front();
         JobOutcome outcome = JobOutcome::Done;
-        first.worker->run(
-            [&] {
-                if (excel)
-                    outcome = first.jobs->printExcel(entry, mode);
-                else
-                    first.jobs->printWord(entry, mode);
-            },
-            wait_, deadline_);
+        const std::shared_ptr<WorkItem> item = first.worker->post([&] {
+            if (excel)
+                outcome = first.jobs->printExcel(entry, mode);
+            else
+                first.jobs->printWord(entry, mode);
+        });
+        if (mode == PrintMode::Print)
+            inHand_ = item;
+        try {
+            first.worker->await(item, wait_, deadline_);
+        } catch (...) {
+            cancel_ = first.jobs->takeJobCancel(); // accepted, then failed: it may still print
+            throw;
+        }
         notes_ = first.jobs->takeNotes();
+        cancel_ = first.jobs->takeJobCancel();
         return outcome;
     }
 
     const std::shared_ptr<AheadRow> row = std::move(ahead_.front());
     ahead_.pop_front();
+    if (row->mode == PrintMode::Print)
+        inHand_ = row->item;
     return collect(*row);
 }
 
@@ -191,6 +214,12 @@ JobOutcome PrintLanes::collect(AheadRow& row)
         return row.outcome;
     }
 
+    // Stopped while it rendered: its job does not leave.
+    if (stopping_) {
+        row.handOvers.clear();
+        throw SubmissionWithdrawn();
+    }
+    inHand_ = nullptr; // its job is leaving: a stop no longer gives it up
     if (!handOverWorker_)
         handOverWorker_ = std::make_unique<AutomationWorker>(nullptr);
     std::vector<std::string> handOverNotes;
@@ -199,7 +228,9 @@ JobOutcome PrintLanes::collect(AheadRow& row)
             jobnotes::take();
             for (HandOver& handOver : row.handOvers)
                 handOver();
-            handOverNotes = jobnotes::take().notes;
+            jobnotes::Taken taken = jobnotes::take();
+            handOverNotes = std::move(taken.notes);
+            cancel_ = std::move(taken.cancel);
         },
         wait_, deadline_);
     row.handOvers.clear(); // the rendered files are the print system's now
@@ -242,6 +273,14 @@ void PrintLanes::abandonAhead()
     // up at once, their offices ended (rows not begun are refused above).
     for (const std::shared_ptr<AheadRow>& row : ahead_)
         row->item->abandon(deadline_);
+}
+
+void PrintLanes::stopRun()
+{
+    stopping_ = true;
+    abandonAhead();
+    if (inHand_ && inHand_->stop())
+        inHand_ = nullptr;
 }
 
 void PrintLanes::discardAhead()

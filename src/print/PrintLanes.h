@@ -9,6 +9,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <utility>
 #include <vector>
 
 namespace pravik {
@@ -49,6 +50,7 @@ public:
     JobOutcome printExcel(const PrintEntry& entry, PrintMode mode) override;
     void printWord(const PrintEntry& entry, PrintMode mode) override;
     std::vector<std::string> takeNotes() override;
+    jobnotes::JobCancel takeJobCancel() override { return std::exchange(cancel_, {}); }
 
     int roomAhead() const override;
     void startAhead(const PrintEntry& entry, PrintMode mode) override;
@@ -61,6 +63,11 @@ public:
     // offices ended, rather than after the row in hand. From the run's
     // thread, also from inside a wait of that row.
     void abandonAhead();
+    // The run is stopping: besides the rows started ahead, the row in hand
+    // is given up at once (its job then throws SubmissionWithdrawn) while
+    // its job has not begun to reach the print system; a preview is left
+    // to its reader. From the run's thread, also from inside a wait.
+    void stopRun();
 
     // Lanes made so far, the first included.
     int lanesStarted() const { return static_cast<int>(lanes_.size()); }
@@ -96,6 +103,11 @@ private:
     // The row's job: collected when it was started ahead, else run now.
     JobOutcome run(const PrintEntry& entry, PrintMode mode, bool excel);
 
+    // The work of the row in hand while a stop may give it up (a preview's
+    // never); cleared when the row ends or its job leaves.
+    std::shared_ptr<WorkItem> inHand_;
+    bool stopping_ = false;
+
     std::vector<std::unique_ptr<Lane>> lanes_;
     int size_;
     MakeLane makeLane_;
@@ -109,6 +121,7 @@ private:
     std::vector<bool> taking_;                       // by lane: taking rows
     std::vector<std::shared_ptr<WorkItem>> takers_;  // the lanes' takeRows work
     std::vector<std::string> notes_;
+    jobnotes::JobCancel cancel_;
     // Hands rows over to the print system, so that a print system that does
     // not answer keeps no window waiting and meets the deadline.
     std::unique_ptr<AutomationWorker> handOverWorker_;

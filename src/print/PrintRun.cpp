@@ -5,6 +5,7 @@
 
 #include "Settings.h"
 #include "SheetListText.h"
+#include "SubmissionGate.h"
 #include "TextCodec.h"
 
 #include <exception>
@@ -147,6 +148,7 @@ void PrintRun::printFiles(PrintMode mode)
     rowsLeftByStop_.clear();
     unknown_.clear();
     unsettled_.clear();
+    cancelled_.clear();
     // Asked before anything is shown: without a printer the run does not
     // start (it throws).
     host_.currentPrinter();
@@ -279,6 +281,10 @@ PrintRun::RowEnd PrintRun::runJob(int row, const PrintEntry& entry, PrintMode mo
         } else {
             jobs_.printWord(entry, mode);
         }
+    } catch (const SubmissionWithdrawn&) {
+        // A stop gave it up before its job left: it ends as the rows after it.
+        stopBefore(row);
+        return RowEnd::Stop;
     } catch (const OutcomeUnknown& unknown) {
         unknown_.push_back({codec::toDisplay(entry.fileName), unknown.what()});
         outcomes_.push_back({row, RowOutcome::Kind::Unknown, unknown.what()});
@@ -294,7 +300,20 @@ PrintRun::RowEnd PrintRun::runJob(int row, const PrintEntry& entry, PrintMode mo
         return RowEnd::Next;
     }
     RowOutcome printed{row, RowOutcome::Kind::Printed, {}};
-    for (std::string& note : jobs_.takeNotes()) {
+    std::vector<std::string> notes = jobs_.takeNotes();
+    if (jobnotes::JobCancel cancel = jobs_.takeJobCancel(); cancel && host_.abortFlag() == 1
+        && host_.cancelsJobInHand()) {
+        Settlement settled = cancelJob(std::move(cancel));
+        if (settled.outcome == Settlement::Outcome::Failed) {
+            // Stopped as the rows after it; the stop is seen after this row.
+            cancelled_.push_back({codec::toDisplay(entry.fileName), settled.text});
+            outcomes_.push_back({row, RowOutcome::Kind::NotReached, std::move(settled.text)});
+            return RowEnd::Next;
+        }
+        if (!settled.text.empty())
+            notes.push_back(std::move(settled.text));
+    }
+    for (std::string& note : notes) {
         printed.kind = RowOutcome::Kind::PrintedWithNote;
         printed.text += (printed.text.empty() ? "" : "\n") + note;
         notes_.push_back({codec::toDisplay(entry.fileName), std::move(note)});
@@ -313,10 +332,31 @@ void PrintRun::stopBefore(int row)
     }
 }
 
+Settlement PrintRun::cancelJob(const jobnotes::JobCancel& cancel)
+{
+    Settlement settled;
+    whileRepainting([&] {
+        try {
+            settled = cancel(OutcomeUnknown::Clock::now() + kSettleTime);
+        } catch (...) {
+            // Not taken back: the row says it printed, which it may well do.
+        }
+    });
+    return settled;
+}
+
+void PrintRun::whileRepainting(const std::function<void()>& work)
+{
+    std::future<void> working = std::async(std::launch::async, work);
+    while (working.wait_for(std::chrono::milliseconds(50)) != std::future_status::ready)
+        host_.processPendingEvents();
+    working.get();
+}
+
 void PrintRun::settleUnknownRows()
 {
     const OutcomeUnknown::Clock::time_point until = OutcomeUnknown::Clock::now() + kSettleTime;
-    std::future<void> asking = std::async(std::launch::async, [this, until] {
+    whileRepainting([this, until] {
         try {
             for (const UnsettledRow& row : unsettled_)
                 row.job.settle(until);
@@ -325,9 +365,6 @@ void PrintRun::settleUnknownRows()
             // A row nobody could settle stays unknown, which is the truth.
         }
     });
-    // The window keeps repainting meanwhile.
-    while (asking.wait_for(std::chrono::milliseconds(50)) != std::future_status::ready)
-        host_.processPendingEvents();
 
     std::vector<PrintFailure> stillUnknown;
     for (size_t i = 0; i < unsettled_.size(); ++i) {
@@ -353,9 +390,9 @@ void PrintRun::settleUnknownRows()
 
 void PrintRun::reportFailures(PrintMode mode)
 {
-    if (failures_.empty() && notes_.empty() && unknown_.empty() && rowsLeftByStop_.empty())
+    if (failures_.empty() && notes_.empty() && unknown_.empty() && rowsLeftByStop_.empty() && cancelled_.empty())
         return;
-    const std::string text = failureMessage(mode, failures_, notes_, rowsLeftByStop_, unknown_);
+    const std::string text = failureMessage(mode, failures_, notes_, rowsLeftByStop_, unknown_, cancelled_);
     // Rows printed with a note, and rows a stop left, are no error; a row
     // that may or may not have printed wants the same attention as one that
     // failed.
@@ -368,7 +405,8 @@ void PrintRun::reportFailures(PrintMode mode)
 std::string PrintRun::failureMessage(PrintMode mode, const std::vector<PrintFailure>& failures,
                                      const std::vector<PrintFailure>& notes,
                                      const std::vector<std::string>& rowsLeftByStop,
-                                     const std::vector<PrintFailure>& unknown)
+                                     const std::vector<PrintFailure>& unknown,
+                                     const std::vector<PrintFailure>& cancelled)
 {
     const auto list = [](std::string& text, const std::vector<PrintFailure>& rows) {
         for (const PrintFailure& row : rows) {
@@ -395,6 +433,12 @@ std::string PrintRun::failureMessage(PrintMode mode, const std::vector<PrintFail
             text += "\n\n";
         text += "次のファイルは印刷しましたが、お知らせがあります。";
         list(text, notes);
+    }
+    if (!cancelled.empty()) {
+        if (!text.empty())
+            text += "\n\n";
+        text += "中止したため、次のファイルの印刷ジョブを取り消しました。";
+        list(text, cancelled);
     }
     if (!rowsLeftByStop.empty()) {
         if (!text.empty())

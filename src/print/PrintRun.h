@@ -5,6 +5,7 @@
 #include "PrintJobs.h"
 #include "RowOutcome.h"
 
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -48,6 +49,9 @@ public:
     virtual void processPendingEvents() = 0;
     // 1 once the progress dialog's Abort button was pressed.
     virtual int abortFlag() const = 0;
+    // True when a stop is to cancel, too, the job that the row in hand has
+    // already given the print system (the progress dialog's choice).
+    virtual bool cancelsJobInHand() const { return false; }
 
     virtual void setMainWindowEnabled(bool enabled) = 0;
     virtual void setBusyCursor(bool busy) = 0;
@@ -88,7 +92,8 @@ public:
     static std::string failureMessage(PrintMode mode, const std::vector<PrintFailure>& failures,
                                       const std::vector<PrintFailure>& notes = {},
                                       const std::vector<std::string>& rowsLeftByStop = {},
-                                      const std::vector<PrintFailure>& unknown = {});
+                                      const std::vector<PrintFailure>& unknown = {},
+                                      const std::vector<PrintFailure>& cancelled = {});
     static constexpr std::string_view failureCaption = "印刷エラー";
     // The caption when no row failed.
     static std::string_view noticeCaption(PrintMode mode)
@@ -105,6 +110,11 @@ private:
     void expectAfter(int row, PrintMode mode, int total);
     RowEnd runJob(int row, const PrintEntry& entry, PrintMode mode);
     void stopBefore(int row);
+    // The user stopped the run and wants the row's job, which the print
+    // system has, taken back: the row then says how far it got.
+    Settlement cancelJob(const jobnotes::JobCancel& cancel);
+    // Runs `work` on a thread of its own while the window keeps repainting.
+    void whileRepainting(const std::function<void()>& work);
     // Asks the print system once more about the rows whose outcome is
     // unknown, and takes away what the run left there that cannot print.
     void settleUnknownRows();
@@ -119,6 +129,8 @@ private:
     // The rows a stop kept from running (UTF-8 file names).
     std::vector<std::string> rowsLeftByStop_;
     std::vector<PrintFailure> unknown_;
+    // Rows whose job a stop took back from the print system.
+    std::vector<PrintFailure> cancelled_;
     // By row, as unknown_: the job to ask about, and the row's outcome.
     struct UnsettledRow {
         OutcomeUnknown job;

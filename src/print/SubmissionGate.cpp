@@ -1,5 +1,7 @@
 #include "SubmissionGate.h"
 
+#include "AutomationWorker.h"
+
 #include <algorithm>
 #include <utility>
 
@@ -38,8 +40,10 @@ void handOverInTurn(HandOver handOver)
 {
     if (SubmissionTurn* turn = currentTurn)
         turn->handOvers_.push_back(std::move(handOver));
-    else
+    else if (beginHandOver())
         handOver();
+    else
+        throw SubmissionWithdrawn(); // a stop came first: the rendered file goes unsent
 }
 
 } // namespace pravik

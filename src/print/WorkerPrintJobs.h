@@ -31,6 +31,7 @@ public:
 
     // Read once the job has ended, so the worker no longer writes them.
     std::vector<std::string> takeNotes() override { return inner_.takeNotes(); }
+    jobnotes::JobCancel takeJobCancel() override { return inner_.takeJobCancel(); }
 
 private:
     PrintJobs& inner_;

@@ -8,6 +8,7 @@
 #include "UMain.h"
 
 #include <QCoreApplication>
+#include <QPushButton>
 #include <QTableView>
 #include <QTimer>
 #include <QToolButton>
@@ -119,6 +120,33 @@ TEST(MainWindowPrint, AStopSignalDuringARunEndsItWithoutAReportToClick)
     // The rows the stop left would have been reported in a box nobody clicks.
     EXPECT_TRUE(dialogs.reports.isEmpty()) << dialogs.reports.join("\n").toStdString();
     EXPECT_LT(queue.completedJobs(), 3);
+    office::shutdownEngines();
+}
+
+TEST(MainWindowPrint, AbortGivesUpAStalledDocumentAtOnceAndNothingOfItPrints)
+{
+    const PdfQueue queue("window_abort");
+    YesDialogs dialogs;
+    PrintingWindow shown(dialogs, {row("long.doc", "", "1", queue.name()), row("pages.doc", "\"1\"", "1", queue.name())});
+    std::optional<std::chrono::steady_clock::time_point> clicked;
+    QTimer user;
+    QObject::connect(&user, &QTimer::timeout, [&] {
+        if (clicked || !waitUntilRendering(::getpid()))
+            return;
+        // A stalled office, which only the deadline would end before.
+        for (pid_t office : officeProcessesOf(::getpid()))
+            ::kill(office, SIGSTOP);
+        clicked = std::chrono::steady_clock::now();
+        shown.progress.findChild<QPushButton*>("btnAbort")->click();
+    });
+    user.start(50);
+    shown.print();
+
+    ASSERT_TRUE(clicked);
+    EXPECT_LT(std::chrono::steady_clock::now() - *clicked, std::chrono::seconds(10));
+    EXPECT_TRUE(queue.printedMarkers().empty());
+    ASSERT_EQ(dialogs.reports.size(), 1);
+    EXPECT_TRUE(dialogs.reports[0].contains(QStringLiteral("中止したため、残りの 2 件"))) << dialogs.reports[0].toStdString();
     office::shutdownEngines();
 }
 

@@ -46,6 +46,33 @@ TEST(Stop, ASecondSignalAfterTheFirstWasHeardEndsTheProgramAtOnce)
     }
 }
 
+TEST(Stop, TheFirstSignalEndsTheOfficeOfARowNotYetHandedOverAndNothingOfItPrints)
+{
+    const PdfQueue queue("stop_in_render");
+    Clock::time_point signalled;
+    const PravikRun run = runPravik(
+        {"--print",
+         writeList("stop_in_render.lst",
+                   {row("long.doc", "", "1", queue.name()), row("pages.doc", "", "1", queue.name())}),
+         "--ini", writeIni("stop_in_render.ini", ""), "--timeout", "60", "--engines", "1"},
+        [&](const std::string& line, pid_t pravik) {
+            if (!line.starts_with("[1/2]"))
+                return;
+            // A stalled office, which only the deadline would end before.
+            EXPECT_TRUE(waitUntilRendering(pravik));
+            for (pid_t office : officeProcessesOf(pravik))
+                ::kill(office, SIGSTOP);
+            signalled = Clock::now();
+            ::kill(pravik, SIGTERM);
+        });
+    EXPECT_LT(Clock::now() - signalled, std::chrono::seconds(10)) << run.progress;
+    EXPECT_EQ(run.status, 128 + SIGTERM) << run.progress;
+    ASSERT_GE(run.results.size(), 1u) << run.progress;
+    EXPECT_NE(run.results[0].find("中止"), std::string::npos) << run.results[0];
+    EXPECT_NE(fields(run.results[0])[0], "printed");
+    EXPECT_TRUE(queue.printedMarkers().empty());
+}
+
 TEST(Stop, AStopCutsAStalledHandOverAndTheRowSaysWhatThePrintSystemReceived)
 {
     const PdfQueue queue("stopped_hand_over");

@@ -1,6 +1,8 @@
 #include "UDialog.h"
 
+#include <QCheckBox>
 #include <QLabel>
+#include <QSignalSpy>
 #include <QPushButton>
 #include <QTest>
 
@@ -78,6 +80,32 @@ TEST_F(ProgressDialogTest, ALongMessageWidensTheWindowSoTheCountShowsWhole)
     dialog.setPreviewing(true);
     QTest::mouseClick(abortButton(), Qt::LeftButton);
     EXPECT_TRUE(label("lMsg")->text().contains(QStringLiteral("プレビューを閉じると")));
+}
+
+TEST_F(ProgressDialogTest, PrintingOffersToCancelTheJobInHandStillAfterAbortAndEachRunStartsWithout)
+{
+    auto* cancelJob = dialog.findChild<QCheckBox*>("chkCancelJob");
+    QSignalSpy stops(&dialog, &TFmDialog::stopRequested);
+    dialog.showProgress("m", "a.doc");
+    ASSERT_TRUE(cancelJob->isVisible());
+    EXPECT_FALSE(dialog.cancelsJobInHand());
+    EXPECT_GT(dialog.height(), cancelJob->geometry().bottom()) << "the check box is cut off";
+
+    QTest::mouseClick(abortButton(), Qt::LeftButton);
+    EXPECT_EQ(stops.count(), 1) << "the run hears of the stop at once";
+    // The job may still be on its way when the user makes up their mind.
+    ASSERT_TRUE(cancelJob->isEnabled());
+    cancelJob->click();
+    EXPECT_TRUE(dialog.cancelsJobInHand());
+
+    dialog.hideProgress();
+    dialog.showProgress("m", "b.doc");
+    EXPECT_FALSE(dialog.cancelsJobInHand()) << "a choice of the last run";
+
+    cancelJob->click();
+    dialog.setPreviewing(true);
+    EXPECT_FALSE(cancelJob->isVisible());
+    EXPECT_FALSE(dialog.cancelsJobInHand()) << "a preview has no job";
 }
 
 TEST_F(ProgressDialogTest, EscapeDoesNotHideItWithoutAStopRequest)

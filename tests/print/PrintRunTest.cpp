@@ -129,6 +129,8 @@ public:
             onEvents(entriesRead.back(), ++round_);
     }
     int abortFlag() const override { return flag; }
+    bool cancelJob = false; // the progress dialog's choice
+    bool cancelsJobInHand() const override { return cancelJob; }
     void setMainWindowEnabled(bool enabled) override { windowEnabled = enabled; }
     void setBusyCursor(bool b) override { busy = b; }
 
@@ -561,6 +563,9 @@ public:
     // Files whose hand-over finds the print system silent until the deadline
     // cuts it short, then finds it received the job (true) or not (false).
     std::map<std::string, bool> silentPrintSystem;
+    // Files whose hand-over waits for the event "stop <file>"; their job
+    // can be taken back after.
+    std::set<std::string> slowHandOver;
 
     void note(std::string event)
     {
@@ -614,6 +619,7 @@ public:
         return JobOutcome::Done;
     }
     void printWord(const PrintEntry& entry, PrintMode) override { job(entry); }
+    jobnotes::JobCancel takeJobCancel() override { return std::exchange(cancel_, {}); }
 
 private:
     void job(const PrintEntry& entry)
@@ -653,9 +659,18 @@ private:
                     throw Error("not received");
                 jobnotes::report("received after all");
             }
+            if (rendered->log.slowHandOver.count(rendered->file)) {
+                rendered->log.note("handing over " + rendered->file);
+                rendered->log.waitFor("stop " + rendered->file);
+                jobnotes::reportCancel([file = rendered->file](OutcomeUnknown::Clock::time_point) {
+                    return Settlement{Settlement::Outcome::Failed, "taken back " + file};
+                });
+            }
             rendered->sent = true;
             rendered->log.note("submit " + rendered->file);
         });
+        // On the office's thread, as the real jobs take it.
+        cancel_ = jobnotes::take().cancel;
         if (log_.failingLater.count(file))
             throw Error("cannot close");
         if (log_.stallingLater.count(file)) {
@@ -671,6 +686,20 @@ private:
     }
 
     OfficeLog& log_;
+    jobnotes::JobCancel cancel_;
+};
+
+// Blocks as BlockingWait does, running `during` first: what the user does
+// while the run waits for a job.
+class UserWhileWaiting final : public WorkWait {
+public:
+    std::function<void()> during;
+    void waitFor(WorkItem& item, WorkClock::time_point until) override
+    {
+        if (during)
+            during();
+        item.waitUntil(std::min(until, WorkClock::now() + std::chrono::milliseconds(20)));
+    }
 };
 
 class PrintLanesTest : public ::testing::Test {
@@ -679,7 +708,7 @@ protected:
     OfficeLog log;
     LaneJobs firstJobs{log};
     AutomationWorker firstWorker{nullptr};
-    BlockingWait wait;
+    UserWhileWaiting wait;
 
     std::unique_ptr<PrintLanes> lanes(int size, std::chrono::seconds deadline = std::chrono::seconds(30))
     {
@@ -816,6 +845,64 @@ TEST_F(PrintLanesTest, PastTheDeadlineARowIsPrintedExactlyWhenThePrintSystemHasI
     EXPECT_EQ(notes, (std::vector<PrintFailure>{
                          {"a.doc", jobnotes::failedBeforeHandOver(DeadlineExceeded(std::chrono::seconds(1)).what())},
                          {"b.doc", "received after all"}}));
+}
+
+TEST_F(PrintLanesTest, AStopGivesUpTheRowInHandUntilItsJobLeavesAndThenTakesTheJobBackOnlyWhenAsked)
+{
+    struct Case {
+        int lanes;
+        bool stallsInRender; // else its hand-over is under way at the stop
+        bool cancelJob;
+        bool submitted;
+        RowOutcome::Kind first;
+    };
+    const Case cases[] = {
+        {1, true, false, false, RowOutcome::Kind::NotReached},
+        {2, true, true, false, RowOutcome::Kind::NotReached},
+        {1, false, false, true, RowOutcome::Kind::Printed},
+        {2, false, false, true, RowOutcome::Kind::Printed},
+        {1, false, true, true, RowOutcome::Kind::NotReached},
+        {2, false, true, true, RowOutcome::Kind::NotReached},
+    };
+    int n = 0;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(::testing::Message() << c.lanes << " lanes, stalls in render " << c.stallsInRender
+                                          << ", cancel " << c.cancelJob);
+        // Names of their own: the log is shared by the cases.
+        const std::string a = "a" + std::to_string(n) + ".doc";
+        const std::string b = "b" + std::to_string(n++) + ".doc";
+        host = FakeHost();
+        rows({row(a, "doc"), row(b, "doc")});
+        host.cancelJob = c.cancelJob;
+        (c.stallsInRender ? log.stallingRender : log.slowHandOver).insert(a);
+        const auto jobs = lanes(c.lanes);
+        bool stopped = false;
+        wait.during = [&] {
+            if (stopped || log.at((c.stallsInRender ? "render " : "handing over ") + a) == log.at("never"))
+                return;
+            stopped = true;
+            host.pressAbort();
+            jobs->stopRun();
+            log.note("stop " + a);
+        };
+        const auto started = WorkClock::now();
+        PrintRun printRun(host, *jobs, SelectedRows);
+        printRun.printFiles(PrintMode::Print);
+        wait.during = nullptr;
+
+        EXPECT_LT(WorkClock::now() - started, std::chrono::seconds(10)) << "the stop waited for the deadline";
+        const Names submitted = log.files("submit ");
+        EXPECT_EQ(std::count(submitted.begin(), submitted.end(), a), c.submitted ? 1 : 0);
+        EXPECT_EQ(std::count(submitted.begin(), submitted.end(), b), 0);
+        ASSERT_EQ(printRun.outcomes().size(), 2u);
+        EXPECT_EQ(printRun.outcomes()[0].kind, c.first);
+        EXPECT_EQ(printRun.outcomes()[1].kind, RowOutcome::Kind::NotReached);
+        EXPECT_TRUE(printRun.failures().empty());
+        ASSERT_EQ(host.notices.size(), 1u);
+        const std::string& told = host.notices[0].first;
+        EXPECT_EQ(told.find("taken back " + a) != std::string::npos, c.submitted && c.cancelJob) << told;
+        EXPECT_NE(told.find(b), std::string::npos) << told;
+    }
 }
 
 } // namespace

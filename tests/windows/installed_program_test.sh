@@ -43,7 +43,13 @@ for font in 'ＭＳ Ｐゴシック' 'MS PGothic' 'ＭＳ ゴシック' 'MS Goth
   case "$font" in *Ｐ* | *PGothic) with=IPAPGothic ;; *) with=IPAGothic ;; esac
   wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v "$font" /d "$with" /f </dev/null >/dev/null 2>&1
 done
+# The user's PATH gains the install folder beside what was there, once.
+wine reg add 'HKCU\Environment' /v Path /t REG_EXPAND_SZ /d 'C:\tools;%USERPROFILE%\bin' /f </dev/null >/dev/null 2>&1
+user_path() { wine reg query 'HKCU\Environment' /v Path </dev/null 2>/dev/null | tr -d '\r' | sed -n 's/.*REG_EXPAND_SZ *//p'; }
 wine "$setup" /S </dev/null >/dev/null 2>&1 || fail "the silent install failed"
+wine "$setup" /S </dev/null >/dev/null 2>&1 || fail "a second silent install failed"
+[[ "$(user_path)" == 'C:\tools;%USERPROFILE%\bin;C:\users\'"$(id -un)"'\AppData\Local\Programs\Pravik' ]] \
+  || fail "the install folder is not on the user's PATH once: $(user_path)"
 home="$WINEPREFIX/drive_c/users/$(id -un)"
 program="$home/AppData/Local/Programs/Pravik"
 for file in pravik.exe pravik.com main.ini office-check.ps1 uninstall.exe platforms/qwindows.dll translations/qtbase_ja.qm; do
@@ -163,4 +169,5 @@ done
 wine reg query "$uninstall_key" </dev/null >/dev/null 2>&1 && fail "the uninstaller left its entry"
 wine reg query "$list_class" </dev/null >/dev/null 2>&1 && fail "the uninstaller left the list files' type"
 wine reg query 'HKCU\Software\Classes\.lst' </dev/null >/dev/null 2>&1 && fail "the uninstaller left .lst"
+[[ "$(user_path)" == 'C:\tools;%USERPROFILE%\bin' ]] || fail "the uninstaller did not give PATH back: $(user_path)"
 echo "installed program: installed, started, showed its list, wrote main.ini, uninstalled; screenshots in $shots"

@@ -9,6 +9,4 @@ std::vector<std::string> commandLineArguments(int argc, char** argv)
 
 void useConsoleForOutput() {}
 
-void restoreConsoleOutput() {}
-
 } // namespace pravik

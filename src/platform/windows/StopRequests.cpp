@@ -1,6 +1,5 @@
 #include "StopRequests.h"
 
-#include "ProgramConsole.h"
 #include "ServerRecords.h"
 
 #include <windows.h>
@@ -33,7 +32,6 @@ BOOL WINAPI onConsoleEvent(DWORD event)
         if (immediateExit)
             immediateExit();
         win::endRecordedServers(); // nothing else would end them
-        restoreConsoleOutput(); // the exit's handlers do not run
         // Not ExitProcess: its DLL detaching would run on this thread while
         // the run's threads, cut off anywhere, may hold the locks it needs.
         ::TerminateProcess(::GetCurrentProcess(), static_cast<UINT>(128 + number));

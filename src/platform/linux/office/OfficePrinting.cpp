@@ -1,5 +1,6 @@
 #include "OfficePrinting.h"
 
+#include "CupsJobCancel.h"
 #include "CupsQueues.h"
 #include "Error.h"
 #include "JobNotes.h"
@@ -91,9 +92,12 @@ void printDocument(const OfficeDocument& document, const PrintRequest& request)
     // run drops it unsent, and the file with it.
     handOverInTurn([spool, job = printers::SubmitRequest{*found, spool->path(), jobTitle(document),
                                                         request.copies, request.collate}] {
-        printers::submitPrintFile(job);
+        const int jobId = printers::submitPrintFile(job);
         steps::reached("job handed to the print system");
         jobnotes::reportAccepted();
+        jobnotes::reportCancel([queue = job.queue, jobId](OutcomeUnknown::Clock::time_point until) {
+            return printers::cancelHandedOverJob(queue, jobId, until);
+        });
     });
 }
 

@@ -15,6 +15,8 @@
 #include "ServerWindow.h"
 #include "SpareServer.h"
 #include "SpoolProgress.h"
+#include "SpoolerJobCancel.h"
+#include "SubmissionGate.h"
 #include "SystemMessage.h"
 #include "SystemPrinters.h"
 #include "TextCodec.h"
@@ -618,6 +620,11 @@ Variant ComBackend::invoke(const ObjectRef& target, const Invocation& call)
     ComVariant result;
     ExceptionInfo exception;
     UINT argumentError = 0;
+    // From PrintOut on, the server spools the job: a stop no longer ends it,
+    // and the jobs that appear meanwhile are the ones a stop may take back.
+    if (calls::printsOut(call) && !beginHandOver())
+        throw SubmissionWithdrawn();
+    printers::JobsBeforePrint jobsBefore;
     {
         // Excel's preview returns when the user closes it: the time spent
         // reading it counts against no deadline.
@@ -625,6 +632,14 @@ Variant ComBackend::invoke(const ObjectRef& target, const Invocation& call)
         if (calls::previews(call))
             reading.emplace();
         prepareServer(call, server.get(), dispatch, servers_->mutex);
+        if (calls::printsOut(call)) {
+            std::wstring printer; // empty: the default one
+            if (server) {
+                std::lock_guard lock(servers_->mutex);
+                printer = server->printer;
+            }
+            jobsBefore = printers::JobsBeforePrint(*spooler_, std::move(printer));
+        }
         hr = dispatch->Invoke(ids[0], IID_NULL, invokeLocale(call.form), dispatchFlag(call.kind), &params,
                               yields ? result.get() : nullptr, &exception.info, &argumentError);
     }
@@ -644,8 +659,10 @@ Variant ComBackend::invoke(const ObjectRef& target, const Invocation& call)
         throwCallFailure(hr, server.get());
     // With background printing off, Word and Excel return from PrintOut
     // once the spooler has the job.
-    if (calls::printsOut(call))
+    if (calls::printsOut(call)) {
         jobnotes::reportAccepted();
+        jobnotes::reportCancel(jobsBefore.cancelOfNewJobs(spooler_));
+    }
     return yields ? fromComVariant(*result.get(), object.owner()) : Variant();
 }
 

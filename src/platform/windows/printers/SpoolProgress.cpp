@@ -1,47 +1,25 @@
 #include "SpoolProgress.h"
 
+#include "UserJobs.h"
+
 #include <winspool.h>
 
 #include <map>
 #include <thread>
-#include <vector>
 
 namespace pravik::printers {
 
 namespace {
-
-std::wstring currentUser()
-{
-    wchar_t name[257];
-    DWORD size = 257;
-    return ::GetUserNameW(name, &size) ? std::wstring(name) : std::wstring();
-}
 
 // This user's jobs on `printer` that the spooler is still receiving, by job
 // id, with the bytes received so far. Empty when the printer cannot be asked.
 std::map<DWORD, DWORD> jobsBeingSpooled(SpoolerCalls& spooler, const std::wstring& printer)
 {
     std::map<DWORD, DWORD> found;
-    std::vector<BYTE> buffer;
-    DWORD count = 0;
-    // Jobs may come between asking for the size and the list.
-    for (int attempt = 0;; ++attempt) {
-        DWORD needed = 0;
-        if (spooler.enumJobs(printer.c_str(), buffer.data(), static_cast<DWORD>(buffer.size()), &needed, &count))
-            break;
-        if (attempt == 4 || ::GetLastError() != ERROR_INSUFFICIENT_BUFFER || needed <= buffer.size())
-            return found;
-        buffer.resize(needed);
-    }
-    const std::wstring user = currentUser();
-    const auto* jobs = reinterpret_cast<const JOB_INFO_2W*>(buffer.data());
-    for (DWORD i = 0; i < count; ++i) {
-        const JOB_INFO_2W& job = jobs[i];
-        const bool ours = job.pUserName
-            && ::CompareStringOrdinal(job.pUserName, -1, user.c_str(), -1, TRUE) == CSTR_EQUAL;
-        if (ours && (job.Status & JOB_STATUS_SPOOLING))
-            found[job.JobId] = job.Size;
-    }
+    if (const std::optional<std::vector<UserJob>> jobs = userJobs(spooler, printer))
+        for (const UserJob& job : *jobs)
+            if (job.status & JOB_STATUS_SPOOLING)
+                found[job.id] = job.size;
     return found;
 }
 
