@@ -115,6 +115,10 @@ public:
     // the user's file locked. Never for an application handed to the user.
     virtual void endServerAfterRelease(const ObjectRef& /*application*/) {}
 
+    // The job handed `application` to the user: its server is the user's
+    // now, never to be ended, nor recorded as this run's.
+    virtual void handedToUser(const ObjectRef& /*application*/) {}
+
     // On the backend's thread, while the user still reads the question that
     // comes before a run: starts the server a job in `mode` would first wait
     // for, where servers are kept between jobs. Returns at once; that job

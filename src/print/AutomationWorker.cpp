@@ -21,6 +21,9 @@ constexpr auto kAbandonRepeat = std::chrono::seconds(1);
 // closes the document, puts the printer back): that office is left alone
 // this long after the print layer is done.
 constexpr auto kAfterCutGrace = std::chrono::seconds(10);
+// The work may enter a server's start at any moment, whose limit is shorter
+// than the deadline: the waiting side looks again this often.
+constexpr auto kStartRecheck = std::chrono::milliseconds(500);
 
 } // namespace
 
@@ -169,7 +172,7 @@ std::optional<WorkClock::time_point> WorkItem::startLimitEnd() const
     std::lock_guard lock(mutex_);
     if (!startingSince_ || userWaits_ > 0)
         return std::nullopt;
-    return *startingSince_ + kServerStartLimit;
+    return *startingSince_ + startLimit_;
 }
 
 AutomationWorker::AutomationWorker(std::shared_ptr<AutomationBackend> backend)
@@ -288,7 +291,7 @@ void AutomationWorker::awaitItem(const std::shared_ptr<WorkItem>& item, WorkWait
             until = std::min(until, *startEnd);
         if ((since && WorkClock::now() >= until) || item->abandoned())
             break;
-        wait.waitFor(*item, until);
+        wait.waitFor(*item, std::min(until, WorkClock::now() + kStartRecheck));
     }
 
     item->noteStallCause(deadline, wait);
@@ -310,7 +313,7 @@ void AutomationWorker::awaitItem(const std::shared_ptr<WorkItem>& item, WorkWait
     // The office engine is this program's to start; Office's own start can
     // be held up by a screen only the user can answer.
     if (item->abandonedInStart_ && !item->serverName_.empty())
-        throw DeadlineExceeded::notStarted(std::min(deadline, kServerStartLimit), item->serverName_);
+        throw DeadlineExceeded::notStarted(std::min(deadline, item->startLimit_), item->serverName_);
     if (item->stallCause_)
         throw DeadlineExceeded(*item->stallCause_);
     throw DeadlineExceeded(deadline, item->serverName_);
@@ -376,12 +379,13 @@ UserWait::~UserWait()
         item_->since_ = WorkClock::now();
 }
 
-ServerStart::ServerStart() : item_(currentItem)
+ServerStart::ServerStart(std::chrono::seconds limit) : item_(currentItem)
 {
     if (!item_)
         return;
     std::lock_guard lock(item_->mutex_);
     item_->startingSince_ = WorkClock::now();
+    item_->startLimit_ = limit;
 }
 
 ServerStart::~ServerStart()

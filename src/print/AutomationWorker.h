@@ -97,6 +97,7 @@ private:
 
     std::string serverName_;
     std::optional<WorkClock::time_point> startingSince_;
+    std::chrono::seconds startLimit_ = kServerStartLimit;
     bool abandonedInStart_ = false;
 };
 
@@ -215,11 +216,10 @@ private:
 };
 
 // While alive on the worker thread, the work in hand waits for a new server
-// to start and answer its first call: kServerStartLimit applies besides the
-// deadline.
+// to start and answer its first call: `limit` applies besides the deadline.
 class ServerStart {
 public:
-    ServerStart();
+    explicit ServerStart(std::chrono::seconds limit = kServerStartLimit);
     ~ServerStart();
     ServerStart(const ServerStart&) = delete;
     ServerStart& operator=(const ServerStart&) = delete;

@@ -177,6 +177,30 @@ TEST_F(AutomationWorkerTest, AnOfficeStuckInItsStartFailsItsRemainingRowsAtOnce)
     EXPECT_EQ(backend->recording->objectsMade(), 0);
 }
 
+TEST_F(AutomationWorkerTest, AStartThatBeginsAfterTheWaitBeganIsEndedAtTheStartLimitNotTheDeadline)
+{
+    backend->recording->nameServers();
+    AutomationWorker worker(backend);
+    backend->holdNextCreation();
+    const auto start = WorkClock::now();
+    try {
+        worker.run(
+            [&] {
+                nameWorkServer("Word");
+                // The waiting side is asleep by now, toward the deadline.
+                std::this_thread::sleep_for(std::chrono::milliseconds(300));
+                const ServerStart starting(std::chrono::seconds(1));
+                backend->createObject("Word.Application");
+            },
+            wait, std::chrono::seconds(30));
+        FAIL() << "the stuck start returned";
+    } catch (const DeadlineExceeded& error) {
+        EXPECT_NE(std::string(error.what()).find("Word が 1 秒たっても起動しなかった"), std::string::npos)
+            << error.what();
+    }
+    EXPECT_LT(WorkClock::now() - start, std::chrono::seconds(5));
+}
+
 TEST_F(AutomationWorkerTest, TwoRowsOfAnApplicationInARowPastTheDeadlineFailTheRestOfIt)
 {
     auto stalling = std::make_shared<Stalls>("PrintOut", false);

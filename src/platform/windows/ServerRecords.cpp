@@ -1,5 +1,7 @@
 #include "ServerRecords.h"
 
+#include "ServerShown.h"
+
 #include <filesystem>
 #include <fstream>
 #include <mutex>
@@ -164,7 +166,11 @@ void endServersOfDeadRuns()
         ULONGLONG createdAt = 0;
         while (in >> id >> createdAt) {
             if (const HANDLE server = openSame(id, createdAt, PROCESS_TERMINATE)) {
-                ::TerminateProcess(server, 1);
+                // One the user has taken over is theirs; one unseen was
+                // left stuck, or holds nothing of theirs as far as can be
+                // known, for nobody can reach it.
+                if (!serverShownToUser(id))
+                    ::TerminateProcess(server, 1);
                 ::CloseHandle(server);
             }
         }

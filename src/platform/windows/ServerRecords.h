@@ -23,7 +23,8 @@ void forgetServer(HANDLE process);
 // handler and the console's stop handler.
 void endRecordedServers();
 
-// Ends the servers recorded by runs of this user whose process has ended.
+// Ends the servers recorded by runs of this user whose process has ended,
+// except one the user has taken over (ServerShown.h).
 void endServersOfDeadRuns();
 
 } // namespace pravik::win

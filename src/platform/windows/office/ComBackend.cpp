@@ -8,6 +8,7 @@
 #include "ComValues.h"
 #include "DefaultPrinterKeeper.h"
 #include "JobNotes.h"
+#include "OwnCalls.h"
 #include "ServerEnding.h"
 #include "ServerFailures.h"
 #include "ServerLaunch.h"
@@ -18,6 +19,7 @@
 #include "SystemMessage.h"
 #include "SystemPrinters.h"
 #include "TextCodec.h"
+#include "UserHold.h"
 #include "WideText.h"
 
 #include <windows.h>
@@ -128,6 +130,9 @@ struct ServerInUse {
     // Its job failed: if it has not quit a moment after the job let go of
     // it, it stays invisible with the user's file open, and is ended.
     bool endAfterRelease = false;
+    // It was handed to the user: it is theirs, and its process no longer
+    // held nor recorded.
+    bool handedOver = false;
     // The printer its next print goes to, and the one its last print went
     // to (UTF-16), under the servers' mutex: Word is set back to the
     // user's printer right after its print, while the job may still spool.
@@ -190,8 +195,8 @@ void prepareServer(const Invocation& call, ServerInUse* server, IDispatch* dispa
 // A server started ahead, and its records.
 struct ComBackend::Spare {
     Spare(std::shared_ptr<ServerInUse> inUse, std::string progId, SpareServer::Start starting,
-          std::function<void()> quitting)
-        : server(std::move(inUse)), start(std::move(progId), std::move(starting), std::move(quitting))
+          SpareServer::LetGoOf letGoOf)
+        : server(std::move(inUse)), start(std::move(progId), std::move(starting), std::move(letGoOf))
     {
     }
     std::shared_ptr<ServerInUse> server; // until it is taken or let go of
@@ -231,7 +236,7 @@ struct ComBackend::Servers {
     {
         for (const std::weak_ptr<ServerInUse>& weak : inUse) {
             const std::shared_ptr<ServerInUse> server = weak.lock();
-            if (!server)
+            if (!server || server->handedOver)
                 continue;
             server->abandoned = true;
             if (!now)
@@ -278,14 +283,35 @@ struct ComBackend::Servers {
         return hr;
     }
 
-    // A spare nobody took is told to quit: one that does not, or does not
-    // answer, is ended a moment later.
-    void endSoon(ServerInUse& server)
+    // The server is the user's from now on: nothing of ours ends it.
+    void handedOver(ServerInUse& server)
     {
         std::lock_guard lock(mutex);
-        if (std::optional<HeldProcess> copy = server.process ? server.process->duplicate() : std::nullopt)
-            server.ending->endAt(std::move(*copy), std::chrono::steady_clock::now() + kEndServerAfter,
-                                 server.printer);
+        server.handedOver = true;
+        server.endAfterRelease = false;
+        server.process.reset();
+    }
+
+    // A spare nobody took, on its own thread. The user may have landed in
+    // it while it waited: then it is theirs. Otherwise it is told to quit,
+    // and ended a moment later if it does not; also if it does not answer,
+    // for then, as far as can be known, it holds nothing of the user's
+    // (one that shows itself is left alone, ServerEnding.h).
+    void letGoOfSpare(ServerInUse& server, IDispatch* application)
+    {
+        if (documentsOpen(application).value_or(0) > 0) {
+            handToUser(application);
+            handedOver(server);
+            return;
+        }
+        {
+            std::lock_guard lock(mutex);
+            if (std::optional<HeldProcess> copy = server.process ? server.process->duplicate() : std::nullopt)
+                server.ending->endAt(std::move(*copy), std::chrono::steady_clock::now() + kEndServerAfter,
+                                     server.printer);
+        }
+        if (const std::optional<DISPID> quit = memberId(application, L"Quit"))
+            callMethod(application, *quit);
     }
 
     // On a thread of its own: unless the abandoned work has let go of its
@@ -431,19 +457,38 @@ ObjectRef ComBackend::createObject(const std::string& progId)
         throw failure(hr, "はありません");
 
     std::unique_ptr<Spare> spare = takeSpare(progId);
-    const std::shared_ptr<ServerInUse> server
-        = spare ? spare->server : std::make_shared<ServerInUse>(name, ending_);
+    std::shared_ptr<ServerInUse> server = spare ? spare->server : std::make_shared<ServerInUse>(name, ending_);
     {
         std::lock_guard lock(servers_->mutex);
         servers_->inUse.push_back(server);
     }
     IDispatch* dispatch = nullptr;
     if (spare) {
-        // Its start limit counts from its own start.
-        serverAskedAt(spare->start.askedAt());
+        // Its start limit counts from its own start, while that goes on;
+        // one that has started is no longer starting.
+        if (!spare->start.startEnded())
+            serverAskedAt(spare->start.askedAt());
         hr = spare->start.take(&dispatch, [this] { return !servers_->bounds->givenUp; });
         retire(std::move(spare));
-        servers_->throwIfAbandoned();
+        if (SUCCEEDED(hr) && servers_->bounds->givenUp) {
+            dispatch->Release();
+            servers_->throwIfAbandoned();
+        }
+        // The user landed in it while it waited: it is theirs, and the row
+        // gets a server of its own (Open of a file they have open there
+        // would return their document, which the job then closes).
+        if (SUCCEEDED(hr) && documentsOpen(dispatch).value_or(0) > 0) {
+            handToUser(dispatch);
+            servers_->handedOver(*server);
+            dispatch->Release();
+            dispatch = nullptr;
+            server = std::make_shared<ServerInUse>(name, ending_);
+            {
+                std::lock_guard lock(servers_->mutex);
+                servers_->inUse.push_back(server);
+            }
+            hr = servers_->launch(clsid, *server, &dispatch, true);
+        }
     } else {
         hr = servers_->launch(clsid, *server, &dispatch, true);
     }
@@ -487,7 +532,7 @@ void ComBackend::startSpares()
             [servers = servers_, server, clsid](IDispatch** application) {
                 return servers->launch(clsid, *server, application, false);
             },
-            [servers = servers_, server] { servers->endSoon(*server); });
+            [servers = servers_, server](IDispatch* application) { servers->letGoOfSpare(*server, application); });
         std::lock_guard lock(spareMutex_);
         spares_.push_back(std::move(spare));
     }
@@ -682,6 +727,13 @@ void ComBackend::endServerAfterRelease(const ObjectRef& application)
     if (const auto* object = dynamic_cast<const ComObject*>(application.get()))
         if (const std::shared_ptr<ServerInUse> server = servers_->serverOf(object->owner()))
             server->endAfterRelease = true;
+}
+
+void ComBackend::handedToUser(const ObjectRef& application)
+{
+    if (const auto* object = dynamic_cast<const ComObject*>(application.get()))
+        if (const std::shared_ptr<ServerInUse> server = servers_->serverOf(object->owner()))
+            servers_->handedOver(*server);
 }
 
 std::optional<std::string> ComBackend::stallCause(std::chrono::seconds deadline, bool)

@@ -49,6 +49,7 @@ public:
     // From the spooler's printer list.
     void checkPrinter(const std::string& printer) override;
     void endServerAfterRelease(const ObjectRef& application) override;
+    void handedToUser(const ObjectRef& application) override;
     // A print system that still receives, slowly, the last print job of a
     // server in use.
     std::optional<std::string> stallCause(std::chrono::seconds deadline, bool printSystemWasSilent) override;
