@@ -263,10 +263,16 @@ struct ComBackend::Servers {
                                                        IID_IDispatch, reinterpret_cast<void**>(dispatch));
             // Not under the mutex: the server may be slow to answer.
             std::optional<HeldProcess> process;
-            if (SUCCEEDED(started))
+            if (SUCCEEDED(started)) {
                 process = launch.started([&](const std::vector<DWORD>& candidates) {
                     return serverProcessByWindow(*dispatch, candidates);
                 });
+            } else if (std::optional<HeldProcess> left = launch.startedForAutomation()) {
+                // What started for a creation that failed never answered,
+                // so it holds nothing of the user's; left running, a retry
+                // would count it among the processes there before.
+                server.ending->endAt(std::move(*left), std::chrono::steady_clock::now(), {});
+            }
             std::lock_guard lock(mutex);
             if (!server.process)
                 server.process = std::move(process);

@@ -60,6 +60,11 @@ public:
     // answer, for one of them may be the user's.
     std::optional<HeldProcess> started(const AskServer& askServer = {}) const;
 
+    // After a creation that failed: the one process of the server's
+    // executable started since that COM started for automation (by its
+    // command line); none when it cannot be told.
+    std::optional<HeldProcess> startedForAutomation() const;
+
 private:
     struct FileId {
         DWORD volume, high, low;
@@ -72,6 +77,8 @@ private:
     };
     static std::optional<FileId> fileIdOf(const std::wstring& path);
     std::vector<Seen> running() const;
+    std::vector<Seen> fresh() const;
+    static std::optional<HeldProcess> hold(const Seen& seen);
 
     std::wstring fileName_; // the executable's name, to pass over other processes quickly
     std::optional<FileId> file_; // none: nothing to watch
