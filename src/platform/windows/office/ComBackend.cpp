@@ -45,8 +45,9 @@ constexpr auto kEndServerAfter = std::chrono::seconds(5);
 // after this.
 constexpr auto kStartAgainAfter = std::chrono::seconds(1);
 
-// Two looks at a print job this far apart tell whether it still grows.
-constexpr auto kSpoolLooksApart = std::chrono::milliseconds(1000);
+// Two looks at a print job this far apart tell whether it still grows: an
+// office rendering a complex page can send nothing for a few seconds.
+constexpr auto kSpoolLooksApart = std::chrono::milliseconds(4000);
 
 constexpr std::int32_t kCallCancelled = olecode::make(0x8001011Fu); // RPC_E_CALL_CANCELED
 
