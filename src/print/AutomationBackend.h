@@ -1,5 +1,6 @@
 #pragma once
 
+#include "OutcomeUnknown.h"
 #include "PrintJobs.h"
 #include "Settings.h"
 
@@ -53,6 +54,13 @@ struct Invocation {
     std::span<const Variant> args;      // in the order given
     std::span<const NamedParm> named;   // in the order added
     CallForm form;
+};
+
+// A print past its deadline whose job the print system already received:
+// what the row says until `settle` has looked at the job again.
+struct JobPastDeadline {
+    std::string text;
+    OutcomeUnknown::Settle settle;
 };
 
 // What lies under the call layer: COM on Windows, an office engine elsewhere,
@@ -152,6 +160,15 @@ public:
     // (the print system the server waits on, say). nullopt: the server.
     virtual std::optional<std::string> stallCause(std::chrono::seconds /*deadline*/,
                                                   bool /*printSystemWasSilent*/)
+    {
+        return std::nullopt;
+    }
+
+    // Asked with stallCause: when the call past its deadline is a print
+    // whose job the print system has received since the print began, the
+    // row is neither printed nor failed but settled from the print system
+    // (failed, it would be printed twice by reprinting the failed rows).
+    virtual std::optional<JobPastDeadline> jobPastDeadline(std::chrono::seconds /*deadline*/)
     {
         return std::nullopt;
     }

@@ -99,15 +99,22 @@ void WorkItem::noteStallCause(std::chrono::seconds deadline, WorkWait& wait)
     // Not under the lock, and not on the waiting thread: finding out may
     // take a few seconds.
     std::optional<std::string> cause;
+    std::optional<JobPastDeadline> job;
     WorkItem asking;
     std::thread asker([&] {
-        AutomationWorker::runItem(asking, [&] { cause = backend->stallCause(deadline, printSystemWasSilent); }, nullptr);
+        AutomationWorker::runItem(asking,
+                                  [&] {
+                                      job = backend->jobPastDeadline(deadline);
+                                      cause = backend->stallCause(deadline, printSystemWasSilent);
+                                  },
+                                  nullptr);
     });
     while (!asking.done())
         wait.waitFor(asking, WorkClock::now() + kAbandonRepeat);
     asker.join();
     std::lock_guard lock(mutex_);
     stallCause_ = std::move(cause);
+    jobPastDeadline_ = std::move(job);
 }
 
 std::exception_ptr WorkItem::error() const
@@ -310,6 +317,8 @@ void AutomationWorker::awaitItem(const std::shared_ptr<WorkItem>& item, WorkWait
     // The blocked call returned with an error once its server was gone; what
     // the work then threw says less than the deadline does.
     std::lock_guard lock(item->mutex_);
+    if (item->jobPastDeadline_)
+        throw OutcomeUnknown(item->jobPastDeadline_->text, item->jobPastDeadline_->settle);
     // The office engine is this program's to start; Office's own start can
     // be held up by a screen only the user can answer.
     if (item->abandonedInStart_ && !item->serverName_.empty())

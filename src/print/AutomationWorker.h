@@ -90,6 +90,7 @@ private:
     std::shared_ptr<AutomationBackend> backend_;
     std::optional<std::chrono::seconds> abandonedAt_;
     std::optional<std::string> stallCause_;
+    std::optional<JobPastDeadline> jobPastDeadline_;
     int printSystemWaits_ = 0;
     bool cutInPrintSystem_ = false;
     std::optional<WorkClock::time_point> leftPrintSystemAt_; // after a cut

@@ -201,6 +201,30 @@ TEST_F(AutomationWorkerTest, AStartThatBeginsAfterTheWaitBeganIsEndedAtTheStartL
     EXPECT_LT(WorkClock::now() - start, std::chrono::seconds(5));
 }
 
+TEST_F(AutomationWorkerTest, APrintPastItsDeadlineWhoseJobThePrintSystemHoldsIsLeftToSettleNotFailed)
+{
+    // The print system received the job of the print the work is stuck in.
+    struct JobReceived : GatedBackend {
+        std::optional<JobPastDeadline> jobPastDeadline(std::chrono::seconds) override
+        {
+            return JobPastDeadline{"sent", [](OutcomeUnknown::Clock::time_point) {
+                                       return Settlement{Settlement::Outcome::Printed, "printed late"};
+                                   }};
+        }
+    };
+    auto received = std::make_shared<JobReceived>();
+    AutomationWorker worker(received);
+    received->holdNextCreation();
+    try {
+        worker.run([&] { received->createObject("Word.Application"); }, wait, std::chrono::seconds(1));
+        FAIL() << "the stuck print returned";
+    } catch (const OutcomeUnknown& unknown) {
+        EXPECT_STREQ(unknown.what(), "sent");
+        unknown.settle(OutcomeUnknown::Clock::now());
+        EXPECT_EQ(unknown.settled().outcome, Settlement::Outcome::Printed);
+    }
+}
+
 TEST_F(AutomationWorkerTest, TwoRowsOfAnApplicationInARowPastTheDeadlineFailTheRestOfIt)
 {
     auto stalling = std::make_shared<Stalls>("PrintOut", false);

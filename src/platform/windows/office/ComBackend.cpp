@@ -9,6 +9,7 @@
 #include "DefaultPrinterKeeper.h"
 #include "JobNotes.h"
 #include "OwnCalls.h"
+#include "PrintPastDeadline.h"
 #include "ServerEnding.h"
 #include "ServerFailures.h"
 #include "ServerLaunch.h"
@@ -29,6 +30,7 @@
 #include <condition_variable>
 #include <mutex>
 #include <optional>
+#include <set>
 #include <thread>
 #include <vector>
 
@@ -138,6 +140,9 @@ struct ServerInUse {
     // to (UTF-16), under the servers' mutex: Word is set back to the
     // user's printer right after its print, while the job may still spool.
     std::wstring selectedPrinter, printer;
+    // While its print call is in hand: this user's jobs on that printer
+    // before it began. Under the servers' mutex.
+    std::optional<std::set<DWORD>> printingSince;
     DefaultPrinterKeeper defaultPrinter;
 
     ~ServerInUse()
@@ -190,6 +195,38 @@ void prepareServer(const Invocation& call, ServerInUse* server, IDispatch* dispa
     else if (calls::printsOut(call) || calls::showsServer(call))
         ::CoAllowSetForegroundWindow(dispatch, nullptr);
 }
+
+// While alive, the server's print call is in hand (nothing for other calls).
+class PrintInHand {
+public:
+    PrintInHand(const Invocation& call, ServerInUse* server, printers::SpoolerCalls& spooler, std::mutex& mutex)
+        : server_(calls::printsOut(call) ? server : nullptr), mutex_(mutex)
+    {
+        if (!server_)
+            return;
+        std::wstring printer;
+        {
+            std::lock_guard lock(mutex_);
+            printer = server_->printer;
+        }
+        std::set<DWORD> before = printer.empty() ? std::set<DWORD>() : jobsBeforePrint(spooler, printer);
+        std::lock_guard lock(mutex_);
+        server_->printingSince = std::move(before);
+    }
+    ~PrintInHand()
+    {
+        if (!server_)
+            return;
+        std::lock_guard lock(mutex_);
+        server_->printingSince.reset();
+    }
+    PrintInHand(const PrintInHand&) = delete;
+    PrintInHand& operator=(const PrintInHand&) = delete;
+
+private:
+    ServerInUse* server_;
+    std::mutex& mutex_;
+};
 
 } // namespace
 
@@ -677,6 +714,7 @@ Variant ComBackend::invoke(const ObjectRef& target, const Invocation& call)
         if (calls::previews(call))
             reading.emplace();
         prepareServer(call, server.get(), dispatch, servers_->mutex);
+        const PrintInHand printing(call, server.get(), *spooler_, servers_->mutex);
         hr = dispatch->Invoke(ids[0], IID_NULL, invokeLocale(call.form), dispatchFlag(call.kind), &params,
                               yields ? result.get() : nullptr, &exception.info, &argumentError);
     }
@@ -741,6 +779,24 @@ void ComBackend::handedToUser(const ObjectRef& application)
     if (const auto* object = dynamic_cast<const ComObject*>(application.get()))
         if (const std::shared_ptr<ServerInUse> server = servers_->serverOf(object->owner()))
             servers_->handedOver(*server);
+}
+
+std::optional<JobPastDeadline> ComBackend::jobPastDeadline(std::chrono::seconds deadline)
+{
+    std::wstring printer;
+    std::set<DWORD> before;
+    {
+        std::lock_guard lock(servers_->mutex);
+        for (const std::weak_ptr<ServerInUse>& weak : servers_->inUse)
+            if (const std::shared_ptr<ServerInUse> server = weak.lock();
+                server && server->printingSince && !server->printer.empty()) {
+                printer = server->printer;
+                before = *server->printingSince;
+            }
+    }
+    if (printer.empty())
+        return std::nullopt;
+    return win::jobPastDeadline(spooler_, printer, before, deadline);
 }
 
 std::optional<std::string> ComBackend::stallCause(std::chrono::seconds deadline, bool)

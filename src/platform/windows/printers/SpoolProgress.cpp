@@ -17,11 +17,11 @@ std::wstring currentUser()
     return ::GetUserNameW(name, &size) ? std::wstring(name) : std::wstring();
 }
 
-// This user's jobs on `printer` that the spooler is still receiving, by job
-// id, with the bytes received so far. Empty when the printer cannot be asked.
-std::map<DWORD, DWORD> jobsBeingSpooled(SpoolerCalls& spooler, const std::wstring& printer)
+// Calls `use` with each of this user's jobs on `printer`; false when the
+// printer cannot be asked.
+template <typename Use>
+bool forJobsOfUser(SpoolerCalls& spooler, const std::wstring& printer, Use use)
 {
-    std::map<DWORD, DWORD> found;
     std::vector<BYTE> buffer;
     DWORD count = 0;
     // Jobs may come between asking for the size and the list.
@@ -30,18 +30,28 @@ std::map<DWORD, DWORD> jobsBeingSpooled(SpoolerCalls& spooler, const std::wstrin
         if (spooler.enumJobs(printer.c_str(), buffer.data(), static_cast<DWORD>(buffer.size()), &needed, &count))
             break;
         if (attempt == 4 || ::GetLastError() != ERROR_INSUFFICIENT_BUFFER || needed <= buffer.size())
-            return found;
+            return false;
         buffer.resize(needed);
     }
     const std::wstring user = currentUser();
     const auto* jobs = reinterpret_cast<const JOB_INFO_2W*>(buffer.data());
     for (DWORD i = 0; i < count; ++i) {
         const JOB_INFO_2W& job = jobs[i];
-        const bool ours = job.pUserName
-            && ::CompareStringOrdinal(job.pUserName, -1, user.c_str(), -1, TRUE) == CSTR_EQUAL;
-        if (ours && (job.Status & JOB_STATUS_SPOOLING))
-            found[job.JobId] = job.Size;
+        if (job.pUserName && ::CompareStringOrdinal(job.pUserName, -1, user.c_str(), -1, TRUE) == CSTR_EQUAL)
+            use(job);
     }
+    return true;
+}
+
+// This user's jobs on `printer` that the spooler is still receiving, by job
+// id, with the bytes received so far. Empty when the printer cannot be asked.
+std::map<DWORD, DWORD> jobsBeingSpooled(SpoolerCalls& spooler, const std::wstring& printer)
+{
+    std::map<DWORD, DWORD> found;
+    forJobsOfUser(spooler, printer, [&](const JOB_INFO_2W& job) {
+        if (job.Status & JOB_STATUS_SPOOLING)
+            found[job.JobId] = job.Size;
+    });
     return found;
 }
 
@@ -57,6 +67,14 @@ bool jobStillGrowing(SpoolerCalls& spooler, const std::wstring& printer, std::ch
         if (const auto earlier = before.find(id); earlier != before.end() && size > earlier->second)
             return true;
     return false;
+}
+
+std::optional<std::map<DWORD, DWORD>> jobsOfUser(SpoolerCalls& spooler, const std::wstring& printer)
+{
+    std::map<DWORD, DWORD> found;
+    if (!forJobsOfUser(spooler, printer, [&](const JOB_INFO_2W& job) { found[job.JobId] = job.Status; }))
+        return std::nullopt;
+    return found;
 }
 
 } // namespace pravik::printers
