@@ -2,9 +2,12 @@
 // office servers' local server: what the server receives must be exactly
 // what the job tests expect of the jobs.
 #include "ExpectedCalls.h"
+#include "OfficeJobs.h"
 #include "PrintEntry.h"
+#include "PrintLanes.h"
 #include "ListFile.h"
 #include "ServerClasses.h"
+#include "SystemAutomation.h"
 #include "SystemPrinters.h"
 #include "TextCodec.h"
 #include "WideText.h"
@@ -587,5 +590,29 @@ TEST_F(WholePath, AServerWhoseCreationFailedIsEndedNotLeftRunning)
     registerServer("Word.Application", kTestWordClsid, L"refuse");
     EXPECT_EQ(print({row("memo.doc", "")}), 1) << results();
     EXPECT_EQ(serverIds().size(), 2u) << "a failed start is tried once more";
+    EXPECT_TRUE(serversEnded());
+}
+
+TEST_F(WholePath, RunsOnAWorkerThatStaysAsTheWindowsDoesLeaveNoServerRunning)
+{
+    // The main window keeps its office thread, and with it the apartment,
+    // from one run to the next: nothing a run leaves held is let go of then.
+    const std::shared_ptr<AutomationBackend> backend = makeSystemAutomationBackend();
+    AutomationWorker worker(backend);
+    BlockingWait wait;
+    const Settings settings;
+    const std::vector<PrintEntry> rows{row("a.doc", ""), row("b.doc", "\"1\""), row("c.xls", "\"Sheet1\"")};
+    for (int run = 0; run < 2; ++run) {
+        AutomationPrintJobs direct(backend, settings);
+        PrintLanes jobs(direct, worker, 1, {}, wait, std::chrono::seconds(30));
+        for (size_t i = 0; i < rows.size(); ++i) {
+            jobs.expectAfter({rows.begin() + static_cast<std::ptrdiff_t>(i) + 1, rows.end()});
+            if (rows[i].extension == "xls")
+                jobs.printExcel(rows[i], PrintMode::Print);
+            else
+                jobs.printWord(rows[i], PrintMode::Print);
+        }
+    }
+    EXPECT_EQ(serverIds().size(), 6u);
     EXPECT_TRUE(serversEnded());
 }

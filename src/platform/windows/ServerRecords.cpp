@@ -136,6 +136,15 @@ void forgetServer(HANDLE process)
     }
 }
 
+bool serverRecorded(DWORD id, ULONGLONG createdAt)
+{
+    std::lock_guard lock(slotsMutex);
+    for (const Slot& slot : slots)
+        if (slot.records > 0 && slot.id == id && slot.createdAt == createdAt)
+            return true;
+    return false;
+}
+
 void endRecordedServers()
 {
     for (Slot& slot : slots)

@@ -243,7 +243,9 @@ std::vector<ServerLaunch::Seen> ServerLaunch::fresh() const
 std::optional<HeldProcess> ServerLaunch::startedForAutomation() const
 {
     std::vector<Seen> found = fresh();
-    std::erase_if(found, [](const Seen& seen) { return !startedByCom(seen.id); });
+    std::erase_if(found, [](const Seen& seen) {
+        return !startedByCom(seen.id) || serverRecorded(seen.id, seen.createdAt);
+    });
     if (found.size() != 1)
         return std::nullopt;
     return hold(found[0]);
@@ -252,6 +254,13 @@ std::optional<HeldProcess> ServerLaunch::startedForAutomation() const
 std::optional<HeldProcess> ServerLaunch::started(const AskServer& askServer) const
 {
     std::vector<Seen> fresh = this->fresh();
+    // Several started together (spares, the user's own start): one that
+    // another server of ours holds is not this one, and one COM did not
+    // start is the user's.
+    if (fresh.size() > 1)
+        std::erase_if(fresh, [](const Seen& seen) { return serverRecorded(seen.id, seen.createdAt); });
+    if (fresh.size() > 1 && std::any_of(fresh.begin(), fresh.end(), [](const Seen& seen) { return startedByCom(seen.id); }))
+        std::erase_if(fresh, [](const Seen& seen) { return !startedByCom(seen.id); });
     if (fresh.size() > 1 && askServer) {
         std::vector<DWORD> ids;
         for (const Seen& seen : fresh)

@@ -56,8 +56,10 @@ public:
 
     // The process of the server's executable started since: the one there
     // is, or of several (this program's other starts, the user's own) the
-    // one `askServer` names. None when there is none, or several and no
-    // answer, for one of them may be the user's.
+    // one left when those another server of ours holds, and those COM did
+    // not start, are put aside, or else the one `askServer` names. None when
+    // there is none, or several and no answer, for one of them may be the
+    // user's.
     std::optional<HeldProcess> started(const AskServer& askServer = {}) const;
 
     // After a creation that failed: the one process of the server's
