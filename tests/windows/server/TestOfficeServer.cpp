@@ -50,6 +50,7 @@
 #include <fstream>
 #include <map>
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -116,6 +117,16 @@ void userLandsAfter(DWORD ms)
     gBackend->respond("Count", [landsAt](const test::RecordedCall&) {
         return Variant::fromInt(::GetTickCount64() >= landsAt ? 1 : 0);
     });
+}
+
+// Office's methods that give nothing back. Wine's proxy hands the server a
+// result slot even for a caller that asked for none, and never releases
+// what is put there: an object answered there would keep this process
+// alive for as long as the caller's apartment.
+bool answersNothing(const std::string& member)
+{
+    static const std::set<std::string> methods{"PrintOut", "PrintPreview", "Close", "Quit", "FilePrintSetup"};
+    return methods.contains(member);
 }
 
 // A visible office is the user's, and does not end when let go of.
@@ -275,7 +286,7 @@ private:
         if (gWord && kind == CallKind::PropertySet && member == "ActivePrinter" && !args.empty()
             && !::SetDefaultPrinterW(win::widen(args[0].asText()).c_str()))
             throw EOleException("Printer not found", "TestOfficeServer");
-        if (result) {
+        if (result && !answersNothing(member)) {
             if (answer.isObject()) {
                 result->vt = VT_DISPATCH;
                 result->pdispVal = new ServerObject(answer.object());
