@@ -28,23 +28,50 @@ std::wstring imageOf(HANDLE process)
     return path;
 }
 
+using QueryProcess = LONG(NTAPI*)(HANDLE, PROCESSINFOCLASS, PVOID, ULONG, PULONG);
+
+QueryProcess queryProcess()
+{
+    static const auto query = reinterpret_cast<QueryProcess>(
+        reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleW(L"ntdll.dll"), "NtQueryInformationProcess")));
+    return query;
+}
+
+// From the process's own parameters, where the system cannot give the
+// command line itself (before Windows 8.1, and under Wine).
+std::wstring commandLineFromParameters(HANDLE process)
+{
+    PROCESS_BASIC_INFORMATION basic{};
+    PEB peb{};
+    RTL_USER_PROCESS_PARAMETERS parameters{};
+    if (queryProcess()(process, ProcessBasicInformation, &basic, sizeof basic, nullptr) < 0 || !basic.PebBaseAddress
+        || !::ReadProcessMemory(process, basic.PebBaseAddress, &peb, sizeof peb, nullptr)
+        || !::ReadProcessMemory(process, peb.ProcessParameters, &parameters, sizeof parameters, nullptr))
+        return {};
+    std::wstring line(parameters.CommandLine.Length / sizeof(wchar_t), L'\0');
+    if (!::ReadProcessMemory(process, parameters.CommandLine.Buffer, line.data(), parameters.CommandLine.Length,
+                             nullptr))
+        return {};
+    return line;
+}
+
 // The command line a process was started with; empty when it cannot be read.
 std::wstring commandLineOf(DWORD id)
 {
-    using Query = LONG(NTAPI*)(HANDLE, ULONG, PVOID, ULONG, PULONG);
-    static const auto query = reinterpret_cast<Query>(
-        reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleW(L"ntdll.dll"), "NtQueryInformationProcess")));
-    constexpr ULONG kCommandLineInformation = 60; // ProcessCommandLineInformation
-    const HANDLE process = query ? ::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, id) : nullptr;
+    constexpr auto kCommandLineInformation = static_cast<PROCESSINFOCLASS>(60); // ProcessCommandLineInformation
+    const HANDLE process
+        = queryProcess() ? ::OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, id) : nullptr;
     if (!process)
         return {};
     std::vector<unsigned char> buffer(sizeof(UNICODE_STRING) + 65536);
-    ULONG size = 0;
     std::wstring line;
-    if (query(process, kCommandLineInformation, buffer.data(), static_cast<ULONG>(buffer.size()), &size) >= 0) {
+    if (queryProcess()(process, kCommandLineInformation, buffer.data(), static_cast<ULONG>(buffer.size()), nullptr)
+        >= 0) {
         const auto* text = reinterpret_cast<const UNICODE_STRING*>(buffer.data());
         if (text->Buffer)
             line.assign(text->Buffer, text->Length / sizeof(wchar_t));
+    } else {
+        line = commandLineFromParameters(process);
     }
     ::CloseHandle(process);
     return line;
