@@ -1,5 +1,6 @@
 #pragma once
 
+#include "OutcomeUnknown.h"
 #include "PrintJobs.h"
 #include "Settings.h"
 
@@ -53,6 +54,13 @@ struct Invocation {
     std::span<const Variant> args;      // in the order given
     std::span<const NamedParm> named;   // in the order added
     CallForm form;
+};
+
+// A print past its deadline whose job the print system already received:
+// what the row says until `settle` has looked at the job again.
+struct JobPastDeadline {
+    std::string text;
+    OutcomeUnknown::Settle settle;
 };
 
 // What lies under the call layer: COM on Windows, an office engine elsewhere,
@@ -115,6 +123,10 @@ public:
     // the user's file locked. Never for an application handed to the user.
     virtual void endServerAfterRelease(const ObjectRef& /*application*/) {}
 
+    // The job handed `application` to the user: its server is the user's
+    // now, never to be ended, nor recorded as this run's.
+    virtual void handedToUser(const ObjectRef& /*application*/) {}
+
     // On the backend's thread, while the user still reads the question that
     // comes before a run: starts the server a job in `mode` would first wait
     // for, where servers are kept between jobs. Returns at once; that job
@@ -148,6 +160,15 @@ public:
     // (the print system the server waits on, say). nullopt: the server.
     virtual std::optional<std::string> stallCause(std::chrono::seconds /*deadline*/,
                                                   bool /*printSystemWasSilent*/)
+    {
+        return std::nullopt;
+    }
+
+    // Asked with stallCause: when the call past its deadline is a print
+    // whose job the print system has received since the print began, the
+    // row is neither printed nor failed but settled from the print system
+    // (failed, it would be printed twice by reprinting the failed rows).
+    virtual std::optional<JobPastDeadline> jobPastDeadline(std::chrono::seconds /*deadline*/)
     {
         return std::nullopt;
     }

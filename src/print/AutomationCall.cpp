@@ -62,6 +62,12 @@ void AutomationCall::endServerAfterRelease(const Variant& application)
         backend_->endServerAfterRelease(application.object());
 }
 
+void AutomationCall::handedToUser(const Variant& application)
+{
+    if (application.isObject())
+        backend_->handedToUser(application.object());
+}
+
 Variant AutomationCall::createObject(const std::string& progId)
 {
     ObjectRef object = backend_->createObject(progId);

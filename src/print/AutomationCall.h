@@ -67,6 +67,7 @@ public:
     std::string serverName(const std::string& progId) const { return backend_->serverName(progId); }
     void checkPrinter(const std::string& printer) { backend_->checkPrinter(printer); }
     void endServerAfterRelease(const Variant& application);
+    void handedToUser(const Variant& application);
 
 private:
     Variant invoke(const Variant& object, CallKind kind, const std::string& member,

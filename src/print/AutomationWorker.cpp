@@ -23,6 +23,9 @@ constexpr auto kAbandonRepeat = std::chrono::seconds(1);
 // closes the document, puts the printer back): that office is left alone
 // this long after the print layer is done.
 constexpr auto kAfterCutGrace = std::chrono::seconds(10);
+// The work may enter a server's start at any moment, whose limit is shorter
+// than the deadline: the waiting side looks again this often.
+constexpr auto kStartRecheck = std::chrono::milliseconds(500);
 
 } // namespace
 
@@ -98,15 +101,22 @@ void WorkItem::noteStallCause(std::chrono::seconds deadline, WorkWait& wait)
     // Not under the lock, and not on the waiting thread: finding out may
     // take a few seconds.
     std::optional<std::string> cause;
+    std::optional<JobPastDeadline> job;
     WorkItem asking;
     std::thread asker([&] {
-        AutomationWorker::runItem(asking, [&] { cause = backend->stallCause(deadline, printSystemWasSilent); }, nullptr);
+        AutomationWorker::runItem(asking,
+                                  [&] {
+                                      job = backend->jobPastDeadline(deadline);
+                                      cause = backend->stallCause(deadline, printSystemWasSilent);
+                                  },
+                                  nullptr);
     });
     while (!asking.done())
         wait.waitFor(asking, WorkClock::now() + kAbandonRepeat);
     asker.join();
     std::lock_guard lock(mutex_);
     stallCause_ = std::move(cause);
+    jobPastDeadline_ = std::move(job);
 }
 
 bool WorkItem::stop()
@@ -200,7 +210,7 @@ std::optional<WorkClock::time_point> WorkItem::startLimitEnd() const
     std::lock_guard lock(mutex_);
     if (!startingSince_ || userWaits_ > 0)
         return std::nullopt;
-    return *startingSince_ + kServerStartLimit;
+    return *startingSince_ + startLimit_;
 }
 
 AutomationWorker::AutomationWorker(std::shared_ptr<AutomationBackend> backend)
@@ -327,7 +337,7 @@ void AutomationWorker::awaitItem(const std::shared_ptr<WorkItem>& item, WorkWait
             until = std::min(until, *startEnd);
         if ((since && WorkClock::now() >= until) || item->abandoned())
             break;
-        wait.waitFor(*item, until);
+        wait.waitFor(*item, std::min(until, WorkClock::now() + kStartRecheck));
     }
 
     if (!stopped())
@@ -349,10 +359,12 @@ void AutomationWorker::awaitItem(const std::shared_ptr<WorkItem>& item, WorkWait
     // The blocked call returned with an error once its server was gone; what
     // the work then threw says less than the deadline does.
     std::lock_guard lock(item->mutex_);
+    if (item->jobPastDeadline_)
+        throw OutcomeUnknown(item->jobPastDeadline_->text, item->jobPastDeadline_->settle);
     // The office engine is this program's to start; Office's own start can
     // be held up by a screen only the user can answer.
     if (item->abandonedInStart_ && !item->serverName_.empty())
-        throw DeadlineExceeded::notStarted(std::min(deadline, kServerStartLimit), item->serverName_);
+        throw DeadlineExceeded::notStarted(std::min(deadline, item->startLimit_), item->serverName_);
     if (item->stallCause_)
         throw DeadlineExceeded(*item->stallCause_);
     throw DeadlineExceeded(deadline, item->serverName_);
@@ -418,12 +430,13 @@ UserWait::~UserWait()
         item_->since_ = WorkClock::now();
 }
 
-ServerStart::ServerStart() : item_(currentItem)
+ServerStart::ServerStart(std::chrono::seconds limit) : item_(currentItem)
 {
     if (!item_)
         return;
     std::lock_guard lock(item_->mutex_);
     item_->startingSince_ = WorkClock::now();
+    item_->startLimit_ = limit;
 }
 
 ServerStart::~ServerStart()

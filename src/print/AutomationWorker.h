@@ -97,6 +97,7 @@ private:
     std::shared_ptr<AutomationBackend> backend_;
     std::optional<std::chrono::seconds> abandonedAt_;
     std::optional<std::string> stallCause_;
+    std::optional<JobPastDeadline> jobPastDeadline_;
     int printSystemWaits_ = 0;
     bool cutInPrintSystem_ = false;
     std::optional<WorkClock::time_point> leftPrintSystemAt_; // after a cut
@@ -104,6 +105,7 @@ private:
 
     std::string serverName_;
     std::optional<WorkClock::time_point> startingSince_;
+    std::chrono::seconds startLimit_ = kServerStartLimit;
     bool abandonedInStart_ = false;
 
     bool stopped_ = false;
@@ -230,11 +232,10 @@ private:
 };
 
 // While alive on the worker thread, the work in hand waits for a new server
-// to start and answer its first call: kServerStartLimit applies besides the
-// deadline.
+// to start and answer its first call: `limit` applies besides the deadline.
 class ServerStart {
 public:
-    ServerStart();
+    explicit ServerStart(std::chrono::seconds limit = kServerStartLimit);
     ~ServerStart();
     ServerStart(const ServerStart&) = delete;
     ServerStart& operator=(const ServerStart&) = delete;

@@ -60,9 +60,12 @@ void StartedApplication::handToUser()
         automation_.setProperty(app_, "Visible", Variant::fromBool(true));
     } else {
         automation_.setProperty(app_, "DisplayAlerts", Variant::fromText("True"));
+        // Otherwise Excel closes when our last reference to it goes.
+        automation_.setProperty(app_, "UserControl", Variant::fromText("True"));
         automation_.setProperty(app_, "Visible", Variant::fromText("True"));
     }
     handedOver_ = true;
+    automation_.handedToUser(app_);
 }
 
 void StartedApplication::finishAfterFailure() noexcept

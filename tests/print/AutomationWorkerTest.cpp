@@ -177,6 +177,54 @@ TEST_F(AutomationWorkerTest, AnOfficeStuckInItsStartFailsItsRemainingRowsAtOnce)
     EXPECT_EQ(backend->recording->objectsMade(), 0);
 }
 
+TEST_F(AutomationWorkerTest, AStartThatBeginsAfterTheWaitBeganIsEndedAtTheStartLimitNotTheDeadline)
+{
+    backend->recording->nameServers();
+    AutomationWorker worker(backend);
+    backend->holdNextCreation();
+    const auto start = WorkClock::now();
+    try {
+        worker.run(
+            [&] {
+                nameWorkServer("Word");
+                // The waiting side is asleep by now, toward the deadline.
+                std::this_thread::sleep_for(std::chrono::milliseconds(300));
+                const ServerStart starting(std::chrono::seconds(1));
+                backend->createObject("Word.Application");
+            },
+            wait, std::chrono::seconds(30));
+        FAIL() << "the stuck start returned";
+    } catch (const DeadlineExceeded& error) {
+        EXPECT_NE(std::string(error.what()).find("Word が 1 秒たっても起動しなかった"), std::string::npos)
+            << error.what();
+    }
+    EXPECT_LT(WorkClock::now() - start, std::chrono::seconds(5));
+}
+
+TEST_F(AutomationWorkerTest, APrintPastItsDeadlineWhoseJobThePrintSystemHoldsIsLeftToSettleNotFailed)
+{
+    // The print system received the job of the print the work is stuck in.
+    struct JobReceived : GatedBackend {
+        std::optional<JobPastDeadline> jobPastDeadline(std::chrono::seconds) override
+        {
+            return JobPastDeadline{"sent", [](OutcomeUnknown::Clock::time_point) {
+                                       return Settlement{Settlement::Outcome::Printed, "printed late"};
+                                   }};
+        }
+    };
+    auto received = std::make_shared<JobReceived>();
+    AutomationWorker worker(received);
+    received->holdNextCreation();
+    try {
+        worker.run([&] { received->createObject("Word.Application"); }, wait, std::chrono::seconds(1));
+        FAIL() << "the stuck print returned";
+    } catch (const OutcomeUnknown& unknown) {
+        EXPECT_STREQ(unknown.what(), "sent");
+        unknown.settle(OutcomeUnknown::Clock::now());
+        EXPECT_EQ(unknown.settled().outcome, Settlement::Outcome::Printed);
+    }
+}
+
 TEST_F(AutomationWorkerTest, TwoRowsOfAnApplicationInARowPastTheDeadlineFailTheRestOfIt)
 {
     auto stalling = std::make_shared<Stalls>("PrintOut", false);

@@ -368,6 +368,33 @@ TEST(ComBackendStall, APrintJobStillGrowingOnTheServersPrinterIsNamedAsTheStall)
                        " (印刷データの送信が続いています)");
 }
 
+TEST(ComBackendStall, APrintPastItsDeadlineWhoseJobReachedThePrinterIsSettledFromTheSpooler)
+{
+    win::ComApartment apartment;
+    auto recording = std::make_shared<Recording>();
+    RegisteredRecorder registration{kProgId, recording};
+    auto spooler = std::make_shared<FakeSpooler>();
+    auto backend = std::make_shared<win::ComBackend>(spooler);
+    AutomationCall automation{backend};
+    const Variant app = automation.createObject("Pravik.Recorder");
+    automation.execute(app, AutoCmd(CallKind::Procedure, "FilePrintSetup").named("Printer", Variant::fromText("Laser")));
+    spooler->jobs = {{thisUser(), JOB_STATUS_PRINTING, 100, 0}}; // an earlier print's
+    std::optional<JobPastDeadline> atDeadline, beforeItsJob;
+    recording->during = {{L"PrintOut", [&] {
+                              beforeItsJob = backend->jobPastDeadline(std::chrono::seconds(30));
+                              spooler->jobs.push_back({thisUser(), JOB_STATUS_SPOOLING, 100, 4096});
+                              atDeadline = backend->jobPastDeadline(std::chrono::seconds(30));
+                          }}};
+    automation.callProcedure(app, "PrintOut");
+    EXPECT_FALSE(beforeItsJob) << "the earlier print's job counted as this one's";
+    ASSERT_TRUE(atDeadline);
+    const auto now = OutcomeUnknown::Clock::now();
+    EXPECT_EQ(atDeadline->settle(now).outcome, Settlement::Outcome::Unknown) << "still in the queue";
+    spooler->jobs.back().status = JOB_STATUS_PRINTED;
+    EXPECT_EQ(atDeadline->settle(now).outcome, Settlement::Outcome::Printed);
+    EXPECT_FALSE(backend->jobPastDeadline(std::chrono::seconds(30))) << "no print in hand";
+}
+
 TEST_F(ComBackendTest, TimeInAPreviewCountsAgainstNoDeadline)
 {
     const std::shared_ptr<WorkItem> item = AutomationWorker::queuedItem();

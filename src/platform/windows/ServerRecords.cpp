@@ -1,5 +1,7 @@
 #include "ServerRecords.h"
 
+#include "ServerShown.h"
+
 #include <filesystem>
 #include <fstream>
 #include <mutex>
@@ -134,6 +136,15 @@ void forgetServer(HANDLE process)
     }
 }
 
+bool serverRecorded(DWORD id, ULONGLONG createdAt)
+{
+    std::lock_guard lock(slotsMutex);
+    for (const Slot& slot : slots)
+        if (slot.records > 0 && slot.id == id && slot.createdAt == createdAt)
+            return true;
+    return false;
+}
+
 void endRecordedServers()
 {
     for (Slot& slot : slots)
@@ -164,7 +175,11 @@ void endServersOfDeadRuns()
         ULONGLONG createdAt = 0;
         while (in >> id >> createdAt) {
             if (const HANDLE server = openSame(id, createdAt, PROCESS_TERMINATE)) {
-                ::TerminateProcess(server, 1);
+                // One the user has taken over is theirs; one unseen was
+                // left stuck, or holds nothing of theirs as far as can be
+                // known, for nobody can reach it.
+                if (!serverShownToUser(id))
+                    ::TerminateProcess(server, 1);
                 ::CloseHandle(server);
             }
         }

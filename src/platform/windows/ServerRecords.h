@@ -19,11 +19,16 @@ ULONGLONG processCreationTime(HANDLE process);
 void recordServer(HANDLE process);
 void forgetServer(HANDLE process);
 
+// The process with this id and creation time is recorded: another server
+// of this run holds it.
+bool serverRecorded(DWORD id, ULONGLONG createdAt);
+
 // Ends every recorded server. Takes no lock and no heap: for a crash
 // handler and the console's stop handler.
 void endRecordedServers();
 
-// Ends the servers recorded by runs of this user whose process has ended.
+// Ends the servers recorded by runs of this user whose process has ended,
+// except one the user has taken over (ServerShown.h).
 void endServersOfDeadRuns();
 
 } // namespace pravik::win

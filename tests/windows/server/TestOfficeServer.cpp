@@ -15,6 +15,8 @@
 //   start=MS              takes MS milliseconds before it takes calls, as
 //                         an office's start does
 //   print=MS              takes MS milliseconds in each PrintOut
+//   refuse                fails its creation (CO_E_SERVER_EXEC_FAILURE) and
+//                         stays, as an office whose start went wrong
 // and for the first server of its ProgID in the transcript only (the ones
 // after it show the run going on):
 //   hang=MEMBER           never returns from MEMBER, as an office stuck in
@@ -22,6 +24,12 @@
 //   crash=MEMBER          the process ends inside MEMBER
 //   slowstart=SECONDS     takes that long before it takes calls
 //   nostart               never takes a call, as an office stuck in its start
+// and for the second server of its ProgID only (one started ahead):
+//   userlands=MS          MS milliseconds after its start the user opens a
+//                         document of theirs in it, as a user who double-clicks
+//                         a file while an unseen office runs
+// As Office, an application made visible stays when its last object is
+// released: it is the user's then.
 // `user` makes it a copy the user started: it serves nothing and waits
 // until it is ended. As Office's, its main window (never shown) is told by Excel's
 // "Hwnd" and takes Word's "Caption"; those questions of the caller are not
@@ -42,6 +50,7 @@
 #include <fstream>
 #include <map>
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -54,6 +63,8 @@ std::string gTranscript;
 std::shared_ptr<RecordingBackend> gBackend;
 int gLiveObjects = 0;
 bool gLinger = false;
+bool gShown = false; // made visible: the user's
+bool gRefuse = false;
 bool gWord = false;
 bool gNoWordBasic = false;
 std::string gHangIn, gCrashIn, gFailIn;
@@ -99,9 +110,38 @@ bool answerAboutWindow(const std::string& member, CallKind kind, const std::vect
     return true;
 }
 
+// The user's document counts among the open ones from `after` on.
+void userLandsAfter(DWORD ms)
+{
+    const ULONGLONG landsAt = ::GetTickCount64() + ms;
+    gBackend->respond("Count", [landsAt](const test::RecordedCall&) {
+        return Variant::fromInt(::GetTickCount64() >= landsAt ? 1 : 0);
+    });
+}
+
+// Office's methods that give nothing back. Wine's proxy hands the server a
+// result slot even for a caller that asked for none, and never releases
+// what is put there: an object answered there would keep this process
+// alive for as long as the caller's apartment.
+bool answersNothing(const std::string& member)
+{
+    static const std::set<std::string> methods{"PrintOut", "PrintPreview", "Close", "Quit", "FilePrintSetup"};
+    return methods.contains(member);
+}
+
+// A visible office is the user's, and does not end when let go of.
+void noteShown(const std::string& member, CallKind kind, const std::vector<Variant>& args)
+{
+    if (member != "Visible" || kind != CallKind::PropertySet || args.empty())
+        return;
+    const Variant& value = args[0];
+    gShown = value.kind() == VariantKind::Boolean ? value.boolean()
+                                                  : value.kind() == VariantKind::Text && value.text() == "True";
+}
+
 void objectGone()
 {
-    if (--gLiveObjects == 0 && !gLinger)
+    if (--gLiveObjects == 0 && !gLinger && !gShown)
         ::PostQuitMessage(0);
 }
 
@@ -231,6 +271,7 @@ private:
             throw;
         }
         appendLine(gBackend->lines().back());
+        noteShown(member, kind, args);
         if (member == "PrintOut")
             ::Sleep(gPrintMs);
         if (member == gHangIn)
@@ -245,7 +286,7 @@ private:
         if (gWord && kind == CallKind::PropertySet && member == "ActivePrinter" && !args.empty()
             && !::SetDefaultPrinterW(win::widen(args[0].asText()).c_str()))
             throw EOleException("Printer not found", "TestOfficeServer");
-        if (result) {
+        if (result && !answersNothing(member)) {
             if (answer.isObject()) {
                 result->vt = VT_DISPATCH;
                 result->pdispVal = new ServerObject(answer.object());
@@ -301,6 +342,8 @@ public:
     {
         if (outer)
             return CLASS_E_NOAGGREGATION;
+        if (gRefuse)
+            return CO_E_SERVER_EXEC_FAILURE;
         ObjectRef application;
         try {
             application = gBackend->createObject(progId_);
@@ -343,6 +386,8 @@ int wmain(int argc, wchar_t** argv)
     }
     std::ofstream(win::widen(gTranscript + ".pids").c_str(), std::ios::app) << ::GetCurrentProcessId() << "\n";
     const bool first = ::CreateDirectoryW(win::widen(gTranscript + "." + progId + ".first").c_str(), nullptr);
+    const bool second
+        = !first && ::CreateDirectoryW(win::widen(gTranscript + "." + progId + ".second").c_str(), nullptr);
     bool busy = false;
     for (const std::string& mood : moods) {
         const size_t equals = mood.find('=');
@@ -350,6 +395,8 @@ int wmain(int argc, wchar_t** argv)
         const std::string value = equals == std::string::npos ? std::string() : mood.substr(equals + 1);
         if (word == "busy")
             busy = true;
+        else if (word == "refuse")
+            gRefuse = true;
         else if (word == "nowordbasic")
             gNoWordBasic = true;
         else if (word == "linger")
@@ -370,6 +417,8 @@ int wmain(int argc, wchar_t** argv)
             gCrashIn = value;
         else if (first && word == "slowstart")
             ::Sleep(static_cast<DWORD>(std::atoi(value.c_str())) * 1000);
+        else if (second && word == "userlands")
+            userLandsAfter(static_cast<DWORD>(std::atoi(value.c_str())));
         else if (first && word == "nostart")
             ::Sleep(INFINITE);
     }

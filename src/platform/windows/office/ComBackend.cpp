@@ -8,6 +8,8 @@
 #include "ComValues.h"
 #include "DefaultPrinterKeeper.h"
 #include "JobNotes.h"
+#include "OwnCalls.h"
+#include "PrintPastDeadline.h"
 #include "ServerEnding.h"
 #include "ServerFailures.h"
 #include "ServerLaunch.h"
@@ -20,6 +22,7 @@
 #include "SystemMessage.h"
 #include "SystemPrinters.h"
 #include "TextCodec.h"
+#include "UserHold.h"
 #include "WideText.h"
 
 #include <windows.h>
@@ -29,6 +32,7 @@
 #include <condition_variable>
 #include <mutex>
 #include <optional>
+#include <set>
 #include <thread>
 #include <vector>
 
@@ -45,8 +49,9 @@ constexpr auto kEndServerAfter = std::chrono::seconds(5);
 // after this.
 constexpr auto kStartAgainAfter = std::chrono::seconds(1);
 
-// Two looks at a print job this far apart tell whether it still grows.
-constexpr auto kSpoolLooksApart = std::chrono::milliseconds(1000);
+// Two looks at a print job this far apart tell whether it still grows: an
+// office rendering a complex page can send nothing for a few seconds.
+constexpr auto kSpoolLooksApart = std::chrono::milliseconds(4000);
 
 constexpr std::int32_t kCallCancelled = olecode::make(0x8001011Fu); // RPC_E_CALL_CANCELED
 
@@ -130,10 +135,16 @@ struct ServerInUse {
     // Its job failed: if it has not quit a moment after the job let go of
     // it, it stays invisible with the user's file open, and is ended.
     bool endAfterRelease = false;
+    // It was handed to the user: it is theirs, and its process no longer
+    // held nor recorded.
+    bool handedOver = false;
     // The printer its next print goes to, and the one its last print went
     // to (UTF-16), under the servers' mutex: Word is set back to the
     // user's printer right after its print, while the job may still spool.
     std::wstring selectedPrinter, printer;
+    // While its print call is in hand: this user's jobs on that printer
+    // before it began. Under the servers' mutex.
+    std::optional<std::set<DWORD>> printingSince;
     DefaultPrinterKeeper defaultPrinter;
 
     ~ServerInUse()
@@ -187,13 +198,45 @@ void prepareServer(const Invocation& call, ServerInUse* server, IDispatch* dispa
         ::CoAllowSetForegroundWindow(dispatch, nullptr);
 }
 
+// While alive, the server's print call is in hand (nothing for other calls).
+class PrintInHand {
+public:
+    PrintInHand(const Invocation& call, ServerInUse* server, printers::SpoolerCalls& spooler, std::mutex& mutex)
+        : server_(calls::printsOut(call) ? server : nullptr), mutex_(mutex)
+    {
+        if (!server_)
+            return;
+        std::wstring printer;
+        {
+            std::lock_guard lock(mutex_);
+            printer = server_->printer;
+        }
+        std::set<DWORD> before = printer.empty() ? std::set<DWORD>() : jobsBeforePrint(spooler, printer);
+        std::lock_guard lock(mutex_);
+        server_->printingSince = std::move(before);
+    }
+    ~PrintInHand()
+    {
+        if (!server_)
+            return;
+        std::lock_guard lock(mutex_);
+        server_->printingSince.reset();
+    }
+    PrintInHand(const PrintInHand&) = delete;
+    PrintInHand& operator=(const PrintInHand&) = delete;
+
+private:
+    ServerInUse* server_;
+    std::mutex& mutex_;
+};
+
 } // namespace
 
 // A server started ahead, and its records.
 struct ComBackend::Spare {
     Spare(std::shared_ptr<ServerInUse> inUse, std::string progId, SpareServer::Start starting,
-          std::function<void()> quitting)
-        : server(std::move(inUse)), start(std::move(progId), std::move(starting), std::move(quitting))
+          SpareServer::LetGoOf letGoOf)
+        : server(std::move(inUse)), start(std::move(progId), std::move(starting), std::move(letGoOf))
     {
     }
     std::shared_ptr<ServerInUse> server; // until it is taken or let go of
@@ -233,7 +276,7 @@ struct ComBackend::Servers {
     {
         for (const std::weak_ptr<ServerInUse>& weak : inUse) {
             const std::shared_ptr<ServerInUse> server = weak.lock();
-            if (!server)
+            if (!server || server->handedOver)
                 continue;
             server->abandoned = true;
             if (!now)
@@ -260,10 +303,16 @@ struct ComBackend::Servers {
                                                        IID_IDispatch, reinterpret_cast<void**>(dispatch));
             // Not under the mutex: the server may be slow to answer.
             std::optional<HeldProcess> process;
-            if (SUCCEEDED(started))
+            if (SUCCEEDED(started)) {
                 process = launch.started([&](const std::vector<DWORD>& candidates) {
                     return serverProcessByWindow(*dispatch, candidates);
                 });
+            } else if (std::optional<HeldProcess> left = launch.startedForAutomation()) {
+                // What started for a creation that failed never answered,
+                // so it holds nothing of the user's; left running, a retry
+                // would count it among the processes there before.
+                server.ending->endAt(std::move(*left), std::chrono::steady_clock::now(), {});
+            }
             std::lock_guard lock(mutex);
             if (!server.process)
                 server.process = std::move(process);
@@ -280,14 +329,35 @@ struct ComBackend::Servers {
         return hr;
     }
 
-    // A spare nobody took is told to quit: one that does not, or does not
-    // answer, is ended a moment later.
-    void endSoon(ServerInUse& server)
+    // The server is the user's from now on: nothing of ours ends it.
+    void handedOver(ServerInUse& server)
     {
         std::lock_guard lock(mutex);
-        if (std::optional<HeldProcess> copy = server.process ? server.process->duplicate() : std::nullopt)
-            server.ending->endAt(std::move(*copy), std::chrono::steady_clock::now() + kEndServerAfter,
-                                 server.printer);
+        server.handedOver = true;
+        server.endAfterRelease = false;
+        server.process.reset();
+    }
+
+    // A spare nobody took, on its own thread. The user may have landed in
+    // it while it waited: then it is theirs. Otherwise it is told to quit,
+    // and ended a moment later if it does not; also if it does not answer,
+    // for then, as far as can be known, it holds nothing of the user's
+    // (one that shows itself is left alone, ServerEnding.h).
+    void letGoOfSpare(ServerInUse& server, IDispatch* application)
+    {
+        if (documentsOpen(application).value_or(0) > 0) {
+            handToUser(application);
+            handedOver(server);
+            return;
+        }
+        {
+            std::lock_guard lock(mutex);
+            if (std::optional<HeldProcess> copy = server.process ? server.process->duplicate() : std::nullopt)
+                server.ending->endAt(std::move(*copy), std::chrono::steady_clock::now() + kEndServerAfter,
+                                     server.printer);
+        }
+        if (const std::optional<DISPID> quit = memberId(application, L"Quit"))
+            callMethod(application, *quit);
     }
 
     // On a thread of its own: unless the abandoned work has let go of its
@@ -433,19 +503,38 @@ ObjectRef ComBackend::createObject(const std::string& progId)
         throw failure(hr, "はありません");
 
     std::unique_ptr<Spare> spare = takeSpare(progId);
-    const std::shared_ptr<ServerInUse> server
-        = spare ? spare->server : std::make_shared<ServerInUse>(name, ending_);
+    std::shared_ptr<ServerInUse> server = spare ? spare->server : std::make_shared<ServerInUse>(name, ending_);
     {
         std::lock_guard lock(servers_->mutex);
         servers_->inUse.push_back(server);
     }
     IDispatch* dispatch = nullptr;
     if (spare) {
-        // Its start limit counts from its own start.
-        serverAskedAt(spare->start.askedAt());
+        // Its start limit counts from its own start, while that goes on;
+        // one that has started is no longer starting.
+        if (!spare->start.startEnded())
+            serverAskedAt(spare->start.askedAt());
         hr = spare->start.take(&dispatch, [this] { return !servers_->bounds->givenUp; });
         retire(std::move(spare));
-        servers_->throwIfAbandoned();
+        if (SUCCEEDED(hr) && servers_->bounds->givenUp) {
+            dispatch->Release();
+            servers_->throwIfAbandoned();
+        }
+        // The user landed in it while it waited: it is theirs, and the row
+        // gets a server of its own (Open of a file they have open there
+        // would return their document, which the job then closes).
+        if (SUCCEEDED(hr) && documentsOpen(dispatch).value_or(0) > 0) {
+            handToUser(dispatch);
+            servers_->handedOver(*server);
+            dispatch->Release();
+            dispatch = nullptr;
+            server = std::make_shared<ServerInUse>(name, ending_);
+            {
+                std::lock_guard lock(servers_->mutex);
+                servers_->inUse.push_back(server);
+            }
+            hr = servers_->launch(clsid, *server, &dispatch, true);
+        }
     } else {
         hr = servers_->launch(clsid, *server, &dispatch, true);
     }
@@ -489,7 +578,7 @@ void ComBackend::startSpares()
             [servers = servers_, server, clsid](IDispatch** application) {
                 return servers->launch(clsid, *server, application, false);
             },
-            [servers = servers_, server] { servers->endSoon(*server); });
+            [servers = servers_, server](IDispatch* application) { servers->letGoOfSpare(*server, application); });
         std::lock_guard lock(spareMutex_);
         spares_.push_back(std::move(spare));
     }
@@ -640,6 +729,7 @@ Variant ComBackend::invoke(const ObjectRef& target, const Invocation& call)
             }
             jobsBefore = printers::JobsBeforePrint(*spooler_, std::move(printer));
         }
+        const PrintInHand printing(call, server.get(), *spooler_, servers_->mutex);
         hr = dispatch->Invoke(ids[0], IID_NULL, invokeLocale(call.form), dispatchFlag(call.kind), &params,
                               yields ? result.get() : nullptr, &exception.info, &argumentError);
     }
@@ -699,6 +789,31 @@ void ComBackend::endServerAfterRelease(const ObjectRef& application)
     if (const auto* object = dynamic_cast<const ComObject*>(application.get()))
         if (const std::shared_ptr<ServerInUse> server = servers_->serverOf(object->owner()))
             server->endAfterRelease = true;
+}
+
+void ComBackend::handedToUser(const ObjectRef& application)
+{
+    if (const auto* object = dynamic_cast<const ComObject*>(application.get()))
+        if (const std::shared_ptr<ServerInUse> server = servers_->serverOf(object->owner()))
+            servers_->handedOver(*server);
+}
+
+std::optional<JobPastDeadline> ComBackend::jobPastDeadline(std::chrono::seconds deadline)
+{
+    std::wstring printer;
+    std::set<DWORD> before;
+    {
+        std::lock_guard lock(servers_->mutex);
+        for (const std::weak_ptr<ServerInUse>& weak : servers_->inUse)
+            if (const std::shared_ptr<ServerInUse> server = weak.lock();
+                server && server->printingSince && !server->printer.empty()) {
+                printer = server->printer;
+                before = *server->printingSince;
+            }
+    }
+    if (printer.empty())
+        return std::nullopt;
+    return win::jobPastDeadline(spooler_, printer, before, deadline);
 }
 
 std::optional<std::string> ComBackend::stallCause(std::chrono::seconds deadline, bool)

@@ -49,9 +49,12 @@ public:
     // From the spooler's printer list.
     void checkPrinter(const std::string& printer) override;
     void endServerAfterRelease(const ObjectRef& application) override;
+    void handedToUser(const ObjectRef& application) override;
     // A print system that still receives, slowly, the last print job of a
     // server in use.
     std::optional<std::string> stallCause(std::chrono::seconds deadline, bool printSystemWasSilent) override;
+    // A job of this user on the printer of the print in hand since it began.
+    std::optional<JobPastDeadline> jobPastDeadline(std::chrono::seconds deadline) override;
     // A server for each of the next jobs told, started together once the
     // job's own has started, each on a thread of its own (SpareServer.h),
     // and taken in turn by the next jobs' createObject of the same ProgID,

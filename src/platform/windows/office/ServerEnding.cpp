@@ -1,5 +1,7 @@
 #include "ServerEnding.h"
 
+#include "ServerShown.h"
+
 namespace pravik::win {
 
 namespace {
@@ -51,7 +53,11 @@ void ServerEnding::loop()
                 const bool spooling = !printer.empty() && stillSpooling_(printer);
                 lock.lock();
                 if (!spooling) {
-                    it->process.end();
+                    // A server that no longer answers may be ended only
+                    // when it holds nothing of the user's as far as can be
+                    // known: one that shows itself may hold their documents.
+                    if (!serverShownToUser(it->process.id()))
+                        it->process.end();
                     it = pending_.erase(it);
                     continue;
                 }

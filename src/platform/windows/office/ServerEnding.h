@@ -14,7 +14,8 @@ namespace pravik::win {
 
 // Ends server processes the program no longer wants, each once its time has
 // come and no print job of it is still being spooled: ending an office that
-// still sends a job to a slow printer would lose the job.
+// still sends a job to a slow printer would lose the job. One that shows
+// itself to the user (ServerShown.h) is left running: it may be theirs.
 class ServerEnding {
 public:
     // stillSpooling(printer): a job of this user is still growing there.

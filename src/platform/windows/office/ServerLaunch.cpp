@@ -4,6 +4,7 @@
 
 #include <objbase.h>
 #include <tlhelp32.h>
+#include <winternl.h>
 
 #include <algorithm>
 
@@ -25,6 +26,65 @@ std::wstring imageOf(HANDLE process)
         return {};
     path.resize(size);
     return path;
+}
+
+using QueryProcess = LONG(NTAPI*)(HANDLE, PROCESSINFOCLASS, PVOID, ULONG, PULONG);
+
+QueryProcess queryProcess()
+{
+    static const auto query = reinterpret_cast<QueryProcess>(
+        reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleW(L"ntdll.dll"), "NtQueryInformationProcess")));
+    return query;
+}
+
+// From the process's own parameters, where the system cannot give the
+// command line itself (before Windows 8.1, and under Wine).
+std::wstring commandLineFromParameters(HANDLE process)
+{
+    PROCESS_BASIC_INFORMATION basic{};
+    PEB peb{};
+    RTL_USER_PROCESS_PARAMETERS parameters{};
+    if (queryProcess()(process, ProcessBasicInformation, &basic, sizeof basic, nullptr) < 0 || !basic.PebBaseAddress
+        || !::ReadProcessMemory(process, basic.PebBaseAddress, &peb, sizeof peb, nullptr)
+        || !::ReadProcessMemory(process, peb.ProcessParameters, &parameters, sizeof parameters, nullptr))
+        return {};
+    std::wstring line(parameters.CommandLine.Length / sizeof(wchar_t), L'\0');
+    if (!::ReadProcessMemory(process, parameters.CommandLine.Buffer, line.data(), parameters.CommandLine.Length,
+                             nullptr))
+        return {};
+    return line;
+}
+
+// The command line a process was started with; empty when it cannot be read.
+std::wstring commandLineOf(DWORD id)
+{
+    constexpr auto kCommandLineInformation = static_cast<PROCESSINFOCLASS>(60); // ProcessCommandLineInformation
+    const HANDLE process
+        = queryProcess() ? ::OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, id) : nullptr;
+    if (!process)
+        return {};
+    std::vector<unsigned char> buffer(sizeof(UNICODE_STRING) + 65536);
+    std::wstring line;
+    if (queryProcess()(process, kCommandLineInformation, buffer.data(), static_cast<ULONG>(buffer.size()), nullptr)
+        >= 0) {
+        const auto* text = reinterpret_cast<const UNICODE_STRING*>(buffer.data());
+        if (text->Buffer)
+            line.assign(text->Buffer, text->Length / sizeof(wchar_t));
+    } else {
+        line = commandLineFromParameters(process);
+    }
+    ::CloseHandle(process);
+    return line;
+}
+
+// COM starts a local server with "-Embedding" (Office's with "/Automation
+// -Embedding"); a user's own start has neither.
+bool startedByCom(DWORD id)
+{
+    std::wstring line = commandLineOf(id);
+    for (wchar_t& c : line)
+        c = static_cast<wchar_t>(::towlower(c));
+    return line.find(L"-embedding") != std::wstring::npos || line.find(L"/embedding") != std::wstring::npos;
 }
 
 std::wstring fileNameOf(const std::wstring& path)
@@ -196,14 +256,38 @@ std::vector<ServerLaunch::Seen> ServerLaunch::running() const
     return found;
 }
 
-std::optional<HeldProcess> ServerLaunch::started(const AskServer& askServer) const
+std::vector<ServerLaunch::Seen> ServerLaunch::fresh() const
 {
+    std::vector<Seen> found;
     if (!file_)
-        return std::nullopt;
-    std::vector<Seen> fresh;
+        return found;
     for (const Seen& seen : running())
         if (std::find(before_.begin(), before_.end(), seen) == before_.end())
-            fresh.push_back(seen);
+            found.push_back(seen);
+    return found;
+}
+
+std::optional<HeldProcess> ServerLaunch::startedForAutomation() const
+{
+    std::vector<Seen> found = fresh();
+    std::erase_if(found, [](const Seen& seen) {
+        return !startedByCom(seen.id) || serverRecorded(seen.id, seen.createdAt);
+    });
+    if (found.size() != 1)
+        return std::nullopt;
+    return hold(found[0]);
+}
+
+std::optional<HeldProcess> ServerLaunch::started(const AskServer& askServer) const
+{
+    std::vector<Seen> fresh = this->fresh();
+    // Several started together (spares, the user's own start): one that
+    // another server of ours holds is not this one, and one COM did not
+    // start is the user's.
+    if (fresh.size() > 1)
+        std::erase_if(fresh, [](const Seen& seen) { return serverRecorded(seen.id, seen.createdAt); });
+    if (fresh.size() > 1 && std::any_of(fresh.begin(), fresh.end(), [](const Seen& seen) { return startedByCom(seen.id); }))
+        std::erase_if(fresh, [](const Seen& seen) { return !startedByCom(seen.id); });
     if (fresh.size() > 1 && askServer) {
         std::vector<DWORD> ids;
         for (const Seen& seen : fresh)
@@ -213,12 +297,17 @@ std::optional<HeldProcess> ServerLaunch::started(const AskServer& askServer) con
     }
     if (fresh.size() != 1)
         return std::nullopt;
+    return hold(fresh[0]);
+}
+
+std::optional<HeldProcess> ServerLaunch::hold(const Seen& seen)
+{
     const HANDLE process = ::OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION,
-                                         FALSE, fresh[0].id);
+                                         FALSE, seen.id);
     if (!process)
         return std::nullopt;
     // The id may have passed to another process since the list was taken.
-    if (processCreationTime(process) != fresh[0].createdAt) {
+    if (processCreationTime(process) != seen.createdAt) {
         ::CloseHandle(process);
         return std::nullopt;
     }

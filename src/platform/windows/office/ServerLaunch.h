@@ -56,9 +56,16 @@ public:
 
     // The process of the server's executable started since: the one there
     // is, or of several (this program's other starts, the user's own) the
-    // one `askServer` names. None when there is none, or several and no
-    // answer, for one of them may be the user's.
+    // one left when those another server of ours holds, and those COM did
+    // not start, are put aside, or else the one `askServer` names. None when
+    // there is none, or several and no answer, for one of them may be the
+    // user's.
     std::optional<HeldProcess> started(const AskServer& askServer = {}) const;
+
+    // After a creation that failed: the one process of the server's
+    // executable started since that COM started for automation (by its
+    // command line); none when it cannot be told.
+    std::optional<HeldProcess> startedForAutomation() const;
 
 private:
     struct FileId {
@@ -72,6 +79,8 @@ private:
     };
     static std::optional<FileId> fileIdOf(const std::wstring& path);
     std::vector<Seen> running() const;
+    std::vector<Seen> fresh() const;
+    static std::optional<HeldProcess> hold(const Seen& seen);
 
     std::wstring fileName_; // the executable's name, to pass over other processes quickly
     std::optional<FileId> file_; // none: nothing to watch

@@ -1,7 +1,5 @@
 #include "SpareServer.h"
 
-#include "OwnCalls.h"
-
 #include <objbase.h>
 
 #include <condition_variable>
@@ -15,12 +13,6 @@ namespace {
 // How often a taker waiting for the start asks whether to go on waiting.
 constexpr auto kTakeRecheck = std::chrono::milliseconds(50);
 
-void askToQuit(IDispatch* application)
-{
-    if (const std::optional<DISPID> quit = memberId(application, L"Quit"))
-        callMethod(application, *quit);
-}
-
 } // namespace
 
 struct SpareServer::Shared {
@@ -33,7 +25,7 @@ struct SpareServer::Shared {
     bool letGo = false;
     bool finished = false;
 
-    void run(const Start& start, const std::function<void()>& quitting)
+    void run(const Start& start, const LetGoOf& letGoOf)
     {
         const bool joined = SUCCEEDED(::CoInitializeEx(nullptr, COINIT_MULTITHREADED));
         IDispatch* application = nullptr;
@@ -57,10 +49,8 @@ struct SpareServer::Shared {
             ::CoReleaseMarshalData(stream);
             stream->Release();
         }
-        if (quit) {
-            quitting();
-            askToQuit(application);
-        }
+        if (quit)
+            letGoOf(application);
         if (application)
             application->Release();
         if (joined)
@@ -68,15 +58,15 @@ struct SpareServer::Shared {
     }
 };
 
-SpareServer::SpareServer(std::string progId, Start start, std::function<void()> quitting)
+SpareServer::SpareServer(std::string progId, Start start, LetGoOf letGoOf)
     : progId_(std::move(progId)), shared_(std::make_shared<Shared>())
 {
-    thread_ = std::thread([shared = shared_, start = std::move(start), quitting = std::move(quitting)]() mutable {
-        shared->run(start, quitting);
+    thread_ = std::thread([shared = shared_, start = std::move(start), letGoOf = std::move(letGoOf)]() mutable {
+        shared->run(start, letGoOf);
         // The server's records go with the start's own objects, before the
         // spare counts as finished.
         start = nullptr;
-        quitting = nullptr;
+        letGoOf = nullptr;
         std::lock_guard lock(shared->mutex);
         shared->finished = true;
     });
@@ -109,6 +99,12 @@ void SpareServer::letGo()
     std::lock_guard lock(shared_->mutex);
     shared_->letGo = true;
     shared_->changed.notify_all();
+}
+
+bool SpareServer::startEnded() const
+{
+    std::lock_guard lock(shared_->mutex);
+    return shared_->started;
 }
 
 bool SpareServer::finished() const

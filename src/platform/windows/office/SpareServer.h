@@ -16,15 +16,17 @@ namespace pravik::win {
 // multithreaded apartment, so that its start overlaps the job in hand. The
 // job's thread takes it over through a marshalled reference: a reference
 // may be used only in the apartment it belongs to. One that nobody takes is
-// told to quit once it has started, and let go of.
+// given to `letGoOf` once it has started, and let go of.
 class SpareServer {
 public:
     // Makes the server's application object on the calling thread.
     using Start = std::function<HRESULT(IDispatch** application)>;
 
-    // quitting: runs on the spare's thread before a spare nobody took is
-    // told to quit, so that one that does not is ended a moment later.
-    SpareServer(std::string progId, Start start, std::function<void()> quitting);
+    // Decides, on the spare's thread, what becomes of a started server
+    // nobody took (quit, or left to the user).
+    using LetGoOf = std::function<void(IDispatch* application)>;
+
+    SpareServer(std::string progId, Start start, LetGoOf letGoOf);
     // Lets go of it (as letGo()) and waits for its thread.
     ~SpareServer();
     SpareServer(const SpareServer&) = delete;
@@ -39,7 +41,10 @@ public:
     // the wait was given up.
     HRESULT take(IDispatch** application, const std::function<bool()>& keepWaiting);
 
-    // Nobody will take it: its thread tells it to quit once it has started,
+    // Its start has ended, well or not.
+    bool startEnded() const;
+
+    // Nobody will take it: its thread lets go of it once it has started,
     // without the caller waiting for that.
     void letGo();
     // Its thread has let go of everything.

@@ -37,4 +37,15 @@ bool jobStillGrowing(SpoolerCalls& spooler, const std::wstring& printer, std::ch
     return false;
 }
 
+std::optional<std::map<DWORD, DWORD>> jobsOfUser(SpoolerCalls& spooler, const std::wstring& printer)
+{
+    const std::optional<std::vector<UserJob>> jobs = userJobs(spooler, printer);
+    if (!jobs)
+        return std::nullopt;
+    std::map<DWORD, DWORD> found;
+    for (const UserJob& job : *jobs)
+        found[job.id] = job.status;
+    return found;
+}
+
 } // namespace pravik::printers
