@@ -39,11 +39,17 @@ AutomationPrintJobs::AutomationPrintJobs(std::shared_ptr<AutomationBackend> back
     , settings_(settings)
 {
     backend->applySettings(settings);
+    backend->runStarting();
 }
 
 AutomationPrintJobs::~AutomationPrintJobs()
 {
     AutomationPrintJobs::discardAhead();
+    try {
+        backend_->runEnded();
+    } catch (...) {
+        // Nothing more can be put back now.
+    }
 }
 
 void AutomationPrintJobs::expectAfter(const std::vector<PrintEntry>& next)

@@ -2,6 +2,7 @@
 
 #include "DocumentKind.h"
 #include "Error.h"
+#include "NothingToPrint.h"
 
 #include "Settings.h"
 #include "SheetListText.h"
@@ -279,6 +280,9 @@ PrintRun::RowEnd PrintRun::runJob(int row, const PrintEntry& entry, PrintMode mo
         } else {
             jobs_.printWord(entry, mode);
         }
+    } catch (const NothingToPrint& nothing) {
+        outcomes_.push_back({row, RowOutcome::Kind::Skipped, nothing.what()});
+        return RowEnd::Next;
     } catch (const OutcomeUnknown& unknown) {
         unknown_.push_back({codec::toDisplay(entry.fileName), unknown.what()});
         outcomes_.push_back({row, RowOutcome::Kind::Unknown, unknown.what()});

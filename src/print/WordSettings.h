@@ -21,6 +21,8 @@ public:
 
     void use(const std::string& printer);
     void restore();
+    // Leaves the printer set: Word stays on it for as long as it runs.
+    void keep() { changed_ = false; }
 
 private:
     void set(const std::string& printer);
