@@ -411,7 +411,10 @@ int wmain(int argc, wchar_t** argv)
         else if (word == "print")
             gPrintMs = static_cast<DWORD>(std::atoi(value.c_str()));
         else if (word == "documents")
-            gBackend->respond("Count", Variant::fromInt(std::atoi(value.c_str())));
+            gBackend->respond("Count", [open = std::atoi(value.c_str())](const test::RecordedCall& call) {
+                const bool documents = call.target == "Documents" || call.target == "Workbooks";
+                return Variant::fromInt(documents ? open : call.target == "Pages" ? 1 : 0);
+            });
         else if (word == "fail") {
             gFailIn = value.substr(0, value.find(':'));
             gFailAt = std::atoi(value.c_str() + gFailIn.size() + 1);
