@@ -43,15 +43,18 @@ bool hasPages(AutomationCall& automation, const Variant& sheet)
     }
 }
 
-// Every sheet of a set (a Sheets collection), asked until one has pages.
+// The shown sheets of a set (a Sheets collection), asked until one has
+// pages: hidden ones do not print.
 bool anySheetHasPages(AutomationCall& automation, const Variant& sheets)
 {
     const std::int32_t count = automation.getProperty(sheets, "Count").asInteger();
     if (count <= 0)
         return true; // nothing known: Excel decides
-    for (std::int32_t i = 1; i <= count; ++i)
-        if (hasPages(automation, automation.getProperty(sheets, "Item", {Variant::fromInt(i)})))
+    for (std::int32_t i = 1; i <= count; ++i) {
+        const Variant sheet = automation.getProperty(sheets, "Item", {Variant::fromInt(i)});
+        if (automation.getProperty(sheet, "Visible").asInteger() == kSheetVisible && hasPages(automation, sheet))
             return true;
+    }
     return false;
 }
 
