@@ -49,7 +49,7 @@ TFmOption::TFmOption(Dialogs& dialogs, std::string iniPath, QWidget* parent)
     setObjectName(QStringLiteral("FmOption"));
     setWindowTitle(QStringLiteral("オプション"));
     setFont(windowFont());
-    setFixedSize(441, 437);
+    setFixedSize(441, 420);
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(8, 8, 8, 8);
@@ -77,12 +77,10 @@ TFmOption::TFmOption(Dialogs& dialogs, std::string iniPath, QWidget* parent)
     chkSort = addControl<QCheckBox>(excel, "chkSort", QStringLiteral("部単位でソートする"));
     // Word always prints its copies one whole set after another, so the
     // box only changes how workbooks come out.
-    auto* sortNote = new QLabel(
-        QStringLiteral("（Excel のブックを複数部印刷するとき、1 部ずつそろえて印刷します。Word の文書は常に部単位です）"),
-        excel);
+    auto* sortNote = new QLabel(QStringLiteral("（Excel のブックのみ。Word の文書は常に部単位です）"), excel);
     sortNote->setObjectName(QStringLiteral("lblSortNote"));
     sortNote->setWordWrap(true);
-    sortNote->setIndent(20);
+    sortNote->setContentsMargins(20, 0, 0, 0);
     excel->layout()->addWidget(sortNote);
 
     layout->addStretch(1);
