@@ -2,6 +2,7 @@
 
 #include "Error.h"
 #include "ListErrors.h"
+#include "NothingToPrint.h"
 #include "OutcomeUnknown.h"
 #include "PrintList.h"
 #include "PrintRun.h"
@@ -71,6 +72,10 @@ private:
             for (const std::string& note : notes_)
                 detail_ += (detail_.empty() ? "" : " / ") + note;
             return outcome;
+        } catch (const NothingToPrint& nothing) {
+            result_ = RowResult::Skipped;
+            detail_ = nothing.what();
+            throw;
         } catch (const OutcomeUnknown& unknown) {
             result_ = RowResult::Unknown;
             detail_ = unknown.what();

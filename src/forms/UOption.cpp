@@ -7,6 +7,7 @@
 #include <QCheckBox>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QShowEvent>
@@ -48,7 +49,7 @@ TFmOption::TFmOption(Dialogs& dialogs, std::string iniPath, QWidget* parent)
     setObjectName(QStringLiteral("FmOption"));
     setWindowTitle(QStringLiteral("オプション"));
     setFont(windowFont());
-    setFixedSize(441, 367);
+    setFixedSize(441, 420);
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(8, 8, 8, 8);
@@ -73,10 +74,14 @@ TFmOption::TFmOption(Dialogs& dialogs, std::string iniPath, QWidget* parent)
     rdoEx3 = addControl<QRadioButton>(excel, "rdoEx3",
                                       QStringLiteral("印刷するシートが選択されていない場合、印刷しない"));
     rdoEx1->setChecked(true);
-    // Never shown: it carries "SORT" from the file back to it unchanged.
-    chkSort = new QCheckBox(QStringLiteral("部単位でソートする"), excel);
-    chkSort->setObjectName(QStringLiteral("chkSort"));
-    chkSort->hide();
+    chkSort = addControl<QCheckBox>(excel, "chkSort", QStringLiteral("部単位でソートする"));
+    // Word always prints its copies one whole set after another, so the
+    // box only changes how workbooks come out.
+    auto* sortNote = new QLabel(QStringLiteral("（Excel のブックのみ。Word の文書は常に部単位です）"), excel);
+    sortNote->setObjectName(QStringLiteral("lblSortNote"));
+    sortNote->setWordWrap(true);
+    sortNote->setContentsMargins(20, 0, 0, 0);
+    excel->layout()->addWidget(sortNote);
 
     layout->addStretch(1);
     auto* buttons = new QHBoxLayout;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "OutcomeUnknown.h"
+#include "DocumentFile.h"
 #include "PrintJobs.h"
 #include "Settings.h"
 
@@ -116,6 +117,15 @@ public:
     // printer) when the system has no printer of that name (CP932), so that
     // no server is started for a row that cannot print.
     virtual void checkPrinter(const std::string& /*printer*/) {}
+    // A print run starts and ends: what a run changes of the system for all
+    // its rows (the default printer) is read at the start and put back at
+    // the end, however the run ended.
+    virtual void runStarting() {}
+    virtual void runEnded() {}
+
+    // Before a job asks for its server: fails when the row's file (CP932)
+    // is gone, unreadable or empty, so that no office is asked for it.
+    virtual void checkDocument(const std::string& path) { checkDocumentFile(path); }
 
     // The job on `application` failed and has let go of it as best it could:
     // once nothing of that server is held any more, a server process still

@@ -66,6 +66,7 @@ public:
     // The backend's answers and requests about servers as a whole.
     std::string serverName(const std::string& progId) const { return backend_->serverName(progId); }
     void checkPrinter(const std::string& printer) { backend_->checkPrinter(printer); }
+    void checkDocument(const std::string& path) { backend_->checkDocument(path); }
     void endServerAfterRelease(const Variant& application);
     void handedToUser(const Variant& application);
 

@@ -39,11 +39,17 @@ AutomationPrintJobs::AutomationPrintJobs(std::shared_ptr<AutomationBackend> back
     , settings_(settings)
 {
     backend->applySettings(settings);
+    backend->runStarting();
 }
 
 AutomationPrintJobs::~AutomationPrintJobs()
 {
     AutomationPrintJobs::discardAhead();
+    try {
+        backend_->runEnded();
+    } catch (...) {
+        // Nothing more can be put back now.
+    }
 }
 
 void AutomationPrintJobs::expectAfter(const std::vector<PrintEntry>& next)
@@ -53,6 +59,12 @@ void AutomationPrintJobs::expectAfter(const std::vector<PrintEntry>& next)
         const DocumentKind kind = documentKindOfExtension(entry.extension);
         if (kind != DocumentKind::Excel && kind != DocumentKind::Word)
             return;
+        // A row whose file is gone or empty will ask for no server.
+        try {
+            backend_->checkDocument(entry.filePath);
+        } catch (const Error&) {
+            return;
+        }
         nextProgIds_.push_back(kind == DocumentKind::Excel ? kExcelProgId : kWordProgId);
     }
 }

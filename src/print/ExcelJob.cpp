@@ -1,5 +1,6 @@
 #include "OfficeJobs.h"
 
+#include "NothingToPrint.h"
 #include "PrintReadiness.h"
 #include "StartedApplication.h"
 #include "TextCodec.h"
@@ -10,7 +11,7 @@ namespace {
 
 // The sheet named, refused by name when the workbook has none of that name
 // or hides it: Excel would fail the whole selection with a number only.
-void checkPrintable(AutomationCall& automation, const Variant& workbook, const std::string& name)
+Variant printableSheet(AutomationCall& automation, const Variant& workbook, const std::string& name)
 {
     Variant sheet;
     try {
@@ -22,6 +23,44 @@ void checkPrintable(AutomationCall& automation, const Variant& workbook, const s
     }
     if (automation.getProperty(sheet, "Visible").asInteger() != kSheetVisible)
         throw Error("シート '" + codec::toDisplay(name) + "' は非表示のため印刷できません");
+    return sheet;
+}
+
+// Excel prints nothing for a sheet without content, and says so only in a
+// message box nobody sees. A sheet whose pages cannot be counted (an Excel
+// without Pages, a sheet kind without them) counts as printable: Excel
+// decides then.
+bool hasPages(AutomationCall& automation, const Variant& sheet)
+{
+    try {
+        const Variant setup = automation.execute(sheet, AutoCmd(CallKind::PropertyGet, "PageSetup"));
+        const Variant pages = automation.execute(setup, AutoCmd(CallKind::PropertyGet, "Pages"));
+        return automation.execute(pages, AutoCmd(CallKind::PropertyGet, "Count")).asInteger() > 0;
+    } catch (const EOleException&) {
+        return true;
+    } catch (const EOleError&) {
+        return true;
+    }
+}
+
+// The shown sheets of a set (a Sheets collection), asked until one has
+// pages: hidden ones do not print.
+bool anySheetHasPages(AutomationCall& automation, const Variant& sheets)
+{
+    const std::int32_t count = automation.getProperty(sheets, "Count").asInteger();
+    if (count <= 0)
+        return true; // nothing known: Excel decides
+    for (std::int32_t i = 1; i <= count; ++i) {
+        const Variant sheet = automation.getProperty(sheets, "Item", {Variant::fromInt(i)});
+        if (automation.getProperty(sheet, "Visible").asInteger() == kSheetVisible && hasPages(automation, sheet))
+            return true;
+    }
+    return false;
+}
+
+NothingToPrint emptySheets(const std::string& path)
+{
+    return NothingToPrint("ブック " + codec::toDisplay(path) + " の印刷するシートは空のため、印刷するものがありません");
 }
 
 } // namespace
@@ -53,6 +92,7 @@ JobOutcome PrintExcelFile(const PrintEntry& entry, PrintMode mode, const Setting
         checkCopies(entry.copies);
         automation.checkPrinter(entry.printer);
     }
+    automation.checkDocument(entry.filePath);
 
     // Excel takes these booleans as texts and coerces them itself.
     const Variant trueText = Variant::fromText("True");
@@ -66,17 +106,28 @@ JobOutcome PrintExcelFile(const PrintEntry& entry, PrintMode mode, const Setting
         const Variant workbook = openWorkbook(automation, workbooks, entry.filePath);
         excel.setOpened(workbook);
 
+        // Printed as they stand, never selected first: selecting needs the
+        // workbook's window, which Excel hides when it runs for automation.
         Variant target;
         if (!sheetNames.empty()) {
-            for (const std::string& name : sheetNames)
-                checkPrintable(automation, workbook, name);
+            bool pages = false;
+            for (const std::string& name : sheetNames) {
+                const Variant sheet = printableSheet(automation, workbook, name);
+                pages = pages || hasPages(automation, sheet);
+            }
+            if (!pages)
+                throw emptySheets(entry.filePath);
             target = automation.getProperty(workbook, "Sheets", {Variant::fromTextArray(sheetNames)});
-            automation.callFunction(target, "Select");
         } else if (settings.excelNoSheetRule == AllSheets) {
-            target = automation.getProperty(workbook, "WorkSheets");
+            // Sheets, not Worksheets: chart sheets print too.
+            target = automation.getProperty(workbook, "Sheets");
+            if (!anySheetHasPages(automation, target))
+                throw emptySheets(entry.filePath);
         } else {
             // The workbook itself would print every sheet of it.
             target = automation.getProperty(workbook, "ActiveSheet");
+            if (!hasPages(automation, target))
+                throw emptySheets(entry.filePath);
         }
 
         switch (mode) {

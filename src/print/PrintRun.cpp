@@ -2,6 +2,7 @@
 
 #include "DocumentKind.h"
 #include "Error.h"
+#include "NothingToPrint.h"
 
 #include "Settings.h"
 #include "SheetListText.h"
@@ -285,6 +286,9 @@ PrintRun::RowEnd PrintRun::runJob(int row, const PrintEntry& entry, PrintMode mo
         // A stop gave it up before its job left: it ends as the rows after it.
         stopBefore(row);
         return RowEnd::Stop;
+    } catch (const NothingToPrint& nothing) {
+        outcomes_.push_back({row, RowOutcome::Kind::Skipped, nothing.what()});
+        return RowEnd::Next;
     } catch (const OutcomeUnknown& unknown) {
         unknown_.push_back({codec::toDisplay(entry.fileName), unknown.what()});
         outcomes_.push_back({row, RowOutcome::Kind::Unknown, unknown.what()});

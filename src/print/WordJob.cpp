@@ -1,9 +1,11 @@
 #include "OfficeJobs.h"
 
+#include "JobNotes.h"
 #include "PageRanges.h"
 #include "PrintReadiness.h"
 #include "StartedApplication.h"
 #include "TextCodec.h"
+#include "WordFields.h"
 #include "WordSettings.h"
 
 #include <algorithm>
@@ -17,6 +19,7 @@ constexpr std::int32_t kStatisticPages = 2;    // wdStatisticPages
 constexpr std::int32_t kPrintRangeOfPages = 4; // the pages listed in "Pages"
 constexpr std::int32_t kDocumentContent = 0;
 constexpr std::int32_t kAllPagesOfRange = 0;   // odd and even pages
+constexpr std::int32_t kAdjustedPageNumber = 1; // wdActiveEndAdjustedPageNumber
 
 // Read-only, never into the recent files, and without any of the questions
 // Word asks on opening (conversion, encoding, passwords, a file in use),
@@ -34,6 +37,8 @@ Variant openDocument(AutomationCall& automation, const Variant& documents, const
 }
 
 // Word prints nothing, and says nothing, for pages past the document's end.
+// Asked once Word lays the document out for the row's printer: pagination
+// follows the printer.
 void checkPages(AutomationCall& automation, const Variant& document, const std::vector<PageSpan>& spans,
                 const std::string& path)
 {
@@ -43,7 +48,16 @@ void checkPages(AutomationCall& automation, const Variant& document, const std::
         automation
             .execute(document, AutoCmd(CallKind::Function, "ComputeStatistics").arg(Variant::fromInt(kStatisticPages)))
             .asInteger();
-    checkPagesWithin(spans, pages, codec::toDisplay(path));
+    // Word reads the ranges as the numbers it shows on the pages. Where those
+    // differ from the count (numbering from 5, or restarted per section),
+    // which pages exist is Word's to decide.
+    const Variant content = automation.execute(document, AutoCmd(CallKind::PropertyGet, "Content"));
+    const std::int32_t lastShown =
+        automation
+            .execute(content, AutoCmd(CallKind::PropertyGet, "Information").arg(Variant::fromInt(kAdjustedPageNumber)))
+            .asInteger();
+    if (lastShown == pages)
+        checkPagesWithin(spans, pages, codec::toDisplay(path));
 }
 
 AutoCmd printOut(const PrintEntry& entry, const std::optional<std::vector<PageSpan>>& pages)
@@ -74,6 +88,7 @@ void PrintWordFile(const PrintEntry& entry, PrintMode mode, AutomationCall& auto
         checkCopies(entry.copies);
         automation.checkPrinter(entry.printer);
     }
+    automation.checkDocument(entry.filePath);
 
     StartedApplication word(automation, OfficeKind::Word, createOfficeApplication(automation, kWordProgId));
     try {
@@ -85,13 +100,18 @@ void PrintWordFile(const PrintEntry& entry, PrintMode mode, AutomationCall& auto
         const Variant document = openDocument(automation, documents, entry.filePath);
         word.setOpened(document);
         const Variant window = automation.execute(document, AutoCmd(CallKind::PropertyGet, "ActiveWindow"));
-        if (pages && mode == PrintMode::Print)
-            checkPages(automation, document, *pages, entry.filePath);
 
         WordPrinter printer(automation, word.app());
         printer.use(entry.printer);
+        if (pages && mode == PrintMode::Print)
+            checkPages(automation, document, *pages, entry.filePath);
         WordPrintOptions options(automation, word.app());
         options.setForPrinting();
+        if (mode == PrintMode::Print) {
+            if (const int locked = lockFieldsThatAsk(automation, document); locked > 0)
+                jobnotes::report("入力を求めるフィールド（FILLIN・ASK）" + std::to_string(locked)
+                                 + " 個は、文書に保存された値のまま印刷しました");
+        }
 
         switch (mode) {
         case PrintMode::Print:
@@ -103,11 +123,13 @@ void PrintWordFile(const PrintEntry& entry, PrintMode mode, AutomationCall& auto
         case PrintMode::Preview:
             // Handed over as the user's Word: their options and alerts, so a
             // document changed in the preview is neither saved nor dropped
-            // without a question.
+            // without a question. The row's printer stays this Word's (never
+            // the default of Windows): the preview shows the pages as that
+            // printer lays them out, and printing from it prints there.
             options.restore();
+            printer.keep();
             word.handToUser();
             automation.callProcedure(document, "PrintPreview");
-            printer.restore();
             break;
         }
     } catch (...) {

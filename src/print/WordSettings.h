@@ -21,6 +21,14 @@ public:
 
     void use(const std::string& printer);
     void restore();
+    // Leaves the printer set, Word's alone, for as long as Word runs. Set
+    // through ActivePrinter it is the default of Windows too, and is put
+    // back all the same.
+    void keep()
+    {
+        if (setupAvailable_)
+            changed_ = false;
+    }
 
 private:
     void set(const std::string& printer);

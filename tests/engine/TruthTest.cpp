@@ -53,29 +53,74 @@ TEST(Truth, FilesTheOfficeCouldReadOnlyAsPlainTextAreRefused)
     EXPECT_EQ(queue.printedMarkers(), Markers{"HTML-MARK-1"});
 }
 
-TEST(Truth, APasswordProtectedWorkbookSaysSo)
+// Saves what the office reads from `source` (an URL or a document in the
+// session's folder) as `name` in the session's root through `filter`, with
+// the password to open where one is given. Returns the path.
+std::string storedCopy(const std::string& source, const std::string& name, const char* filter,
+                       const std::string& password = {})
 {
     using namespace pravik::office;
-    const std::string locked = EngineSession::get().root + "/locked.xls";
-    {
-        const Reference<css::frame::XComponentLoader> loader(printEngine().desktop(), UNO_QUERY_THROW);
-        const Reference<css::lang::XComponent> document = loader->loadComponentFromURL(
-            fileUrl(codec::fromUtf8(EngineSession::get().doc("sheets.xls"))), "_blank", 0,
-            properties({{"Hidden", Any(true)}}));
-        Reference<css::frame::XStorable>(document, UNO_QUERY_THROW)
-            ->storeToURL(fileUrl(codec::fromUtf8(locked)),
-                         properties({{"FilterName", Any(fromUtf8("MS Excel 97"))},
-                                     {"Password", Any(fromUtf8("secret"))}}));
-        Reference<css::util::XCloseable>(document, UNO_QUERY_THROW)->close(true);
-        shutdownEngines();
-    }
+    const std::string copy = EngineSession::get().root + "/" + name;
+    const Reference<css::frame::XComponentLoader> loader(printEngine().desktop(), UNO_QUERY_THROW);
+    const rtl::OUString url = source.starts_with("private:") ? fromUtf8(source)
+                                                             : fileUrl(codec::fromUtf8(EngineSession::get().doc(source)));
+    const Reference<css::lang::XComponent> document =
+        loader->loadComponentFromURL(url, "_blank", 0, properties({{"Hidden", Any(true)}}));
+    std::vector<Property> options = {{"FilterName", Any(fromUtf8(filter))}};
+    if (!password.empty())
+        options.push_back({"Password", Any(fromUtf8(password))});
+    Reference<css::frame::XStorable>(document, UNO_QUERY_THROW)->storeToURL(fileUrl(codec::fromUtf8(copy)), properties(options));
+    Reference<css::util::XCloseable>(document, UNO_QUERY_THROW)->close(true);
+    return copy;
+}
+
+TEST(Truth, PasswordProtectedDocumentsSaySoInEveryFormat)
+{
     const PdfQueue queue("locked");
-    PrintEntry entry = row("sheets.xls", "", "1", queue.name());
-    entry.filePath = codec::fromUtf8(locked);
-    const PravikRun run = printRows("locked", {entry});
-    ASSERT_EQ(run.results.size(), 1u) << run.progress;
-    EXPECT_EQ(fields(run.results[0])[0], "failed");
-    EXPECT_TRUE(contains(run.results[0], "パスワードで保護されている")) << run.results[0];
+    PrintEntry workbook = row("locked.xls", "", "1", queue.name());
+    workbook.filePath = codec::fromUtf8(storedCopy("sheets.xls", "locked.xls", "MS Excel 97", "secret"));
+    office::shutdownEngines();
+    std::vector<PrintEntry> rows = {workbook};
+    // This office cannot save .docx or .xlsx with a password: the container
+    // Word and Excel save then, as far as it tells them apart from a zip.
+    std::string encrypted("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8);
+    encrypted += std::string(504, '\0');
+    for (const char c : std::string("EncryptedPackage"))
+        encrypted += std::string{c, '\0'};
+    for (const char* name : {"locked.docx", "locked.xlsx"}) {
+        const std::string path = EngineSession::get().root + "/" + name;
+        std::ofstream(path, std::ios::binary) << encrypted;
+        PrintEntry entry = row(name, "", "1", queue.name());
+        entry.filePath = codec::fromUtf8(path);
+        rows.push_back(entry);
+    }
+    const PravikRun run = printRows("locked", rows);
+    ASSERT_EQ(run.results.size(), rows.size()) << run.progress;
+    for (const std::string& result : run.results) {
+        EXPECT_EQ(fields(result)[0], "failed");
+        EXPECT_TRUE(contains(result, "パスワードで保護されている")) << result;
+    }
+}
+
+TEST(Truth, EmptySheetsAndEmptyFilesPrintNothingAndSaySo)
+{
+    PrintEntry emptySheet = row("blank.xls", "\"Sheet1\"", "1", "");
+    emptySheet.filePath = codec::fromUtf8(storedCopy("private:factory/scalc", "blank.xls", "MS Excel 97"));
+    office::shutdownEngines();
+    const std::string zero = EngineSession::get().root + "/zero.doc";
+    std::ofstream{zero};
+    const PdfQueue queue("nothing");
+    emptySheet.printer = queue.name();
+    PrintEntry zeroRow = row("zero.doc", "", "1", queue.name());
+    zeroRow.filePath = codec::fromUtf8(zero);
+    const PravikRun run = printRows("nothing", {emptySheet, zeroRow, row("sheets.xls", "\"First\"", "1", queue.name())});
+    ASSERT_EQ(run.results.size(), 3u) << run.progress;
+    for (size_t i : {0u, 1u}) {
+        EXPECT_EQ(fields(run.results[i])[0], "skipped") << run.results[i];
+        EXPECT_TRUE(contains(run.results[i], "印刷するものがありません")) << run.results[i];
+    }
+    EXPECT_EQ(fields(run.results[2])[0], "printed") << run.results[2];
+    EXPECT_EQ(queue.completedJobs(), 1) << "no blank page for the empty sheet";
 }
 
 TEST(Truth, AWordRowWhoseJobWasAcceptedStaysPrintedWhenItsDefaultPrinterGoes)

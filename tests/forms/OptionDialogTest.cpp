@@ -57,7 +57,9 @@ TEST_F(OptionDialogTest, OkRewritesTheSixKeysKeepsEveryOtherByteAndConfirms)
                                "COLUMN=150,150,200,40,40,100,200\r\nPRINT=0\r\nMEMORY=1\r\nONAJI=0\r\n"
                                "ETCFILE=0\r\nEXCEL=1\r\nSORT=1\r\nLASTLIST=/home/a/week.lst\n";
     open(before);
-    EXPECT_FALSE(control<QCheckBox>("chkSort")->isVisible());
+    // Collated workbooks are the user's choice, shown as stored.
+    EXPECT_TRUE(control<QCheckBox>("chkSort")->isVisible());
+    EXPECT_TRUE(checked("chkSort"));
     EXPECT_TRUE(checked("chkInfo"));
     EXPECT_TRUE(checked("rdoEx2"));
     control<QCheckBox>("chkOnaji")->setChecked(true);

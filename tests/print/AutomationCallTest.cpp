@@ -206,10 +206,10 @@ TEST(SystemAutomation, AMissingFileFailsTheRowWithItsName)
     try {
         jobs.printExcel(entry, PrintMode::Print);
         FAIL();
-    } catch (const AutomationError& e) {
+    } catch (const Error& e) {
         EXPECT_STREQ(e.what(), "ファイル /nonexistent/pravik/a.xls が見つかりません");
     }
     entry.filePath = "/nonexistent/pravik/a.doc";
-    EXPECT_THROW(jobs.printWord(entry, PrintMode::Print), AutomationError);
+    EXPECT_THROW(jobs.printWord(entry, PrintMode::Print), Error);
 }
 #endif

@@ -1,4 +1,5 @@
 #include "JobHarness.h"
+#include "NothingToPrint.h"
 #include "OfficeJobs.h"
 #include "TextCodec.h"
 
@@ -86,7 +87,8 @@ TEST(PrintExcelFile, PrintsTheNamedSheetsOnceEachIsFoundVisible)
     }
     // One array, not three texts.
     EXPECT_TRUE(run.has("Opened get Sheets([\"Sheet1\",\"" + shuukei + "\",\"A, B\"]) short"));
-    EXPECT_TRUE(run.has("Sheets call Select() short"));
+    // Selecting needs the window Excel hides under automation.
+    EXPECT_FALSE(run.has("Sheets call Select() short"));
     EXPECT_TRUE(run.has(printOutOn("Sheets")));
     const std::vector<std::string> lines = run.lines();
     EXPECT_EQ(std::vector<std::string>(lines.end() - 3, lines.end()),
@@ -102,7 +104,7 @@ TEST(PrintExcelFile, WithoutSheetsTheRuleChoosesTheTarget)
         EXPECT_TRUE(run.has(printOutOn("ActiveSheet", true)));
     }
     ExcelRun all(excelRow(""), PrintMode::Print, rules(AllSheets));
-    EXPECT_TRUE(all.has(printOutOn("WorkSheets")));
+    EXPECT_TRUE(all.has(printOutOn("Sheets"))); // chart sheets too
 }
 
 TEST(PrintExcelFile, PrintNothingSkipsWithoutStartingExcel)
@@ -180,5 +182,43 @@ TEST(AutomationPrintJobs, ReadsTheSettingsAtEachJob)
     settings.collateCopies = true;
     EXPECT_EQ(jobs.printExcel(excelRow(""), PrintMode::Print), JobOutcome::Done);
     const std::vector<std::string> lines = backend->lines();
-    EXPECT_NE(std::find(lines.begin(), lines.end(), printOutOn("WorkSheets", true)), lines.end());
+    EXPECT_NE(std::find(lines.begin(), lines.end(), printOutOn("Sheets", true)), lines.end());
+}
+
+TEST(PrintExcelFile, SheetsWithoutPagesPrintNothingAndSaySo)
+{
+    // Every target: the named sheets, every sheet, the active one.
+    for (const auto& [sheets, rule] : {std::pair<const char*, int>{"\"S1\",\"S2\"", ActiveSheet},
+                                       {"", AllSheets}, {"", ActiveSheet}}) {
+        SCOPED_TRACE(std::string("sheets [") + sheets + "] rule " + std::to_string(rule));
+        auto backend = std::make_shared<RecordingBackend>();
+        workbookWithAHiddenSheet(*backend);
+        backend->respond("Count", [](const RecordedCall& call) { return Variant::fromInt(call.target == "Sheets" ? 2 : 0); });
+        {
+            AutomationCall automation(backend);
+            EXPECT_THROW(PrintExcelFile(excelRow(sheets), PrintMode::Print, rules(rule), automation), NothingToPrint);
+        }
+        const std::vector<std::string> lines = backend->lines();
+        EXPECT_TRUE(std::none_of(lines.begin(), lines.end(),
+                                 [](const std::string& line) { return line.find("PrintOut") != std::string::npos; }));
+        EXPECT_EQ(lines.back(), kQuit);
+        EXPECT_EQ(backend->liveObjects(), 0);
+    }
+    // One sheet with pages among empty ones prints them all, as Excel does.
+    ExcelRun some(excelRow("\"S1\",\"S2\""), PrintMode::Print, rules(ActiveSheet), [](RecordingBackend& b) {
+        workbookWithAHiddenSheet(b);
+        int asked = 0;
+        b.respond("Count", [asked](const RecordedCall&) mutable { return Variant::fromInt(asked++ == 0 ? 0 : 4); });
+    });
+    EXPECT_TRUE(some.has(printOutOn("Sheets")));
+}
+
+TEST(PrintExcelFile, AFileGoneBeforeItsTurnNeverReachesExcel)
+{
+    auto backend = std::make_shared<RecordingBackend>();
+    scriptOffice(*backend);
+    backend->markGone("C:\\docs\\book.xls");
+    AutomationCall automation(backend);
+    EXPECT_THROW(PrintExcelFile(excelRow("\"S1\""), PrintMode::Print, rules(ActiveSheet), automation), Error);
+    EXPECT_EQ(backend->objectsMade(), 0);
 }

@@ -1,6 +1,9 @@
 #include "PrintReadiness.h"
 
+#include "DocumentFile.h"
 #include "Error.h"
+#include "NothingToPrint.h"
+#include "TempDir.h"
 #include "TextCodec.h"
 
 #include <gtest/gtest.h>
@@ -73,4 +76,29 @@ TEST(PrintReadiness, ARowIsRefusedForItsCopiesItsWordPagesAndItsPrinterInThatOrd
 
     // While the printers are not known, no row is refused for its printer.
     EXPECT_TRUE(printProblems(wordRow("", "1", "Gone"), {}).empty());
+}
+
+TEST(CheckDocumentFile, AFileThatCannotPrintIsNamedBeforeAnyOfficeSeesIt)
+{
+    test::TempDir dir;
+    test::writeBytes(dir.path() / "memo.doc", "content");
+    test::writeBytes(dir.path() / "empty.xls", "");
+    std::filesystem::create_directory(dir.path() / "folder.doc");
+    EXPECT_NO_THROW(checkDocumentFile(dir.file("memo.doc")));
+
+    const auto refusal = [](const std::string& path) -> std::string {
+        try {
+            checkDocumentFile(path);
+        } catch (const NothingToPrint& nothing) {
+            return std::string("nothing: ") + nothing.what();
+        } catch (const Error& error) {
+            return error.what();
+        }
+        return "accepted";
+    };
+    EXPECT_EQ(refusal(dir.file("gone.doc")), "ファイル " + dir.file("gone.doc") + " が見つかりません");
+    EXPECT_EQ(refusal(dir.file("folder.doc")), dir.file("folder.doc") + " はファイルではありません");
+    // Nothing to print is an outcome, not a failure to print again.
+    EXPECT_EQ(refusal(dir.file("empty.xls")),
+              "nothing: ファイル " + dir.file("empty.xls") + " は空（0 バイト）のため、印刷するものがありません");
 }

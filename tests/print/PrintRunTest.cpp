@@ -2,6 +2,7 @@
 
 #include "AutomationWorker.h"
 #include "JobNotes.h"
+#include "NothingToPrint.h"
 #include "OutcomeUnknown.h"
 #include "PrintLanes.h"
 #include "SubmissionGate.h"
@@ -432,13 +433,14 @@ TEST_F(PrintRunTest, AbortDuringSecondRowStopsBeforeItsJob)
 TEST_F(PrintRunTest, EveryRowSaysHowItEndedAndOnlyAFailureMakesTheReportAnError)
 {
     host.setRows({row("a.doc", "doc"), row("b.doc", "doc"), row("c.doc", "doc"), row("d.xls", "xls"),
-                  row("e.txt", "txt"), row("f.doc", "doc")},
-                 {true, true, true, true, true, true});
+                  row("e.txt", "txt"), row("g.doc", "doc"), row("f.doc", "doc")},
+                 {true, true, true, true, true, true, true});
     jobs.failures["b.doc"] = [] { throw Error("gone"); };
+    jobs.failures["g.doc"] = [] { throw NothingToPrint("empty"); };
     jobs.notes["c.doc"] = "queue stopped";
     jobs.skipped.insert("d.xls");
     host.onEvents = [&](int r, int) {
-        if (r == 5)
+        if (r == 6)
             host.pressAbort();
     };
     PrintRun run(host, jobs, SelectedRows);
@@ -454,12 +456,13 @@ TEST_F(PrintRunTest, EveryRowSaysHowItEndedAndOnlyAFailureMakesTheReportAnError)
                          {2, Kind::PrintedWithNote, "queue stopped"},
                          {3, Kind::Skipped, "シートが選ばれていないため印刷しません"},
                          {4, Kind::Skipped, "Word・Excel のファイルではないため印刷しません"},
-                         {5, Kind::NotReached, ""}}));
+                         {5, Kind::Skipped, "empty"},
+                         {6, Kind::NotReached, ""}}));
     std::vector<int> reprint;
     for (const RowOutcome& outcome : run.outcomes())
         if (wantsReprint(outcome.kind))
             reprint.push_back(outcome.row);
-    EXPECT_EQ(reprint, (std::vector<int>{1, 5}));
+    EXPECT_EQ(reprint, (std::vector<int>{1, 6}));
     ASSERT_EQ(host.reports.size(), 1u);
     EXPECT_EQ(host.reports[0].second, "印刷エラー");
     EXPECT_TRUE(host.notices.empty());

@@ -80,10 +80,14 @@ TEST(PrintWordFile, PageRangesAreCheckedAgainstTheDocumentThenPrinted)
 
 TEST(PrintWordFile, PagesWordWouldSilentlySkipFailTheRow)
 {
-    WordRun word([](RecordingBackend& b) {
-        scriptOffice(b);
-        b.respond("ComputeStatistics", Variant::fromInt(3));
-    });
+    const auto pagesNumbered = [](int count, int lastShown) {
+        return [=](RecordingBackend& b) {
+            scriptOffice(b);
+            b.respond("ComputeStatistics", Variant::fromInt(count));
+            b.respond("Information", Variant::fromInt(lastShown));
+        };
+    };
+    WordRun word(pagesNumbered(3, 3));
     try {
         word.run(wordRow("\"5-9\""), PrintMode::Print);
         FAIL() << "pages past the end printed nothing and were reported printed";
@@ -92,6 +96,15 @@ TEST(PrintWordFile, PagesWordWouldSilentlySkipFailTheRow)
     }
     EXPECT_EQ(word.at(kPrintAll), -1);
     EXPECT_TRUE(word.has(kQuit));
+
+    // Numbered from 5, the three pages are 5 to 7 as Word reads a range.
+    WordRun fromFive(pagesNumbered(3, 7));
+    fromFive.run(wordRow("\"5-7\""), PrintMode::Print);
+    EXPECT_TRUE(fromFive.has("ActiveWindow proc PrintOut(Background:=false, Range:=4, Item:=0, Pages:=\"5-7\", "
+                             "PageType:=0, Copies:=\"3\") cmd"));
+    // Counted on the row's printer, whose paper lays the pages out.
+    EXPECT_LT(fromFive.at("WordBasic proc FilePrintSetup(Printer:=\"PrinterB\", DoNotSetAsSysDefault:=1) cmd"),
+              fromFive.at("Opened call ComputeStatistics(2) cmd"));
 
     // A text Word cannot read fails before Word starts.
     WordRun unreadable;
@@ -103,7 +116,7 @@ TEST(PrintWordFile, AWordWithTheUsersOwnDocumentIsHandedBackNotQuit)
 {
     WordRun word([](RecordingBackend& b) {
         scriptOffice(b);
-        b.respond("Count", Variant::fromInt(1));
+        b.respond("Count", [](const RecordedCall& call) { return Variant::fromInt(call.target == "Documents" ? 1 : 0); });
     });
     word.run(wordRow(""), PrintMode::Print);
     EXPECT_FALSE(word.has(kQuit));
@@ -132,7 +145,9 @@ TEST(PrintWordFile, PreviewHandsWordOverWithTheUsersOptionsAndAlerts)
     EXPECT_LT(word.at("Options put PrintBackground(true) cmd"), visible);
     EXPECT_LT(word.at("Word.Application put DisplayAlerts(-1) short"), visible);
     EXPECT_LT(visible, word.at("Opened proc PrintPreview() short"));
-    EXPECT_EQ(word.lines().back(), "WordBasic proc FilePrintSetup(Printer:=\"Default\", DoNotSetAsSysDefault:=1) cmd");
+    // A print from the preview goes where the row says, as the preview shows it.
+    EXPECT_EQ(word.lines().back(), "Opened proc PrintPreview() short");
+    EXPECT_FALSE(word.has("WordBasic proc FilePrintSetup(Printer:=\"Default\", DoNotSetAsSysDefault:=1) cmd"));
     EXPECT_FALSE(word.has(kQuit));
     EXPECT_EQ(word.at("Opened proc Close(SaveChanges:=0) cmd"), -1);
     EXPECT_TRUE(word.backend->serversToEnd().empty());
@@ -217,4 +232,54 @@ TEST(AutomationPrintJobs, ServersAheadAreAskedOnlyForTheNextRowsOfTheJobsOwnAppl
     jobs.printWord(wordRow(""), PrintMode::Print);
     EXPECT_EQ(backend->told, (std::vector<std::string>{"Word.Application: Word.Application Word.Application",
                                                        "Word.Application: Word.Application", "Word.Application:"}));
+}
+
+TEST(PrintWordFile, FieldsThatAskAreLockedInEveryStoryBeforePrintingAndTheRowSaysSo)
+{
+    // The main text, and the headers of two sections (one story in two
+    // ranges); each range holds a FILLIN, an ASK and a DATE field. Word has
+    // no other story.
+    WordRun word([](RecordingBackend& b) {
+        scriptOffice(b);
+        b.respond("Item", [&b](const RecordedCall& call) {
+            if (call.target == "StoryRanges") {
+                const int story = call.args.at(0).integer;
+                if (story != 1 && story != 7)
+                    throw EOleException("The requested member of the collection does not exist.", "Word");
+                return b.makeObject("Story" + std::to_string(story));
+            }
+            return b.makeObject("Field" + std::to_string(call.args.at(0).integer));
+        });
+        b.respond("NextStoryRange", [&b](const RecordedCall& call) {
+            return call.target == "Story7" ? b.makeObject("Story7-2") : Variant();
+        });
+        b.respond("Count", [](const RecordedCall& call) { return Variant::fromInt(call.target == "Fields" ? 3 : 0); });
+        b.respond("Type", [](const RecordedCall& call) {
+            return Variant::fromInt(call.target == "Field1" ? 39 : call.target == "Field2" ? 38 : 31);
+        });
+    });
+    jobnotes::take();
+    word.run(wordRow(""), PrintMode::Print);
+    const std::vector<std::string> lines = word.lines();
+    const long printed = word.at(kPrintAll);
+    std::vector<long> locks;
+    for (long i = 0; i < static_cast<long>(lines.size()); ++i)
+        if (lines[i].find("put Locked(true)") != std::string::npos)
+            locks.push_back(i);
+    ASSERT_EQ(locks.size(), 6u) << "two fields that ask in each of three ranges";
+    EXPECT_LT(locks.back(), printed);
+    EXPECT_TRUE(word.has("Field1 put Locked(true) cmd"));
+    EXPECT_FALSE(word.has("Field3 put Locked(true) cmd")) << "a date still updates as it prints";
+    EXPECT_TRUE(word.has("Story7-2 get Fields() cmd"));
+    const std::vector<std::string> notes = jobnotes::take().notes;
+    ASSERT_EQ(notes.size(), 1u);
+    EXPECT_NE(notes[0].find("6 個"), std::string::npos) << notes[0];
+}
+
+TEST(PrintWordFile, AFileGoneBeforeItsTurnNeverReachesWord)
+{
+    WordRun word;
+    word.backend->markGone("C:\\docs\\memo.doc");
+    EXPECT_THROW(word.run(wordRow(""), PrintMode::Print), Error);
+    EXPECT_EQ(word.backend->objectsMade(), 0);
 }

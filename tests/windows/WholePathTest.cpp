@@ -21,6 +21,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <sstream>
 
 using namespace pravik;
@@ -614,5 +615,51 @@ TEST_F(WholePath, RunsOnAWorkerThatStaysAsTheWindowsDoesLeaveNoServerRunning)
         }
     }
     EXPECT_EQ(serverIds().size(), 6u);
+    EXPECT_TRUE(serversEnded());
+}
+
+TEST_F(WholePath, AFillInFieldIsLockedSoTheRowPrintsInsteadOfWaitingForItsDeadline)
+{
+    registerServer("Word.Application", kTestWordClsid, L"fillin");
+    EXPECT_EQ(print({row("fillin.doc", "")}, L"--timeout 20"), 0) << results();
+    EXPECT_EQ(outcomes(), (Lines{"printed"})) << results();
+    EXPECT_TRUE(contains(results(), "FILLIN")) << results();
+    EXPECT_TRUE(serversEnded());
+}
+
+TEST_F(WholePath, TheDefaultPrinterWindowsMovesToEachJobsPrinterIsPutBack)
+{
+    registerServer("Word.Application", kTestWordClsid, L"managesdefault");
+    registerServer("Excel.Application", kTestExcelClsid, L"managesdefault");
+    const FilePrinter accounting(L"\u7D4C\u7406\u90E8\u30D7\u30EA\u30F3\u30BF"); // 経理部プリンタ
+    const std::string before = printers::currentPrinterName();
+    PrintEntry memo = row("memo.doc", "");
+    PrintEntry book = row("book.xls", "\"Sheet1\"");
+    memo.printer = book.printer = codec::fromUtf8("経理部プリンタ");
+    EXPECT_EQ(print({memo, book}), 0) << results();
+    EXPECT_EQ(outcomes(), (Lines{"printed", "printed"})) << results();
+    EXPECT_EQ(printers::currentPrinterName(), before);
+}
+
+TEST_F(WholePath, GoneOrEmptyFilesAndEmptySheetsReachNoPrintOut)
+{
+    registerServer("Excel.Application", kTestExcelClsid, L"emptysheet");
+    const PrintEntry gone = row("gone.doc", "");
+    std::filesystem::remove(dir_ / L"gone.doc");
+    const PrintEntry empty = row("empty.xls", "\"Sheet1\"");
+    std::ofstream(dir_ / L"empty.xls", std::ios::trunc).close();
+    EXPECT_EQ(print({gone, empty, row("blank.xls", "\"Sheet1\""), row("memo.doc", "")}), 1) << results();
+    Lines rows; // standard error's lines left out
+    std::copy_if(results_.begin(), results_.end(), std::back_inserter(rows), [](const std::string& line) {
+        return line.starts_with("printed\t") || line.starts_with("failed\t") || line.starts_with("skipped\t");
+    });
+    ASSERT_EQ(rows.size(), 4u) << results();
+    EXPECT_TRUE(rows[0].starts_with("failed\t") && contains(rows[0], "が見つかりません")) << results();
+    for (size_t i : {1u, 2u})
+        EXPECT_TRUE(rows[i].starts_with("skipped\t") && contains(rows[i], "印刷するものがありません")) << results();
+    EXPECT_TRUE(rows[3].starts_with("printed\t")) << results();
+    const Lines calls = readLines(transcript());
+    EXPECT_EQ(std::count_if(calls.begin(), calls.end(), [](const std::string& line) { return contains(line, "Open("); }), 2);
+    EXPECT_EQ(std::count_if(calls.begin(), calls.end(), [](const std::string& line) { return contains(line, "PrintOut("); }), 1);
     EXPECT_TRUE(serversEnded());
 }

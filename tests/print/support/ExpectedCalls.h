@@ -42,11 +42,12 @@ inline Lines excelPrintSheets(const PrintEntry& row, const std::vector<std::stri
     for (size_t i = 0; i < sheets.size(); ++i) {
         lines.push_back("Opened get Sheets(" + quoted(sheets[i]) + ") short");
         lines.push_back("Sheets get Visible() short");
+        if (i == 0) // one sheet with pages is enough
+            lines.insert(lines.end(), {"Sheets get PageSetup() cmd", "PageSetup get Pages() cmd", "Pages get Count() cmd"});
         array += (i ? "," : "") + quoted(sheets[i]);
     }
     return concat(lines, {
                              "Opened get Sheets(" + array + "]) short",
-                             "Sheets call Select() short",
                              "Sheets proc PrintOut(Copies:=" + quoted(row.copies) + ", ActivePrinter:="
                                  + quoted(row.printer) + ", Collate:=\"" + (collate ? "True" : "False") + "\") cmd",
                              "Opened proc Close(SaveChanges:=false) cmd",
@@ -67,19 +68,25 @@ inline Lines wordPrint(const PrintEntry& row, const std::string& printOut, bool 
             + ", ConfirmConversions:=false, ReadOnly:=true, AddToRecentFiles:=false, PasswordDocument:=" + kNoPassword
             + ", WritePasswordDocument:=" + kNoPassword + ", NoEncodingDialog:=true) cmd",
         "Opened get ActiveWindow() cmd",
+        "Word.Application get ActivePrinter() cmd",
+        "Word.Application get WordBasic() cmd",
+        "WordBasic proc FilePrintSetup(Printer:=" + quoted(row.printer) + ", DoNotSetAsSysDefault:=1) cmd",
     };
     if (pages)
-        lines.push_back("Opened call ComputeStatistics(2) cmd");
+        lines.insert(lines.end(), {"Opened call ComputeStatistics(2) cmd", "Opened get Content() cmd",
+                                   "Content get Information(1) cmd"});
+    lines.insert(lines.end(), {
+                                  "Word.Application get Options() cmd",
+                                  "Options get UpdateFieldsAtPrint() cmd",
+                                  "Options get PrintBackground() cmd",
+                                  "Options put UpdateFieldsAtPrint(true) cmd",
+                                  "Options put PrintBackground(false) cmd",
+                                  "Opened get StoryRanges() cmd",
+                              });
+    for (int story = 1; story <= 11; ++story) // each kind of story has fields of its own
+        lines.insert(lines.end(), {"StoryRanges call Item(" + std::to_string(story) + ") cmd",
+                                   "Item get Fields() cmd", "Fields get Count() cmd", "Item get NextStoryRange() cmd"});
     return concat(lines, {
-                             "Word.Application get ActivePrinter() cmd",
-                             "Word.Application get WordBasic() cmd",
-                             "WordBasic proc FilePrintSetup(Printer:=" + quoted(row.printer)
-                                 + ", DoNotSetAsSysDefault:=1) cmd",
-                             "Word.Application get Options() cmd",
-                             "Options get UpdateFieldsAtPrint() cmd",
-                             "Options get PrintBackground() cmd",
-                             "Options put UpdateFieldsAtPrint(true) cmd",
-                             "Options put PrintBackground(false) cmd",
                              "ActiveWindow proc PrintOut(" + printOut + ") cmd",
                              "Options put UpdateFieldsAtPrint(false) cmd",
                              "Options put PrintBackground(true) cmd",

@@ -21,6 +21,8 @@ public:
 
     GatedBackend() { scriptOffice(*recording); }
 
+    void checkDocument(const std::string& path) override { recording->checkDocument(path); }
+
     ObjectRef createObject(const std::string& progId) override
     {
         note();

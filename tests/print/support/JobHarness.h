@@ -97,7 +97,15 @@ inline bool serverLetGo(const RecordingBackend& backend)
 inline bool recovers(const RecordedCall& failed, FailWith with)
 {
     const bool missing = with == FailWith::OleError || with == FailWith::UnknownName;
-    return missing && (failed.member == "WordBasic" || failed.member == "FilePrintSetup");
+    if (missing && (failed.member == "WordBasic" || failed.member == "FilePrintSetup"))
+        return true;
+    // A story Word does not have, and pages Excel cannot count.
+    const bool answered = with != FailWith::SysError;
+    if (answered && failed.member == "Item" && failed.target == "StoryRanges")
+        return with == FailWith::Exception || with == FailWith::ServerException;
+    return answered
+        && (failed.member == "PageSetup" || failed.member == "Pages"
+            || (failed.member == "Count" && failed.target == "Pages"));
 }
 
 // Runs job once to learn its calls, then again with each call failing in

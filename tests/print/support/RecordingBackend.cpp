@@ -1,5 +1,7 @@
 #include "RecordingBackend.h"
 
+#include "Error.h"
+
 #include <stdexcept>
 
 namespace pravik::test {
@@ -142,6 +144,12 @@ void RecordingBackend::endServerAfterRelease(const ObjectRef& application)
 {
     auto* object = dynamic_cast<const Object*>(application.get());
     serversToEnd_.push_back(object ? object->label() : "<foreign>");
+}
+
+void RecordingBackend::checkDocument(const std::string& path)
+{
+    if (!gone_.empty() && path == gone_)
+        throw Error("ファイル " + path + " が見つかりません");
 }
 
 void RecordingBackend::respond(const std::string& member, Variant value)

@@ -58,6 +58,10 @@ public:
     Variant invoke(const ObjectRef& target, const Invocation& call) override;
     std::string serverName(const std::string& progId) const override;
     void endServerAfterRelease(const ObjectRef& application) override;
+    // The rows' files are taken as present and printable, but for the one
+    // marked gone.
+    void checkDocument(const std::string& path) override;
+    void markGone(std::string path) { gone_ = std::move(path); }
 
     // Servers named as Office's are ("Word" for "Word.Application"); unnamed
     // by default, as the office engine's.
@@ -100,6 +104,7 @@ private:
     std::map<std::string, std::string> labels_;
     std::vector<std::string> serversToEnd_;
     bool namedServers_ = false;
+    std::string gone_;
     int failAt_ = 0;
     std::string failMember_;
     FailWith failWith_ = FailWith::SysError;

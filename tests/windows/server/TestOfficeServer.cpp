@@ -17,6 +17,12 @@
 //   print=MS              takes MS milliseconds in each PrintOut
 //   refuse                fails its creation (CO_E_SERVER_EXEC_FAILURE) and
 //                         stays, as an office whose start went wrong
+//   fillin                the document has a FILLIN field, and PrintOut
+//                         never returns unless it was locked, as Word
+//                         waiting in the field's input box
+//   emptysheet            every sheet has no page to print
+//   managesdefault        each PrintOut makes its printer the default of
+//                         Windows, as Windows does when it manages the default
 // and for the first server of its ProgID in the transcript only (the ones
 // after it show the run going on):
 //   hang=MEMBER           never returns from MEMBER, as an office stuck in
@@ -73,6 +79,47 @@ bool gFailWithException = false;
 std::map<std::string, int> gCallsOf;
 DWORD gPrintMs = 0;
 HWND gWindow = nullptr; // the application's main window, never shown
+
+// The moods of the jobs' own details.
+bool gFillIn = false;
+bool gFillInLocked = false;
+bool gManagesDefault = false;
+std::string gLastPrinter; // the printer a job last named (CP932)
+
+bool takeDetailMood(const std::string& word)
+{
+    if (word == "fillin") {
+        gFillIn = true;
+        gBackend->respond("Count", [](const test::RecordedCall& call) {
+            return Variant::fromInt(call.target == "Fields" || call.target == "Pages" ? 1 : 0);
+        });
+        gBackend->respond("Type", Variant::fromInt(39)); // wdFieldFillIn
+    } else if (word == "emptysheet") {
+        gBackend->respond("Count", Variant::fromInt(0));
+    } else if (word == "managesdefault") {
+        gManagesDefault = true;
+    } else {
+        return false;
+    }
+    return true;
+}
+
+void noteDetails(const std::string& member, CallKind kind, const std::vector<NamedParm>& named)
+{
+    if (member == "Locked" && kind == CallKind::PropertySet)
+        gFillInLocked = true;
+    for (const NamedParm& parm : named)
+        if (parm.name == "Printer" || parm.name == "ActivePrinter")
+            gLastPrinter = parm.value.asText();
+}
+
+void printOutDetails()
+{
+    if (gManagesDefault && !gLastPrinter.empty())
+        ::SetDefaultPrinterW(win::widen(gLastPrinter).c_str());
+    if (gFillIn && !gFillInLocked)
+        ::Sleep(INFINITE);
+}
 
 // Calls a busy server turns away before it takes one.
 constexpr int kBusyRejections = 3;
@@ -263,6 +310,7 @@ private:
         const std::string member = win::narrow(nameOf(id));
         if (answerAboutWindow(member, kind, args, result))
             return S_OK;
+        noteDetails(member, kind, namedArgs);
         Variant answer;
         try {
             answer = gBackend->invoke(object_, Invocation{kind, member, args, namedArgs, form});
@@ -272,8 +320,10 @@ private:
         }
         appendLine(gBackend->lines().back());
         noteShown(member, kind, args);
-        if (member == "PrintOut")
+        if (member == "PrintOut") {
+            printOutDetails();
             ::Sleep(gPrintMs);
+        }
         if (member == gHangIn)
             ::Sleep(INFINITE);
         if (member == gCrashIn)
@@ -393,6 +443,8 @@ int wmain(int argc, wchar_t** argv)
         const size_t equals = mood.find('=');
         const std::string word = mood.substr(0, equals);
         const std::string value = equals == std::string::npos ? std::string() : mood.substr(equals + 1);
+        if (takeDetailMood(word))
+            continue;
         if (word == "busy")
             busy = true;
         else if (word == "refuse")
@@ -406,7 +458,10 @@ int wmain(int argc, wchar_t** argv)
         else if (word == "print")
             gPrintMs = static_cast<DWORD>(std::atoi(value.c_str()));
         else if (word == "documents")
-            gBackend->respond("Count", Variant::fromInt(std::atoi(value.c_str())));
+            gBackend->respond("Count", [open = std::atoi(value.c_str())](const test::RecordedCall& call) {
+                const bool documents = call.target == "Documents" || call.target == "Workbooks";
+                return Variant::fromInt(documents ? open : call.target == "Pages" ? 1 : 0);
+            });
         else if (word == "fail") {
             gFailIn = value.substr(0, value.find(':'));
             gFailAt = std::atoi(value.c_str() + gFailIn.size() + 1);

@@ -71,6 +71,16 @@ struct Workbook {
         active_.reset(); // the office may show another sheet now
     }
 
+    // The pages one sheet prints on its own: none for a blank sheet, which
+    // the office would print as one empty page.
+    int pages(int sheet)
+    {
+        if (document.sheetIsBlank(sheet))
+            return 0;
+        select({sheet});
+        return std::max(1, document.pageCount());
+    }
+
 private:
     std::optional<std::vector<bool>> visibility_;
     std::optional<int> active_;
@@ -121,6 +131,30 @@ bool answersOutput(const MemberCall& call, const SheetSet& target)
     return false;
 }
 
+// Excel's PageSetup.Pages of one sheet, as far as a job asks: how many.
+class SheetPagesAdapter final : public Adapter {
+public:
+    SheetPagesAdapter(std::shared_ptr<Workbook> workbook, int index) : workbook_(std::move(workbook)), index_(index) {}
+
+    Variant invoke(const Invocation& invocation) override
+    {
+        const MemberCall call(invocation);
+        if (call.is("Pages")) { // asked of the page setup, which is this object too
+            call.expect(Shape::Get);
+            return Variant::fromObject(std::make_shared<SheetPagesAdapter>(workbook_, index_));
+        }
+        if (call.is("Count")) {
+            call.expect(Shape::Get);
+            return Variant::fromInt(workbook_->pages(index_));
+        }
+        call.unknownMember();
+    }
+
+private:
+    std::shared_ptr<Workbook> workbook_;
+    int index_;
+};
+
 // One sheet: a name, whether it is shown, and a print target of its own.
 class SheetAdapter final : public Adapter {
 public:
@@ -151,6 +185,11 @@ public:
             excel_->checkRunning();
             workbook_->select({index_});
             return Variant();
+        }
+        if (call.is("PageSetup")) {
+            call.expect(Shape::Get);
+            excel_->checkRunning();
+            return Variant::fromObject(std::make_shared<SheetPagesAdapter>(workbook_, index_));
         }
         if (answersOutput(call, SheetSet{excel_, workbook_, {index_}}))
             return Variant();

@@ -4,6 +4,7 @@
 #include "AutomationErrors.h"
 #include "CupsQueues.h"
 #include "ExcelAdapter.h"
+#include "NothingToPrint.h"
 #include "OfficeEngine.h"
 #include "TextCodec.h"
 #include "WordAdapter.h"
@@ -125,6 +126,8 @@ Variant OfficeBackend::invoke(const ObjectRef& target, const Invocation& call)
         return adapter->invoke(call);
     } catch (const AutomationError&) {
         throw;
+    } catch (const NothingToPrint&) {
+        throw; // an outcome of the row, not a failure of the call
     } catch (const Error& error) {
         throwServerException(call.form, error.what(), kSource);
     } catch (const css::uno::Exception& error) {

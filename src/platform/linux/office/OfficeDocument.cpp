@@ -1,5 +1,7 @@
 #include "OfficeDocument.h"
 
+#include "DocumentFile.h"
+#include "EncryptedPackage.h"
 #include "Error.h"
 #include "StepTimes.h"
 #include "TextCodec.h"
@@ -15,6 +17,11 @@
 #include <com/sun/star/frame/XDispatchProvider.hpp>
 #include <com/sun/star/frame/XFrame.hpp>
 #include <com/sun/star/lang/XServiceInfo.hpp>
+#include <com/sun/star/drawing/XDrawPage.hpp>
+#include <com/sun/star/drawing/XDrawPageSupplier.hpp>
+#include <com/sun/star/sheet/CellFlags.hpp>
+#include <com/sun/star/sheet/XCellRangesQuery.hpp>
+#include <com/sun/star/sheet/XSheetCellRanges.hpp>
 #include <com/sun/star/sheet/XSpreadsheet.hpp>
 #include <com/sun/star/sheet/XSpreadsheetDocument.hpp>
 #include <com/sun/star/sheet/XSpreadsheets.hpp>
@@ -29,39 +36,10 @@
 
 #include <algorithm>
 #include <atomic>
-#include <cerrno>
-#include <cstring>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace pravik::office {
 
 namespace {
-
-// Reports a file that cannot be read before the office is asked: its own
-// messages would not say why.
-void checkReadable(const std::string& cp932Path)
-{
-    std::string system;
-    try {
-        system = codec::toOsPath(cp932Path).string();
-    } catch (const codec::ConversionError& error) {
-        throw Error(error.what());
-    }
-    struct stat info {};
-    if (::stat(system.c_str(), &info) != 0) {
-        if (errno == ENOENT || errno == ENOTDIR)
-            throw Error("ファイル " + system + " が見つかりません");
-        throw Error("ファイル " + system + " を読み込めません（" + std::strerror(errno) + "）");
-    }
-    if (!S_ISREG(info.st_mode))
-        throw Error(system + " はファイルではありません");
-    const int fd = ::open(system.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
-        throw Error("ファイル " + system + " を読み込めません（" + std::strerror(errno) + "）");
-    ::close(fd);
-}
 
 bool isOfKind(const Reference<css::lang::XServiceInfo>& info, DocumentKind kind)
 {
@@ -161,7 +139,10 @@ OfficeDocument::OfficeDocument(OfficeEngine& engine, const std::string& cp932Pat
                                DocumentKind kind, DocumentView view)
     : engine_(engine), path_(cp932Path)
 {
-    checkReadable(cp932Path);
+    // Also for the sheets' names and the preview, which are not print jobs.
+    checkDocumentFile(cp932Path);
+    if (isEncryptedPackage(codec::toOsPath(cp932Path).string()))
+        throw passwordProtected(cp932Path);
     steps::reached("document loading");
     const rtl::OUString url = fileUrl(cp932Path);
     Reference<css::frame::XComponentLoader> loader(engine.desktop(), UNO_QUERY_THROW);
@@ -289,6 +270,20 @@ void OfficeDocument::selectSheets(const std::vector<int>& sheets) const
     // The dispatch reports failure even when it selects; what is printed
     // afterwards is the proof.
     engine_.dispatchHelper()->executeDispatch(frame, ".uno:SelectTables", "", 0, properties({{"Tables", Any(tables)}}));
+}
+
+bool OfficeDocument::sheetIsBlank(int sheet) const
+{
+    const Reference<css::sheet::XSpreadsheetDocument> workbook(model(), UNO_QUERY_THROW);
+    const Reference<css::container::XIndexAccess> sheets(workbook->getSheets(), UNO_QUERY_THROW);
+    const Any found = sheets->getByIndex(sheet);
+    const Reference<css::sheet::XCellRangesQuery> cells(found, UNO_QUERY_THROW);
+    const sal_Int16 content = css::sheet::CellFlags::VALUE | css::sheet::CellFlags::DATETIME
+        | css::sheet::CellFlags::STRING | css::sheet::CellFlags::FORMULA;
+    if (cells->queryContentCells(content)->getCount() > 0)
+        return false;
+    const Reference<css::drawing::XDrawPageSupplier> drawing(found, UNO_QUERY);
+    return !drawing.is() || drawing->getDrawPage()->getCount() == 0;
 }
 
 int OfficeDocument::pageCount() const

@@ -50,7 +50,12 @@ public:
     // prints and previews of a workbook.
     void selectSheets(const std::vector<int>& sheets) const;
 
-    // Word documents: the number of pages as laid out for printing.
+    // Whether the sheet (0-based) holds nothing that prints: no cell with a
+    // value, text or formula, and no drawing or chart.
+    bool sheetIsBlank(int sheet) const;
+
+    // Word documents, and workbooks as far as their sheets are selected: the
+    // number of pages as laid out for printing.
     int pageCount() const;
 
 private:

@@ -4,6 +4,7 @@
 #include "CupsQueues.h"
 #include "Error.h"
 #include "JobNotes.h"
+#include "NothingToPrint.h"
 #include "OfficeLifetime.h"
 #include "StepTimes.h"
 #include "SpoolFile.h"
@@ -86,7 +87,7 @@ void printDocument(const OfficeDocument& document, const PrintRequest& request)
     printable->print(properties(options));
     steps::reached("document rendered");
     if (spool->empty())
-        throw Error("文書 " + shownPath(document.path()) + " には印刷するページがありません");
+        throw NothingToPrint("文書 " + shownPath(document.path()) + " には印刷するページがありません");
 
     // Rendered ahead of earlier rows, it leaves after their jobs; a stopped
     // run drops it unsent, and the file with it.

@@ -11,6 +11,9 @@
 #include "Preview.h"
 #include "ValueCoercion.h"
 
+#include <com/sun/star/container/XEnumeration.hpp>
+#include <com/sun/star/container/XEnumerationAccess.hpp>
+#include <com/sun/star/lang/XServiceInfo.hpp>
 #include <com/sun/star/text/XTextFieldsSupplier.hpp>
 #include <com/sun/star/util/XRefreshable.hpp>
 
@@ -28,6 +31,10 @@ constexpr int kPrintRangeOfPages = 4; // wdPrintRangeOfPages
 constexpr int kDocumentContent = 0;   // wdPrintDocumentContent
 constexpr int kAllPages = 0;          // wdPrintAllPages
 constexpr int kStatisticPages = 2;    // wdStatisticPages
+constexpr int kMainTextStory = 1;     // wdMainTextStory
+constexpr int kFieldFillIn = 39;      // wdFieldFillIn
+constexpr int kFieldOther = -1;       // wdFieldEmpty
+constexpr int kAdjustedPageNumber = 1; // wdActiveEndAdjustedPageNumber
 
 // What one Word instance holds.
 struct WordState : ApplicationState {
@@ -194,6 +201,122 @@ private:
     std::shared_ptr<OfficeDocument> document_;
 };
 
+// A field of the document: an input field (the engine's FILLIN) or another
+// kind, which the jobs do not tell apart.
+class FieldAdapter final : public Adapter {
+public:
+    explicit FieldAdapter(bool asks) : asks_(asks) {}
+
+    Variant invoke(const Invocation& invocation) override
+    {
+        const MemberCall call(invocation);
+        if (call.is("Type")) {
+            call.expect(Shape::Get);
+            return Variant::fromInt(asks_ ? kFieldFillIn : kFieldOther);
+        }
+        if (call.is("Locked")) {
+            // The engine never asks for an input field's value while it
+            // prints, so a field is as good as locked already.
+            call.expect(Shape::Put);
+            toBoolean(call.arg(0), "Locked");
+            return Variant();
+        }
+        call.unknownMember();
+    }
+
+private:
+    bool asks_;
+};
+
+// The engine keeps one collection of fields for all of a document's text
+// (headers, footers and frames too): the main story holds them all.
+class FieldsAdapter final : public Adapter {
+public:
+    explicit FieldsAdapter(const OfficeDocument& document)
+    {
+        const Reference<css::text::XTextFieldsSupplier> supplier(document.model(), UNO_QUERY);
+        if (!supplier.is())
+            return;
+        const Reference<css::container::XEnumeration> fields = supplier->getTextFields()->createEnumeration();
+        while (fields->hasMoreElements()) {
+            const Reference<css::lang::XServiceInfo> field(fields->nextElement(), UNO_QUERY);
+            asks_.push_back(field.is() && field->supportsService("com.sun.star.text.textfield.Input"));
+        }
+    }
+
+    Variant invoke(const Invocation& invocation) override
+    {
+        const MemberCall call(invocation);
+        if (call.is("Count")) {
+            call.expect(Shape::Get);
+            return Variant::fromInt(static_cast<std::int32_t>(asks_.size()));
+        }
+        if (call.is("Item")) {
+            call.expect(Shape::Method, 1, 1);
+            const int index = toInteger(call.arg(0), "フィールド番号");
+            if (index < 1 || index > static_cast<int>(asks_.size()))
+                throw Error("フィールド番号 " + std::to_string(index) + " が範囲を超えています");
+            return Variant::fromObject(std::make_shared<FieldAdapter>(asks_[static_cast<size_t>(index - 1)]));
+        }
+        call.unknownMember();
+    }
+
+private:
+    std::vector<bool> asks_;
+};
+
+// The document's text as Word's Range and StoryRanges give it: its fields,
+// and the number of its last page.
+class TextRangeAdapter final : public Adapter {
+public:
+    explicit TextRangeAdapter(std::shared_ptr<OfficeDocument> document) : document_(std::move(document)) {}
+
+    Variant invoke(const Invocation& invocation) override
+    {
+        const MemberCall call(invocation);
+        if (call.is("Fields")) {
+            call.expect(Shape::Get);
+            return Variant::fromObject(std::make_shared<FieldsAdapter>(*document_));
+        }
+        if (call.is("NextStoryRange")) {
+            call.expect(Shape::Get);
+            return Variant(); // Nothing: one range holds the whole story
+        }
+        if (call.is("Information")) {
+            call.expect(Shape::Get, 1, 1);
+            if (toInteger(call.arg(0), "Information") != kAdjustedPageNumber)
+                throw Error("ページ番号以外の情報 (Information) には対応していません");
+            // The engine's page ranges count pages by their place in the
+            // document: those are the numbers a range is checked against.
+            return Variant::fromInt(document_->pageCount());
+        }
+        call.unknownMember();
+    }
+
+private:
+    std::shared_ptr<OfficeDocument> document_;
+};
+
+class StoryRangesAdapter final : public Adapter {
+public:
+    explicit StoryRangesAdapter(std::shared_ptr<OfficeDocument> document) : document_(std::move(document)) {}
+
+    Variant invoke(const Invocation& invocation) override
+    {
+        const MemberCall call(invocation);
+        if (call.is("Item")) {
+            call.expect(Shape::Method, 1, 1);
+            if (toInteger(call.arg(0), "StoryRanges") != kMainTextStory)
+                throw Error("この文書にはその種類の文字列範囲はありません");
+            return Variant::fromObject(std::make_shared<TextRangeAdapter>(document_));
+        }
+        call.unknownMember();
+    }
+
+private:
+    std::shared_ptr<OfficeDocument> document_;
+};
+
 class DocumentAdapter final : public Adapter {
 public:
     DocumentAdapter(std::shared_ptr<WordState> word, std::shared_ptr<OfficeDocument> document)
@@ -219,6 +342,16 @@ public:
             if (toInteger(call.arg(0), "ComputeStatistics") != kStatisticPages)
                 throw Error("ページ数以外の統計 (ComputeStatistics) には対応していません");
             return Variant::fromInt(document_->pageCount());
+        }
+        if (call.is("StoryRanges")) {
+            call.expect(Shape::Get);
+            document_->model(); // a closed document has no text
+            return Variant::fromObject(std::make_shared<StoryRangesAdapter>(document_));
+        }
+        if (call.is("Content")) {
+            call.expect(Shape::Get);
+            document_->model();
+            return Variant::fromObject(std::make_shared<TextRangeAdapter>(document_));
         }
         if (call.is("PrintPreview")) {
             call.expect(Shape::Method);

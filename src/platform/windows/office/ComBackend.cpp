@@ -641,7 +641,12 @@ void ComBackend::jobEnded()
     }
     if (notTaken)
         retire(std::move(notTaken));
+    runDefault_.putBack();
 }
+
+void ComBackend::runStarting() { runDefault_.noteDefaultAfresh(); }
+
+void ComBackend::runEnded() { runDefault_.putBack(); }
 
 void ComBackend::endServersAhead()
 {

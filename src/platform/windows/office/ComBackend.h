@@ -1,6 +1,7 @@
 #pragma once
 
 #include "AutomationBackend.h"
+#include "DefaultPrinterKeeper.h"
 #include "SpoolerCalls.h"
 
 #include <deque>
@@ -61,6 +62,10 @@ public:
     // even while still starting.
     void jobStarting(const std::string& forJob, const std::vector<std::string>& forNext) override;
     void jobEnded() override;
+    // The user's default printer, which Windows may move to each row's
+    // printer, is put back after each row and at the end.
+    void runStarting() override;
+    void runEnded() override;
     void endServersAhead() override;
 
 private:
@@ -88,6 +93,7 @@ private:
     bool spareForJob_ = false;                  // the first was there when the job in hand started
     std::vector<std::string> startAhead_;       // the ProgIDs of the next jobs' servers
     std::vector<std::unique_ptr<Spare>> retired_;
+    DefaultPrinterKeeper runDefault_;
 };
 
 } // namespace pravik::win

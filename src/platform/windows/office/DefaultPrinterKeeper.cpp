@@ -24,14 +24,27 @@ std::wstring defaultPrinter()
 
 void DefaultPrinterKeeper::noteDefault()
 {
+    std::lock_guard lock(mutex_);
     if (!before_)
         before_ = defaultPrinter();
 }
 
-DefaultPrinterKeeper::~DefaultPrinterKeeper()
+void DefaultPrinterKeeper::noteDefaultAfresh()
 {
+    std::lock_guard lock(mutex_);
+    before_ = defaultPrinter();
+}
+
+void DefaultPrinterKeeper::putBack()
+{
+    std::lock_guard lock(mutex_);
     if (before_ && !before_->empty() && defaultPrinter() != *before_)
         ::SetDefaultPrinterW(before_->c_str());
+}
+
+DefaultPrinterKeeper::~DefaultPrinterKeeper()
+{
+    putBack();
 }
 
 } // namespace pravik::win

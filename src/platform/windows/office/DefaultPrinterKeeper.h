@@ -1,14 +1,16 @@
 #pragma once
 
+#include <mutex>
 #include <optional>
 #include <string>
 
 namespace pravik::win {
 
-// Word's ActivePrinter sets the system's default printer as well. The
-// default as it was before a server first set its printer is put back once
-// that server is let go of, however its job ended: a job cut off at its
-// deadline never gets to set the printer back itself.
+// Keeps the user's default printer of Windows. Word's ActivePrinter sets it,
+// and so does Windows itself for every print job when it manages the
+// default ("let Windows manage my default printer", on by default on many
+// machines), whatever the job asked. The default as noted is put back by
+// putBack() and at the end of this object's life, however the jobs ended.
 class DefaultPrinterKeeper {
 public:
     DefaultPrinterKeeper() = default;
@@ -16,10 +18,17 @@ public:
     DefaultPrinterKeeper(const DefaultPrinterKeeper&) = delete;
     DefaultPrinterKeeper& operator=(const DefaultPrinterKeeper&) = delete;
 
-    // Before a call that sets the server's printer.
+    // Notes the default as it is now, unless one is noted already (before
+    // a call that sets the server's printer).
     void noteDefault();
+    // Notes the default as it is now, as the one to keep from now on (when
+    // a run starts).
+    void noteDefaultAfresh();
+    // Sets the noted default again where it changed meanwhile.
+    void putBack();
 
 private:
+    std::mutex mutex_;
     std::optional<std::wstring> before_;
 };
 
