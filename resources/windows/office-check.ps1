@@ -5,12 +5,12 @@
 # Word と Excel で確認用の文書を作り (パスワード付きの文書とブック、FILLIN
 # フィールドのある文書、セクションごとにページ番号を振り直す文書、拡張子が
 # .doc の RTF、非表示シートとグラフ シートのあるブック)、このフォルダーの
-# pravik.com でファイル出力のプリンタに 1 行ずつ印刷して、次を確かめます。
+# pravik.com でファイル出力のプリンターに 1 行ずつ印刷して、次を確かめます。
 #   - 元のファイルが変わっていない (ハッシュと更新日時)
-#   - 既定のプリンタと Word のオプション (UpdateFieldsAtPrint, PrintBackground) が変わっていない
+#   - 既定のプリンターと Word のオプション (UpdateFieldsAtPrint, PrintBackground) が変わっていない
 #   - WINWORD.EXE と EXCEL.EXE が残っていない
 #   - どの行も 30 秒以内に終わる
-# 確認用のプリンタとポートは終わると削除します。終了コード: 0 すべて合格、
+# 確認用のプリンターとポートは終わると削除します。終了コード: 0 すべて合格、
 # 1 不合格あり、3 Word または Excel がないため確認できない。
 #Requires -RunAsAdministrator
 $ErrorActionPreference = 'Stop'
@@ -18,7 +18,7 @@ $ErrorActionPreference = 'Stop'
 $here = Split-Path -Parent $MyInvocation.MyCommand.Path
 $pravik = Join-Path $here 'pravik.com'
 $work = Join-Path $env:TEMP ('pravik-office-check-' + (Get-Date -Format 'yyyyMMdd-HHmmss'))
-$printerName = 'Pravik 確認用プリンタ'
+$printerName = 'Pravik 確認用プリンター'
 $portFile = Join-Path $work 'printed.prn'
 $rowLimit = 30
 $failures = New-Object System.Collections.Generic.List[string]
@@ -155,7 +155,7 @@ try {
     foreach ($row in $rows) {
         $name, $pages, $expected = $row
         $path = Join-Path $work $name
-        # 7 行で 1 件: 表示名, メモ, ページ/シート, 拡張子, 部数, プリンタ, パス (CP932, CR LF)
+        # 7 行で 1 件: 表示名, メモ, ページ/シート, 拡張子, 部数, プリンター, パス (CP932, CR LF)
         $fields = @($name, '', $pages, $name.Split('.')[-1], '1', $printerName, $path)
         [System.IO.File]::WriteAllText($list, (($fields | ForEach-Object { "$_`r`n" }) -join ''), $cp932)
         $watch = [System.Diagnostics.Stopwatch]::StartNew()
@@ -172,7 +172,7 @@ try {
     foreach ($path in $fingerprints.Keys) {
         if ((Fingerprint $path) -ne $fingerprints[$path]) { Fail "$path が変更されました" }
     }
-    if ((DefaultPrinter) -ne $defaultBefore) { Fail "既定のプリンタが $defaultBefore から $(DefaultPrinter) に変わりました" }
+    if ((DefaultPrinter) -ne $defaultBefore) { Fail "既定のプリンターが $defaultBefore から $(DefaultPrinter) に変わりました" }
     $deadline = (Get-Date).AddSeconds(10)
     do {
         $left = @(OfficeProcesses | Where-Object { $_ -notin $officeBefore })
@@ -192,5 +192,5 @@ if ($failures.Count -gt 0) {
     exit 1
 }
 Remove-Item -Recurse -Force $work
-Write-Host '合格: 元のファイル、既定のプリンタ、Word のオプションは変わらず、Word と Excel は残らず、どの行も 30 秒以内に終わりました。'
+Write-Host '合格: 元のファイル、既定のプリンター、Word のオプションは変わらず、Word と Excel は残らず、どの行も 30 秒以内に終わりました。'
 exit 0

@@ -403,12 +403,12 @@ TEST_F(ListCommandsTest, KeysOnTheListReachTheCommands)
     EXPECT_TRUE(dialogs.errors.last().startsWith(QStringLiteral("ヘルプファイル"))) << dialogs.errors.last().toStdString();
 }
 
-TEST_F(ListCommandsTest, CommandsWithNothingToActOnSaySoInTheStatusBar)
+TEST_F(ListCommandsTest, CommandsWithNothingToActOnSaySoPrintingInAMessage)
 {
     startWith(fiveRows());
     select({});
     window->PrintFiles(0);
-    EXPECT_EQ(window->statusText(), QStringLiteral("印刷する行を選んでください"));
+    EXPECT_EQ(dialogs.messages, QStringList{QStringLiteral("印刷: 印刷する行を選んでください。")});
     window->openEditorOnSelection();
     EXPECT_EQ(window->statusText(), QStringLiteral("設定する行を選んでください"));
     window->deleteSelectedRows();

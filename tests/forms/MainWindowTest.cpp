@@ -212,7 +212,7 @@ TEST_F(MainWindowTest, PrintWarnsOfRowsThatCannotPrintAndTheyThenSayWhyTheyFaile
     window->printList().replaceAll({entry("a.doc"), {"b.xls", "", "", "xls", "1", "P", "/docs/b.xls"},
                                     {"c.txt", "", "", "txt", "", "", "/docs/c.txt"}});
     PrintListModel& model = *window->listModel();
-    EXPECT_TRUE(model.data(model.index(0, 5), Qt::ToolTipRole).toString().contains(QStringLiteral("プリンタ P が見つかりません")));
+    EXPECT_TRUE(model.data(model.index(0, 5), Qt::ToolTipRole).toString().contains(QStringLiteral("プリンター P が見つかりません")));
     window->listView()->selectAll();
     dialogs.answers = {true};
     button("btnPrt")->click();
@@ -223,8 +223,8 @@ TEST_F(MainWindowTest, PrintWarnsOfRowsThatCannotPrintAndTheyThenSayWhyTheyFaile
     ASSERT_EQ(dialogs.errors.size(), 1);
     const QString report = dialogs.errors[0];
     EXPECT_TRUE(report.startsWith(QStringLiteral("次のファイルを印刷できませんでした。")));
-    EXPECT_TRUE(report.contains(QStringLiteral("a.doc: ")));
-    EXPECT_TRUE(report.contains(QStringLiteral("b.xls: ")));
+    EXPECT_TRUE(report.contains(QStringLiteral("\n　a.doc")));
+    EXPECT_TRUE(report.contains(QStringLiteral("\n　b.xls")));
     EXPECT_FALSE(report.contains(QStringLiteral("c.txt")));
     EXPECT_TRUE(window->isEnabled());
     EXPECT_FALSE(progress->isVisible());

@@ -148,7 +148,7 @@ TEST(PrintListModel, ARowIsMarkedForThePrinterItLacksOnlyOnceThePrintersAreKnown
     EXPECT_EQ(tip(), QStringLiteral("P")) << "printers not known yet";
 
     model.setInstalledPrinters({"Q"});
-    EXPECT_EQ(tip(), QStringLiteral("P\nこのままでは印刷できません:\nプリンタ P が見つかりません"));
+    EXPECT_EQ(tip(), QStringLiteral("P\nこのままでは印刷できません:\nプリンター P が見つかりません"));
     model.setInstalledPrinters({"p"});
     EXPECT_EQ(tip(), QStringLiteral("P")) << "letter case aside";
 }

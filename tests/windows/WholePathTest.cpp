@@ -317,13 +317,13 @@ TEST_F(WholePath, TheServersReceiveExactlyTheCallsTheJobsMake)
     // caller (whose message filter is never asked), so here this shows only
     // that nothing is lost or sent twice; the filter is tested on its own.
     registerServer("Word.Application", kTestWordClsid, L"busy");
-    const FilePrinter accounting(L"\u7D4C\u7406\u90E8\u30D7\u30EA\u30F3\u30BF"); // 経理部プリンタ
+    const FilePrinter accounting(L"\u7D4C\u7406\u90E8\u30D7\u30EA\u30F3\u30BF"); // 経理部プリンター
     const std::string shuukei = codec::fromUtf8("集計表");
     const PrintEntry memo = row("memo.doc", "");
     const PrintEntry book = row("book.xls", "\"Sheet1\",\"" + shuukei + "\"");
     // On a printer other than the current one, which Word is set back to.
     PrintEntry pages = row("pages.doc", "\"1-2,5\"");
-    pages.printer = codec::fromUtf8("経理部プリンタ");
+    pages.printer = codec::fromUtf8("経理部プリンター");
     const std::string current = printers::currentPrinterName();
 
     EXPECT_EQ(print({memo, book, pages}), 0) << results();
@@ -387,11 +387,11 @@ TEST_F(WholePath, AFailureOrAHangAfterThePrintOutLeavesTheRowPrintedWithANote)
 
 TEST_F(WholePath, WordsPrinterLeavesTheDefaultPrinterAsItWasAfterFailuresAndDeadlines)
 {
-    const FilePrinter accounting(L"\u7D4C\u7406\u90E8\u30D7\u30EA\u30F3\u30BF"); // 経理部プリンタ
+    const FilePrinter accounting(L"\u7D4C\u7406\u90E8\u30D7\u30EA\u30F3\u30BF"); // 経理部プリンター
     const std::wstring before = defaultPrinter();
     ASSERT_FALSE(before.empty());
     PrintEntry hung = row("hung.doc", "");
-    hung.printer = codec::fromUtf8("経理部プリンタ");
+    hung.printer = codec::fromUtf8("経理部プリンター");
     // No WordBasic: the printer is set through ActivePrinter, which moves the default.
     registerServer("Word.Application", kTestWordClsid, L"nowordbasic hang=PrintOut fail=PrintOut:1:exception");
 
@@ -399,7 +399,7 @@ TEST_F(WholePath, WordsPrinterLeavesTheDefaultPrinterAsItWasAfterFailuresAndDead
     EXPECT_EQ(outcomes(), (Lines{"failed", "failed"})) << results();
     const Lines calls = readLines(transcript());
     EXPECT_TRUE(std::any_of(calls.begin(), calls.end(), [](const std::string& line) {
-        return contains(line, "put ActivePrinter(\"" + codec::fromUtf8("経理部プリンタ"));
+        return contains(line, "put ActivePrinter(\"" + codec::fromUtf8("経理部プリンター"));
     })) << "the default was never moved";
     EXPECT_EQ(defaultPrinter(), before);
     EXPECT_TRUE(serversEnded());
@@ -470,10 +470,10 @@ TEST_F(WholePath, ARowOnAPrinterTheSpoolerDoesNotListFailsBeforeAnyServerStarts)
 {
     PrintEntry memo = row("memo.doc", "");
     PrintEntry book = row("book.xls", "\"Sheet1\"");
-    memo.printer = book.printer = codec::fromUtf8("撤去済みのプリンタ");
+    memo.printer = book.printer = codec::fromUtf8("撤去済みのプリンター");
     EXPECT_EQ(print({memo, book}), 1) << results();
     EXPECT_EQ(outcomes(), (Lines{"failed", "failed"})) << results();
-    EXPECT_TRUE(contains(results(), "プリンタ 撤去済みのプリンタ が見つかりません")) << results();
+    EXPECT_TRUE(contains(results(), "プリンター 撤去済みのプリンター が見つかりません")) << results();
     EXPECT_TRUE(serverIds().empty());
 }
 
@@ -513,7 +513,7 @@ TEST_F(WholePath, ServersStartedTogetherAreToldApartSoThatEachOneThatStaysIsEnde
 TEST_F(WholePath, AServerStartedForARowThatFailsBeforeTakingItIsToldToQuit)
 {
     PrintEntry gone = row("gone.doc", "");
-    gone.printer = codec::fromUtf8("撤去済みのプリンタ");
+    gone.printer = codec::fromUtf8("撤去済みのプリンター");
     registerServer("Word.Application", kTestWordClsid, L"print=1500");
     EXPECT_EQ(print({row("memo.doc", ""), gone}), 1) << results();
     EXPECT_EQ(outcomes(), (Lines{"printed", "failed"})) << results();

@@ -36,7 +36,7 @@ constexpr size_t kPiece = 32 * 1024;
         throw Error(passwordNeededText(queue.shownName()));
     if (answer.status == IPP_STATUS_ERROR_SERVICE_UNAVAILABLE || answer.status == IPP_STATUS_ERROR_INTERNAL)
         throw Error(unreachableText(answer.text));
-    throw Error("プリンタ " + queue.shownName() + " が印刷ジョブを受け付けませんでした: " + answer.text);
+    throw Error("プリンター " + queue.shownName() + " が印刷ジョブを受け付けませんでした: " + answer.text);
 }
 
 OutcomeUnknown::Clock::time_point after(std::chrono::seconds limit)
@@ -134,7 +134,7 @@ int afterCutTransfer(const SubmitRequest& request, const std::string& uri, int j
         break;
     }
     throw OutcomeUnknown(
-        stalled + "。" + id + " が受け付けられたかどうか確認できません。もう一度印刷する前に、プリンタ "
+        stalled + "。" + id + " が受け付けられたかどうか確認できません。もう一度印刷する前に、プリンター "
             + request.queue.shownName() + " の待ち行列を確認してください",
         [uri, jobId, stalled, lateButPrinted, id](OutcomeUnknown::Clock::time_point until) -> Settlement {
             switch (settleJob(uri, jobId, until)) {
