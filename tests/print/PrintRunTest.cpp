@@ -470,7 +470,7 @@ TEST_F(PrintRunTest, EveryRowSaysHowItEndedAndOnlyAFailureMakesTheReportAnError)
     EXPECT_TRUE(host.reports.empty());
     ASSERT_EQ(host.notices.size(), 1u);
     EXPECT_EQ(host.notices[0].second, "印刷結果");
-    EXPECT_EQ(host.notices[0].first, "次のファイルは印刷しましたが、お知らせがあります。\nc.doc: queue stopped\n\n"
+    EXPECT_EQ(host.notices[0].first, "次のファイルは印刷しましたが、お知らせがあります。\n■ queue stopped\n　c.doc\n\n"
                                      "中止したため、残りの 1 件は印刷していません。\nf.doc");
 }
 
