@@ -3,6 +3,7 @@
 // rows to print again.
 #include "UMain.h"
 
+#include "Dialogs.h"
 #include "PrintListModel.h"
 #include "StopRequests.h"
 

@@ -94,8 +94,16 @@ public:
         // would hide a file or printer gone since.
         if (mode_ == PrintMode::Print)
             window_.listModel()->clearOutcomesOf(window_.selectedRows());
-        return window_.dialogs().confirmOkCancel(&window_, QString::fromStdString(text),
-                                                 QString::fromStdString(caption));
+        const bool go = window_.dialogs().confirmOkCancel(&window_, QString::fromStdString(text),
+                                                          QString::fromStdString(caption));
+        answered_ = std::chrono::steady_clock::now();
+        return go;
+    }
+
+    // How long the run took since the user said yes to it.
+    std::chrono::milliseconds sinceAnswered() const
+    {
+        return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - answered_);
     }
 
     void reportFailures(const std::string& text, const std::string& caption) override
@@ -178,6 +186,7 @@ private:
 
     TFmMain& window_;
     PrintMode mode_;
+    std::chrono::steady_clock::time_point answered_ = std::chrono::steady_clock::now();
 };
 
 } // namespace
@@ -235,7 +244,6 @@ void TFmMain::PrintFiles(int mode)
             if (mode == 0 && !run.outcomes().empty())
                 model_->showOutcomes(run.outcomes());
         };
-        const auto started = std::chrono::steady_clock::now();
         try {
             run.printFiles(static_cast<PrintMode>(mode));
         } catch (...) {
@@ -244,8 +252,7 @@ void TFmMain::PrintFiles(int mode)
         }
         showOutcomes();
         if (mode == 0)
-            tellFinishedRun(run.outcomes(), std::chrono::duration_cast<std::chrono::milliseconds>(
-                                                std::chrono::steady_clock::now() - started));
+            tellFinishedRun(run.outcomes(), host.sinceAnswered());
     });
 }
 
