@@ -18,8 +18,8 @@ public:
     // Yes/No with the question icon; true for Yes.
     virtual bool askYesNo(QWidget* parent, const QString& text, const QString& caption) = 0;
     enum class Reply { Yes, No, Dismissed };
-    // Yes/No with the question icon, where Escape and the close button
-    // dismiss the box instead of answering No.
+    // Yes/No/キャンセル with the question icon: キャンセル, Escape and the
+    // close button dismiss the box instead of answering No.
     virtual Reply askYesNoOrDismiss(QWidget* parent, const QString& text, const QString& caption)
     {
         return askYesNo(parent, text, caption) ? Reply::Yes : Reply::No;

@@ -29,7 +29,7 @@ enum class OverwriteAnswer {
 class ListFileUi {
 public:
     virtual ~ListFileUi() = default;
-    // "内容が変更されています。保存しますか？" with Yes and No.
+    // "内容が変更されています。保存しますか？" with Yes, No and Cancel.
     virtual SaveAnswer askSaveChanges() = 0;
     // The open dialog, first opened where lists are saved; empty when cancelled.
     virtual std::optional<std::string> chooseListToOpen(const std::string& initialFolder) = 0;
