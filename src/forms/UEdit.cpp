@@ -102,7 +102,14 @@ TFmEdit::TFmEdit(TFmMain& main)
     const QAbstractItemModel* model = main_.listView()->model();
     connect(model, &QAbstractItemModel::modelReset, this, &TFmEdit::closeIfRowIsGone);
     connect(model, &QAbstractItemModel::rowsRemoved, this, &TFmEdit::closeIfRowIsGone);
-    connect(model, &QAbstractItemModel::dataChanged, this, &TFmEdit::followRowChangedElsewhere);
+    // Marks and icons repainted (printers fetched again when a window is
+    // activated, a file's existence checked) are no change of the row's
+    // text: following them would throw away what was typed.
+    connect(model, &QAbstractItemModel::dataChanged, this,
+            [this](const QModelIndex& first, const QModelIndex& last, const QList<int>& roles) {
+                if (roles.isEmpty() || roles.contains(Qt::DisplayRole))
+                    followRowChangedElsewhere(first, last);
+            });
 }
 
 void TFmEdit::followRowChangedElsewhere(const QModelIndex& first, const QModelIndex& last)
