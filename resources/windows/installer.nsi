@@ -190,6 +190,8 @@ Section "Uninstall"
   ; Where lists were saved before they went to the user's documents.
   RMDir "$INSTDIR\save"
   RMDir "$INSTDIR"
+  ; Where the program notes the office servers it started; left only when empty.
+  RMDir "$TEMP\pravik-servers"
   DeleteRegKey HKCU "${UNINSTALL_KEY}"
   Call un.RemoveFromUserPath
 

@@ -5,16 +5,16 @@
 # Word と Excel で確認用の文書を作り、このフォルダーの pravik.com で 1 つの
 # リストを 1 回で印刷します (Word と Excel の行が交互に続くので、先に起動される
 # サーバー、その見分け、引き渡し、2 回続けて期限を超えたときの規則も通ります)。
-# 行ごとにテキスト出力のプリンタを 1 台ずつ作り、その出力の改ページの数を、
+# 行ごとにテキスト出力のプリンターを 1 台ずつ作り、その出力の改ページの数を、
 # 行が求めるページ数と比べます。ほかに次を確かめます。
 #   - 元のファイルが変わっていない (ハッシュと更新日時)
-#   - 既定のプリンタと Word のオプション (UpdateFieldsAtPrint, PrintBackground) が変わっていない
+#   - 既定のプリンターと Word のオプション (UpdateFieldsAtPrint, PrintBackground) が変わっていない
 #   - この利用者の WINWORD.EXE と EXCEL.EXE が残っていない
 #   - 利用者が開いていた Word の未保存の文書が、その文字のまま残っている
 #   - FILLIN フィールドの文書が 30 秒以内に印刷され、どの行も 30 秒以内に終わる
 #   - 開くときのマクロ (AutoOpen) が実行されない
 # 設定ファイルはこの確認用のものを --ini で渡します (サイトの main.ini は
-# 読みません)。確認用のプリンタとポートは終わると削除します。
+# 読みません)。確認用のプリンターとポートは終わると削除します。
 # 終了コード: 0 すべて合格、1 不合格あり、3 Word または Excel がないため確認できない。
 #Requires -RunAsAdministrator
 $ErrorActionPreference = 'Stop'
@@ -271,7 +271,7 @@ try {
     Get-ChildItem $work -File | Where-Object { $_.Extension -in '.doc', '.xls' } |
         ForEach-Object { $fingerprints[$_.FullName] = Fingerprint $_.FullName }
 
-    # 7 行で 1 件: 表示名, メモ, ページ/シート, 拡張子, 部数, プリンタ, パス (CP932, CR LF)
+    # 7 行で 1 件: 表示名, メモ, ページ/シート, 拡張子, 部数, プリンター, パス (CP932, CR LF)
     $listText = ''
     for ($i = 0; $i -lt $rows.Count; $i++) {
         $name = $rows[$i][0]
@@ -319,7 +319,7 @@ try {
     foreach ($path in $fingerprints.Keys) {
         if ((Fingerprint $path) -ne $fingerprints[$path]) { Fail "$path が変更されました" }
     }
-    if ((DefaultPrinter) -ne $defaultBefore) { Fail "既定のプリンタが $defaultBefore から $(DefaultPrinter) に変わりました" }
+    if ((DefaultPrinter) -ne $defaultBefore) { Fail "既定のプリンターが $defaultBefore から $(DefaultPrinter) に変わりました" }
     if ($null -ne $userDocument) {
         try {
             if ($userDocument.Content.Text.Trim() -ne $userText) { Fail '利用者の Word の未保存の文書の内容が変わりました' }
@@ -356,5 +356,5 @@ if ($failures.Count -gt 0) {
     exit 1
 }
 Remove-Item -Recurse -Force $work
-Write-Host '合格: 行ごとのページ数、元のファイル、既定のプリンタ、Word のオプション、利用者の文書はそのままで、Word と Excel は残らず、どの行も 30 秒以内に終わりました。'
+Write-Host '合格: 行ごとのページ数、元のファイル、既定のプリンター、Word のオプション、利用者の文書はそのままで、Word と Excel は残らず、どの行も 30 秒以内に終わりました。'
 exit 0

@@ -1,5 +1,7 @@
 #include "NumEditValue.h"
 
+#include <algorithm>
+#include <cstdlib>
 #include <utility>
 
 namespace pravik::numedit {
@@ -65,6 +67,26 @@ void Value::commit(std::string candidate)
     value_ = std::move(candidate);
     if (changed && onChange)
         onChange();
+}
+
+void Value::step(long by)
+{
+    if (readOnly)
+        return;
+    // Whole numbers only: the integer part steps, an empty box counts as
+    // below the minimum.
+    long now = stepMinimum - 1;
+    if (!value_.empty() && value_ != "-")
+        now = std::strtol(value_.c_str(), nullptr, 10);
+    const long next = std::max(now + by, stepMinimum);
+    std::string candidate = std::to_string(next);
+    if (candidate == value_)
+        return;
+    if (next < 0 && !limits_.minus)
+        return refuse();
+    if (normalise(candidate, limits_).text != candidate || !fitsRoom(candidate))
+        return refuse();
+    commit(std::move(candidate));
 }
 
 FocusRequest Value::refused() const
@@ -168,11 +190,15 @@ KeyOutcome Value::keyDown(Key key, Modifiers modifiers)
         dropSelection();
         if (arrowFocusMove && (options & eoArrowUp))
             outcome.focus = FocusRequest::Previous;
+        else if (arrowStep)
+            step(1);
         break;
     case KeyAction::Down:
         dropSelection();
         if (arrowFocusMove && (options & eoArrowDown))
             outcome.focus = FocusRequest::Next;
+        else if (arrowStep)
+            step(-1);
         break;
     case KeyAction::Copy:
         copy();

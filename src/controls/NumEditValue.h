@@ -94,6 +94,10 @@ public:
     bool errorBeep = true;
     bool enterFocusMove = false;
     bool arrowFocusMove = false;
+    // Up and Down add or take one, as in a spin box, where they do not move
+    // the focus; Down stops at `stepMinimum`.
+    bool arrowStep = false;
+    long stepMinimum = 0;
     bool imageCopy = false;
     bool autoSelect = true;
     bool hideSelection = true;
@@ -130,6 +134,7 @@ private:
     bool fitsRoom(const std::string& candidate) const;
     void commit(std::string candidate);
     void renormalise();
+    void step(long by);
 
     std::string value_;
     std::string undo_;

@@ -123,6 +123,12 @@ public:
     void setEnterFocusMove(bool on) { value_.enterFocusMove = on; }
     bool arrowFocusMove() const { return value_.arrowFocusMove; }
     void setArrowFocusMove(bool on) { value_.arrowFocusMove = on; }
+    // Up and Down step the value by one, never below `minimum`.
+    void setArrowStep(bool on, long minimum)
+    {
+        value_.arrowStep = on;
+        value_.stepMinimum = minimum;
+    }
     bool imageCopy() const { return value_.imageCopy; }
     void setImageCopy(bool on) { value_.imageCopy = on; }
     // Unset colours follow the palette: the window colour and grey text.

@@ -18,11 +18,18 @@ public:
     // Yes/No with the question icon; true for Yes.
     virtual bool askYesNo(QWidget* parent, const QString& text, const QString& caption) = 0;
     enum class Reply { Yes, No, Dismissed };
-    // Yes/No with the question icon, where Escape and the close button
-    // dismiss the box instead of answering No.
+    // Yes/No/キャンセル with the question icon: キャンセル, Escape and the
+    // close button dismiss the box instead of answering No.
     virtual Reply askYesNoOrDismiss(QWidget* parent, const QString& text, const QString& caption)
     {
         return askYesNo(parent, text, caption) ? Reply::Yes : Reply::No;
+    }
+    // A question with its own buttons, the first the default: the index of
+    // the pressed one, or -1 when Escape or the close button dismissed it.
+    virtual int askChoice(QWidget* parent, const QString& text, const QString& caption, const QStringList& buttons)
+    {
+        (void)buttons;
+        return askYesNo(parent, text, caption) ? 0 : -1;
     }
     // OK/Cancel with the question icon; true for OK.
     virtual bool confirmOkCancel(QWidget* parent, const QString& text, const QString& caption) = 0;
@@ -62,6 +69,13 @@ public:
     {
         showMessage(parent, text, caption);
     }
+    // The word that a run printed everything, with a box to tick against
+    // seeing it again: true when it was ticked.
+    virtual bool showFinishedRun(QWidget* parent, const QString& text, const QString& caption)
+    {
+        showReport(parent, text, caption);
+        return false;
+    }
     // The one-line input box with "OK" and "キャンセル": the typed text, or
     // `initial` when cancelled. At most `maxLength` characters can be typed.
     // Answers that never type anything may leave it as it is.
@@ -78,6 +92,7 @@ class QtDialogs : public Dialogs {
 public:
     bool askYesNo(QWidget* parent, const QString& text, const QString& caption) override;
     Reply askYesNoOrDismiss(QWidget* parent, const QString& text, const QString& caption) override;
+    int askChoice(QWidget* parent, const QString& text, const QString& caption, const QStringList& buttons) override;
     bool confirmOkCancel(QWidget* parent, const QString& text, const QString& caption) override;
     bool confirmWarningOkCancel(QWidget* parent, const QString& text, const QString& caption) override;
     QString chooseOpenFile(QWidget* parent, const QString& filter, const QString& initialFolder) override;
@@ -91,6 +106,7 @@ public:
     void showFailureReport(QWidget* parent, const QString& text, const QString& caption) override;
     void showReport(QWidget* parent, const QString& text, const QString& caption) override;
     void showMessage(QWidget* parent, const QString& text, const QString& caption) override;
+    bool showFinishedRun(QWidget* parent, const QString& text, const QString& caption) override;
     QString inputBox(QWidget* parent, const QString& caption, const QString& prompt, const QString& initial,
                      int maxLength) override;
 

@@ -2,7 +2,9 @@
 
 #include "FileExistence.h"
 #include "FileIcons.h"
+#include "PathParts.h"
 #include "PrintReadiness.h"
+#include "SheetListText.h"
 #include "QtText.h"
 #include "RowMarkIcons.h"
 #include "SettingsFile.h"
@@ -12,11 +14,13 @@
 #include <QPalette>
 #include <QStringList>
 
+#include <algorithm>
 #include <unordered_set>
 
 namespace pravik {
 
 namespace {
+constexpr int pagesColumn = 2;
 constexpr int extensionColumn = 3;
 constexpr int copiesColumn = 4;
 
@@ -32,7 +36,7 @@ QString outcomeText(const RowOutcome& outcome)
         // A job taken back from the print system says how far it got.
         return text.isEmpty() ? QStringLiteral("中止したため印刷していません") : text;
     case RowOutcome::Kind::Unknown:
-        return QStringLiteral("印刷されたかどうか確認できません。もう一度印刷する前にプリンタを確かめてください: %1")
+        return QStringLiteral("印刷されたかどうか確認できません。もう一度印刷する前にプリンターを確かめてください: %1")
             .arg(text);
     }
     return {};
@@ -69,10 +73,10 @@ QVariant PrintListModel::data(const QModelIndex& index, int role) const
     const PrintEntry& entry = list_.at(static_cast<size_t>(index.row()));
     switch (role) {
     case Qt::DisplayRole:
-        return toQString(entry.field(index.column()));
+        return cellText(index.row(), index.column());
     case Qt::ToolTipRole: {
         // The cell's own text first, as a narrow column cuts it.
-        const QString text = toQString(entry.field(index.column()));
+        const QString text = cellText(index.row(), index.column());
         const QString status = statusTip(index.row());
         if (status.isEmpty())
             return text;
@@ -102,6 +106,28 @@ QVariant PrintListModel::data(const QModelIndex& index, int role) const
     default:
         return {};
     }
+}
+
+QString PrintListModel::cellText(int row, int column) const
+{
+    const PrintEntry& entry = list_.at(static_cast<size_t>(row));
+    if (column == extensionColumn) {
+        const std::string real = extensionPart(entry.filePath);
+        return toQString(real.empty() ? entry.extension : real);
+    }
+    if (column == pagesColumn && !entry.pagesOrSheets.empty()) {
+        switch (documentKindOfExtension(entry.extension)) {
+        case DocumentKind::Word: return toQString(pageRangesOf(entry.pagesOrSheets));
+        case DocumentKind::Excel: {
+            QStringList names;
+            for (const std::string& name : readSheetList(entry.pagesOrSheets))
+                names << toQString(name);
+            return names.join(QStringLiteral("、"));
+        }
+        case DocumentKind::Other: break;
+        }
+    }
+    return toQString(entry.field(column));
 }
 
 QString PrintListModel::printProblem(int row) const
@@ -144,7 +170,7 @@ void PrintListModel::setInstalledPrinters(std::vector<std::string> names)
 
 void PrintListModel::showOutcomes(const std::vector<RowOutcome>& outcomes)
 {
-    outcomes_.assign(list_.size(), std::nullopt);
+    outcomes_.resize(list_.size());
     for (const RowOutcome& ended : outcomes)
         if (ended.row >= 0 && static_cast<size_t>(ended.row) < outcomes_.size())
             outcomes_[static_cast<size_t>(ended.row)] = ended;
@@ -167,12 +193,17 @@ std::vector<size_t> PrintListModel::rowsToReprint() const
     return rows;
 }
 
-void PrintListModel::clearOutcomes()
+void PrintListModel::clearOutcomesOf(const std::vector<size_t>& rows)
 {
-    if (outcomes_.empty())
-        return;
-    outcomes_.clear();
-    marksChanged();
+    bool cleared = false;
+    for (const size_t row : rows) {
+        if (row < outcomes_.size() && outcomes_[row]) {
+            outcomes_[row].reset();
+            cleared = true;
+        }
+    }
+    if (cleared)
+        marksChanged();
 }
 
 void PrintListModel::marksChanged()
@@ -210,20 +241,26 @@ void PrintListModel::rowsReset()
 
 void PrintListModel::rowsAboutToBeInserted(size_t first, size_t last)
 {
+    pendingFirst_ = first;
+    pendingCount_ = last - first + 1;
     beginInsertRows({}, static_cast<int>(first), static_cast<int>(last));
 }
 
 void PrintListModel::rowsInserted()
 {
+    // New rows have no run behind them; the rows below keep their marks.
+    if (pendingFirst_ <= outcomes_.size())
+        outcomes_.insert(outcomes_.begin() + static_cast<std::ptrdiff_t>(pendingFirst_), pendingCount_, std::nullopt);
     endInsertRows();
-    clearOutcomes();
 }
 
 void PrintListModel::rowChanged(size_t row)
 {
+    // The mark told how the row as it was printed; the others still hold.
+    if (row < outcomes_.size())
+        outcomes_[row].reset();
     const int r = static_cast<int>(row);
     emit dataChanged(index(r, 0), index(r, PrintEntry::fieldCount - 1));
-    clearOutcomes();
 }
 
 void PrintListModel::iconsChanged(const std::vector<std::string>& paths)
@@ -240,13 +277,18 @@ void PrintListModel::iconsChanged(const std::vector<std::string>& paths)
 
 void PrintListModel::rowsAboutToBeRemoved(size_t first, size_t last)
 {
+    pendingFirst_ = first;
+    pendingCount_ = last - first + 1;
     beginRemoveRows({}, static_cast<int>(first), static_cast<int>(last));
 }
 
 void PrintListModel::rowsRemoved()
 {
+    if (pendingFirst_ < outcomes_.size()) {
+        const auto from = outcomes_.begin() + static_cast<std::ptrdiff_t>(pendingFirst_);
+        outcomes_.erase(from, from + static_cast<std::ptrdiff_t>(std::min(pendingCount_, outcomes_.size() - pendingFirst_)));
+    }
     endRemoveRows();
-    clearOutcomes();
 }
 
 void PrintListModel::rowsAboutToBeReordered()

@@ -29,6 +29,11 @@ public:
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
 
+    // A cell as the list shows it: pages and sheets without the quotes the
+    // list file keeps, the file's own extension (docx, xlsm) where the
+    // file keeps three letters.
+    QString cellText(int row, int column) const;
+
     FileExistence& fileExistence() const { return *existence_; }
 
     // The printers the system has (CP932), as last fetched: painting never
@@ -39,9 +44,13 @@ public:
     // known against it.
     QString printProblem(int row) const;
 
-    // How the rows of a run ended, shown until the list changes; rows
-    // moved keep theirs.
+    // How the rows of a run ended. Other rows keep the marks of earlier
+    // runs; a row keeps its mark until it is edited or removed, and moved
+    // rows take theirs along.
     void showOutcomes(const std::vector<RowOutcome>& outcomes);
+    // A run is about to print these rows: their last marks would hide what
+    // stands in their way now.
+    void clearOutcomesOf(const std::vector<size_t>& rows);
     const RowOutcome* outcome(int row) const;
     // The rows whose outcome asks for another run, ascending.
     std::vector<size_t> rowsToReprint() const;
@@ -57,7 +66,6 @@ private:
     void rowsRemoved() override;
     void rowsAboutToBeReordered() override;
     void rowsReordered(const std::vector<size_t>& newRowOfOld) override;
-    void clearOutcomes();
     // The marks and tips of every row changed.
     void marksChanged();
     QString statusTip(int row) const;
@@ -67,6 +75,9 @@ private:
     std::vector<std::string> installedPrinters_;
     // By row; empty when no run is shown.
     std::vector<std::optional<RowOutcome>> outcomes_;
+    // The rows being inserted or removed, between the two calls.
+    size_t pendingFirst_ = 0;
+    size_t pendingCount_ = 0;
 };
 
 } // namespace pravik

@@ -1,7 +1,9 @@
 #include "Dialogs.h"
 
 #include "QtText.h"
+#include "ReportBox.h"
 
+#include <QCheckBox>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QInputDialog>
@@ -11,6 +13,23 @@
 #include <QStandardPaths>
 
 namespace pravik {
+
+namespace {
+
+// The errors come from every floor, many written as phrases: a message box
+// shows them as sentences, the last closed with 「。」 as the user reads
+// everywhere else. A text that ends otherwise (a bracket, a file name, a
+// mark) is left as it is.
+QString asSentence(const QString& text)
+{
+    if (text.isEmpty())
+        return text;
+    const char16_t last = text.back().unicode();
+    const bool hiragana = last >= 0x3041 && last <= 0x309F;
+    return hiragana ? text + QStringLiteral("。") : text;
+}
+
+} // namespace
 
 QString applicationTitle()
 {
@@ -26,10 +45,10 @@ bool QtDialogs::askYesNo(QWidget* parent, const QString& text, const QString& ca
 Dialogs::Reply QtDialogs::askYesNoOrDismiss(QWidget* parent, const QString& text, const QString& caption)
 {
     QMessageBox box(QMessageBox::Question, caption, text, QMessageBox::Yes | QMessageBox::No, parent);
-    // A box left with Escape or its close button would otherwise answer No.
-    // A hidden button takes those, so only a pressed No counts as No.
+    // A box left with Escape or its close button would otherwise answer No:
+    // キャンセル takes those, so only a pressed No counts as No.
     QPushButton* dismiss = box.addButton(QMessageBox::Cancel);
-    dismiss->hide();
+    dismiss->setText(QStringLiteral("キャンセル"));
     box.setEscapeButton(dismiss);
     box.exec();
     if (box.clickedButton() == box.button(QMessageBox::Yes))
@@ -37,6 +56,22 @@ Dialogs::Reply QtDialogs::askYesNoOrDismiss(QWidget* parent, const QString& text
     if (box.clickedButton() == box.button(QMessageBox::No))
         return Reply::No;
     return Reply::Dismissed;
+}
+
+int QtDialogs::askChoice(QWidget* parent, const QString& text, const QString& caption, const QStringList& buttons)
+{
+    QMessageBox box(QMessageBox::Question, caption, text, QMessageBox::NoButton, parent);
+    QList<QPushButton*> pressed;
+    for (const QString& label : buttons)
+        pressed << box.addButton(label, QMessageBox::AcceptRole);
+    // Escape and the close button answer none of them.
+    QPushButton* dismiss = box.addButton(QMessageBox::Cancel);
+    dismiss->hide();
+    box.setEscapeButton(dismiss);
+    if (!pressed.isEmpty())
+        box.setDefaultButton(pressed.constFirst());
+    box.exec();
+    return static_cast<int>(pressed.indexOf(qobject_cast<QPushButton*>(box.clickedButton())));
 }
 
 bool QtDialogs::confirmOkCancel(QWidget* parent, const QString& text, const QString& caption)
@@ -133,46 +168,37 @@ void QtDialogs::setLastFolders(const DialogFolders& folders)
 
 void QtDialogs::showError(QWidget* parent, const QString& text)
 {
-    QMessageBox::critical(parent, applicationTitle(), text);
+    QMessageBox::critical(parent, applicationTitle(), asSentence(text));
 }
 
 void QtDialogs::showWarning(QWidget* parent, const QString& text, const QString& caption)
 {
-    QMessageBox::warning(parent, caption, text);
+    QMessageBox::warning(parent, caption, asSentence(text));
 }
 
 void QtDialogs::showMessage(QWidget* parent, const QString& text, const QString& caption)
 {
-    QMessageBox box(QMessageBox::NoIcon, caption, text, QMessageBox::Ok, parent);
+    QMessageBox box(QMessageBox::NoIcon, caption, asSentence(text), QMessageBox::Ok, parent);
     box.exec();
 }
 
-namespace {
-
-// A long report would grow past the screen: the first lines stay in the
-// box, the whole text is one click away.
-void showLongReport(QWidget* parent, QMessageBox::Icon icon, const QString& text, const QString& caption)
+bool QtDialogs::showFinishedRun(QWidget* parent, const QString& text, const QString& caption)
 {
-    constexpr int shownLines = 15;
-    const QStringList lines = text.split(QLatin1Char('\n'));
-    QMessageBox box(icon, caption, text, QMessageBox::Ok, parent);
-    if (lines.size() > shownLines) {
-        box.setText(lines.mid(0, shownLines).join(QLatin1Char('\n')) + QStringLiteral("\n…"));
-        box.setDetailedText(text);
-    }
+    QMessageBox box(QMessageBox::Information, caption, text, QMessageBox::Ok, parent);
+    auto* optOut = new QCheckBox(QStringLiteral("今後このメッセージを表示しない(&D)"), &box);
+    box.setCheckBox(optOut);
     box.exec();
+    return optOut->isChecked();
 }
-
-} // namespace
 
 void QtDialogs::showFailureReport(QWidget* parent, const QString& text, const QString& caption)
 {
-    showLongReport(parent, QMessageBox::Critical, text, caption);
+    showReportBox(parent, QMessageBox::Critical, text, caption);
 }
 
 void QtDialogs::showReport(QWidget* parent, const QString& text, const QString& caption)
 {
-    showLongReport(parent, QMessageBox::Information, text, caption);
+    showReportBox(parent, QMessageBox::Information, text, caption);
 }
 
 QString QtDialogs::inputBox(QWidget* parent, const QString& caption, const QString& prompt,

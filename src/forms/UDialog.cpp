@@ -41,7 +41,7 @@ TFmDialog::TFmDialog(int& abortFlag)
     font.setPixelSize(12);
     setFont(font);
 
-    lMsg = new QLabel(QStringLiteral("ただいまファイルを起動中です。しばらくお待ち下さい。"), this);
+    lMsg = new QLabel(QStringLiteral("ただいまファイルを起動中です。しばらくお待ちください。"), this);
     lMsg->setObjectName("lMsg");
     lMsg->move(24, 11);
     lMsg->adjustSize(); // the message line grows with its text

@@ -82,8 +82,10 @@ private:
 TFmEdit::TFmEdit(TFmMain& main)
     // Owned by the main window, so it stays above it; never above every
     // window, or the messages of either window would open behind it.
-    // Exactly these buttons: a fixed window has no maximise box.
-    : QDialog(&main, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint |
+    // A minimise box, so it can be put aside while the user looks at the
+    // list; its fixed size greys the maximise box. Windows' thin dialog
+    // frame would drop both.
+    : QDialog(&main, Qt::Dialog | Qt::CustomizeWindowHint |
                          Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                          Qt::WindowCloseButtonHint),
       main_(main),
@@ -100,7 +102,14 @@ TFmEdit::TFmEdit(TFmMain& main)
     const QAbstractItemModel* model = main_.listView()->model();
     connect(model, &QAbstractItemModel::modelReset, this, &TFmEdit::closeIfRowIsGone);
     connect(model, &QAbstractItemModel::rowsRemoved, this, &TFmEdit::closeIfRowIsGone);
-    connect(model, &QAbstractItemModel::dataChanged, this, &TFmEdit::followRowChangedElsewhere);
+    // Marks and icons repainted (printers fetched again when a window is
+    // activated, a file's existence checked) are no change of the row's
+    // text: following them would throw away what was typed.
+    connect(model, &QAbstractItemModel::dataChanged, this,
+            [this](const QModelIndex& first, const QModelIndex& last, const QList<int>& roles) {
+                if (roles.isEmpty() || roles.contains(Qt::DisplayRole))
+                    followRowChangedElsewhere(first, last);
+            });
 }
 
 void TFmEdit::followRowChangedElsewhere(const QModelIndex& first, const QModelIndex& last)
@@ -158,7 +167,7 @@ void TFmEdit::buildLayout()
     labelLeftOf(edtMemo, QStringLiteral("メモ："));
     labelLeftOf(edtFilepass, QStringLiteral("ファイルパス："));
     labelLeftOf(edtBusu, QStringLiteral("印刷部数："));
-    labelLeftOf(cmbPrt, QStringLiteral("プリンタ："));
+    labelLeftOf(cmbPrt, QStringLiteral("プリンター："));
     edtFile->setObjectName(QStringLiteral("edtFile"));
     edtMemo->setObjectName(QStringLiteral("edtMemo"));
     edtFilepass->setObjectName(QStringLiteral("edtFilepass"));
@@ -169,6 +178,7 @@ void TFmEdit::buildLayout()
     edtBusu->setDecimalLength(0);
     edtBusu->setComma(false);
     edtBusu->setEnterFocusMove(true);
+    edtBusu->setArrowStep(true, 1);
     edtBusu->setErrorBeep(false);
     edtBusu->setImeMode(TSaNumEdit::imDisable);
 
@@ -327,8 +337,10 @@ void TFmEdit::FormShow()
     grpWord->setVisible(kind == DocumentKind::Word);
     grpExcel->setVisible(kind == DocumentKind::Excel);
 
-    QTableView* view = main_.listView();
-    view->selectionModel()->select(current_, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    // Rows chosen together stay chosen: the user may print them next.
+    QItemSelectionModel* selection = main_.listView()->selectionModel();
+    if (!selection->isRowSelected(row, {}))
+        selection->select(current_, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
 
     showPrinters(main_.printList().at(static_cast<size_t>(row)).printer);
 
@@ -556,8 +568,16 @@ void TFmEdit::btnAllClick()
                 if (item.checked)
                     sheets.setChecked(sheets.count() - 1, true);
             }
-            if (failure)
-                std::rethrow_exception(failure);
+            if (failure) {
+                // Said from the editor, which stays open with all that was typed.
+                try {
+                    std::rethrow_exception(failure);
+                } catch (const std::exception& error) {
+                    main_.dialogs().showError(this, QStringLiteral("シートを読み込めませんでした。\n%1")
+                                                        .arg(QString::fromUtf8(error.what())));
+                    return;
+                }
+            }
         }
         setSheetButtonToLoad(false);
     });

@@ -126,9 +126,9 @@ void TFmMain::buildToolbar()
     row->addWidget(groupDivider(pMenu));
     btnNew = addToolButton("btnNew", QStringLiteral("新規(&N)"), QStringLiteral("リストを新規作成します"),
                            1, QStringLiteral("new"));
-    btnOpen = addToolButton("btnOpen", QStringLiteral("開く(&O)"), QStringLiteral("リストを開きます"), 2,
+    btnOpen = addToolButton("btnOpen", QStringLiteral("開く"), QStringLiteral("リストを開きます"), 2,
                             QStringLiteral("open"));
-    btnSave = addToolButton("btnSave", QStringLiteral("保存(&S)"),
+    btnSave = addToolButton("btnSave", QStringLiteral("保存"),
                             QStringLiteral("リストを上書き保存します"), 3, QStringLiteral("save"));
     row->addWidget(groupDivider(pMenu));
     btnAdd = addToolButton("btnAdd", QStringLiteral("追加(&A)"),

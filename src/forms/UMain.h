@@ -7,6 +7,7 @@
 #include "ListFileCommands.h"
 #include "PrintJobs.h"
 #include "PrintList.h"
+#include "RowOutcome.h"
 #include "Settings.h"
 #include "SettingsFile.h"
 
@@ -132,6 +133,9 @@ public:
     // Selects the rows the last run left unprinted (failed, or left by a
     // stop), so that printing them again is one step.
     void selectRowsToReprint();
+    // Says how many rows a print run printed; a long run that printed
+    // everything says it in a message too, unless the user turned it off.
+    void tellFinishedRun(const std::vector<RowOutcome>& outcomes, std::chrono::milliseconds took);
     // Fetches the installed printers the rows are checked against. At
     // moments of the user's choosing, never while painting.
     void refreshInstalledPrinters();
@@ -186,7 +190,6 @@ private:
     void buildToolbar();
     void buildListView();
     void buildMenu();
-    void settleAltKeys();
     void openHelp();
     QToolButton* addToolButton(const char* name, const QString& caption, const QString& hint,
                                int tag, const QString& icon);
@@ -216,11 +219,13 @@ private:
     void FormShow();
     bool FormClose();
     WindowState currentWindowState() const;
+    std::string iniPath() const; // main.ini, CP932
 
     // ListFileUi
     SaveAnswer askSaveChanges() override;
-    std::optional<std::string> chooseListToOpen() override;
+    std::optional<std::string> chooseListToOpen(const std::string& initialFolder) override;
     std::optional<std::string> chooseListToSave(const std::string& initialFolder) override;
+    OverwriteAnswer askOverwriteChangedFile() override;
     bool confirmReplace(const std::string& cp932Path) override;
     bool offerSaveAs(const std::string& problem) override;
     void setCaption(const std::string& caption) override;
@@ -256,6 +261,7 @@ private:
     QListView* lstNames = nullptr; // the list and small-icon styles
     QStatusBar* stsBar = nullptr;
     QLabel* stsText = nullptr;
+    bool statusShowsHover_ = false; // the cell under the pointer, not a word to the user
     QMenu* pop = nullptr;
     QMenu* hpop = nullptr;
     ViewStyle viewStyle_ = vsReport;

@@ -85,11 +85,11 @@ void TFmMain::addFilesFromDialog()
             }
         }
         const size_t firstNewRow = list_.size();
-        // A confirmed dialog marks the list changed even when every file was
-        // skipped.
         const AddOutcome outcome =
             addFiles(list_, paths, AddSource::Dialog, addRulesFrom(settings_), services_.currentPrinter);
-        markChangedAfterAdding(firstNewRow);
+        // Files that were all refused leave the list as it was saved.
+        if (outcome.appended > 0)
+            markChangedAfterAdding(firstNewRow);
         if (!refused.isEmpty())
             dialogs_.showError(this, refused.join(QLatin1Char('\n')));
         tellAddOutcome(outcome);
@@ -124,8 +124,8 @@ void TFmMain::tellAddOutcome(const AddOutcome& outcome)
     if (!outcome.printerMissing)
         return;
     dialogs_.showWarning(this,
-                         QStringLiteral("既定のプリンタが見つからないため、追加した行のプリンタは空欄です。\n"
-                                        "プリンタは行ごとに「設定」で選べます。\n（%1）")
+                         QStringLiteral("既定のプリンターが見つからないため、追加した行のプリンターは空欄です。\n"
+                                        "プリンターは行ごとに「設定」で選べます。\n（%1）")
                              .arg(QString::fromUtf8(*outcome.printerMissing)),
                          QStringLiteral("追加"));
 }

@@ -32,6 +32,8 @@ std::string iniPathIn(const std::string& folder) { return folder + kPathSeparato
 
 } // namespace
 
+std::string TFmMain::iniPath() const { return iniPathIn(appFolder_); }
+
 void TFmMain::showEvent(QShowEvent* event)
 {
     QMainWindow::showEvent(event);
@@ -167,9 +169,9 @@ SaveAnswer TFmMain::askSaveChanges()
     return SaveAnswer::Dismissed;
 }
 
-std::optional<std::string> TFmMain::chooseListToOpen()
+std::optional<std::string> TFmMain::chooseListToOpen(const std::string& initialFolder)
 {
-    const QString chosen = dialogs_.chooseOpenFile(this, listFilter, QString());
+    const QString chosen = dialogs_.chooseOpenFile(this, listFilter, pathToQString(initialFolder));
     if (chosen.isEmpty())
         return std::nullopt;
     return pathFromQString(chosen);
@@ -187,6 +189,18 @@ std::optional<std::string> TFmMain::chooseListToSave(const std::string& initialF
     if (chosen.isEmpty())
         return std::nullopt;
     return pathFromQString(chosen);
+}
+
+OverwriteAnswer TFmMain::askOverwriteChangedFile()
+{
+    switch (dialogs_.askChoice(this,
+                               QStringLiteral("このファイルは他のウィンドウまたはプログラムで変更されています。上書きしますか？"),
+                               QStringLiteral("上書き保存"),
+                               {QStringLiteral("上書き"), QStringLiteral("名前を付けて保存"), QStringLiteral("キャンセル")})) {
+    case 0: return OverwriteAnswer::Overwrite;
+    case 1: return OverwriteAnswer::SaveAs;
+    default: return OverwriteAnswer::Cancel;
+    }
 }
 
 bool TFmMain::confirmReplace(const std::string& cp932Path)

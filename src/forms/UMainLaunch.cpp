@@ -22,8 +22,10 @@ public:
 
     void showProgress(const std::string& message, const std::string& fileLine) override
     {
-        if (TFmDialog* dialog = window_.progressDialog())
+        if (TFmDialog* dialog = window_.progressDialog()) {
+            dialog->setWindowTitle(QStringLiteral("起動中"));
             dialog->showProgress(QString::fromStdString(message), QString::fromStdString(fileLine));
+        }
         message_ = QString::fromStdString(message);
     }
     void setProgressFileLine(const std::string& fileLine) override

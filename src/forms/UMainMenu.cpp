@@ -10,7 +10,6 @@
 #include <QFileInfo>
 #include <QMenu>
 #include <QMenuBar>
-#include <QProxyStyle>
 #include <QToolButton>
 
 #include <vector>
@@ -35,18 +34,6 @@ struct MenuTitle {
 
 const MenuItem separator{"", "", 0};
 
-// Draws a caption's mnemonic letter without its underline.
-class NoUnderlineStyle : public QProxyStyle {
-public:
-    int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
-                  QStyleHintReturn* returnData) const override
-    {
-        if (hint == SH_UnderlineShortcut)
-            return 0;
-        return QProxyStyle::styleHint(hint, option, widget, returnData);
-    }
-};
-
 // The help shipped with the program. Windows keeps its compiled help
 // first; the HTML guide serves where that is not installed.
 std::vector<std::string> helpFileCandidates(const std::string& folder)
@@ -68,7 +55,7 @@ void TFmMain::buildMenu()
          {{"New1", "新規作成(&N)", 11, QKeySequence::New}, separator,
           {"Open1", "開く(&O)", 12, QKeySequence::Open}, separator,
           {"Save1", "上書き保存(&S)", 13, QKeySequence::Save}, {"SaveAs1", "名前を付けて保存(&A)", 14}, separator,
-          {"N6", "オプション(&S)", 15}, separator, {"Exit2", "終了(&X)", 16}}},
+          {"N6", "オプション(&T)", 15}, separator, {"Exit2", "終了(&X)", 16}}},
         {"Print1", "印刷(&P)", {{"E1", "印刷開始(&R)", 21, QKeySequence::Print}, {"P7", "印刷プレビュー(&P)", 22}, separator,
           {"P8", "印刷できなかった行を選択(&F)", 23}}},
         {"Sort1", "ソート(&S)", {{"N7", "ファイル名でソート(&F)", 31}, {"T1", "拡張子でソート(&T)", 32}}},
@@ -94,23 +81,6 @@ void TFmMain::buildMenu()
             action->setShortcut(item.key);
             connect(action, &QAction::triggered, this, [this, tag = item.tag] { MainMenuClick(tag); });
         }
-    }
-    settleAltKeys();
-}
-
-// Toolbar captions and menu titles share letters (開く(&O) and 設定(&O),
-// 保存(&S) and ソート(&S)), and Qt fires neither control of an ambiguous
-// Alt key. Each letter goes to one control: the menu titles keep theirs,
-// Alt+O goes to 設定, which has no menu item; 開く and 保存 stay one step
-// away as Alt+F then O, and Alt+F then S.
-void TFmMain::settleAltKeys()
-{
-    auto* noUnderline = new NoUnderlineStyle;
-    noUnderline->setParent(this);
-    for (QToolButton* button : {btnOpen, btnSave}) {
-        button->setShortcut(QKeySequence());
-        // The caption stays; its letter no longer promises the Alt key.
-        button->setStyle(noUnderline);
     }
 }
 

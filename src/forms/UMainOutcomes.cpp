@@ -3,7 +3,9 @@
 // rows to print again.
 #include "UMain.h"
 
+#include "Dialogs.h"
 #include "PrintListModel.h"
+#include "StopRequests.h"
 
 #include <QAbstractItemView>
 #include <QEvent>
@@ -15,7 +17,33 @@ namespace {
 // Switching windows back and forth must not ask the print system each time.
 constexpr qint64 kActivationRefreshMs = 5000;
 
+// A run shorter than this is seen to end; a longer one may have been left
+// to run while the user did other things.
+constexpr std::chrono::seconds kAnnouncedRunLength{5};
+
 } // namespace
+
+void TFmMain::tellFinishedRun(const std::vector<RowOutcome>& outcomes, std::chrono::milliseconds took)
+{
+    int printed = 0;
+    bool reported = false; // the run's report has spoken already
+    for (const RowOutcome& outcome : outcomes) {
+        if (outcome.kind == RowOutcome::Kind::Printed || outcome.kind == RowOutcome::Kind::PrintedWithNote)
+            ++printed;
+        if (outcome.kind != RowOutcome::Kind::Printed && outcome.kind != RowOutcome::Kind::Skipped)
+            reported = true;
+    }
+    if (printed == 0)
+        return;
+    const QString text = QStringLiteral("%1 件のファイルを印刷しました").arg(printed);
+    tellInStatusBar(text);
+    if (reported || took < kAnnouncedRunLength || !settings_.announceFinishedRuns || stopRequest() != 0)
+        return;
+    if (dialogs_.showFinishedRun(this, text + QStringLiteral("。"), QStringLiteral("印刷完了"))) {
+        settings_.announceFinishedRuns = false;
+        guarded([this] { saveAnnounceFinishedRuns(iniPath(), false); });
+    }
+}
 
 void TFmMain::refreshInstalledPrinters()
 {

@@ -17,6 +17,7 @@
 
 #include <QCoreApplication>
 #include <QItemSelectionModel>
+#include <QScreen>
 #include <QTableView>
 #include <QTimer>
 
@@ -90,8 +91,20 @@ public:
     bool confirm(const std::string& text, const std::string& caption) override
     {
         window_.startOfficeAhead(mode_); // the user's reading time is free
-        return window_.dialogs().confirmOkCancel(&window_, QString::fromStdString(text),
-                                                 QString::fromStdString(caption));
+        // The question points at the rows' marks: those of the last run
+        // would hide a file or printer gone since.
+        if (mode_ == PrintMode::Print)
+            window_.listModel()->clearOutcomesOf(window_.selectedRows());
+        const bool go = window_.dialogs().confirmOkCancel(&window_, QString::fromStdString(text),
+                                                          QString::fromStdString(caption));
+        answered_ = std::chrono::steady_clock::now();
+        return go;
+    }
+
+    // How long the run took since the user said yes to it.
+    std::chrono::milliseconds sinceAnswered() const
+    {
+        return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - answered_);
     }
 
     void reportFailures(const std::string& text, const std::string& caption) override
@@ -110,8 +123,17 @@ public:
     void showProgress(const std::string& message, const std::string& fileLine) override
     {
         if (TFmDialog* dialog = window_.progressDialog()) {
-            dialog->setPreviewing(mode_ == PrintMode::Preview);
+            const bool preview = mode_ == PrintMode::Preview;
+            const bool appearing = !dialog->isVisible();
+            dialog->setPreviewing(preview);
+            dialog->setWindowTitle(preview ? QStringLiteral("印刷プレビュー中") : QStringLiteral("印刷中"));
             dialog->showProgress(QString::fromStdString(message), QString::fromStdString(fileLine));
+            // The office's preview fills the middle of the screen: the
+            // window's notes stand beside its page, not over it.
+            if (appearing && preview)
+                placeInCorner(*dialog);
+            else if (appearing && dialog->screen())
+                dialog->centreOn(dialog->screen()->size());
         }
     }
 
@@ -148,6 +170,17 @@ public:
 private:
     QItemSelectionModel* selection() const { return window_.listView()->selectionModel(); }
 
+    static void placeInCorner(QWidget& dialog)
+    {
+        const QScreen* screen = dialog.screen();
+        if (!screen)
+            return;
+        const QRect area = screen->availableGeometry();
+        const QSize outer = dialog.frameGeometry().size();
+        constexpr int margin = 16;
+        dialog.move(area.right() + 1 - outer.width() - margin, area.bottom() + 1 - outer.height() - margin);
+    }
+
     // Ended by a signal, nobody may be there to click: the log has it.
     static bool toLogAfterStopSignal(const std::string& text, const std::string& caption)
     {
@@ -159,6 +192,7 @@ private:
 
     TFmMain& window_;
     PrintMode mode_;
+    std::chrono::steady_clock::time_point answered_ = std::chrono::steady_clock::now();
 };
 
 } // namespace
@@ -190,8 +224,11 @@ void TFmMain::btnPrtClick()
 void TFmMain::PrintFiles(int mode)
 {
     if (list_.empty() || (settings_.printTarget != AllRows && selectedRows().empty())) {
-        tellInStatusBar(list_.empty() ? QStringLiteral("リストに行がありません")
-                                      : QStringLiteral("印刷する行を選んでください"));
+        // A press that does nothing would look like a run that failed to start.
+        dialogs_.showMessage(this,
+                             list_.empty() ? QStringLiteral("リストに行がありません。「追加」でファイルを加えてください。")
+                                           : QStringLiteral("印刷する行を選んでください。"),
+                             mode == 1 ? QStringLiteral("印刷プレビュー") : QStringLiteral("印刷"));
         return;
     }
     guarded([this, mode] {
@@ -230,6 +267,8 @@ void TFmMain::PrintFiles(int mode)
             throw;
         }
         showOutcomes();
+        if (mode == 0)
+            tellFinishedRun(run.outcomes(), host.sinceAnswered());
     });
 }
 

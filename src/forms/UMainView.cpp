@@ -198,17 +198,19 @@ QString TFmMain::cellTextAt(int x, int y) const
     const QModelIndex index = currentView()->indexAt(QPoint(x, y));
     if (!index.isValid())
         return {};
-    return toQString(list_.at(static_cast<size_t>(index.row())).field(index.column()));
+    return model_->cellText(index.row(), index.column());
 }
 
 void TFmMain::lstViewMouseMove(int x, int y)
 {
     stsText->setText(cellTextAt(x, y));
+    statusShowsHover_ = true;
 }
 
 void TFmMain::tellInStatusBar(const QString& text)
 {
     stsText->setText(text);
+    statusShowsHover_ = false;
 }
 
 QString TFmMain::statusText() const
@@ -222,6 +224,9 @@ bool TFmMain::eventFilter(QObject* watched, QEvent* event)
     if (onList && event->type() == QEvent::MouseMove) {
         const QPoint at = static_cast<QMouseEvent*>(event)->position().toPoint();
         lstViewMouseMove(at.x(), at.y());
+    } else if (onList && event->type() == QEvent::Leave && statusShowsHover_) {
+        // The cell under the pointer, not one it left long ago.
+        tellInStatusBar(QString());
     } else if (onList && event->type() == QEvent::MouseButtonDblClick &&
                static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
         lstViewDblClick();

@@ -54,14 +54,14 @@ TFmVersion::TFmVersion(Dialogs& dialogs, std::string iniPath, OpenAddress openAd
     QFont bold = lApp->font();
     bold.setBold(true);
     lApp->setFont(bold);
-    addLabel(panel, "L2", QStringLiteral("Version"), QRect(60, 32, 70, 16));
+    addLabel(panel, "L2", QStringLiteral("バージョン"), QRect(60, 32, 70, 16));
     lVer = addLabel(panel, "lVer", QString(), QRect(134, 32, 140, 16));
-    addLabel(panel, "Label1", QStringLiteral("Created By"), QRect(60, 52, 70, 16));
+    addLabel(panel, "Label1", QStringLiteral("作成"), QRect(60, 52, 70, 16));
     addLabel(panel, "Label2", QStringLiteral("Pravik 開発チーム"), QRect(134, 52, 140, 16));
     // A link, so it takes the hand cursor and can be reached with Tab too.
     Label3 = addLabel(panel, "Label3",
                       QStringLiteral("<a href=\"home\" style=\"color:#0000ff; text-decoration:underline\">"
-                                     "HomePage</a>"),
+                                     "ホームページ</a>"),
                       QRect(60, 72, 100, 16));
     Label3->setTextFormat(Qt::RichText);
     Label3->setTextInteractionFlags(Qt::LinksAccessibleByMouse | Qt::LinksAccessibleByKeyboard);
@@ -107,6 +107,8 @@ void TFmVersion::FormShow()
         dialogs_.showError(this, QString::fromUtf8(error.what()));
     }
     Label3->setToolTip(homePage_);
+    // Without an address there is no page: no link that goes nowhere.
+    Label3->setVisible(!homePage_.trimmed().isEmpty());
 }
 
 void TFmVersion::Label3Click()

@@ -40,7 +40,7 @@ void launchFiles(LaunchHost& host, const std::vector<PrintEntry>& rows);
 // usable and there is nothing to abort.
 void launchFirstFile(LaunchHost& host, const PrintEntry& row);
 
-inline constexpr std::string_view launchMessage = "ただいまファイルを起動中です。しばらくお待ち下さい。";
+inline constexpr std::string_view launchMessage = "ただいまファイルを起動中です。しばらくお待ちください。";
 inline constexpr std::string_view launchFailureCaption = "起動エラー";
 
 } // namespace pravik

@@ -17,7 +17,7 @@ namespace pravik {
 namespace {
 
 const char* const fieldNames[PrintEntry::fieldCount] = {
-    "ファイル名", "メモ", "印刷ページ／シート", "拡張子", "部数", "プリンタ", "ファイルパス",
+    "ファイル名", "メモ", "印刷ページ／シート", "拡張子", "部数", "プリンター", "ファイルパス",
 };
 
 // The first CR or LF at or after `from`, or the size. Eight bytes at a time:
@@ -93,7 +93,45 @@ Error notAListError(const std::string& cp932Path)
     return Error(formatMessage("ファイル %s はリストファイルではありません", codec::toDisplay(cp932Path)));
 }
 
+// The file's bytes; nullopt when it cannot be opened or read.
+std::optional<std::string> readBytes(const std::filesystem::path& osPath)
+{
+    std::ifstream in(osPath, std::ios::binary | std::ios::ate);
+    if (!in)
+        return std::nullopt;
+    std::string bytes(static_cast<size_t>(in.tellg()), '\0');
+    in.seekg(0);
+    if (!in.read(bytes.data(), static_cast<std::streamsize>(bytes.size())))
+        return std::nullopt;
+    return bytes;
+}
+
 } // namespace
+
+ListFileStamp stampOf(std::string_view bytes)
+{
+    // FNV-1a: the same in every process, so two windows agree on a file.
+    std::uint64_t hash = 14695981039346656037ULL;
+    for (const char byte : bytes) {
+        hash ^= static_cast<unsigned char>(byte);
+        hash *= 1099511628211ULL;
+    }
+    return {bytes.size(), hash};
+}
+
+std::optional<ListFileStamp> currentStamp(const std::string& cp932Path)
+{
+    try {
+        std::error_code ec;
+        const std::filesystem::path osPath = codec::toOsPath(cp932Path);
+        if (!std::filesystem::is_regular_file(osPath, ec))
+            return std::nullopt;
+        if (const std::optional<std::string> bytes = readBytes(osPath))
+            return stampOf(*bytes);
+    } catch (const codec::ConversionError&) {
+    }
+    return std::nullopt;
+}
 
 ListFileContent parseListFile(std::string_view bytes)
 {
@@ -165,13 +203,10 @@ ListFileContent readListFile(const std::string& cp932Path)
     const std::filesystem::file_status status = std::filesystem::status(osPath, ec);
     if (std::filesystem::exists(status) && !std::filesystem::is_regular_file(status))
         throw Error(formatMessage("ファイル %s は通常のファイルではないため開けません", codec::toDisplay(cp932Path)));
-    std::ifstream in(osPath, std::ios::binary | std::ios::ate);
-    if (!in)
+    const std::optional<std::string> read = readBytes(osPath);
+    if (!read)
         throw fileOpenError(cp932Path);
-    std::string bytes(static_cast<size_t>(in.tellg()), '\0');
-    in.seekg(0);
-    if (!in.read(bytes.data(), static_cast<std::streamsize>(bytes.size())))
-        throw fileOpenError(cp932Path);
+    const std::string& bytes = *read;
     if (isOfficeContainer(bytes))
         throw notAListError(cp932Path);
     ListFileContent content = parseListFile(bytes);
@@ -181,10 +216,11 @@ ListFileContent readListFile(const std::string& cp932Path)
     // Text without one whole entry is some other file, not a list cut short.
     if (content.entries.empty() && content.missingLineIndex)
         throw notAListError(cp932Path);
+    content.stamp = stampOf(bytes);
     return content;
 }
 
-void writeListFile(const std::string& cp932Path, const std::vector<PrintEntry>& entries)
+ListFileStamp writeListFile(const std::string& cp932Path, const std::vector<PrintEntry>& entries)
 {
     const std::string text = formatListFile(entries);
     std::filesystem::path target;
@@ -201,6 +237,7 @@ void writeListFile(const std::string& cp932Path, const std::vector<PrintEntry>& 
             throw FileReadOnlyError(cp932Path);
         throw fileCreateError(cp932Path);
     }
+    return stampOf(text);
 }
 
 bool hasListExtension(std::string_view cp932Path)

@@ -2,6 +2,7 @@
 
 #include "PrintEntry.h"
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -11,6 +12,20 @@
 // order, CR LF after every line. No header, no trailer.
 namespace pravik {
 
+// What a list file held when it was read or written: another window or
+// program that saves over it meanwhile changes the stamp.
+struct ListFileStamp {
+    std::uint64_t size = 0;
+    std::uint64_t hash = 0;
+    bool operator==(const ListFileStamp&) const = default;
+};
+
+ListFileStamp stampOf(std::string_view bytes);
+
+// The stamp of the file as it lies now; nullopt when it cannot be read
+// (gone, or not the program's to read).
+std::optional<ListFileStamp> currentStamp(const std::string& cp932Path);
+
 struct ListFileContent {
     std::vector<PrintEntry> entries; // the complete entries
     // Set when the last entry is incomplete: the first missing line index.
@@ -19,6 +34,7 @@ struct ListFileContent {
     // Such a file is damaged (a NUL-filled tail is what a crash leaves), and
     // is never loaded in part.
     std::optional<long> nulLine;
+    ListFileStamp stamp; // of the bytes read
 };
 
 // Lines end at CR LF, lone CR or lone LF; the last line needs no line end.
@@ -42,7 +58,7 @@ ListFileContent readListFile(const std::string& cp932Path);
 bool hasListExtension(std::string_view cp932Path);
 
 // Replaces the file atomically: on failure (Error "ファイル %s を作成できません")
-// the old file stays as it was.
-void writeListFile(const std::string& cp932Path, const std::vector<PrintEntry>& entries);
+// the old file stays as it was. Returns the stamp of what was written.
+ListFileStamp writeListFile(const std::string& cp932Path, const std::vector<PrintEntry>& entries);
 
 } // namespace pravik

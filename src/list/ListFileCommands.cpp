@@ -37,10 +37,25 @@ bool ListFileCommands::saveThroughDialog()
     return true;
 }
 
+// A second window on the same list, or another program, saved over it: a
+// silent save would throw that work away.
+bool ListFileCommands::changedOnDiskSinceRead() const
+{
+    const std::optional<ListFileStamp> now = currentStamp(list_.listFileName);
+    return now && list_.listFileStamp && *now != *list_.listFileStamp;
+}
+
 bool ListFileCommands::saveUnderCurrentNameOrAsk()
 {
     if (list_.listFileName.empty())
         return saveThroughDialog();
+    if (changedOnDiskSinceRead()) {
+        switch (ui_.askOverwriteChangedFile()) {
+        case OverwriteAnswer::Overwrite: break;
+        case OverwriteAnswer::SaveAs: return saveThroughDialog();
+        case OverwriteAnswer::Cancel: return false;
+        }
+    }
     try {
         list_.saveListFile(list_.listFileName);
     } catch (const FileReadOnlyError& error) {
@@ -82,7 +97,7 @@ void ListFileCommands::open()
 {
     if (!confirmSaveChanges())
         return;
-    const std::optional<std::string> chosen = ui_.chooseListToOpen();
+    const std::optional<std::string> chosen = ui_.chooseListToOpen(saveFolder_);
     if (chosen)
         load(*chosen);
 }

@@ -15,16 +15,28 @@ enum class SaveAnswer {
     Dismissed,
 };
 
+// How the user answered when the list file changed on disk since this list
+// read or saved it.
+enum class OverwriteAnswer {
+    Overwrite,
+    SaveAs,
+    // Cancel, Escape or the close button: nothing is saved.
+    Cancel,
+};
+
 // The dialogs and window parts the file commands need, so the commands can
 // be run without a window. Paths and captions are CP932.
 class ListFileUi {
 public:
     virtual ~ListFileUi() = default;
-    // "内容が変更されています。保存しますか？" with Yes and No.
+    // "内容が変更されています。保存しますか？" with Yes, No and Cancel.
     virtual SaveAnswer askSaveChanges() = 0;
-    virtual std::optional<std::string> chooseListToOpen() = 0;
+    // The open dialog, first opened where lists are saved; empty when cancelled.
+    virtual std::optional<std::string> chooseListToOpen(const std::string& initialFolder) = 0;
     // The save dialog, opened in `initialFolder`; empty when cancelled.
     virtual std::optional<std::string> chooseListToSave(const std::string& initialFolder) = 0;
+    // "このファイルは他のウィンドウまたはプログラムで変更されています。上書きしますか？"
+    virtual OverwriteAnswer askOverwriteChangedFile() = 0;
     // Whether the chosen file, which exists, may be replaced.
     virtual bool confirmReplace(const std::string& cp932Path) = 0;
     // The list cannot be saved under its own name (`problem`, UTF-8): true
@@ -66,6 +78,7 @@ private:
     bool answerSaveQuestion();
     bool saveUnderCurrentNameOrAsk();
     bool saveThroughDialog();
+    bool changedOnDiskSinceRead() const;
     void markSaved();
 
     PrintList& list_;

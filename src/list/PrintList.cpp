@@ -109,13 +109,14 @@ void PrintList::loadListFile(const std::string& cp932Path)
 void PrintList::loadListContent(ListFileContent content, const std::string& cp932Path)
 {
     replaceAll(std::move(content.entries));
+    listFileStamp = content.stamp;
     if (content.missingLineIndex)
         throw ListIndexError(*content.missingLineIndex, cp932Path);
 }
 
-void PrintList::saveListFile(const std::string& cp932Path) const
+void PrintList::saveListFile(const std::string& cp932Path)
 {
-    writeListFile(cp932Path, rows_);
+    listFileStamp = writeListFile(cp932Path, rows_);
 }
 
 } // namespace pravik

@@ -3,6 +3,7 @@
 #include "ListFile.h"
 #include "PrintEntry.h"
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -32,6 +33,8 @@ public:
     bool changed = false;
     // CP932 path of the list file the rows belong to; empty when none.
     std::string listFileName;
+    // The list file as this list last read or wrote it; nullopt before.
+    std::optional<ListFileStamp> listFileStamp;
 
     void setListener(PrintListListener* listener) { listener_ = listener; }
 
@@ -57,7 +60,7 @@ public:
     void loadListFile(const std::string& cp932Path);
     // The same for a file already read (`cp932Path` names it in the error).
     void loadListContent(ListFileContent content, const std::string& cp932Path);
-    void saveListFile(const std::string& cp932Path) const;
+    void saveListFile(const std::string& cp932Path);
 
 private:
     std::vector<PrintEntry> rows_;

@@ -188,7 +188,7 @@ std::string deadlineText(std::chrono::seconds deadline, const std::string& serve
         return limit + "オフィス エンジンを終了して中止しました";
     // Office shows its questions, and drivers theirs, where nobody sees them.
     return serverName + " が" + limit + serverName + " を終了して中止しました。" + serverName
-        + " またはプリンタのダイアログが応答を待っていた可能性があります";
+        + " またはプリンターのダイアログが応答を待っていた可能性があります";
 }
 
 } // namespace

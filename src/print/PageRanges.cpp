@@ -180,6 +180,17 @@ std::vector<PageSpan> parsePageRanges(std::string_view text)
     }
 }
 
+std::string sectionPagesProblem(const std::vector<PageSpan>& spans)
+{
+    if (kSectionPagesPrintable)
+        return {};
+    for (const PageSpan& span : spans)
+        if (span.inSections())
+            return "セクションごとのページ範囲 '" + officePageRanges({span})
+                + "' は、この環境では印刷できません。文書全体のページ番号で指定してください";
+    return {};
+}
+
 std::string officePageRanges(const std::vector<PageSpan>& spans)
 {
     std::string text;

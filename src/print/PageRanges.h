@@ -39,6 +39,18 @@ std::string asciiPageText(std::string_view cp932);
 // The ranges as the office's page-range text, blanks left out.
 std::string officePageRanges(const std::vector<PageSpan>& spans);
 
+// Whether the office of this system prints pages as sections number them:
+// Word does; the Linux engine numbers the pages of the whole document only.
+#ifdef _WIN32
+inline constexpr bool kSectionPagesPrintable = true;
+#else
+inline constexpr bool kSectionPagesPrintable = false;
+#endif
+
+// Why the office of this system refuses the ranges (UTF-8); empty when it
+// takes them.
+std::string sectionPagesProblem(const std::vector<PageSpan>& spans);
+
 // True when at least one page of the ranges lies within 1..pageCount, or
 // when a range names sections, whose pages the count cannot tell.
 bool anyPageWithin(const std::vector<PageSpan>& spans, int pageCount);

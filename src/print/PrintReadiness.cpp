@@ -59,15 +59,17 @@ std::vector<std::string> printProblems(const PrintEntry& entry, const std::vecto
         problems.push_back(std::move(copies));
     if (documentKindOfExtension(entry.extension) == DocumentKind::Word && !entry.pagesOrSheets.empty()) {
         try {
-            (void)parsePageRanges(pageRangesOf(entry.pagesOrSheets));
+            if (std::string sections = sectionPagesProblem(parsePageRanges(pageRangesOf(entry.pagesOrSheets)));
+                !sections.empty())
+                problems.push_back(std::move(sections));
         } catch (const Error& error) {
             problems.emplace_back(error.what());
         }
     }
     if (entry.printer.empty())
-        problems.emplace_back("プリンタが選ばれていません");
+        problems.emplace_back("プリンターが選ばれていません");
     else if (!installed.empty() && !printerInstalled(entry.printer, installed))
-        problems.push_back("プリンタ " + codec::toDisplay(entry.printer) + " が見つかりません");
+        problems.push_back("プリンター " + codec::toDisplay(entry.printer) + " が見つかりません");
     return problems;
 }
 

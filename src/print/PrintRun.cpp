@@ -29,13 +29,13 @@ const ModeTexts& textsFor(PrintMode mode)
     static const ModeTexts print{
         "選択したファイルを印刷します。よろしいですか？",
         "印刷確認",
-        "ただいまファイルを印刷中です。しばらくお待ち下さい。",
+        "ただいまファイルを印刷中です。しばらくお待ちください。",
         "次のファイルを印刷できませんでした。",
     };
     static const ModeTexts preview{
         "選択したファイルを印刷プレビューします。よろしいですか？",
         "プレビュー確認",
-        "ただいま印刷プレビュー中です。閉じると次に進みます。",
+        "ただいま印刷プレビュー中です。",
         "次のファイルを印刷プレビューできませんでした。",
     };
     return mode == PrintMode::Preview ? preview : print;
@@ -65,13 +65,25 @@ std::string unprintableNote(const PrintRunHost& host, PrintMode mode)
 
 // The offices preview a whole document: a Word row that prints some pages
 // only says so, so that the preview is not taken for what will print.
-std::string previewNote(const PrintEntry& entry, PrintMode mode)
+std::string wordPagesNote(const PrintEntry& entry, PrintMode mode)
 {
     if (mode != PrintMode::Preview || entry.pagesOrSheets.empty()
         || documentKindOfExtension(entry.extension) != DocumentKind::Word)
         return {};
-    return "\nプレビューには文書全体が表示されます（印刷されるのは " + codec::toDisplay(pageRangesOf(entry.pagesOrSheets))
+    return "プレビューには文書全体が表示されます（印刷されるのは " + codec::toDisplay(pageRangesOf(entry.pagesOrSheets))
         + " ページです）。";
+}
+
+// Only Excel's preview holds the run until it is closed; Word's stays open
+// beside the run as it goes on.
+std::string previewNote(const PrintEntry& entry, PrintMode mode)
+{
+    if (mode != PrintMode::Preview)
+        return {};
+    if (documentKindOfExtension(entry.extension) == DocumentKind::Excel)
+        return "\nプレビューを閉じると次に進みます。";
+    const std::string pages = wordPagesNote(entry, mode);
+    return pages.empty() ? std::string() : "\n" + pages;
 }
 
 // Puts the main window back whichever way the run ends, an unexpected
@@ -303,6 +315,10 @@ PrintRun::RowEnd PrintRun::runJob(int row, const PrintEntry& entry, PrintMode mo
         outcomes_.push_back({row, RowOutcome::Kind::Failed, kUnknownErrorText});
         return RowEnd::Next;
     }
+    // Word's window soon covers the progress window: the note comes again
+    // in the report at the end.
+    if (std::string pages = wordPagesNote(entry, mode); !pages.empty())
+        notes_.push_back({codec::toDisplay(entry.fileName), std::move(pages)});
     RowOutcome printed{row, RowOutcome::Kind::Printed, {}};
     std::vector<std::string> notes = jobs_.takeNotes();
     if (jobnotes::JobCancel cancel = jobs_.takeJobCancel(); cancel && host_.abortFlag() == 1
@@ -412,12 +428,20 @@ std::string PrintRun::failureMessage(PrintMode mode, const std::vector<PrintFail
                                      const std::vector<PrintFailure>& unknown,
                                      const std::vector<PrintFailure>& cancelled)
 {
+    // Each reason once, in the order met, with its files below it: eighteen
+    // rows that failed alike make one paragraph, not eighteen.
     const auto list = [](std::string& text, const std::vector<PrintFailure>& rows) {
-        for (const PrintFailure& row : rows) {
-            text += '\n';
-            text += row.fileName;
-            text += ": ";
-            text += row.errorText;
+        std::vector<bool> listed(rows.size());
+        for (size_t first = 0; first < rows.size(); ++first) {
+            if (listed[first])
+                continue;
+            text += "\n■ " + rows[first].errorText;
+            for (size_t same = first; same < rows.size(); ++same) {
+                if (!listed[same] && rows[same].errorText == rows[first].errorText) {
+                    listed[same] = true;
+                    text += "\n　" + rows[same].fileName;
+                }
+            }
         }
     };
     std::string text;
@@ -428,14 +452,15 @@ std::string PrintRun::failureMessage(PrintMode mode, const std::vector<PrintFail
     if (!unknown.empty()) {
         if (!text.empty())
             text += "\n\n";
-        text += "次のファイルは印刷されたかどうか確認できません。もう一度印刷する前に、プリンタの待ち行列と"
+        text += "次のファイルは印刷されたかどうか確認できません。もう一度印刷する前に、プリンターの待ち行列と"
                 "出てきた用紙で確認してください。";
         list(text, unknown);
     }
     if (!notes.empty()) {
         if (!text.empty())
             text += "\n\n";
-        text += "次のファイルは印刷しましたが、お知らせがあります。";
+        text += mode == PrintMode::Preview ? "次のファイルのプレビューについて、お知らせがあります。"
+                                           : "次のファイルは印刷しましたが、お知らせがあります。";
         list(text, notes);
     }
     if (!cancelled.empty()) {

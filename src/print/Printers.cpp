@@ -48,7 +48,7 @@ std::string PrinterService::currentPrinterName()
     if (found.defaultName.empty()
         || std::find(found.names.begin(), found.names.end(), found.defaultName)
                == found.names.end())
-        throw Error("デフォルト プリンタが存在しません");
+        throw Error("デフォルト プリンターが存在しません");
     return codec::fromUtf8(found.defaultName);
 }
 

@@ -47,7 +47,7 @@ public:
     // The same printers with their labels.
     std::vector<PrinterChoice> printerChoices();
 
-    // CP932. Throws pravik::Error "デフォルト プリンタが存在しません" when the
+    // CP932. Throws pravik::Error "デフォルト プリンターが存在しません" when the
     // system has no default printer, the system's text when the printers
     // cannot be listed, or a conversion error when CP932 cannot hold the
     // name.

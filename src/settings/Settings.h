@@ -19,6 +19,9 @@ struct Settings {
     bool acceptOtherFiles = false;
     int excelNoSheetRule = ActiveSheet;
     bool collateCopies = false;
+    // "DONEMSG": a long run that printed everything says so in a message
+    // (off once the user ticks that box).
+    bool announceFinishedRuns = true;
     // Documents after which the print office is restarted; 0 or less: never.
     int officeRecycle = 200;
     // "TIMEOUT" of section "OFFICE": the seconds an office job may take

@@ -66,7 +66,7 @@ const std::vector<std::string>& designedHeadings()
     static const std::vector<std::string> headings = [] {
         std::vector<std::string> cp932;
         for (const char* utf8 : {"ファイル名", "メモ", "印刷ページ（Word） シート（Excel）", "拡張子",
-                                 "部数", "プリンタ", "ファイルパス"})
+                                 "部数", "プリンター", "ファイルパス"})
             cp932.push_back(codec::fromUtf8(utf8));
         return cp932;
     }();
@@ -85,6 +85,7 @@ void readValues(const IniFile& ini, Settings& settings)
     settings.acceptOtherFiles = ini.readBool(mainSection, "ETCFILE", false);
     settings.excelNoSheetRule = ini.readInteger(mainSection, "EXCEL", ActiveSheet);
     settings.collateCopies = ini.readBool(mainSection, "SORT", false);
+    settings.announceFinishedRuns = ini.readBool(mainSection, "DONEMSG", true);
     settings.officeRecycle = ini.readInteger("OFFICE", "RECYCLE", Settings().officeRecycle);
     settings.officeTimeout = ini.readInteger("OFFICE", "TIMEOUT", settings.officeTimeout);
     settings.officeEngines = ini.readInteger("OFFICE", "ENGINES", settings.officeEngines);
@@ -165,6 +166,11 @@ void saveWindowState(const std::string& iniPath, const WindowState& state,
     ini.writeInteger(mainSection, "FMHEIGHT", state.height);
     ini.writeInteger(mainSection, "FMWIDTH", state.width);
     ini.writeString(mainSection, "LASTLIST", listFileName);
+}
+
+void saveAnnounceFinishedRuns(const std::string& iniPath, bool announce)
+{
+    IniFile(iniPath).writeBool(mainSection, "DONEMSG", announce);
 }
 
 namespace {

@@ -56,6 +56,9 @@ void loadSettings(const std::string& iniPath, Settings& settings, StartupWindow&
 void saveWindowState(const std::string& iniPath, const WindowState& state,
                      const std::string& listFileName);
 
+// Writes "DONEMSG", the finished run's message on or off.
+void saveAnnounceFinishedRuns(const std::string& iniPath, bool announce);
+
 // The folders the file dialogs were last left in (CP932; empty: never used),
 // kept across sessions in a section of their own ("FOLDERS": "OPEN",
 // "SAVE", "ADD").

@@ -314,6 +314,33 @@ TEST_F(NumEditValueTest, ArrowsMoveTheFocusWithArrowFocusMoveAndTheirOption)
     EXPECT_TRUE(press(Key::Down).handled);
 }
 
+TEST_F(NumEditValueTest, ArrowsStepAWholeNumberWithinItsRoomAndNeverBelowTheMinimum)
+{
+    value.setIntegerLength(3);
+    value.setDecimalLength(0);
+    value.arrowStep = true;
+    value.stepMinimum = 1;
+    press(Key::Up);
+    EXPECT_EQ(value.text(), "1") << "an empty box starts at the minimum";
+    press(Key::Up);
+    press(Key::Up);
+    EXPECT_EQ(value.text(), "3");
+    EXPECT_EQ(changes, 3);
+    press(Key::Down);
+    press(Key::Down);
+    press(Key::Down);
+    EXPECT_EQ(value.text(), "1");
+    value.setText("999");
+    press(Key::Up);
+    EXPECT_EQ(value.text(), "999");
+    EXPECT_EQ(beeps, 1);
+    value.undo();
+    EXPECT_EQ(value.text(), "2") << "a step is undone like typing";
+    value.arrowFocusMove = true;
+    EXPECT_EQ(press(Key::Up).focus, FocusRequest::Previous);
+    EXPECT_EQ(value.text(), "2") << "moving the focus does not step";
+}
+
 TEST_F(NumEditValueTest, LeavingClearsALoneMinusUnlessMinusOnly)
 {
     type(U"-");

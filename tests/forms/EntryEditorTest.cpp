@@ -326,14 +326,18 @@ TEST_F(EntryEditorTest, SheetsAreReadFromTheWorkbookAndTheCheckedOnesSaved)
     EXPECT_EQ(stored(0).pagesOrSheets, "\"\x8f\x57\x8c\x76 \x95\x5c\",\"Q1, Sales\"");
 }
 
-TEST_F(EntryEditorTest, FailedSheetReadingIsShownAndTheButtonStaysToLoad)
+TEST_F(EntryEditorTest, FailedSheetReadingSaysSoAndKeepsTheEditorWithAllThatWasTyped)
 {
     backend->failAtMember("Open", FailWith::Exception);
     open({row("/d/book.xls")});
+    field("edtMemo")->setText(QStringLiteral("typed"));
     pushButton("btnAll")->click();
-    EXPECT_EQ(dialogs.errors.size(), 1);
+    ASSERT_EQ(dialogs.errors.size(), 1);
+    EXPECT_TRUE(dialogs.errors[0].startsWith(QStringLiteral("シートを読み込めませんでした。\n"))) << dialogs.errors[0].toStdString();
+    EXPECT_GT(dialogs.errors[0].size(), QStringLiteral("シートを読み込めませんでした。\n").size()) << "and why";
     EXPECT_EQ(pushButton("btnAll")->text(), QStringLiteral("読込(&L)"));
     EXPECT_TRUE(editor->isVisible());
+    EXPECT_EQ(field("edtMemo")->text(), QStringLiteral("typed"));
 }
 
 TEST_F(EntryEditorTest, TheRowsOwnSheetsShowTickedUntilTheWorkbookIsRead)

@@ -47,7 +47,7 @@ TEST_F(MainMenuTest, HasTheFourMenusInOrderWithTheirItemsAndSeparators)
     }
     EXPECT_EQ(shown.join(QLatin1Char('|')),
               QStringLiteral("ファイル(&F)|  新規作成(&N)|-|  開く(&O)|-|  上書き保存(&S)|  名前を付けて保存(&A)|-|"
-                             "  オプション(&S)|-|  終了(&X)|印刷(&P)|  印刷開始(&R)|  印刷プレビュー(&P)|-|  印刷できなかった行を選択(&F)|"
+                             "  オプション(&T)|-|  終了(&X)|印刷(&P)|  印刷開始(&R)|  印刷プレビュー(&P)|-|  印刷できなかった行を選択(&F)|"
                              "ソート(&S)|  ファイル名でソート(&F)|  拡張子でソート(&T)|"
                              "ヘルプ(&H)|  ヘルプ(&H)|-|  バージョン情報(&V)"));
 }

@@ -96,6 +96,38 @@ TEST_F(MainWindowTest, ReopensTheLastListWithItsNameInTheCaption)
     EXPECT_NE(ini().find("LASTLIST=" + dir.file("week.lst") + "\r\n"), std::string::npos);
 }
 
+// A second start reopens the last list: neither window may silently save
+// over what the other saved.
+TEST_F(MainWindowTest, TwoWindowsOnTheLastListAskBeforeSavingOverEachOther)
+{
+    const std::string week = dir.file("week.lst");
+    writeListFile(week, {entry("a.doc")});
+    const std::string ini = designedIni + "MEMORY=1\r\nLASTLIST=" + week + "\r\n";
+    start(ini);
+    const std::unique_ptr<TFmMain> first = std::move(window);
+    start(ini);
+    const auto edit = [](TFmMain& shown, const char* name) {
+        shown.printList().replaceAll({entry(name)});
+        shown.markListChanged();
+        shown.saveList();
+    };
+    edit(*first, "first.doc");
+    EXPECT_TRUE(dialogs.questions.isEmpty());
+
+    dialogs.choices = {2}; // キャンセル
+    edit(*window, "second.doc");
+    EXPECT_EQ(dialogs.choiceButtons, (QStringList{QStringLiteral("上書き"), QStringLiteral("名前を付けて保存"),
+                                                  QStringLiteral("キャンセル")}));
+    EXPECT_EQ(readListFile(week).entries, std::vector<PrintEntry>{entry("first.doc")});
+    EXPECT_TRUE(window->printList().changed);
+
+    dialogs.choices = {0}; // 上書き
+    window->saveList();
+    EXPECT_EQ(readListFile(week).entries, std::vector<PrintEntry>{entry("second.doc")});
+    EXPECT_FALSE(window->printList().changed);
+    EXPECT_TRUE(dialogs.choices.empty());
+}
+
 TEST_F(MainWindowTest, ToolbarSaveAndOpenNameTheListInTheCaption)
 {
     start();
@@ -212,7 +244,7 @@ TEST_F(MainWindowTest, PrintWarnsOfRowsThatCannotPrintAndTheyThenSayWhyTheyFaile
     window->printList().replaceAll({entry("a.doc"), {"b.xls", "", "", "xls", "1", "P", "/docs/b.xls"},
                                     {"c.txt", "", "", "txt", "", "", "/docs/c.txt"}});
     PrintListModel& model = *window->listModel();
-    EXPECT_TRUE(model.data(model.index(0, 5), Qt::ToolTipRole).toString().contains(QStringLiteral("プリンタ P が見つかりません")));
+    EXPECT_TRUE(model.data(model.index(0, 5), Qt::ToolTipRole).toString().contains(QStringLiteral("プリンター P が見つかりません")));
     window->listView()->selectAll();
     dialogs.answers = {true};
     button("btnPrt")->click();
@@ -223,8 +255,8 @@ TEST_F(MainWindowTest, PrintWarnsOfRowsThatCannotPrintAndTheyThenSayWhyTheyFaile
     ASSERT_EQ(dialogs.errors.size(), 1);
     const QString report = dialogs.errors[0];
     EXPECT_TRUE(report.startsWith(QStringLiteral("次のファイルを印刷できませんでした。")));
-    EXPECT_TRUE(report.contains(QStringLiteral("a.doc: ")));
-    EXPECT_TRUE(report.contains(QStringLiteral("b.xls: ")));
+    EXPECT_TRUE(report.contains(QStringLiteral("\n　a.doc")));
+    EXPECT_TRUE(report.contains(QStringLiteral("\n　b.xls")));
     EXPECT_FALSE(report.contains(QStringLiteral("c.txt")));
     EXPECT_TRUE(window->isEnabled());
     EXPECT_FALSE(progress->isVisible());
@@ -236,7 +268,16 @@ TEST_F(MainWindowTest, PrintWarnsOfRowsThatCannotPrintAndTheyThenSayWhyTheyFaile
     window->listView()->clearSelection();
     window->findChild<QAction*>(QStringLiteral("P8"))->trigger();
     EXPECT_EQ(window->selectedRows(), (std::vector<size_t>{0, 1}));
-    // Until the list changes.
+    // Mending one row leaves the marks of the others.
     window->printList().setEntry(2, entry("d.doc"));
+    EXPECT_EQ(model.outcome(2), nullptr);
+    EXPECT_EQ(model.rowsToReprint(), (std::vector<size_t>{0, 1}));
+
+    // The next run's question shows the rows it prints as they stand now.
+    window->listView()->clearSelection();
+    window->listView()->selectRow(0);
+    dialogs.answers = {false};
+    button("btnPrt")->click();
     EXPECT_EQ(model.outcome(0), nullptr);
+    EXPECT_EQ(model.outcome(1)->kind, RowOutcome::Kind::Failed);
 }

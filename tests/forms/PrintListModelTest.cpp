@@ -148,12 +148,12 @@ TEST(PrintListModel, ARowIsMarkedForThePrinterItLacksOnlyOnceThePrintersAreKnown
     EXPECT_EQ(tip(), QStringLiteral("P")) << "printers not known yet";
 
     model.setInstalledPrinters({"Q"});
-    EXPECT_EQ(tip(), QStringLiteral("P\nこのままでは印刷できません:\nプリンタ P が見つかりません"));
+    EXPECT_EQ(tip(), QStringLiteral("P\nこのままでは印刷できません:\nプリンター P が見つかりません"));
     model.setInstalledPrinters({"p"});
     EXPECT_EQ(tip(), QStringLiteral("P")) << "letter case aside";
 }
 
-TEST(PrintListModel, OutcomesOfARunMoveWithTheirRowsAndGoWhenTheListChanges)
+TEST(PrintListModel, OutcomesOfARunMoveWithTheirRowsAndGoOnlyWithTheirRowsEditOrRemoval)
 {
     PrintList list;
     PrintListModel model(list);
@@ -170,6 +170,37 @@ TEST(PrintListModel, OutcomesOfARunMoveWithTheirRowsAndGoWhenTheListChanges)
     EXPECT_TRUE(model.data(model.index(0, 1), Qt::ToolTipRole).toString().contains(QStringLiteral("印刷できませんでした: gone")));
 
     list.appendAll({entry("d.xls")});
-    EXPECT_EQ(model.outcome(0), nullptr);
+    EXPECT_EQ(model.rowsToReprint(), std::vector<size_t>{0}) << "new rows leave the others' marks";
+    list.removeRows({0}); // a, b, d
+    EXPECT_EQ(model.outcome(0)->kind, RowOutcome::Kind::Printed);
     EXPECT_TRUE(model.rowsToReprint().empty());
+    model.showOutcomes({{2, RowOutcome::Kind::NotReached, ""}});
+    EXPECT_EQ(model.outcome(0)->kind, RowOutcome::Kind::Printed) << "a run leaves the rows it did not print";
+    list.setEntry(0, entry("a2.xls"));
+    EXPECT_EQ(model.outcome(0), nullptr);
+    model.clearOutcomesOf({2});
+    EXPECT_EQ(model.outcome(2), nullptr);
+}
+
+TEST(PrintListModel, PagesSheetsAndExtensionShowAsTheUserKnowsThemWhileTheFileKeepsItsBytes)
+{
+    const struct {
+        PrintEntry entry;
+        const char* pages;
+        const char* extension;
+    } cases[] = {
+        {{"a.docx", "", "\"1-3,5\"", "doc", "1", "P", "/d/a.docx"}, "1-3,5", "docx"},
+        {{"b.xlsm", "", "\"Q1, Sales\",\"S2\"", "xls", "1", "P", "/d/b.xlsm"}, "Q1, Sales、S2", "xlsm"},
+        {{"c.xls", "", "S1", "xls", "1", "P", "/d/c.xls"}, "S1", "xls"},
+        {{"d.txt", "", "\"as typed\"", "txt", "1", "P", "/d/d.txt"}, "\"as typed\"", "txt"},
+        {{"e", "", "", "doc", "1", "P", "/d/e"}, "", "doc"},
+    };
+    for (const auto& c : cases) {
+        PrintList list;
+        PrintListModel model(list);
+        list.replaceAll({c.entry});
+        EXPECT_EQ(model.data(model.index(0, 2)).toString(), QString::fromUtf8(c.pages)) << c.entry.fileName;
+        EXPECT_EQ(model.data(model.index(0, 3)).toString(), QString::fromUtf8(c.extension)) << c.entry.fileName;
+        EXPECT_EQ(list.at(0), c.entry);
+    }
 }

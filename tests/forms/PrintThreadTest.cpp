@@ -113,6 +113,15 @@ TEST_F(PrintThreadTest, WhileAJobRunsTheWindowsLiveAndAbortGivesUpTheRowNotYetSe
     EXPECT_EQ(model.rowsToReprint(), (std::vector<size_t>{0, 1, 2}));
 }
 
+TEST_F(PrintThreadTest, AShortRunThatPrintedEverythingSaysHowManyInTheStatusBarAlone)
+{
+    dialogs.answers = {true};
+    window->PrintFiles(0);
+    EXPECT_EQ(window->statusText(), QStringLiteral("3 件のファイルを印刷しました"));
+    EXPECT_TRUE(dialogs.reports.isEmpty()) << "a message only for a run long enough to be left alone";
+    EXPECT_TRUE(dialogs.errors.isEmpty());
+}
+
 // A server of which several may run side by side.
 class ParallelBackend : public GatedBackend {
 public:

@@ -25,7 +25,7 @@ TEST_F(ProgressDialogTest, StartsHiddenWithItsTexts)
 {
     EXPECT_FALSE(dialog.isVisible());
     EXPECT_EQ(dialog.windowTitle(), QStringLiteral("処理中・・・"));
-    EXPECT_EQ(label("lMsg")->text(), QStringLiteral("ただいまファイルを起動中です。しばらくお待ち下さい。"));
+    EXPECT_EQ(label("lMsg")->text(), QStringLiteral("ただいまファイルを起動中です。しばらくお待ちください。"));
     EXPECT_TRUE(label("lCnt")->isHidden());
     EXPECT_EQ(abortButton()->text(), QStringLiteral("中止"));
     EXPECT_TRUE(dialog.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
@@ -70,7 +70,7 @@ TEST_F(ProgressDialogTest, AbortSetsTheFlagAndSaysTheLoopIsStoppingUntilItEnds)
 
 TEST_F(ProgressDialogTest, ALongMessageWidensTheWindowSoTheCountShowsWhole)
 {
-    const QString message = QStringLiteral("ただいまファイルを印刷中です。しばらくお待ち下さい。（12 / 160）");
+    const QString message = QStringLiteral("ただいまファイルを印刷中です。しばらくお待ちください。（12 / 160）");
     dialog.showProgress(message, "a.doc");
     const QRect shown = label("lMsg")->geometry();
     EXPECT_LE(shown.right(), dialog.width() - shown.left());

@@ -28,6 +28,18 @@ public:
         const std::optional<bool> value = answer(text);
         return !value ? Reply::Dismissed : *value ? Reply::Yes : Reply::No;
     }
+    std::deque<int> choices; // the pressed button's index; -1: dismissed
+    QStringList choiceButtons;
+    int askChoice(QWidget*, const QString& text, const QString&, const QStringList& buttons) override
+    {
+        questions << text;
+        choiceButtons = buttons;
+        if (choices.empty())
+            throw std::logic_error("unexpected question: " + text.toStdString());
+        const int value = choices.front();
+        choices.pop_front();
+        return value;
+    }
     bool confirmOkCancel(QWidget*, const QString& text, const QString&) override
     {
         return answer(text).value_or(false);

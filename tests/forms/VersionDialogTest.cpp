@@ -46,13 +46,16 @@ TEST_F(VersionDialogTest, ShowsTheTitleSectionAsItIsAtEachOpening)
     EXPECT_EQ(text("lVer"), QStringLiteral("1.1 <b>beta</b>"));
 }
 
-TEST_F(VersionDialogTest, TheLinkOpensTheHomePageAndWithoutOneOpensNothing)
+TEST_F(VersionDialogTest, TheLinkOpensTheHomePageAndWithoutOneIsNotShown)
 {
+    auto* link = dialog.findChild<QLabel*>(QStringLiteral("Label3"));
     open("[TITLE]\r\nHOMEPAGE=https://example.org/pravik\r\n");
+    EXPECT_TRUE(link->isVisible());
     clickHomePage();
     EXPECT_EQ(opened, QStringList{QStringLiteral("https://example.org/pravik")});
 
     open("[TITLE]\r\nHOMEPAGE=\r\n");
+    EXPECT_FALSE(link->isVisible());
     clickHomePage();
     EXPECT_EQ(opened.size(), 1);
     EXPECT_TRUE(dialogs.errors.isEmpty());

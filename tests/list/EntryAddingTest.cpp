@@ -110,11 +110,11 @@ TEST_F(EntryAddingTest, MissingDefaultPrinterAddsEveryRowWithoutAPrinterAndSaysW
     rules.acceptOtherFiles = true;
     printer = [this]() -> std::string {
         ++printerLookups;
-        throw Error("デフォルト プリンタが存在しません");
+        throw Error("デフォルト プリンターが存在しません");
     };
     const AddOutcome outcome = addFiles(list, {"a.txt", "b.doc", "c.doc"}, AddSource::Drop, rules, printer);
     EXPECT_EQ(outcome.appended, 3u);
-    EXPECT_EQ(outcome.printerMissing, "デフォルト プリンタが存在しません");
+    EXPECT_EQ(outcome.printerMissing, "デフォルト プリンターが存在しません");
     EXPECT_EQ(printerLookups, 1);
     EXPECT_EQ(list.at(1), (PrintEntry{"b.doc", "", "", "doc", "1", "", "b.doc"}));
 }

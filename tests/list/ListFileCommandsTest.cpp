@@ -33,13 +33,20 @@ public:
         const std::optional<bool> answer = pop(saveAnswers);
         return !answer ? SaveAnswer::Dismissed : *answer ? SaveAnswer::Save : SaveAnswer::Discard;
     }
-    std::optional<std::string> chooseListToOpen() override { return pop(openChoices); }
+    std::vector<std::string> openDialogFolders;
+    std::optional<std::string> chooseListToOpen(const std::string& folder) override
+    {
+        openDialogFolders.push_back(folder);
+        return pop(openChoices);
+    }
     std::optional<std::string> chooseListToSave(const std::string& folder) override
     {
         saveDialogFolders.push_back(folder);
         return pop(saveChoices);
     }
     bool confirmReplace(const std::string&) override { return pop(replaceAnswers); }
+    std::deque<OverwriteAnswer> overwriteAnswers;
+    OverwriteAnswer askOverwriteChangedFile() override { return pop(overwriteAnswers); }
     std::deque<bool> saveAsAnswers;
     std::vector<std::string> saveAsOffers;
     bool offerSaveAs(const std::string& problem) override
@@ -162,6 +169,7 @@ TEST_F(ListFileCommandsTest, OpenAsksEvenForAnEmptyChangedList)
     ui.openChoices = {dir.file("week.lst")};
     commands.open();
     EXPECT_EQ(ui.questions, 1);
+    EXPECT_EQ(ui.openDialogFolders, std::vector<std::string>{"/app/save/"}); // where lists are saved
     EXPECT_EQ(list.size(), 2u);
     EXPECT_EQ(list.listFileName, dir.file("week.lst"));
     EXPECT_EQ(ui.caption, prefix + "week.lst");
@@ -337,4 +345,48 @@ TEST_F(ListFileCommandsTest, OpeningAFileThatIsNoListKeepsTheRowsTheNameAndTheCa
         EXPECT_EQ(list.listFileName, "/lists/week.lst");
         EXPECT_EQ(ui.caption, "Pravik - week.lst");
     }
+}
+
+// Two windows on one list: each keeps what it read, and a save over the
+// other's work is the user's decision.
+TEST_F(ListFileCommandsTest, SavingOverAListAnotherWindowChangedAsksFirst)
+{
+    const std::string week = dir.file("week.lst");
+    writeListFile(week, {entry("1.doc")});
+    PrintList other;
+    ScriptedUi otherUi;
+    ListFileCommands otherCommands{other, otherUi, prefix, "/app/save/"};
+    otherUi.openChoices = {week};
+    otherCommands.open();
+    ui.openChoices = {week};
+    commands.open();
+
+    other.replaceAll({entry("other.doc")});
+    other.changed = true;
+    otherCommands.save(); // unchanged on disk: no question
+    EXPECT_EQ(readListFile(week).entries, std::vector<PrintEntry>{entry("other.doc")});
+
+    changeList({entry("mine.doc")});
+    ui.overwriteAnswers = {OverwriteAnswer::Cancel};
+    commands.save();
+    EXPECT_EQ(readListFile(week).entries, std::vector<PrintEntry>{entry("other.doc")});
+    EXPECT_TRUE(list.changed);
+
+    ui.overwriteAnswers = {OverwriteAnswer::SaveAs};
+    ui.saveChoices = {dir.file("mine.lst")};
+    commands.save();
+    EXPECT_EQ(readListFile(week).entries, std::vector<PrintEntry>{entry("other.doc")});
+    EXPECT_EQ(readListFile(dir.file("mine.lst")).entries, std::vector<PrintEntry>{entry("mine.doc")});
+    EXPECT_EQ(list.listFileName, dir.file("mine.lst"));
+
+    // Overwriting once makes the file this window's again: the next save
+    // asks no more.
+    writeListFile(week, {entry("third.doc")});
+    other.changed = true;
+    otherUi.overwriteAnswers = {OverwriteAnswer::Overwrite};
+    otherCommands.save();
+    EXPECT_EQ(readListFile(week).entries, std::vector<PrintEntry>{entry("other.doc")});
+    other.changed = true;
+    otherCommands.save();
+    EXPECT_TRUE(otherUi.overwriteAnswers.empty());
 }

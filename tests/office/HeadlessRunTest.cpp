@@ -125,11 +125,11 @@ TEST_F(HeadlessRunTest, SucceedsOnlyWhenEveryRowPrinted)
 
 TEST_F(HeadlessRunTest, APrintedRowCarriesTheNoteOfItsJob)
 {
-    jobs.notes["/docs/a.doc"] = "プリンタ P は停止中です";
+    jobs.notes["/docs/a.doc"] = "プリンター P は停止中です";
     EXPECT_EQ(run({entry("a.doc"), entry("b.doc")}), kAllRowsPrinted);
-    EXPECT_EQ(results.str(), "printed\t1\t/docs/a.doc\tプリンタ P は停止中です\n"
+    EXPECT_EQ(results.str(), "printed\t1\t/docs/a.doc\tプリンター P は停止中です\n"
                              "printed\t2\t/docs/b.doc\n");
-    EXPECT_NE(progress.str().find("a.doc: プリンタ P は停止中です"), std::string::npos) << progress.str();
+    EXPECT_NE(progress.str().find("a.doc: プリンター P は停止中です"), std::string::npos) << progress.str();
 }
 
 TEST_F(HeadlessRunTest, AStopSignalEndsTheRunAfterTheRowInHandAndEveryOtherRowGetsItsLine)

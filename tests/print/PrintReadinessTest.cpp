@@ -1,3 +1,4 @@
+#include "PageRanges.h"
 #include "PrintReadiness.h"
 
 #include "DocumentFile.h"
@@ -66,8 +67,8 @@ TEST(PrintReadiness, ARowIsRefusedForItsCopiesItsWordPagesAndItsPrinterInThatOrd
         {"everything wrong",
          wordRow("\"1,,2\"", "", "Gone"),
          {"部数が空です。1 から 999 までの数を入れてください",
-          "ページ範囲 '1,,2' が正しくありません（例： 1-10,15-30）", "プリンタ Gone が見つかりません"}},
-        {"no printer", wordRow("", "1", ""), {"プリンタが選ばれていません"}},
+          "ページ範囲 '1,,2' が正しくありません（例： 1-10,15-30）", "プリンター Gone が見つかりません"}},
+        {"no printer", wordRow("", "1", ""), {"プリンターが選ばれていません"}},
         {"an Excel row's sheets are no pages",
          {"b.xls", "", "\"5-3\"", "xls", "1", "Office_Color", "/docs/b.xls"}, {}},
     };
@@ -76,6 +77,14 @@ TEST(PrintReadiness, ARowIsRefusedForItsCopiesItsWordPagesAndItsPrinterInThatOrd
 
     // While the printers are not known, no row is refused for its printer.
     EXPECT_TRUE(printProblems(wordRow("", "1", "Gone"), {}).empty());
+
+    // Section forms only where the office prints them.
+    const std::vector<std::string> sections = printProblems(wordRow("\"1,p1s2-p3s2\"", "1", "Office_Color"), installed);
+    if (kSectionPagesPrintable)
+        EXPECT_TRUE(sections.empty());
+    else
+        EXPECT_EQ(sections, std::vector<std::string>{"セクションごとのページ範囲 'p1s2-p3s2' は、この環境では印刷できません。"
+                                                     "文書全体のページ番号で指定してください"});
 }
 
 TEST(CheckDocumentFile, AFileThatCannotPrintIsNamedBeforeAnyOfficeSeesIt)

@@ -271,8 +271,8 @@ TEST_F(PrintRunTest, TextsFollowTheMode)
     EXPECT_EQ(host.confirms[1].first, "選択したファイルを印刷プレビューします。よろしいですか？");
     EXPECT_EQ(host.confirms[1].second, "プレビュー確認");
     ASSERT_EQ(host.progress.size(), 2u);
-    EXPECT_EQ(host.progress[0].first, "ただいまファイルを印刷中です。しばらくお待ち下さい。（1 / 1）");
-    EXPECT_EQ(host.progress[1].first, "ただいま印刷プレビュー中です。閉じると次に進みます。（1 / 1）");
+    EXPECT_EQ(host.progress[0].first, "ただいまファイルを印刷中です。しばらくお待ちください。（1 / 1）");
+    EXPECT_EQ(host.progress[1].first, "ただいま印刷プレビュー中です。（1 / 1）") << "Word's preview does not hold the run";
 }
 
 TEST_F(PrintRunTest, SelectedRowsRunInListOrderAndOthersAreUntouched)
@@ -353,13 +353,14 @@ TEST_F(PrintRunTest, ExtensionCaseDoesNotMatter)
     EXPECT_EQ(jobs.calls[3].kind, "word");
 }
 
-TEST_F(PrintRunTest, FailedRowsDoNotStopTheRunAndAreReportedOnceAtTheEnd)
+TEST_F(PrintRunTest, FailedRowsDoNotStopTheRunAndAreReportedOnceAtTheEndUnderTheirReason)
 {
     // 報告.doc in CP932
     const std::string japanese = codec::fromUtf8("報告.doc");
     host.setRows({row(japanese, "doc"), row("b.xls", "xls"), row("c.doc", "doc"), row("d.xls", "xls")},
                  {true, true, true, true});
     jobs.failures[japanese] = [] { throw Error("文書を開けません"); };
+    jobs.failures["b.xls"] = [] { throw Error("文書を開けません"); };
     jobs.failures["c.doc"] = [] { throw std::runtime_error("bad"); };
     jobs.failures["d.xls"] = [] { throw 42; };
     run();
@@ -370,9 +371,9 @@ TEST_F(PrintRunTest, FailedRowsDoNotStopTheRunAndAreReportedOnceAtTheEnd)
     EXPECT_EQ(host.reports[0].second, "印刷エラー");
     EXPECT_EQ(host.reports[0].first,
               "次のファイルを印刷できませんでした。\n"
-              "報告.doc: 文書を開けません\n"
-              "c.doc: bad\n"
-              "d.xls: 原因不明のエラーが発生しました。");
+              "■ 文書を開けません\n　報告.doc\n　b.xls\n"
+              "■ bad\n　c.doc\n"
+              "■ 原因不明のエラーが発生しました。\n　d.xls");
     EXPECT_TRUE(host.enabledAtReport) << "the message must come after the window is usable again";
     EXPECT_TRUE(host.restored());
 }
@@ -426,7 +427,7 @@ TEST_F(PrintRunTest, AbortDuringSecondRowStopsBeforeItsJob)
     EXPECT_EQ(host.progress.size(), 2u);
     EXPECT_TRUE(host.restored());
     ASSERT_EQ(host.reports.size(), 1u) << "rows that failed before the abort are still reported";
-    EXPECT_EQ(host.reports[0].first, "次のファイルを印刷できませんでした。\na.doc: missing\n\n"
+    EXPECT_EQ(host.reports[0].first, "次のファイルを印刷できませんでした。\n■ missing\n　a.doc\n\n"
                                      "中止したため、残りの 2 件は印刷していません。\nb.doc\nc.doc");
 }
 
@@ -474,7 +475,7 @@ TEST_F(PrintRunTest, EveryRowSaysHowItEndedAndOnlyAFailureMakesTheReportAnError)
     EXPECT_TRUE(host.reports.empty());
     ASSERT_EQ(host.notices.size(), 1u);
     EXPECT_EQ(host.notices[0].second, "印刷結果");
-    EXPECT_EQ(host.notices[0].first, "次のファイルは印刷しましたが、お知らせがあります。\nc.doc: queue stopped\n\n"
+    EXPECT_EQ(host.notices[0].first, "次のファイルは印刷しましたが、お知らせがあります。\n■ queue stopped\n　c.doc\n\n"
                                      "中止したため、残りの 1 件は印刷していません。\nf.doc");
 }
 
@@ -494,7 +495,7 @@ TEST_F(PrintRunTest, ThePrintQuestionCountsTheChosenRowsThatCannotPrint)
         << "a preview uses neither printer nor copies";
 }
 
-TEST_F(PrintRunTest, APreviewOfSomeWordPagesSaysThatItShowsTheWholeDocument)
+TEST_F(PrintRunTest, APreviewOfSomeWordPagesSaysThatItShowsTheWholeDocumentAlsoAfterTheRun)
 {
     PrintEntry pages = row("a.doc", "doc");
     pages.pagesOrSheets = "\"1-3\"";
@@ -504,10 +505,13 @@ TEST_F(PrintRunTest, APreviewOfSomeWordPagesSaysThatItShowsTheWholeDocument)
     run(PrintMode::Preview);
     run(PrintMode::Print);
     ASSERT_EQ(host.progress.size(), 4u);
-    EXPECT_EQ(host.progress[0].first, "ただいま印刷プレビュー中です。閉じると次に進みます。（1 / 2）\n"
+    EXPECT_EQ(host.progress[0].first, "ただいま印刷プレビュー中です。（1 / 2）\n"
                                       "プレビューには文書全体が表示されます（印刷されるのは 1-3 ページです）。");
-    EXPECT_EQ(host.progress[1].first, "ただいま印刷プレビュー中です。閉じると次に進みます。（2 / 2）");
-    EXPECT_EQ(host.progress[2].first, "ただいまファイルを印刷中です。しばらくお待ち下さい。（1 / 2）");
+    EXPECT_EQ(host.progress[1].first, "ただいま印刷プレビュー中です。（2 / 2）\nプレビューを閉じると次に進みます。");
+    ASSERT_EQ(host.notices.size(), 1u) << "only the preview has a note";
+    EXPECT_EQ(host.notices[0].first, "次のファイルのプレビューについて、お知らせがあります。\n"
+                                     "■ プレビューには文書全体が表示されます（印刷されるのは 1-3 ページです）。\n　a.doc");
+    EXPECT_EQ(host.progress[2].first, "ただいまファイルを印刷中です。しばらくお待ちください。（1 / 2）");
 }
 
 TEST_F(PrintRunTest, AbortClickedWhileAJobRunsStopsBeforeTheNextRow)
@@ -527,12 +531,12 @@ TEST_F(PrintRunTest, AbortClickedWhileAJobRunsStopsBeforeTheNextRow)
 TEST_F(PrintRunTest, PrinterFailureLeavesBeforeAnythingElse)
 {
     host.setRows({row("a.doc", "doc")}, {false});
-    host.printerFailure = [] { return std::string("デフォルト プリンタが存在しません"); };
+    host.printerFailure = [] { return std::string("デフォルト プリンターが存在しません"); };
     try {
         run(PrintMode::Print, AllRows);
         FAIL() << "expected the printer error";
     } catch (const Error& e) {
-        EXPECT_STREQ(e.what(), "デフォルト プリンタが存在しません");
+        EXPECT_STREQ(e.what(), "デフォルト プリンターが存在しません");
     }
     EXPECT_TRUE(host.confirms.empty());
     EXPECT_EQ(host.selected, (std::vector<bool>{false}));

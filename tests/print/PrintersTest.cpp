@@ -43,10 +43,10 @@ std::string errorOf(PrinterService& service)
 TEST(PrinterServiceTest, CurrentPrinterFollowsTheSystemsDefault)
 {
     Service s;
-    s.source->answer = {{"Laser", "経理部プリンタ"}, "経理部プリンタ"};
-    EXPECT_EQ(s.service.currentPrinterName(), codec::fromUtf8("経理部プリンタ"));
+    s.source->answer = {{"Laser", "経理部プリンター"}, "経理部プリンター"};
+    EXPECT_EQ(s.service.currentPrinterName(), codec::fromUtf8("経理部プリンター"));
     // Changed while the program runs.
-    s.source->answer = {{"Laser", "経理部プリンタ"}, "Laser"};
+    s.source->answer = {{"Laser", "経理部プリンター"}, "Laser"};
     EXPECT_EQ(s.service.currentPrinterName(), "Laser");
 }
 
@@ -54,10 +54,10 @@ TEST(PrinterServiceTest, FailuresAreReportedAndNotRemembered)
 {
     Service s;
     s.source->answer = {{"Laser"}, ""};
-    EXPECT_EQ(errorOf(s.service), "デフォルト プリンタが存在しません");
+    EXPECT_EQ(errorOf(s.service), "デフォルト プリンターが存在しません");
 
     s.source->answer = {{"Laser"}, "Removed"};
-    EXPECT_EQ(errorOf(s.service), "デフォルト プリンタが存在しません");
+    EXPECT_EQ(errorOf(s.service), "デフォルト プリンターが存在しません");
 
     s.source->failure = "Scheduler is not responding";
     EXPECT_EQ(errorOf(s.service), "Scheduler is not responding");

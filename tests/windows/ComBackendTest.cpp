@@ -341,10 +341,10 @@ TEST_F(ComBackendTest, ARowsPrinterMustBeOneTheSpoolerLists)
         c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
     EXPECT_NO_THROW(automation.checkPrinter(shouting));
     EXPECT_NO_THROW(automation.checkPrinter("")); // the job's to refuse
-    const std::string missing = codec::fromUtf8("経理部の古いプリンタ");
+    const std::string missing = codec::fromUtf8("経理部の古いプリンター");
     const auto e = thrown<Error>([&] { automation.checkPrinter(missing); });
     ASSERT_TRUE(e);
-    EXPECT_STREQ(e->what(), "プリンタ 経理部の古いプリンタ が見つかりません");
+    EXPECT_STREQ(e->what(), "プリンター 経理部の古いプリンター が見つかりません");
 }
 
 TEST(ComBackendStall, APrintJobStillGrowingOnTheServersPrinterIsNamedAsTheStall)
@@ -364,7 +364,7 @@ TEST(ComBackendStall, APrintJobStillGrowingOnTheServersPrinterIsNamedAsTheStall)
     automation.callProcedure(app, "PrintOut");
     // Word set back to the user's printer right after: the job still went to Laser.
     automation.execute(app, std::move(AutoCmd(CallKind::PropertySet, "ActivePrinter").arg(Variant::fromText("Other"))));
-    EXPECT_EQ(stall(), "制限時間 (30 秒) 内に終わりませんでした。プリンタ Laser または印刷システムの処理が遅れています"
+    EXPECT_EQ(stall(), "制限時間 (30 秒) 内に終わりませんでした。プリンター Laser または印刷システムの処理が遅れています"
                        " (印刷データの送信が続いています)");
 }
 

@@ -501,7 +501,7 @@ TEST_F(WholePath, ARowOnAPrinterTheSpoolerDoesNotListFailsBeforeAnyServerStarts)
     memo.printer = book.printer = codec::fromUtf8("撤去済みのプリンタ");
     EXPECT_EQ(print({memo, book}), 1) << results();
     EXPECT_EQ(outcomes(), (Lines{"failed", "failed"})) << results();
-    EXPECT_TRUE(contains(results(), "プリンタ 撤去済みのプリンタ が見つかりません")) << results();
+    EXPECT_TRUE(contains(results(), "プリンター 撤去済みのプリンタ が見つかりません")) << results();
     EXPECT_TRUE(serverIds().empty());
 }
 

@@ -101,7 +101,7 @@ PrintRequest printRequestFrom(const MemberCall& call)
     if (const Variant* copies = call.named("Copies"))
         request.copies = toInteger(*copies, "部数", 1, kMaxCopies);
     if (const Variant* printer = call.named("ActivePrinter"))
-        request.printer = checkedQueue(toText(*printer, "プリンタ"));
+        request.printer = checkedQueue(toText(*printer, "プリンター"));
     if (const Variant* collate = call.named("Collate"))
         request.collate = toBoolean(*collate, "部単位");
     return request;

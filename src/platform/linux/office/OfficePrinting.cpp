@@ -42,16 +42,16 @@ std::string jobTitle(const OfficeDocument& document)
 std::string checkedQueue(const std::string& cp932Printer)
 {
     if (cp932Printer.empty())
-        throw Error("プリンタ名が空です");
+        throw Error("プリンター名が空です");
     std::string queue;
     try {
         queue = codec::toUtf8(cp932Printer);
     } catch (const codec::ConversionError&) {
-        throw Error("プリンタ " + codec::toDisplay(cp932Printer) + " が見つかりません");
+        throw Error("プリンター " + codec::toDisplay(cp932Printer) + " が見つかりません");
     }
     const std::optional<printers::Queue> found = printers::findQueue(queue);
     if (!found)
-        throw Error("プリンタ " + queue + " が見つかりません");
+        throw Error("プリンター " + queue + " が見つかりません");
     // The print system's own spelling: the office knows no other.
     return found->shownName();
 }
@@ -60,10 +60,10 @@ void printDocument(const OfficeDocument& document, const PrintRequest& request)
 {
     const std::string named = request.printer.empty() ? printers::defaultQueue() : request.printer;
     if (named.empty())
-        throw Error("既定のプリンタがありません");
+        throw Error("既定のプリンターがありません");
     const std::optional<printers::Queue> found = printers::findQueue(named);
     if (!found)
-        throw Error("プリンタ " + named + " が見つかりません");
+        throw Error("プリンター " + named + " が見つかりません");
     const std::string queue = found->shownName();
 
     // The office knows queues, not their instances: it lays the pages out
@@ -73,7 +73,7 @@ void printDocument(const OfficeDocument& document, const PrintRequest& request)
     printable->setPrinter(properties({{"Name", Any(wanted)}}));
     // The office quietly keeps its previous printer for a name it does not know.
     if (printerNameOf(printable) != wanted)
-        throw Error("オフィス エンジンがプリンタ " + found->name + " を使えません");
+        throw Error("オフィス エンジンがプリンター " + found->name + " を使えません");
 
     // Copies and collation are the print system's to make; the office
     // renders each page once.

@@ -94,10 +94,8 @@ PrintRequest printRequestFrom(const MemberCall& call, const WordState& word,
         if (!pages)
             throw Error("印刷するページが指定されていません");
         const std::vector<PageSpan> spans = parsePageRanges(toText(*pages, "ページ範囲"));
-        for (const PageSpan& span : spans)
-            if (span.inSections())
-                throw Error("セクションごとのページ範囲 '" + officePageRanges({span})
-                            + "' は、この環境では印刷できません。文書全体のページ番号で指定してください");
+        if (const std::string problem = sectionPagesProblem(spans); !problem.empty())
+            throw Error(problem);
         checkPagesWithin(spans, document.pageCount(), shownPath(document.path()));
         request.pages = officePageRanges(spans);
     } else if (range != kPrintAllDocument) {
@@ -148,8 +146,8 @@ public:
             call.expect(Shape::Method, 0, 0, {"Printer", "DoNotSetAsSysDefault"});
             const Variant* printer = call.named("Printer");
             if (!printer)
-                throw Error("プリンタが指定されていません");
-            word_->activePrinter = checkedQueue(toText(*printer, "プリンタ"));
+                throw Error("プリンターが指定されていません");
+            word_->activePrinter = checkedQueue(toText(*printer, "プリンター"));
             return Variant();
         }
         call.unknownMember();
@@ -441,7 +439,7 @@ public:
         }
         if (call.is("ActivePrinter")) {
             call.expect(Shape::Put);
-            word_->activePrinter = checkedQueue(toText(call.arg(0), "プリンタ"));
+            word_->activePrinter = checkedQueue(toText(call.arg(0), "プリンター"));
             return Variant();
         }
         if (call.is("Options")) {

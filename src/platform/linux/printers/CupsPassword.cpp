@@ -77,7 +77,7 @@ bool takePasswordRefused() { return std::exchange(refused, false); }
 
 std::string passwordNeededText(const std::string& queue)
 {
-    return "プリンタ " + queue + " はパスワードを求めていますが、パスワードが入力されなかったため印刷しませんでした";
+    return "プリンター " + queue + " はパスワードを求めていますが、パスワードが入力されなかったため印刷しませんでした";
 }
 
 } // namespace pravik::printers

@@ -76,8 +76,8 @@ void noteStoppedQueue(CupsConnection& connection, const std::string& uri, const 
     if (!stopped)
         return;
     const std::string why = stopReasonText(reasons);
-    jobnotes::report("プリンタ " + queue.shownName() + " は停止中です" + (why.empty() ? "" : "（" + why + "）")
-                     + "。ジョブは待ち行列に入りました。プリンタが再開されると印刷されます");
+    jobnotes::report("プリンター " + queue.shownName() + " は停止中です" + (why.empty() ? "" : "（" + why + "）")
+                     + "。ジョブは待ち行列に入りました。プリンターが再開されると印刷されます");
 }
 
 } // namespace pravik::printers

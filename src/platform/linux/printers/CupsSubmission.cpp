@@ -38,9 +38,9 @@ std::string refusalReason(const Answer& answer)
 {
     switch (answer.status) {
     case IPP_STATUS_ERROR_NOT_ACCEPTING_JOBS:
-        return "このプリンタはジョブの受け付けを停止しています";
+        return "このプリンターはジョブの受け付けを停止しています";
     case IPP_STATUS_ERROR_DOCUMENT_FORMAT_NOT_SUPPORTED:
-        return "このプリンタは文書の形式 (PDF) を扱えません";
+        return "このプリンターは文書の形式 (PDF) を扱えません";
     default:
         return "印刷システムの返答: " + answer.text;
     }
@@ -55,8 +55,8 @@ std::string refusalReason(const Answer& answer)
         throw Error(unreachableText(answer.text));
     // The queue was removed (its jobs with it) after the job's printers were read.
     if (answer.status == IPP_STATUS_ERROR_NOT_FOUND)
-        throw Error("プリンタ " + queue.shownName() + " が見つかりません（印刷中に削除されました）");
-    throw Error("プリンタ " + queue.shownName() + " が印刷ジョブを受け付けませんでした。" + refusalReason(answer));
+        throw Error("プリンター " + queue.shownName() + " が見つかりません（印刷中に削除されました）");
+    throw Error("プリンター " + queue.shownName() + " が印刷ジョブを受け付けませんでした。" + refusalReason(answer));
 }
 
 OutcomeUnknown::Clock::time_point after(std::chrono::seconds limit)
@@ -163,7 +163,7 @@ int afterCutTransfer(const SubmitRequest& request, const std::string& uri, int j
         break;
     }
     throw OutcomeUnknown(
-        stalled + "。" + id + " が受け付けられたかどうか確認できません。もう一度印刷する前に、プリンタ "
+        stalled + "。" + id + " が受け付けられたかどうか確認できません。もう一度印刷する前に、プリンター "
             + request.queue.shownName() + " の待ち行列を確認してください",
         [uri, jobId, stalled, lateButPrinted, id](OutcomeUnknown::Clock::time_point until) -> Settlement {
             switch (settleJob(uri, jobId, until)) {

@@ -786,7 +786,7 @@ void ComBackend::checkPrinter(const std::string& printer)
         if (::CompareStringOrdinal(wide.c_str(), -1, wanted.c_str(), -1, TRUE) == CSTR_EQUAL)
             return;
     }
-    throw Error("プリンタ " + codec::toDisplay(printer) + " が見つかりません");
+    throw Error("プリンター " + codec::toDisplay(printer) + " が見つかりません");
 }
 
 void ComBackend::endServerAfterRelease(const ObjectRef& application)
@@ -832,7 +832,7 @@ std::optional<std::string> ComBackend::stallCause(std::chrono::seconds deadline,
     }
     for (const std::wstring& printer : printers)
         if (printers::jobStillGrowing(*spooler_, printer, kSpoolLooksApart))
-            return "制限時間 (" + std::to_string(deadline.count()) + " 秒) 内に終わりませんでした。プリンタ "
+            return "制限時間 (" + std::to_string(deadline.count()) + " 秒) 内に終わりませんでした。プリンター "
                 + utf8Of(printer) + " または印刷システムの処理が遅れています (印刷データの送信が続いています)";
     return std::nullopt;
 }

@@ -47,9 +47,9 @@ std::optional<JobPastDeadline> jobPastDeadline(std::shared_ptr<printers::Spooler
         return std::nullopt;
     const std::string limit = "制限時間 (" + std::to_string(deadline.count()) + " 秒) ";
     const std::string name = utf8Of(printer);
-    std::string text = limit + "内に印刷が終わりませんでしたが、印刷ジョブはプリンタ " + name
+    std::string text = limit + "内に印刷が終わりませんでしたが、印刷ジョブはプリンター " + name
         + " に送られています。印刷されたかどうかを確かめてください";
-    auto settle = [spooler, printer, since, text, done = limit + "を過ぎた後、印刷ジョブはプリンタ " + name
+    auto settle = [spooler, printer, since, text, done = limit + "を過ぎた後、印刷ジョブはプリンター " + name
                                                    + " で印刷されました"](OutcomeUnknown::Clock::time_point until) {
         for (;;) {
             // A job that has left the queue was printed; one the spooler

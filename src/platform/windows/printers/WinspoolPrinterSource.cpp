@@ -17,7 +17,7 @@ constexpr int kAttempts = 5;
 
 std::string stoppedSpoolerText(DWORD error)
 {
-    return "印刷スプーラー サービスが停止しているため、プリンタを取得できません: "
+    return "印刷スプーラー サービスが停止しているため、プリンターを取得できません: "
         + win::systemMessageWithCode(static_cast<long>(error), {});
 }
 
@@ -40,9 +40,9 @@ public:
         PrinterQuery found;
         DWORD error = ERROR_SUCCESS;
         if (!installedPrinters(found.names, error))
-            return failure(*spooler_, "プリンタの一覧を取得できません", error);
+            return failure(*spooler_, "プリンターの一覧を取得できません", error);
         if (!defaultPrinter(found.defaultName, error))
-            return failure(*spooler_, "デフォルト プリンタを取得できません", error);
+            return failure(*spooler_, "デフォルト プリンターを取得できません", error);
         return found;
     }
 
