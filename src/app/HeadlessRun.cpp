@@ -8,6 +8,7 @@
 #include "PrintRun.h"
 #include "SettingsFile.h"
 #include "SettingsLocation.h"
+#include "SubmissionGate.h"
 #include "TextCodec.h"
 
 #include <algorithm>
@@ -72,6 +73,11 @@ private:
             for (const std::string& note : notes_)
                 detail_ += (detail_.empty() ? "" : " / ") + note;
             return outcome;
+        } catch (const SubmissionWithdrawn& stopped) {
+            // Given up by the stop before its job left: as the rows after it.
+            result_ = RowResult::Stopped;
+            detail_ = stopped.what();
+            throw;
         } catch (const NothingToPrint& nothing) {
             result_ = RowResult::Skipped;
             detail_ = nothing.what();

@@ -129,7 +129,7 @@ TEST_F(HeadlessRunTest, APrintedRowCarriesTheNoteOfItsJob)
     EXPECT_EQ(run({entry("a.doc"), entry("b.doc")}), kAllRowsPrinted);
     EXPECT_EQ(results.str(), "printed\t1\t/docs/a.doc\tプリンター P は停止中です\n"
                              "printed\t2\t/docs/b.doc\n");
-    EXPECT_NE(progress.str().find("a.doc: プリンター P は停止中です"), std::string::npos) << progress.str();
+    EXPECT_NE(progress.str().find("■ プリンター P は停止中です\n　a.doc"), std::string::npos) << progress.str();
 }
 
 TEST_F(HeadlessRunTest, AStopSignalEndsTheRunAfterTheRowInHandAndEveryOtherRowGetsItsLine)
