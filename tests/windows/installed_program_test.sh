@@ -99,10 +99,10 @@ window_named '^設定$' >/dev/null || fail "the entry editor did not open"
 shot entry-editor
 xdotool key Escape
 sleep 1
-# ファイル, then オプション (its letter S is shared with 保存: the second S).
+# ファイル, then オプション (its letter T is its own).
 xdotool key alt+f
 sleep 0.5
-xdotool key s s Return
+xdotool key t
 window_named '^オプション$' >/dev/null || fail "the options dialog did not open"
 shot options-dialog
 xdotool key Escape
