@@ -201,17 +201,12 @@ void prepareServer(const Invocation& call, ServerInUse* server, IDispatch* dispa
 // While alive, the server's print call is in hand (nothing for other calls).
 class PrintInHand {
 public:
-    PrintInHand(const Invocation& call, ServerInUse* server, printers::SpoolerCalls& spooler, std::mutex& mutex)
+    // `before`: this user's jobs on the server's printer as the print began.
+    PrintInHand(const Invocation& call, ServerInUse* server, std::set<DWORD> before, std::mutex& mutex)
         : server_(calls::printsOut(call) ? server : nullptr), mutex_(mutex)
     {
         if (!server_)
             return;
-        std::wstring printer;
-        {
-            std::lock_guard lock(mutex_);
-            printer = server_->printer;
-        }
-        std::set<DWORD> before = printer.empty() ? std::set<DWORD>() : jobsBeforePrint(spooler, printer);
         std::lock_guard lock(mutex_);
         server_->printingSince = std::move(before);
     }
@@ -734,7 +729,7 @@ Variant ComBackend::invoke(const ObjectRef& target, const Invocation& call)
             }
             jobsBefore = printers::JobsBeforePrint(*spooler_, std::move(printer));
         }
-        const PrintInHand printing(call, server.get(), *spooler_, servers_->mutex);
+        const PrintInHand printing(call, server.get(), jobsBefore.ids(), servers_->mutex);
         hr = dispatch->Invoke(ids[0], IID_NULL, invokeLocale(call.form), dispatchFlag(call.kind), &params,
                               yields ? result.get() : nullptr, &exception.info, &argumentError);
     }

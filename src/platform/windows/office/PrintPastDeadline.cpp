@@ -23,15 +23,6 @@ bool printed(DWORD status)
 
 } // namespace
 
-std::set<DWORD> jobsBeforePrint(printers::SpoolerCalls& spooler, const std::wstring& printer)
-{
-    std::set<DWORD> ids;
-    if (const auto jobs = printers::jobsOfUser(spooler, printer))
-        for (const auto& [id, status] : *jobs)
-            ids.insert(id);
-    return ids;
-}
-
 std::optional<JobPastDeadline> jobPastDeadline(std::shared_ptr<printers::SpoolerCalls> spooler,
                                                const std::wstring& printer, const std::set<DWORD>& before,
                                                std::chrono::seconds deadline)

@@ -17,9 +17,6 @@ namespace pravik::win {
 // deadline. A job of this user that reached the printer since the print
 // began is that print's: its row is settled from the spooler, never failed.
 
-// This user's jobs on `printer` as a print begins; empty when it cannot be told.
-std::set<DWORD> jobsBeforePrint(printers::SpoolerCalls& spooler, const std::wstring& printer);
-
 // At the deadline of a print on `printer` that began with `before`: the
 // jobs that came since, and how to settle the row from them (printed once
 // they have left the queue or are marked printed; otherwise unknown).

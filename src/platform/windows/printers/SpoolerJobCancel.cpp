@@ -50,6 +50,11 @@ JobsBeforePrint::JobsBeforePrint(SpoolerCalls& spooler, std::wstring printer)
     }
 }
 
+std::set<DWORD> JobsBeforePrint::ids() const
+{
+    return before_ ? std::set<DWORD>(before_->begin(), before_->end()) : std::set<DWORD>();
+}
+
 jobnotes::JobCancel JobsBeforePrint::cancelOfNewJobs(const std::shared_ptr<SpoolerCalls>& spooler) const
 {
     if (!before_)

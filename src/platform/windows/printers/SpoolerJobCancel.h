@@ -5,6 +5,7 @@
 
 #include <memory>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -21,6 +22,9 @@ public:
     // How to take back the jobs that appeared since; empty when none did,
     // or the spooler could not be asked.
     jobnotes::JobCancel cancelOfNewJobs(const std::shared_ptr<SpoolerCalls>& spooler) const;
+
+    // The jobs there were; empty when the spooler could not be asked.
+    std::set<DWORD> ids() const;
 
 private:
     std::wstring printer_;
