@@ -234,15 +234,15 @@ TEST(Truth, ReportsEqualWhatThePrintSystemHoldsWhenItStallsPastTheDeadline)
             resume.join();
         ::kill(cupsd, SIGCONT);
         ASSERT_EQ(run.results.size(), 4u) << run.progress;
-        int failed = 0;
+        int stalled = 0; // rows the stall reached: not printed, or printed after it
         for (size_t i = 0; i < 4; ++i) {
             const bool printed = fields(run.results[i])[0] == "printed";
-            failed += printed ? 0 : 1;
+            stalled += !printed || contains(run.results[i], "応答しませんでした") ? 1 : 0;
             EXPECT_EQ(queues[i]->printedMarkers(), printed ? Markers{"PAGE-MARK-" + std::to_string(i + 1)} : Markers{})
                 << "engines " << engines << ": " << run.results[i];
             EXPECT_FALSE(contains(run.results[i], "オフィス エンジンを終了")) << run.results[i];
         }
-        EXPECT_GT(failed, 0) << "the stall missed every row\n" << run.progress;
+        EXPECT_GT(stalled, 0) << "the stall missed every row\n" << run.progress;
     }
 }
 
